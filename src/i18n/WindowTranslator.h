@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+class QWidget;
+
+namespace dtu {
+
+// First translation of a window: remembers every non-empty text with its
+// English source so later switches translate from the source, never from a
+// translation.
+void TranslateComponent(QWidget* window);
+// Brings a translated window into the Localizer's current language.
+void RetranslateComponent(QWidget* window);
+
+}  // namespace dtu

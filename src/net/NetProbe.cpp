@@ -1,8 +1,290 @@
 // SPDX-License-Identifier: MIT
 #include "net/NetProbe.h"
 
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <thread>
+
+#include "AppError.h"
+#include "config/AnsiCodec.h"
+#include "i18n/Format.h"
+#include "i18n/Translate.h"
+
 namespace dtu::net {
 
-std::string GetLocalHostAddress() { return {}; }
+const char WanEchoUrl[] = DTU_WAN_ECHO_URL;
+
+namespace {
+
+std::function<void()> g_pump;
+Resolver g_resolver;
+HostNameSource g_hostName;
+ProbeTimeouts g_timeouts;
+
+void PumpEvents() {
+  if (g_pump) g_pump();
+}
+
+// Names reach the platform as C strings, so anything after a NUL is not part
+// of the name.
+std::string CName(const std::string& s) { return std::string(s.c_str()); }
+
+std::vector<std::string> SystemResolve(const std::string& name) {
+  if (name.empty()) return {};
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type
+  addrinfo* list = nullptr;
+  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) return {};
+  std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> guard(list, &::freeaddrinfo);
+
+  std::vector<std::string> out;
+  for (const addrinfo* p = list; p != nullptr; p = p->ai_next) {
+    if (p->ai_family != AF_INET || p->ai_addr == nullptr) continue;
+    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ai_addr);
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
+    if (std::find(out.begin(), out.end(), text) == out.end()) out.emplace_back(text);
+  }
+  return out;
+}
+
+std::vector<std::string> Lookup(const std::string& name) {
+  const std::string cname = CName(name);
+  return g_resolver ? g_resolver(cname) : SystemResolve(cname);
+}
+
+std::optional<std::string> SystemHostName() {
+  char buffer[64] = {};
+  if (::gethostname(buffer, sizeof buffer) != 0) return std::nullopt;
+  buffer[sizeof buffer - 1] = '\0';
+  return std::string(buffer);
+}
+
+class SocketCloser {
+ public:
+  explicit SocketCloser(int fd) : fd_(fd) {}
+  ~SocketCloser() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  SocketCloser(const SocketCloser&) = delete;
+  SocketCloser& operator=(const SocketCloser&) = delete;
+
+ private:
+  int fd_;
+};
+
+// Waits for a non-blocking connect to finish; false on refusal or time-out.
+bool FinishConnect(int fd, std::chrono::milliseconds timeout) {
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + timeout;
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    left = std::clamp<long long>(left, 0, 0x7fffffff);
+    pollfd p{fd, POLLOUT, 0};
+    const int n = ::poll(&p, 1, static_cast<int>(left));
+    if (n > 0) break;
+    if (n == 0) return false;
+    if (errno != EINTR) return false;
+  }
+  int error = 0;
+  socklen_t length = sizeof error;
+  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return false;
+  return error == 0;
+}
+
+// ---- HTTP ----------------------------------------------------------------
+
+void EnsureCurlInitialised() {
+  // curl_easy_init would do this itself, but not thread-safely.
+  static const bool done = [] {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    return true;
+  }();
+  (void)done;
+}
+
+struct BodySink {
+  std::string body;
+  bool overflow = false;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* user) {
+  auto* sink = static_cast<BodySink*>(user);
+  const size_t length = size * count;
+  if (length > kMaxWanBodyBytes - sink->body.size()) {
+    sink->overflow = true;
+    return 0;  // makes curl abort the transfer
+  }
+  sink->body.append(data, length);
+  return length;
+}
+
+// The charset parameter of a Content-Type value, "" when there is none.
+std::string CharsetOf(const char* contentType) {
+  if (contentType == nullptr) return {};
+  std::string value(contentType);
+  std::string lower = value;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const auto at = lower.find("charset=");
+  if (at == std::string::npos) return {};
+  std::string cs = value.substr(at + 8);
+  cs = cs.substr(0, cs.find_first_of("; \t"));
+  cs.erase(std::remove(cs.begin(), cs.end(), '"'), cs.end());
+  return cs;
+}
+
+QString DecodeBody(const std::string& body, const std::string& charset) {
+  if (!charset.empty()) return AnsiCodec(charset).toUnicode(body);  // unknown names fall back to UTF-8
+  std::string_view view(body);
+  if (view.starts_with("\xEF\xBB\xBF")) view.remove_prefix(3);
+  return AnsiCodec("UTF-8").toUnicode(view);
+}
+
+QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+}  // namespace
+
+std::string GetLocalHostAddress() {
+  try {
+    std::optional<std::string> name = g_hostName ? g_hostName() : SystemHostName();
+    if (!name) return {};
+    const std::string cname = CName(*name);
+    if (cname.size() > 63) return {};  // would not fit the 64-byte host-name buffer
+    const std::vector<std::string> list = Lookup(cname);
+    return list.empty() ? std::string() : list.front();
+  } catch (...) {
+    return {};
+  }
+}
+
+std::string ResolveHostAddress(const std::string& name) {
+  std::string result;
+  PumpEvents();
+  try {
+    for (const std::string& address : Lookup(name)) result = address;
+  } catch (...) {
+    // A failed look-up is just "no address".
+  }
+  return result;
+}
+
+std::string CutWanAddress(std::string_view page) {
+  // 1-based positions, 0 when absent.
+  auto position = [&](std::string_view tag) -> long long {
+    const auto at = page.find(tag);
+    return at == std::string_view::npos ? 0 : static_cast<long long>(at) + 1;
+  };
+  const long long p1 = position("<h2>");
+  const long long p2 = position("</h2>");
+  // Skip "<h2>" and the 21 framing bytes before the address; drop the 69 after it.
+  long long start = p1 + 25;
+  long long length = p2 - p1 - 94;
+  const auto size = static_cast<long long>(page.size());
+  if (start < 1) start = 1;
+  if (start > size || length <= 0) return {};
+  length = std::min(length, size - start + 1);
+  return std::string(page.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
+}
+
+std::string GetWanAddress(const std::string& url) {
+  EnsureCurlInitialised();
+  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+  if (!curl) throw AppError(Translate("Could not create an HTTP request."));
+
+  BodySink sink;
+  char errorText[CURL_ERROR_SIZE] = {};
+  CURL* h = curl.get();
+  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // the cap below applies to the decoded body
+  curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/5.0 (compatible; dtusms)");
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_timeouts.httpConnect.count()));
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(g_timeouts.httpTotal.count()));
+  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxWanBodyBytes));
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+
+  const CURLcode rc = curl_easy_perform(h);
+  if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
+    throw AppError(FormatMessage(Translate("The page at %s is larger than 1 MiB."), {Q(url)}));
+  if (rc != CURLE_OK) {
+    const std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(rc);
+    throw AppError(FormatMessage(Translate("Could not fetch %s: %s"), {Q(url), Q(reason)}));
+  }
+
+  char* contentType = nullptr;
+  curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType);
+  const QString text = DecodeBody(sink.body, CharsetOf(contentType));
+  return CutWanAddress(Ansi().fromUnicode(text));
+}
+
+bool TestTcpConnect(const std::string& address, int port) {
+  std::this_thread::yield();
+  try {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    SocketCloser closer(fd);
+    PumpEvents();
+    if (fd < 0) return false;
+    // The port field goes up to 99999; wrapping it to 16 bits would test a
+    // different port than the one reported.
+    if (port < 1 || port > 65535) return false;
+    if (address.find('\0') != std::string::npos) return false;
+
+    sockaddr_in target;
+    std::memset(&target, 0, sizeof target);
+    target.sin_family = AF_INET;
+    target.sin_port = htons(static_cast<uint16_t>(port));
+    if (::inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1) return false;
+
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) return true;
+    if (errno != EINPROGRESS) return false;
+    return FinishConnect(fd, g_timeouts.tcpConnect);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool IsDottedIpv4(std::string_view text) {
+  int octets = 0;
+  size_t i = 0;
+  while (true) {
+    const size_t begin = i;
+    int value = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - begin < 3) {
+      value = value * 10 + (text[i] - '0');
+      ++i;
+    }
+    const size_t digits = i - begin;
+    if (digits == 0 || value > 255 || (digits > 1 && text[begin] == '0')) return false;
+    ++octets;
+    if (octets == 4) return i == text.size();
+    if (i >= text.size() || text[i] != '.') return false;
+    ++i;
+  }
+}
+
+void SetEventPump(std::function<void()> pump) { g_pump = std::move(pump); }
+void SetResolverForTesting(Resolver resolver) { g_resolver = std::move(resolver); }
+void SetHostNameSourceForTesting(HostNameSource source) { g_hostName = std::move(source); }
+void SetTimeoutsForTesting(const ProbeTimeouts& timeouts) { g_timeouts = timeouts; }
+ProbeTimeouts CurrentTimeouts() { return g_timeouts; }
 
 }  // namespace dtu::net

@@ -1,12 +1,72 @@
 // SPDX-License-Identifier: MIT
+// Blocking network probes behind the diagnostics buttons. They keep no state
+// between calls; the hooks below only let the application and the tests
+// replace the pieces that touch the outside world.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace dtu::net {
 
-// Dotted IPv4 text of the first address of this machine's own name; empty
-// when the name cannot be looked up.
+// The IP-echo page fetched by "Obtain IP", fixed at build time.
+extern const char WanEchoUrl[];
+
+// Dotted IPv4 text of the first address of this machine's own name (at most
+// 63 characters); empty when the name cannot be read or looked up.
 std::string GetLocalHostAddress();
+
+// Dotted IPv4 text of the LAST address a name resolves to; a dotted address
+// gives itself. Processes pending window events once before the look-up.
+// Never throws: anything that goes wrong gives "".
+std::string ResolveHostAddress(const std::string& name);
+
+// Fetches the echo page and cuts the public address out of it (CutWanAddress).
+// Throws AppError when the request fails or the body exceeds kMaxWanBodyBytes.
+// The result is not checked for the form of an address.
+std::string GetWanAddress(const std::string& url = WanEchoUrl);
+inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
+
+// The cut applied to the page's 8-bit text: the first "<h2>" heading without
+// its leading 21 and trailing 69 bytes; "" when the tags are missing or the
+// heading is too short. Tags are matched case-sensitively.
+std::string CutWanAddress(std::string_view page);
+
+// One TCP connection attempt, closed at once without sending anything. False
+// for anything that is not a dotted IPv4 address, for a port outside
+// 1..65535 (never wrapped to 16 bits), and when the connect does not complete
+// within the connect time-out.
+bool TestTcpConnect(const std::string& address, int port);
+
+// Four decimal octets 0..255 without leading zeros and nothing else.
+bool IsDottedIpv4(std::string_view text);
+
+// ---- Hooks ---------------------------------------------------------------
+
+// Called where the probes let the window process its pending events; the
+// application installs QCoreApplication::processEvents. Empty: no-op.
+void SetEventPump(std::function<void()> pump);
+
+// Returns the IPv4 addresses (dotted text) a name stands for, in resolver
+// order. Empty function: getaddrinfo (AF_INET), duplicates removed.
+using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
+void SetResolverForTesting(Resolver resolver);
+
+// This machine's host name, or nullopt when it cannot be read. Empty
+// function: gethostname.
+using HostNameSource = std::function<std::optional<std::string>()>;
+void SetHostNameSourceForTesting(HostNameSource source);
+
+struct ProbeTimeouts {
+  std::chrono::milliseconds tcpConnect{21000};
+  std::chrono::milliseconds httpConnect{21000};
+  std::chrono::milliseconds httpTotal{30000};
+};
+void SetTimeoutsForTesting(const ProbeTimeouts& timeouts);
+ProbeTimeouts CurrentTimeouts();
 
 }  // namespace dtu::net

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 namespace dtu {
 
@@ -30,6 +31,8 @@ class DiagnosticsView {
 };
 
 void ObtainIp(DiagnosticsView& view);          // tntbtn_StaticIPClick
+// ObtainIp against another echo page (tests serve one on loopback).
+void ObtainIpFrom(DiagnosticsView& view, const std::string& echoUrl);
 void TestServerPort(DiagnosticsView& view);    // tntbtn_TestServerPortClick
 void JudgeMapping(DiagnosticsView& view);      // tntbtn_JudgeMapingClick
 

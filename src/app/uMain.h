@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: MIT
+// The main window: builds every control, wires each event to a thin handler
+// and implements the views that the field loader and the diagnostics drive.
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+
+#include "config/FieldHandling.h"
+#include "net/ServerDiagnostics.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace dtu {
+
+class LimitedLineEdit;
+class PortSpinEdit;
+
+class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsView {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    // Empty: the running executable. Tests point it into a temporary folder.
+    QString executablePath;
+    // Default: the machine's own address. Tests inject a fixed one.
+    LocalAddressFn localHostAddress;
+  };
+
+  explicit Ttntfrm_Main(Options options = {}, QWidget* parent = nullptr);
+  ~Ttntfrm_Main() override;
+
+  const QString& AppDirectory() const { return appDirectory_; }
+  const QString& SettingsFilePath() const { return settingsFilePath_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildControls();
+  void wireEvents();
+
+  // Form handlers.
+  void TntFormCreate();
+  void TntFormShow();
+
+  // Field change handlers.
+  void tntcomb_ServerNetModeChange();
+  void rzspnedt_PortChange();
+  void tntedt_StaticIPChange();
+  void tntedt_DomainAddressChange();
+  void tntcomb_ServiceNetworkChange();
+  void tntedt_OtherChange();
+  void tntedt_DTUNumberChange();
+  void tntcomb_SMSCommandTypeChange();
+
+  // Buttons and the language menu.
+  void tntbtn_StaticIPClick();
+  void tntbtn_TestServerPortClick();
+  void tntbtn_JudgeMapingClick();
+  void tntbtn_GenerationSMSClick();
+  void tntbtn_CloseClick();
+  void tntpmn_LanguagePopup();
+  void tntmntm_AutomaticClick(QObject* sender);
+
+  void writeString(const char* key, const QString& value);
+  void writeInteger(const char* key, std::int32_t value);
+  QAction* languageItemForTag(int tag) const;
+
+  // FieldControls
+  void selectServerMode(int index) override;
+  void selectSmsCommandType(int index) override;
+  void selectServiceNetwork(int index) override;
+  void setPortValue(std::int64_t value) override;
+  void setStaticIpText(const QString& text) override;
+  void setDomainAddressText(const QString& text) override;
+  void setOtherApnText(const QString& text) override;
+  void setDtuNumberText(const QString& text) override;
+  void setServerModeControlsEnabled(bool staticIpControls, bool domainControls) override;
+
+  // DiagnosticsView
+  int serverMode() const override;
+  QString staticIp() const override;
+  void setStaticIp(const QString& text) override;
+  QString domainAddress() const override;
+  int port() override;
+  void setStatusText(const QString& text) override;
+  void processPendingEvents() override;
+  void showInvalidField(const char* fieldName) override;
+  void showInformation(const QString& caption, const QString& text) override;
+  void setBusy(bool busy) override;
+
+  Options options_;
+  QString appDirectory_;
+  QString settingsFilePath_;
+  bool shownOnce_ = false;
+  int busyDepth_ = 0;
+
+  QGroupBox* tntgrp_NetWork = nullptr;
+  QLabel* tntlbl_ServerNetMode = nullptr;
+  QComboBox* tntcomb_ServerNetMode = nullptr;
+  QLabel* tntlbl_Port = nullptr;
+  PortSpinEdit* rzspnedt_Port = nullptr;
+  QLabel* tntlbl_StaticIP = nullptr;
+  QLineEdit* tntedt_StaticIP = nullptr;
+  QPushButton* tntbtn_StaticIP = nullptr;
+  QLabel* tntlbl_DomainAddress = nullptr;
+  QLineEdit* tntedt_DomainAddress = nullptr;
+  QPushButton* tntbtn_TestServerPort = nullptr;
+  QPushButton* tntbtn_JudgeMaping = nullptr;
+
+  QGroupBox* tntgrp_SMSCommandFormat = nullptr;
+  QLabel* tntlbl_ServiceNetwork = nullptr;
+  QComboBox* tntcomb_ServiceNetwork = nullptr;
+  QLabel* tntlbl_Ohter = nullptr;
+  QLineEdit* tntedt_Other = nullptr;
+  QLabel* tntlbl_DTUNumber = nullptr;
+  LimitedLineEdit* tntedt_DTUNumber = nullptr;
+  QLabel* tntlbl1 = nullptr;
+  QComboBox* tntcomb_SMSCommandType = nullptr;
+  QLabel* tntlbl_SMSCommandFormat = nullptr;
+  QLineEdit* tntedt_SMSCommandFormat = nullptr;
+
+  QWidget* TntPanel1 = nullptr;
+  QPushButton* rzMenubtn_Language = nullptr;
+  QPushButton* tntbtn_Close = nullptr;
+  QPushButton* tntbtn_GenerationSMS = nullptr;
+  QMenu* tntpmn_Language = nullptr;
+  std::array<QAction*, 4> languageItems_{};  // indexed by Tag
+
+  QStatusBar* tntstsbr_Status = nullptr;
+  QLabel* statusPanel_ = nullptr;
+};
+
+}  // namespace dtu

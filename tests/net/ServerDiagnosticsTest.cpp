@@ -139,6 +139,7 @@ TEST_F(DiagnosticsTest, PortTestByMode) {
   LoopbackListener listener;
   ASSERT_TRUE(listener.ok());
   const int p = listener.port();
+  names["127.0.0.1"] = {"127.0.0.1"};
   names[" 127.0.0.1"] = {"127.0.0.1"};
   names["last.test"] = {"127.0.0.9", "127.0.0.1"};   // only 127.0.0.1 listens
   names["first.test"] = {"127.0.0.1", "127.0.0.9"};

@@ -1,0 +1,274 @@
+// SPDX-License-Identifier: MIT
+#include "i18n/Localizer.h"
+
+#include <fcntl.h>
+#include <libintl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <clocale>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "AppError.h"
+#include "MessagePresenter.h"
+
+namespace dtu {
+
+namespace {
+
+constexpr char kDomain[] = "default";
+// The language name under which libintl finds our copy of the catalog; the
+// real language is chosen by which file we put there.
+constexpr char kLibintlLanguage[] = "dtusms";
+
+// One private directory per process (mode 0700 from mkdtemp, unpredictable
+// name), removed when the process ends normally.
+class PrivateRoot {
+ public:
+  static PrivateRoot& Get() {
+    static PrivateRoot root;
+    return root;
+  }
+  const QByteArray& path() const { return path_; }
+  // A fresh directory for each catalog: libintl caches catalogs by directory
+  // and never rereads a file, so a new catalog needs a new place.
+  QByteArray NewSlot() {
+    if (path_.isEmpty()) return {};
+    return path_ + '/' + QByteArray::number(++slots_);
+  }
+  ~PrivateRoot() {
+    if (path_.isEmpty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(path_.constData(), ignored);
+  }
+
+ private:
+  PrivateRoot() {
+    QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/dtusms-l10n-XXXXXX";
+    if (mkdtemp(pattern.data())) path_ = pattern;
+  }
+  QByteArray path_;
+  int slots_ = 0;
+};
+
+bool WritePrivateFile(const QByteArray& slot, const QByteArray& content) {
+  const QByteArray language = slot + '/' + kLibintlLanguage;
+  const QByteArray dir = language + "/LC_MESSAGES";
+  for (const QByteArray& each : {slot, language, dir})
+    if (mkdir(each.constData(), 0700) != 0) return false;
+  const QByteArray file = dir + "/" + kDomain + ".mo";
+  const int fd = open(file.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  qsizetype done = 0;
+  while (done < content.size()) {
+    const ssize_t n = write(fd, content.constData() + done, static_cast<size_t>(content.size() - done));
+    if (n <= 0) break;
+    done += n;
+  }
+  return close(fd) == 0 && done == content.size();
+}
+
+bool IsCLocale(const char* name) { return !name || !std::strcmp(name, "C") || !std::strcmp(name, "POSIX"); }
+
+QByteArray CutAtDot(const QByteArray& code) {
+  const qsizetype dot = code.indexOf('.');
+  return dot < 0 ? code : code.left(dot);
+}
+
+void PutBackCarriageReturns(QByteArray& text) {
+  QByteArray out;
+  out.reserve(text.size() + 8);
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out.append('\r');
+    out.append(text[i]);
+  }
+  text = std::move(out);
+}
+
+std::unique_ptr<Localizer>& GlobalSlot() {
+  static std::unique_ptr<Localizer> localizer;
+  return localizer;
+}
+
+}  // namespace
+
+LocaleParts UserLocaleParts() {
+  QByteArray name;
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    name = qgetenv(variable);
+    if (!name.isEmpty()) break;
+  }
+  for (char stop : {'.', '@'}) {
+    const qsizetype at = name.indexOf(stop);
+    if (at >= 0) name.truncate(at);
+  }
+  if (name == "C" || name == "POSIX") return {};
+  const qsizetype underscore = name.indexOf('_');
+  if (underscore < 0) return {QString::fromLatin1(name), {}};
+  return {QString::fromLatin1(name.left(underscore)), QString::fromLatin1(name.mid(underscore + 1))};
+}
+
+QString SystemDefaultLanguageCode() {
+  const QByteArray lang = qgetenv("LANG");
+  if (!lang.isEmpty()) return QString::fromLatin1(CutAtDot(lang));
+  const LocaleParts parts = UserLocaleParts();
+  // Without a usable locale the program speaks its own language.
+  if (parts.language.isEmpty()) return QStringLiteral("en");
+  return parts.country.isEmpty() ? parts.language : parts.language + QLatin1Char('_') + parts.country;
+}
+
+Localizer::Localizer(const QString& executablePath, std::uint64_t tableOffset)
+    : files_(executablePath, tableOffset) {
+  bindtextdomain(kDomain, QFile::encodeName(files_.BaseDirectory() + QStringLiteral("locale")).constData());
+  bind_textdomain_codeset(kDomain, "UTF-8");
+  SetCurrentLanguage(QString());
+}
+
+Localizer::~Localizer() = default;
+
+void Localizer::SetCurrentLanguage(const QString& code) {
+  code_ = code.isEmpty() ? SystemDefaultLanguageCode() : code;
+  opened_ = false;
+  noCatalog_ = false;
+  openPath_.clear();
+  catalog_.reset();
+  backend_ = Backend::None;
+  libintlDirectory_.clear();
+}
+
+QString Localizer::CatalogPath(const QString& code) const {
+  return files_.BaseDirectory() + QStringLiteral("locale/") + code + QStringLiteral("/LC_MESSAGES/default.mo");
+}
+
+void Localizer::OpenCatalog() {
+  QString path;
+  std::optional<EmbeddedFileInfo> appended;
+  for (const QString& code : {code_, code_.left(2)}) {
+    const QString candidate = CatalogPath(code);
+    appended = files_.Find(candidate);
+    if (appended || QFileInfo(candidate).isFile()) {
+      path = candidate;
+      break;
+    }
+  }
+  if (path.isEmpty()) {
+    opened_ = true;
+    noCatalog_ = true;
+    return;
+  }
+
+  // Read one byte more than any acceptable catalog, so an oversized one is
+  // recognised without reading all of it.
+  QByteArray bytes;
+  QFile file(appended ? files_.ExecutablePath() : path);
+  if (file.open(QIODevice::ReadOnly)) {
+    if (appended) {
+      const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(appended->size, kMaxCatalogSize + 1));
+      if (file.seek(static_cast<qint64>(appended->offset))) bytes = file.read(wanted);
+      if (bytes.size() != wanted) bytes.truncate(std::min<qsizetype>(bytes.size(), 4));  // the file changed under us
+    } else {
+      bytes = file.read(kMaxCatalogSize + 1);
+    }
+  }
+  if (!HasMoMagic(bytes)) throw AppError(QStringLiteral("This file is not a valid GNU gettext mo file: ") + path);
+
+  opened_ = true;
+  openPath_ = path;
+  std::optional<MoCatalog> parsed = ParseMoCatalog(bytes);
+  if (!parsed) {
+    // A damaged catalog is one without translations: the ids come back.
+    catalog_ = MoCatalog{};
+    backend_ = Backend::Builtin;
+    return;
+  }
+  if (!parsed->header || !DeclaresUtf8(*parsed->header)) {
+    translationOff_ = true;
+    Presenter().show(BoxRequest{nullptr, QStringLiteral("Localization problem"),
+                                QStringLiteral("The translation for the language code ") + code_ +
+                                    QStringLiteral(" (in ") + path +
+                                    QStringLiteral(") does not have charset=utf-8 in its Content-Type. "
+                                                   "Translations are turned off."),
+                                BoxIcon::Information});
+    return;
+  }
+  catalog_ = std::move(parsed);
+  backend_ = PresentToLibintl() ? Backend::Libintl : Backend::Builtin;
+}
+
+bool Localizer::EnsureLibintlSees() {
+  // libintl ignores every catalog while LC_MESSAGES is C or POSIX, and Qt
+  // resets the locale from the environment when QApplication starts.
+  if (IsCLocale(std::setlocale(LC_MESSAGES, nullptr)) && !std::setlocale(LC_MESSAGES, "C.UTF-8") &&
+      !std::setlocale(LC_MESSAGES, "C.utf8"))
+    return false;
+  const char* language = std::getenv("LANGUAGE");
+  if (!language || std::strcmp(language, kLibintlLanguage) != 0) setenv("LANGUAGE", kLibintlLanguage, 1);
+  const char* bound = bindtextdomain(kDomain, nullptr);
+  if (!bound || libintlDirectory_ != bound) {
+    if (!bindtextdomain(kDomain, libintlDirectory_.constData())) return false;
+    bind_textdomain_codeset(kDomain, "UTF-8");
+  }
+  return true;
+}
+
+bool Localizer::PresentToLibintl() {
+  const QByteArray slot = PrivateRoot::Get().NewSlot();
+  if (slot.isEmpty() || !WritePrivateFile(slot, WriteMoCatalog(*catalog_))) return false;
+  libintlDirectory_ = slot;
+  if (!EnsureLibintlSees()) return false;
+  // Prove that libintl answers from our copy before relying on it.
+  for (const MoMessage& m : catalog_->messages) {
+    const QByteArray key = m.key();
+    const QByteArray expected = m.translation.left(m.translation.indexOf('\0'));
+    if (expected.isEmpty()) continue;
+    return expected == dgettext(kDomain, key.constData());
+  }
+  return true;
+}
+
+QByteArray Localizer::Lookup(const QByteArray& id) {
+  if (id.isEmpty() || id.contains('\0')) return id;
+  if (backend_ == Backend::Libintl && EnsureLibintlSees()) {
+    const char* result = dgettext(kDomain, id.constData());
+    return result == id.constData() ? id : QByteArray(result);
+  }
+  const QByteArray* translation = catalog_ ? catalog_->find(id) : nullptr;
+  if (!translation) return id;
+  const qsizetype nul = translation->indexOf('\0');
+  return nul < 0 ? *translation : translation->left(nul);
+}
+
+QString Localizer::Translate(const QString& msgid) {
+  if (translationOff_) return msgid;
+  QByteArray id = msgid.toUtf8();
+  id.replace("\r", QByteArray());
+  if (!opened_) OpenCatalog();
+  if (noCatalog_ || translationOff_) return msgid;
+  QByteArray result = Lookup(id);
+  PutBackCarriageReturns(result);
+  return QString::fromUtf8(result);
+}
+
+void StartLocalizer(const QString& executablePath) { StartLocalizer(executablePath, AppendedTableOffset()); }
+
+void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset) {
+  GlobalSlot() = std::make_unique<Localizer>(executablePath, tableOffset);
+}
+
+Localizer* GlobalLocalizer() { return GlobalSlot().get(); }
+
+void SetCurrentLanguage(const QString& code) {
+  if (Localizer* localizer = GlobalLocalizer()) localizer->SetCurrentLanguage(code);
+}
+
+QString CurrentLanguageCode() {
+  const Localizer* localizer = GlobalLocalizer();
+  return localizer ? localizer->CurrentLanguageCode() : QString();
+}
+
+}  // namespace dtu

@@ -9,7 +9,7 @@ PACKAGES=(
   libcurl4-openssl-dev gettext
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core fonts-wqy-microhei
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
   xvfb xauth
 )
 

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -31,6 +33,25 @@ namespace dtu {
 
 namespace {
 
+// Right-aligned captions live in fixed boxes sized for Tahoma; with a wider
+// stand-in font or a long translation the text shrinks a little instead of
+// being cut off.
+class FittingLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QFont f = font();
+    int px = f.pixelSize() > 0 ? f.pixelSize() : QFontMetrics(f).height();
+    while (px > 8 && QFontMetrics(f).horizontalAdvance(text()) > contentsRect().width()) f.setPixelSize(--px);
+    QPainter painter(this);
+    painter.setFont(f);
+    style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(), text(),
+                          foregroundRole());
+  }
+};
+
 template <typename T>
 T* Named(T* object, const char* name) {
   object->setObjectName(QString::fromLatin1(name));
@@ -39,7 +60,7 @@ T* Named(T* object, const char* name) {
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect geometry,
                   Qt::Alignment alignment = Qt::AlignRight | Qt::AlignVCenter) {
-  auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
+  auto* label = Named(new FittingLabel(QString::fromUtf8(caption), parent), name);
   label->setGeometry(geometry);
   label->setAlignment(alignment);
   return label;
@@ -96,7 +117,9 @@ void Ttntfrm_Main::buildControls() {
   setObjectName(QStringLiteral("tntfrm_Main"));
   setWindowTitle(QString::fromLatin1(N_("ZU-3RIVE VID idoverivirora dave")));
   setFixedSize(495, 305);
-  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans"), QStringLiteral("WenQuanYi Micro Hei")});
+  // Metric-compatible stand-ins first where Tahoma is missing; the CJK face supplies Chinese glyphs.
+  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
+                         QStringLiteral("WenQuanYi Micro Hei")});
   font.setPixelSize(11);
   setFont(font);
 

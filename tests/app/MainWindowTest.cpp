@@ -1,0 +1,321 @@
+// SPDX-License-Identifier: MIT
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+#include "WindowFixture.h"
+#include "config/SettingsStore.h"
+
+namespace dtu::testing {
+namespace {
+
+// The value the settings file holds for a key right now ("<missing>" if none).
+QString Stored(const QString& path, const char* key) {
+  return SettingsStore(path).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+}
+
+// Records the stored value of `key` each time `signal` fires, after the
+// window's own handler (connected earlier) has written it.
+template <typename Sender, typename Signal>
+std::shared_ptr<QStringList> WatchWrites(Sender* sender, Signal signal, const QString& path, const char* key) {
+  auto seen = std::make_shared<QStringList>();
+  QObject::connect(sender, signal, sender, [seen, path, key] { seen->append(Stored(path, key)); });
+  return seen;
+}
+
+TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
+  start("192.0.2.44");
+  EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
+  EXPECT_EQ(list("tntcomb_ServerNetMode")->currentText(), QStringLiteral("Static IP"));
+  EXPECT_EQ(portField()->text(), QStringLiteral("6000"));
+  EXPECT_EQ(edit("tntedt_StaticIP")->text(), QStringLiteral("192.0.2.44"));
+  EXPECT_EQ(edit("tntedt_DomainAddress")->text(), QString());
+  EXPECT_EQ(list("tntcomb_ServiceNetwork")->currentIndex(), 0);
+  EXPECT_EQ(list("tntcomb_SMSCommandType")->currentIndex(), 0);
+  EXPECT_EQ(edit("tntedt_DTUNumber")->text(), QStringLiteral("KQ-GP000001"));
+  EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
+  EXPECT_TRUE(presenter.boxes.empty());
+  EXPECT_EQ(window->SettingsFilePath(), iniPath());
+}
+
+TEST_F(WindowTest, FirstStartWithoutLocalAddressLeavesStaticIpOut) {
+  start("");
+  EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nDTU number=KQ-GP000001\r\n"));
+}
+
+TEST_F(WindowTest, WindowModelMatchesTheDesign) {
+  start();
+  EXPECT_EQ(window->size(), QSize(495, 305));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  const struct {
+    const char* name;
+    QRect geometry;
+  } layout[] = {
+      {"tntgrp_NetWork", {0, 0, 495, 109}},          {"tntgrp_SMSCommandFormat", {0, 109, 495, 142}},
+      {"TntPanel1", {0, 251, 495, 35}},              {"tntstsbr_Status", {0, 286, 495, 19}},
+      {"tntcomb_ServerNetMode", {111, 17, 162, 21}}, {"rzspnedt_Port", {356, 17, 119, 21}},
+      {"tntbtn_StaticIP", {224, 47, 49, 21}},        {"tntbtn_JudgeMaping", {24, 77, 249, 25}},
+      {"tntedt_DTUNumber", {111, 47, 162, 21}},      {"tntedt_SMSCommandFormat", {111, 108, 364, 21}},
+      {"rzMenubtn_Language", {19, 5, 90, 25}},       {"tntbtn_GenerationSMS", {287, 5, 90, 25}},
+      {"tntbtn_Close", {400, 5, 75, 25}},
+  };
+  for (const auto& item : layout) {
+    auto* w = find<QWidget>(item.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->geometry(), item.geometry) << item.name;
+  }
+  EXPECT_EQ(button("rzMenubtn_Language")->text(), QStringLiteral(" Language"));
+  EXPECT_EQ(find<QAction>("tntmntm_TraditionalChinese")->data().toInt(), 3);
+  // Tab order: first group, second group, bottom panel.
+  const QStringList expectedOrder{
+      "tntcomb_ServerNetMode", "rzspnedt_Port",         "tntedt_StaticIP",        "tntbtn_StaticIP",
+      "tntedt_DomainAddress",  "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",
+      "tntedt_Other",          "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
+      "rzMenubtn_Language",    "tntbtn_Close",          "tntbtn_GenerationSMS"};
+  QStringList chain;
+  QWidget* w = list("tntcomb_ServerNetMode");
+  do {
+    if (expectedOrder.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
+    w = w->nextInFocusChain();
+  } while (w != list("tntcomb_ServerNetMode"));
+  EXPECT_EQ(chain, expectedOrder);
+}
+
+TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
+  start();
+  const struct {
+    const char* control;
+    const char* key;
+  } edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
+               {"tntedt_DomainAddress", keys::kDomainAddress},
+               {"tntedt_Other", keys::kOtherApn},
+               {"tntedt_DTUNumber", keys::kDtuNumber}};
+  for (const auto& e : edits) {
+    QLineEdit* field = edit(e.control);
+    field->setEnabled(true);
+    field->clear();
+    auto seen = WatchWrites(field, &QLineEdit::textChanged, iniPath(), e.key);
+    QTest::keyClicks(field, QStringLiteral("ab c"));
+    EXPECT_EQ(*seen, (QStringList{"a", "ab", "ab", "ab c"})) << e.control;  // "ab " reads back trimmed
+    EXPECT_EQ(Stored(iniPath(), e.key), QStringLiteral("ab c"));
+  }
+}
+
+TEST_F(WindowTest, PortFieldTypingStepsAndCorrections) {
+  start();
+  PortSpinEdit* port = portField();
+  auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), keys::kPort);
+
+  // Typing over the selected text writes each intermediate value, low ones included.
+  port->setFocus();
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("2500"));
+  EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "2500"}));
+
+  // Refused characters change nothing.
+  seen->clear();
+  QTest::keyClicks(port, QStringLiteral("-a."));
+  QTest::keyClick(port, Qt::Key_Home);
+  QTest::keyClicks(port, QStringLiteral("+"));
+  QTest::keyClick(port, Qt::Key_Home);
+  QTest::keyClicks(port, QStringLiteral("+"));
+  EXPECT_EQ(port->text(), QStringLiteral("+2500"));
+  EXPECT_EQ(*seen, QStringList{"2500"});
+
+  // Steps of 1 and 10.
+  seen->clear();
+  QTest::keyClick(port, Qt::Key_Up);
+  QTest::keyClick(port, Qt::Key_PageDown);
+  EXPECT_EQ(*seen, (QStringList{"2501", "2491"}));
+
+  // A sixth digit above the maximum becomes the maximum at once.
+  seen->clear();
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("123456"));
+  EXPECT_EQ(port->text(), QStringLiteral("99999"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("99999"));
+  QTest::keyClick(port, Qt::Key_Up);
+  EXPECT_EQ(port->text(), QStringLiteral("99999"));
+
+  // Clearing the field puts the minimum back and stores it.
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(port, Qt::Key_Backspace);
+  EXPECT_EQ(port->text(), QStringLiteral("1000"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
+
+  // A low value stays until the focus leaves, then the corrected value is written.
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("12"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("12"));
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(port, &out);
+  EXPECT_EQ(port->text(), QStringLiteral("1000"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
+
+  // Paste and cut do nothing.
+  QApplication::clipboard()->setText(QStringLiteral("4321"));
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(port, Qt::Key_V, Qt::ControlModifier);
+  QTest::keyClick(port, Qt::Key_X, Qt::ControlModifier);
+  EXPECT_EQ(port->text(), QStringLiteral("1000"));
+}
+
+TEST_F(WindowTest, StoredValuesOutOfRange) {
+  const struct {
+    QByteArray file;
+    QString portShown;
+    QString portStored;
+    int modeIndex;
+    bool domainEnabled;
+  } cases[] = {
+      {"[Main]\r\nPort=500\r\n", "1000", "500", 0, false},      // below: shown corrected, not written
+      {"[Main]\r\nPort=123456\r\n", "99999", "99999", 0, false}, // above: shown and written
+      {"[Main]\r\nPort=0x1F40\r\n", "8000", "8000", 0, false},
+      {"[Main]\r\nPort=8000abc\r\n", "6000", "6000", 0, false},
+      {"[Main]\r\nServer address mode=1\r\n", "6000", "6000", 1, true},
+      {"[Main]\r\nServer address mode=2\r\n", "6000", "6000", -1, true},  // stays all enabled
+      {"[Main]\r\nServer address mode=-1\r\n", "6000", "6000", -1, true},
+  };
+  for (const auto& c : cases) {
+    window.reset();
+    writeIni(c.file);
+    start();
+    EXPECT_EQ(portField()->text(), c.portShown) << c.file.constData();
+    EXPECT_EQ(Stored(iniPath(), keys::kPort), c.portStored) << c.file.constData();
+    EXPECT_EQ(list("tntcomb_ServerNetMode")->currentIndex(), c.modeIndex) << c.file.constData();
+    EXPECT_EQ(edit("tntedt_DomainAddress")->isEnabled(), c.domainEnabled) << c.file.constData();
+    EXPECT_EQ(edit("tntedt_StaticIP")->isEnabled(), c.modeIndex != 1) << c.file.constData();
+  }
+}
+
+TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
+  writeIni("[Main]\r\nDTU number=KQ-GP0000012345\r\n");
+  start();
+  QLineEdit* dtu = edit("tntedt_DTUNumber");
+  EXPECT_EQ(dtu->text(), QStringLiteral("KQ-GP0000012345"));  // program text is not cut
+  dtu->clear();
+  QTest::keyClicks(dtu, QStringLiteral("ABCDEFGHIJKLMN"));
+  EXPECT_EQ(dtu->text(), QStringLiteral("ABCDEFGHIJK"));
+  QTest::keyClick(dtu, Qt::Key_Backspace);
+  QTest::keyClick(dtu, Qt::Key_Backspace);
+  QApplication::clipboard()->setText(QStringLiteral("XYZW"));
+  QTest::keyClick(dtu, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(dtu->text(), QStringLiteral("ABCDEFGHIXY"));
+  EXPECT_EQ(Stored(iniPath(), keys::kDtuNumber), QStringLiteral("ABCDEFGHIXY"));
+}
+
+TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
+  start();
+  const QByteArray afterStart = iniBytes();
+  QComboBox* mode = list("tntcomb_ServerNetMode");
+  // Loading selected all three lists without writing anything.
+  EXPECT_EQ(afterStart.count("Server address mode"), 0);
+  mode->setFocus();
+  QTest::keyClick(mode, Qt::Key_Down);  // keyboard pick in the closed list
+  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("1"));
+  EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
+  EXPECT_FALSE(button("tntbtn_StaticIP")->isEnabled());
+  QTest::keyClick(mode, Qt::Key_Up);
+  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("0"));
+  EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
+
+  QComboBox* apn = list("tntcomb_ServiceNetwork");
+  QTest::keyClick(apn, Qt::Key_End);
+  EXPECT_EQ(Stored(iniPath(), keys::kServiceNetwork), QStringLiteral("3"));
+  EXPECT_TRUE(edit("tntedt_Other")->isEnabled());
+  QComboBox* type = list("tntcomb_SMSCommandType");
+  QTest::keyClick(type, Qt::Key_Down);
+  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
+  // A program selection writes nothing.
+  type->setCurrentIndex(0);
+  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
+}
+
+TEST_F(WindowTest, GenerationSmsComposesOrNamesTheBlankField) {
+  writeIni("[Main]\r\nStatic IP= 192.0.2.15  \r\nPort=5000\r\n");
+  start();
+  edit("tntedt_StaticIP")->setText(QStringLiteral(" 192.0.2.15  "));
+  QLineEdit* out = edit("tntedt_SMSCommandFormat");
+  QTest::mouseClick(button("tntbtn_GenerationSMS"), Qt::LeftButton);
+  EXPECT_EQ(out->text(), QStringLiteral("(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000001)"));
+  EXPECT_TRUE(presenter.boxes.empty());
+
+  edit("tntedt_DTUNumber")->setText(QStringLiteral("  "));
+  QTest::mouseClick(button("tntbtn_GenerationSMS"), Qt::LeftButton);
+  EXPECT_EQ(out->text(), QString());
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("Prompt"));
+  EXPECT_EQ(presenter.boxes[0].text, QStringLiteral("Please enter valid \"DTU number\""));
+  EXPECT_EQ(presenter.boxes[0].icon, BoxIcon::Information);
+  EXPECT_EQ(presenter.boxes[0].owner, window.get());
+}
+
+TEST_F(WindowTest, UnwritableFolderShowsOneErrorPerWriteAndKeepsTheValue) {
+  ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+  start();
+  const QString expected = QStringLiteral("Unable to write to ") + iniPath() + QLatin1Char('.');
+  ASSERT_EQ(presenter.boxes.size(), 3u);  // Port, Static IP, DTU number
+  for (const BoxRequest& box : presenter.boxes) {
+    EXPECT_EQ(box.text, expected);
+    EXPECT_EQ(box.caption, QString::fromLatin1(kAppTitle));
+    EXPECT_EQ(box.icon, BoxIcon::Critical);
+  }
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(portField()->text(), QStringLiteral("6000"));
+  EXPECT_EQ(edit("tntedt_DTUNumber")->text(), QStringLiteral("KQ-GP000001"));
+  presenter.boxes.clear();
+  QTest::keyClicks(edit("tntedt_Other"), QStringLiteral("x"));
+  EXPECT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(edit("tntedt_Other")->text(), QStringLiteral("x"));
+  chmod(QFile::encodeName(dir.path()).constData(), 0755);
+}
+
+TEST_F(WindowTest, CloseWritesNothingButThePortCorrection) {
+  start();
+  PortSpinEdit* port = portField();
+  port->setFocus();
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("7"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("7"));
+  QTest::mouseClick(button("tntbtn_Close"), Qt::LeftButton);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
+  const QByteArray before = iniBytes();
+  window.reset();
+  EXPECT_EQ(iniBytes(), before);
+}
+
+TEST_F(WindowTest, ErrorBoxIsARealCriticalBoxWithTheApplicationTitle) {
+  SetPresenter(nullptr);  // the real QMessageBox
+  ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+  QStringList seen;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      seen << box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|') +
+                  QString::number(box->icon() == QMessageBox::Critical);
+      box->accept();
+    }
+  });
+  closer.start(20);
+  start("");
+  closer.stop();
+  chmod(QFile::encodeName(dir.path()).constData(), 0755);
+  const QString line = QString::fromLatin1(kAppTitle) + QStringLiteral("|Unable to write to ") + iniPath() +
+                       QStringLiteral(".|1");
+  EXPECT_EQ(seen, (QStringList{line, line}));  // Port, DTU number
+}
+
+}  // namespace
+}  // namespace dtu::testing

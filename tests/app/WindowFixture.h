@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// Shared set-up for tests that drive the real main window offscreen.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include "MessagePresenter.h"
+#include "MyDataType.h"
+#include "app/PortSpinEdit.h"
+#include "app/uMain.h"
+
+namespace dtu::testing {
+
+class RecordingPresenter : public MessagePresenter {
+ public:
+  void show(const BoxRequest& request) override { boxes.push_back(request); }
+  std::vector<BoxRequest> boxes;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir.isValid());
+    SetPresenter(&presenter);
+    SysParameter = {};
+  }
+  void TearDown() override {
+    window.reset();
+    SetPresenter(nullptr);
+  }
+
+  QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
+  QByteArray iniBytes() const {
+    QFile f(iniPath());
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  void writeIni(const QByteArray& bytes) const {
+    QFile f(iniPath());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+  }
+
+  // Creates and shows the window as the program does at start-up.
+  void start(const std::string& localAddress = "192.0.2.44") {
+    Ttntfrm_Main::Options options;
+    options.executablePath = dir.filePath(QStringLiteral("dtusms"));
+    options.localHostAddress = [localAddress] { return localAddress; };
+    window = std::make_unique<Ttntfrm_Main>(options);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
+  }
+
+  template <typename T>
+  T* find(const char* name) const {
+    T* child = window->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  QLineEdit* edit(const char* name) const { return find<QLineEdit>(name); }
+  QComboBox* list(const char* name) const { return find<QComboBox>(name); }
+  QPushButton* button(const char* name) const { return find<QPushButton>(name); }
+  PortSpinEdit* portField() const { return find<PortSpinEdit>("rzspnedt_Port"); }
+
+  QTemporaryDir dir;
+  RecordingPresenter presenter;
+  std::unique_ptr<Ttntfrm_Main> window;
+};
+
+}  // namespace dtu::testing

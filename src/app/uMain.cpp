@@ -290,7 +290,9 @@ void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
 
 // --- Buttons ---------------------------------------------------------------------
 
-void Ttntfrm_Main::tntbtn_StaticIPClick() { ObtainIp(*this); }
+void Ttntfrm_Main::tntbtn_StaticIPClick() {
+  ObtainIpFrom(*this, options_.echoUrl.empty() ? std::string(net::WanEchoUrl) : options_.echoUrl);
+}
 void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this); }
 void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this); }
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "config/FieldHandling.h"
 #include "net/ServerDiagnostics.h"
@@ -34,6 +35,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
     QString executablePath;
     // Default: the machine's own address. Tests inject a fixed one.
     LocalAddressFn localHostAddress;
+    // Empty: the built-in IP-echo page. Tests serve one on loopback.
+    std::string echoUrl;
   };
 
   explicit Ttntfrm_Main(Options options = {}, QWidget* parent = nullptr);

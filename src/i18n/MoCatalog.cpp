@@ -60,7 +60,10 @@ std::optional<MoCatalog> ParseMoCatalog(const QByteArray& bytes) {
   const auto stringAt = [&](std::uint64_t table, std::uint64_t index) -> std::optional<QByteArray> {
     const std::uint64_t length = ReadU32(bytes, table + index * 8, bigEndian);
     const std::uint64_t offset = ReadU32(bytes, table + index * 8 + 4, bigEndian);
-    if (offset > size || length > size - offset) return std::nullopt;
+    // Strings end in a NUL, which libintl relies on; a file cut anywhere
+    // inside its strings fails here.
+    if (offset >= size || length > size - offset - 1 || bytes[static_cast<qsizetype>(offset + length)] != '\0')
+      return std::nullopt;
     return QByteArray(bytes.constData() + offset, static_cast<qsizetype>(length));
   };
 

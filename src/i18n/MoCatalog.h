@@ -36,7 +36,8 @@ bool HasMoMagic(const QByteArray& bytes);
 
 // Null for anything that is not a complete, self-consistent revision 0
 // catalog: bad magic, unknown revision, truncated tables, descriptors or
-// strings outside the file. Never reads outside `bytes`.
+// strings outside the file, strings without their closing NUL. Never reads
+// outside `bytes`.
 std::optional<MoCatalog> ParseMoCatalog(const QByteArray& bytes);
 
 // Whether the header's Content-Type field, upper-cased, holds "CHARSET=UTF-8".

@@ -97,6 +97,8 @@ QString DirectoryOf(const QString& path) {
 
 }  // namespace
 
+Ttntfrm_Main::Ttntfrm_Main() : Ttntfrm_Main(Options()) {}
+
 Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
     : QWidget(parent,
               Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -106,7 +108,7 @@ Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
   buildControls();
   wireEvents();
   SetErrorBoxOwner(this);
-  RunGuarded([this] { TntFormCreate(); });
+  if (options_.runFormHandlers) RunGuarded([this] { TntFormCreate(); });
 }
 
 Ttntfrm_Main::~Ttntfrm_Main() {
@@ -240,7 +242,7 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
   if (!shownOnce_ && !event->spontaneous()) {
     shownOnce_ = true;
     if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
-    RunGuarded([this] { TntFormShow(); });
+    if (options_.runFormHandlers) RunGuarded([this] { TntFormShow(); });
   }
   QWidget::showEvent(event);
 }

@@ -37,9 +37,13 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
     LocalAddressFn localHostAddress;
     // Empty: the built-in IP-echo page. Tests serve one on loopback.
     std::string echoUrl;
+    // Off: the bare controls only, without translation, settings or loading
+    // (the baseline that start-up benchmarks compare against).
+    bool runFormHandlers = true;
   };
 
-  explicit Ttntfrm_Main(Options options = {}, QWidget* parent = nullptr);
+  Ttntfrm_Main();
+  explicit Ttntfrm_Main(Options options, QWidget* parent = nullptr);
   ~Ttntfrm_Main() override;
 
   const QString& AppDirectory() const { return appDirectory_; }

@@ -19,11 +19,20 @@ using net::testing::ProbeHookScope;
 class DiagnosticsWindowTest : public WindowTest {
  protected:
   QString status() const { return find<QLabel>("tntstsbr_StatusPanel")->text(); }
+  void SetUp() override {
+    WindowTest::SetUp();
+    // This machine is "testhost" at 127.0.0.1, whatever the real host is called.
+    net::SetHostNameSourceForTesting([] { return std::optional<std::string>("testhost"); });
+    net::SetResolverForTesting([](const std::string& name) -> std::vector<std::string> {
+      if (net::IsDottedIpv4(name)) return {name};
+      if (name == "testhost" || name == "localhost") return {"127.0.0.1"};
+      return {};
+    });
+  }
   void startWith(const QByteArray& ini, const std::string& echoUrl = {}) {
     writeIni(ini);
     Ttntfrm_Main::Options options;
     options.executablePath = dir.filePath(QStringLiteral("dtusms"));
-    options.localHostAddress = [] { return std::string("127.0.0.1"); };
     options.echoUrl = echoUrl;
     window = std::make_unique<Ttntfrm_Main>(options);
     window->show();

@@ -90,6 +90,12 @@ void PutBackCarriageReturns(QByteArray& text) {
   text = std::move(out);
 }
 
+// A translation with plural forms: the singular, as gettext gives it.
+QByteArray FirstForm(const QByteArray& translation) {
+  const qsizetype nul = translation.indexOf('\0');
+  return nul < 0 ? translation : translation.left(nul);
+}
+
 std::unique_ptr<Localizer>& GlobalSlot() {
   static std::unique_ptr<Localizer> localizer;
   return localizer;
@@ -224,7 +230,7 @@ bool Localizer::PresentToLibintl() {
   // Prove that libintl answers from our copy before relying on it.
   for (const MoMessage& m : catalog_->messages) {
     const QByteArray key = m.key();
-    const QByteArray expected = m.translation.left(m.translation.indexOf('\0'));
+    const QByteArray expected = FirstForm(m.translation);
     if (expected.isEmpty()) continue;
     return expected == dgettext(kDomain, key.constData());
   }
@@ -238,9 +244,7 @@ QByteArray Localizer::Lookup(const QByteArray& id) {
     return result == id.constData() ? id : QByteArray(result);
   }
   const QByteArray* translation = catalog_ ? catalog_->find(id) : nullptr;
-  if (!translation) return id;
-  const qsizetype nul = translation->indexOf('\0');
-  return nul < 0 ? *translation : translation->left(nul);
+  return translation ? FirstForm(*translation) : id;
 }
 
 QString Localizer::Translate(const QString& msgid) {

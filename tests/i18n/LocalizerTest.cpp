@@ -83,6 +83,18 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
   }
 }
 
+TEST(Localizer, EnglishVariantsOpenTheHeaderOnlyCatalogOthersNone) {
+  ProgramDir program({{"en", BuildMo({})}, {"zh_cn", MarkedCatalog("A")}}, {});
+  ASSERT_TRUE(program.ok());
+  for (const char* code : {"en_US", "en_GB", "zh_HK", "zh_SG"}) {
+    Localizer localizer(program.exe(), program.table());
+    localizer.SetCurrentLanguage(QLatin1String(code));
+    EXPECT_EQ(localizer.Translate(QStringLiteral("Port")), QStringLiteral("Port"));
+    EXPECT_EQ(localizer.OpenCatalogPath(),
+              code[0] == 'e' ? CatalogIn(program.path(), QStringLiteral("en")) : QString()) << code;
+  }
+}
+
 // libintl answers only while LC_MESSAGES is not C; Qt and anyone else may
 // reset the locale at any time.
 TEST(Localizer, LooksUpThroughLibintlWhateverTheLocale) {

@@ -12,7 +12,8 @@ void LoadSettings(const QString& settingsPath, std::int32_t& languageId, FieldCo
   // The order of the steps decides which change handlers run, and so the
   // order in which keys first appear in a new file.
   const SettingsStore store(settingsPath);
-  languageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
+  // A hand-edited file may hold any number; only 0..3 name a language.
+  languageId = SafeLanguageId(store.ReadInteger(kSettingsSection, keys::kLanguageId, 0));
 
   const std::int32_t mode = store.ReadInteger(kSettingsSection, keys::kServerAddressMode, 0);
   controls.selectServerMode(mode);

@@ -155,8 +155,12 @@ void Localizer::OpenCatalog() {
   QString path;
   std::optional<EmbeddedFileInfo> appended;
   for (const QString& code : {code_, code_.left(2)}) {
-    const QString candidate = CatalogPath(code);
+    QString candidate = CatalogPath(code);
     appended = files_.Find(candidate);
+    // Catalog folders are lower case ("zh_cn"); on a case-sensitive file
+    // system the code of the locale ("zh_CN") would otherwise miss them.
+    if (!appended && !QFileInfo(candidate).isFile() && QFileInfo(CatalogPath(code.toLower())).isFile())
+      candidate = CatalogPath(code.toLower());
     if (appended || QFileInfo(candidate).isFile()) {
       path = candidate;
       break;

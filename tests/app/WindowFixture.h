@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "MessagePresenter.h"
@@ -21,7 +22,7 @@
 
 namespace dtu::testing {
 
-class RecordingPresenter : public MessagePresenter {
+class BoxRecorder : public MessagePresenter {
  public:
   void show(const BoxRequest& request) override { boxes.push_back(request); }
   std::vector<BoxRequest> boxes;
@@ -72,8 +73,11 @@ class WindowTest : public ::testing::Test {
   PortSpinEdit* portField() const { return find<PortSpinEdit>("rzspnedt_Port"); }
 
   QTemporaryDir dir;
-  RecordingPresenter presenter;
+  BoxRecorder presenter;
   std::unique_ptr<Ttntfrm_Main> window;
 };
 
 }  // namespace dtu::testing
+
+// Readable QString values in assertion messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

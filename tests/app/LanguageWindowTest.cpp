@@ -1,0 +1,177 @@
+// SPDX-License-Identifier: MIT
+// The language menu on the real window, with the compiled catalogs on disk
+// beside a test "executable".
+#include <QAction>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+
+#include <cstdlib>
+#include <optional>
+
+#include "../i18n/I18nTestSupport.h"
+#include "../net/NetTestSupport.h"
+#include "WindowFixture.h"
+#include "config/SettingsStore.h"
+#include "i18n/Localizer.h"
+
+namespace dtu::testing {
+namespace {
+
+struct Texts {
+  QString title, group, label, button, language, item, listItems, menuItem;
+};
+
+// What the window shows in each language (from the catalogs' message table).
+const Texts kEnglish{"ZU-3RIVE VID idoverivirora dave", "Network configuration", "Server address mode",
+                     "Generation SMS", " Language", "DTU configuration parameters",
+                     "CMNET(China Mobile)|CMWAP(China Mobile)|UNINET(China Unicom)|Other", "Simplified Chinese"};
+const Texts kSimplified{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("网络配置"), QStringLiteral("服务器中心模式"),
+                        QStringLiteral("生成短信"), QStringLiteral("语言"), QStringLiteral("配置DTU参数"),
+                        QStringLiteral("CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它"), QStringLiteral("简体中文")};
+const Texts kTraditional{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("網絡配置"), QStringLiteral("服務器中心模式"),
+                         QStringLiteral("生成短信"), QStringLiteral("語言"), QStringLiteral("配置DTU參數"),
+                         QStringLiteral("CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它"), QStringLiteral("簡體中文")};
+
+class LanguageWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    for (const char* code : {"en", "zh_cn", "zh_tw"}) {
+      const QString target = dir.filePath(QStringLiteral("locale/%1/LC_MESSAGES").arg(QLatin1String(code)));
+      ASSERT_TRUE(QDir().mkpath(target));
+      ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_CATALOG_DIR "/%1.mo").arg(QLatin1String(code)),
+                              target + QStringLiteral("/default.mo")));
+    }
+  }
+  void TearDown() override {
+    WindowTest::TearDown();
+    // Later tests expect English message ids.
+    StartLocalizer(empty.filePath(QStringLiteral("dtusms")), 0);
+  }
+
+  // Starts the localizer and the window with `lang` as the system language.
+  void startIn(const char* lang) {
+    env.emplace(std::initializer_list<std::pair<const char*, std::optional<std::string>>>{{"LANG", lang}});
+    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    start();
+  }
+
+  void expectTexts(const Texts& t) {
+    EXPECT_EQ(window->windowTitle(), t.title);
+    EXPECT_EQ(find<QGroupBox>("tntgrp_NetWork")->title(), t.group);
+    EXPECT_EQ(find<QLabel>("tntlbl_ServerNetMode")->text(), t.label);
+    EXPECT_EQ(button("tntbtn_GenerationSMS")->text(), t.button);
+    EXPECT_EQ(button("rzMenubtn_Language")->text(), t.language);
+    EXPECT_EQ(list("tntcomb_SMSCommandType")->itemText(0), t.item);
+    QStringList items;
+    for (int i = 0; i < list("tntcomb_ServiceNetwork")->count(); ++i) items << list("tntcomb_ServiceNetwork")->itemText(i);
+    EXPECT_EQ(items.join(QLatin1Char('|')), t.listItems);
+    EXPECT_EQ(find<QAction>("tntmntm_SimplifiedChinese")->text(), t.menuItem);
+  }
+
+  QString checkedItems() const {
+    QStringList names;
+    for (const char* name : {"tntmntm_Automatic", "tntmntm_English", "tntmntm_SimplifiedChinese",
+                             "tntmntm_TraditionalChinese"})
+      if (window->findChild<QAction*>(QString::fromLatin1(name))->isChecked()) names << QString::fromLatin1(name);
+    return names.join(QLatin1Char(','));
+  }
+  void pick(const char* item) {
+    find<QMenu>("tntpmn_Language")->popup(QPoint(0, 0));  // runs the pop-up handler
+    find<QMenu>("tntpmn_Language")->hide();
+    find<QAction>(item)->trigger();
+  }
+  QString storedLanguage() const {
+    return SettingsStore(iniPath()).ReadString(kSettingsSection, keys::kLanguageId, QStringLiteral("<missing>"));
+  }
+
+  QTemporaryDir empty;
+  std::optional<EnvGuard> env;
+};
+
+TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheFields) {
+  startIn("en_US.UTF-8");
+  expectTexts(kEnglish);
+  // A user pick and a typed value must survive every switch.
+  QComboBox* mode = list("tntcomb_ServerNetMode");
+  QTest::keyClick(mode, Qt::Key_Down);
+  QTest::keyClicks(edit("tntedt_DomainAddress"), QStringLiteral("dtuhub"));
+
+  const struct {
+    const char* item;
+    const Texts* texts;
+    const char* stored;
+  } steps[] = {{"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_English", &kEnglish, "1"},
+               {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_TraditionalChinese", &kTraditional, "3"},
+               {"tntmntm_TraditionalChinese", &kTraditional, "3"}, {"tntmntm_English", &kEnglish, "1"}};
+  for (const auto& step : steps) {
+    pick(step.item);
+    expectTexts(*step.texts);
+    EXPECT_EQ(checkedItems(), QString::fromLatin1(step.item));
+    EXPECT_EQ(storedLanguage(), QString::fromLatin1(step.stored));
+    EXPECT_EQ(mode->currentIndex(), 1) << step.item;
+    EXPECT_EQ(list("tntcomb_ServiceNetwork")->currentIndex(), 0) << step.item;
+    EXPECT_EQ(edit("tntedt_DomainAddress")->text(), QStringLiteral("dtuhub"));
+    EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
+    EXPECT_EQ(portField()->text(), QStringLiteral("6000"));
+  }
+  EXPECT_TRUE(presenter.boxes.empty());
+}
+
+TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
+  net::testing::ProbeHookScope hooks;
+  net::testing::LoopbackListener listener;
+  ASSERT_TRUE(listener.ok());
+  writeIni("[Main]\r\nnLanguageID=2\r\nStatic IP=127.0.0.1\r\nPort=" + QByteArray::number(listener.port()) + "\r\n");
+  startIn("en_US.UTF-8");
+  expectTexts(kSimplified);
+  QTest::mouseClick(button("tntbtn_TestServerPort"), Qt::LeftButton);
+  const QString chinese =
+      QStringLiteral("与IP=127.0.0.1，端口=%1的服务器连接成功！").arg(listener.port());
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, chinese);
+  EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("提示"));
+  pick("tntmntm_English");
+  expectTexts(kEnglish);
+  EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), chinese);
+}
+
+TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
+  const struct {
+    QByteArray ini;
+    const char* lang;
+    const Texts* atStart;
+    const char* checkedOnOpen;
+    const Texts* afterAutomatic;
+    const char* checkedAfterAutomatic;
+    const char* storedAfterAutomatic;
+  } cases[] = {
+      // First start: the system language, "Automatic" checked when the menu opens.
+      {"", "zh_CN.UTF-8", &kSimplified, "tntmntm_Automatic", &kSimplified, "tntmntm_SimplifiedChinese", "2"},
+      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", &kTraditional, "tntmntm_TraditionalChinese", &kEnglish,
+       "tntmntm_English", "1"},
+      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", &kEnglish, "tntmntm_English", &kTraditional,
+       "tntmntm_TraditionalChinese", "3"},
+      // Out of range: applied as Automatic. An unknown system language records 0.
+      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", &kEnglish, "tntmntm_Automatic", &kEnglish, "", "0"},
+  };
+  for (const auto& c : cases) {
+    window.reset();
+    QFile::remove(iniPath());
+    if (!c.ini.isEmpty()) writeIni(c.ini);
+    startIn(c.lang);
+    expectTexts(*c.atStart);
+    find<QMenu>("tntpmn_Language")->popup(QPoint(0, 0));
+    find<QMenu>("tntpmn_Language")->hide();
+    EXPECT_EQ(checkedItems(), QString::fromLatin1(c.checkedOnOpen)) << c.lang;
+    find<QAction>("tntmntm_Automatic")->trigger();
+    expectTexts(*c.afterAutomatic);
+    EXPECT_EQ(checkedItems(), QString::fromLatin1(c.checkedAfterAutomatic)) << c.lang;
+    EXPECT_EQ(storedLanguage(), QString::fromLatin1(c.storedAfterAutomatic)) << c.lang;
+  }
+}
+
+}  // namespace
+}  // namespace dtu::testing

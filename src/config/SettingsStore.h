@@ -16,16 +16,30 @@
 //  - Writes replace an existing key's line in place, add a new key at the end
 //    of its section and a new section at the end of the file; every other
 //    line is kept byte for byte. Lines are written with CRLF.
-//  - A write replaces the whole file atomically; a failure raises AppError
-//    "Unable to write to <path>" and leaves the file as it was.
+//  - A UTF-8 byte-order mark at the start is skipped on reading and kept on
+//    writing. CR and LF in a written value become blanks.
+//  - A write replaces the whole file atomically: a temporary file in the same
+//    folder is written, synced, given the old file's permission bits and
+//    renamed over the file, then the folder is synced. A failure raises
+//    AppError "Unable to write to <path>" and leaves the file as it was, with
+//    no temporary file behind. An existing file or a folder without any write
+//    permission bit is read-only (even for root) and fails the write. Only a
+//    failure to sync the folder comes after the rename: it is reported too
+//    (except EINVAL, a file system that cannot sync folders), with the new
+//    content already in place. A symbolic link at `path` is replaced by a
+//    regular file; a crash between the temporary file's creation and the
+//    rename can leave a hidden ".<name>.XXXXXX" beside the file.
+// The text rules themselves are in config/IniText.h.
 #pragma once
 
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "config/AnsiCodec.h"
+#include "config/FileSystem.h"
 
 namespace dtu {
 
@@ -34,6 +48,8 @@ class SettingsStore {
   // `path` is converted to 8-bit text in the codec's charset, as the file
   // layer sees it: a path the charset cannot hold addresses another file.
   explicit SettingsStore(const QString& path, const AnsiCodec& codec = Ansi());
+  // The same, with the file calls going through `fs` (tests inject failures).
+  SettingsStore(const QString& path, const AnsiCodec& codec, FileSystem& fs);
 
   QString ReadString(const char* section, const char* key, const QString& defaultValue) const;
   std::int32_t ReadInteger(const char* section, const char* key, std::int32_t defaultValue) const;
@@ -43,8 +59,13 @@ class SettingsStore {
   const std::string& nativePath() const { return path_; }
 
  private:
+  // The file's bytes; nullopt when it cannot be read (missing, not a file).
+  std::optional<std::string> readFile() const;
+  [[noreturn]] void fail() const;
+
   std::string path_;
-  const AnsiCodec& codec_;
+  AnsiCodec codec_;  // a copy: a store may be opened on a temporary codec
+  FileSystem& fs_;
 };
 
 }  // namespace dtu

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// The seam between the settings store and the operating system's file calls.
+//
+// Every method is the POSIX call of the same name (on 8-bit path bytes) and
+// returns what it returns, with errno set the same way. Tests derive from
+// FileSystem and override one call to make it fail (ENOSPC on write, a
+// failing fsync or rename, ...); everything else keeps going to the system.
+#pragma once
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+
+namespace dtu {
+
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+
+  virtual int open(const char* path, int flags, mode_t mode = 0);
+  // mkostemp(templ, O_CLOEXEC): creates and opens a unique file, mode 0600.
+  virtual int mkstemp(char* templ);
+  virtual ssize_t read(int fd, void* buffer, std::size_t size);
+  virtual ssize_t write(int fd, const void* buffer, std::size_t size);
+  virtual int fsync(int fd);
+  virtual int fchmod(int fd, mode_t mode);
+  virtual int close(int fd);
+  virtual int rename(const char* from, const char* to);
+  virtual int unlink(const char* path);
+  virtual int stat(const char* path, struct stat* info);
+  virtual int fstat(int fd, struct stat* info);
+  // The permission bits a new file gets from open(O_CREAT, 0666): 0666 less
+  // the process's umask (read from /proc/self/status, without changing it).
+  virtual mode_t newFileMode();
+};
+
+// The real calls; what every store uses unless it is given another.
+FileSystem& SystemFileSystem();
+
+}  // namespace dtu

@@ -1,0 +1,314 @@
+// SPDX-License-Identifier: MIT
+// SettingsStore on real files in a temporary folder; the text rules in detail
+// are in IniTextTest.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <variant>
+#include <vector>
+
+#include "AppError.h"
+#include "config/SettingsStore.h"
+
+namespace dtu {
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+void Spit(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+std::string Fixture(const std::string& name) { return Slurp(DTU_TEST_FIXTURES "/" + name); }
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  // The folder's entries: a write must leave no temporary file behind.
+  std::set<std::string> Entries(const std::string& folder) const {
+    std::set<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+    return names;
+  }
+  // Expects `write` to fail with the error text and leave the folder as it was.
+  template <typename F>
+  void ExpectWriteFails(F write, const QString& shownPath, const std::string& folder, const std::string& file) {
+    const std::string before = Slurp(file);
+    const std::set<std::string> entries = Entries(folder);
+    try {
+      write();
+      ADD_FAILURE() << "no error";
+    } catch (const AppError& e) {
+      EXPECT_EQ(e.message(), QStringLiteral("Unable to write to ") + shownPath);
+    }
+    EXPECT_EQ(Slurp(file), before);
+    EXPECT_EQ(Entries(folder), entries);
+  }
+
+  // QTemporaryDir cannot remove names that are not UTF-8 (the GBK folder).
+  ~SettingsStoreTest() override {
+    ::chmod(folder_.c_str(), 0700);
+    std::filesystem::remove_all(folder_);
+  }
+
+  QTemporaryDir dir_;
+  const std::string folder_ = dir_.path().toStdString();
+  const std::string file_ = folder_ + "/ZEREVuzi.ini";
+  const QString path_ = QString::fromStdString(file_);
+};
+
+TEST_F(SettingsStoreTest, ReadsByTheRules) {
+  Spit(file_, Fixture("rules.ini"));
+  const SettingsStore store(path_);
+  const QString none = QStringLiteral("<default>");
+  const std::pair<const char*, QString> texts[] = {
+      {"Port", "8000"},           {"port", "8000"},         {"Double", "quoted value"},
+      {"Single", "quoted value"}, {"Mismatch", "\"quoted value'"},  {"Inner quotes", "a \"b\" c"},
+      {"Lone quote", "\""},       {"Padded quotes", " a b "}, {"Empty", ""},
+      {"Blanks", ""},             {"Equals", "a=b"},        {"Late", none},
+      {"orphan", none},           {"Empty in other", none}, {"a line without an equals sign", none},
+      {"; Port", none},           {"Missing", none},
+  };
+  for (const auto& [key, value] : texts) EXPECT_EQ(store.ReadString("Main", key, none), value) << key;
+  EXPECT_EQ(store.ReadString("Other", "Port", none), "1111");
+  EXPECT_EQ(store.ReadString("Nowhere", "Port", none), none);
+  const std::pair<const char*, std::int32_t> numbers[] = {
+      {"Port", 8000},        {"Hex0x", 8000},          {"HexDollar", 8000},      {"HexX", 8000},
+      {"HexUpper", 8000},    {"Hex0X", 8000},          {"Negative", -42},        {"Plus", 42},
+      {"Signed hex", -16},   {"Max", INT32_MAX},       {"Min", INT32_MIN},       {"Quoted number", 42},
+      {"Too big", 6000},     {"Too small", 6000},      {"Hex too big", 6000},    {"Trailing", 6000},
+      {"Blank inside", 6000}, {"Sign only", 6000},     {"Prefix only", 6000},    {"Double sign", 6000},
+      {"Empty", 6000},       {"Blanks", 6000},         {"Double", 6000},         {"Missing", 6000},
+  };
+  for (const auto& [key, value] : numbers) EXPECT_EQ(store.ReadInteger("Main", key, 6000), value) << key;
+  EXPECT_EQ(Slurp(file_), Fixture("rules.ini"));  // reading changes nothing
+}
+
+TEST_F(SettingsStoreTest, ReadingAMissingFileGivesDefaultsAndCreatesNothing) {
+  for (const std::string& path : {file_, folder_ + "/missing/ZEREVuzi.ini", folder_, std::string()}) {
+    const SettingsStore store(QString::fromStdString(path));
+    EXPECT_EQ(store.ReadString("Main", "DTU number", "KQ-GP000001"), "KQ-GP000001") << path;
+    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), 6000) << path;
+  }
+  EXPECT_EQ(Entries(folder_), std::set<std::string>{});
+}
+
+// Byte-for-byte content after a sequence of writes on a fixture (or none).
+TEST_F(SettingsStoreTest, WritesEditInPlaceAndKeepEveryOtherByte) {
+  using Value = std::variant<QString, std::int32_t>;
+  struct Write {
+    const char* section;
+    const char* key;
+    Value value;
+  };
+  const std::string nine = Fixture("nine_keys_crlf.ini");
+  const auto replaced = [](std::string s, const std::string& from, const std::string& to) {
+    return s.replace(s.find(from), from.size(), to);
+  };
+  const struct {
+    std::string fixture;
+    std::vector<Write> writes;
+    std::string after;
+  } cases[] = {
+      {"",  // first start
+       {{"Main", "Port", 6000}, {"Main", "Static IP", "192.0.2.15"}, {"Main", "DTU number", "KQ-GP000001"}},
+       "[Main]\r\nPort=6000\r\nStatic IP=192.0.2.15\r\nDTU number=KQ-GP000001\r\n"},
+      {"nine_keys_crlf.ini",
+       {{"Main", "port", 6001}, {"MAIN", "Other APN", ""}, {"Main", "nLanguageID", -1}, {"Main", "Extra", "x y"}},
+       replaced(replaced(replaced(nine, "Port=6000", "port=6001"), "Other APN=CMIOT", "Other APN="),
+                "nLanguageID=2", "nLanguageID=-1") +
+           "Extra=x y\r\n"},
+      {"mixed_lf.ini",
+       {{"Main", "Port", 5001}, {"Main", "DTU number", "KQ-GP000002"}, {"New", "k", "v"}},
+       "; written by hand\n[Main]\nPort=5001\n; a comment inside the section\nStatic IP=192.0.2.1\n"
+       "DTU number=KQ-GP000002\r\n# not a key\n\n[Other]\nDTU number=OTHER\n[New]\r\nk=v\r\n"},
+      {"bom_no_final_newline.ini",
+       {{"Main", "Port", 7001}, {"Main", "Static IP", "192.0.2.9"}},
+       "\xEF\xBB\xBF[Main]\r\nPort=7001\r\nDTU number=KQ-GP000009\r\nStatic IP=192.0.2.9\r\n"},
+      {"",  // a value can never add lines or keys
+       {{"Main", "k", "a\r\n[Evil]\nPort=1\r"}},
+       "[Main]\r\nk=a  [Evil] Port=1 \r\n"},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(file_);
+    if (!c.fixture.empty()) Spit(file_, Fixture(c.fixture));
+    SettingsStore store(path_);
+    for (const Write& w : c.writes) {
+      if (const auto* text = std::get_if<QString>(&w.value)) {
+        store.WriteString(w.section, w.key, *text);
+        const QString oneLine = QString(*text).replace('\r', ' ').replace('\n', ' ').trimmed();
+        EXPECT_EQ(store.ReadString(w.section, w.key, "<default>"), oneLine) << w.key;
+      } else {
+        store.WriteInteger(w.section, w.key, std::get<std::int32_t>(w.value));
+        EXPECT_EQ(store.ReadInteger(w.section, w.key, 12345), std::get<std::int32_t>(w.value)) << w.key;
+      }
+    }
+    EXPECT_EQ(Slurp(file_), c.after) << c.fixture;
+    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"}) << c.fixture;
+    EXPECT_EQ(store.ReadString("Evil", "Port", "<none>"), "<none>");
+  }
+}
+
+TEST_F(SettingsStoreTest, NoCacheAndLongValues) {
+  SettingsStore store(path_);
+  store.WriteString("Main", "DTU number", "A");
+  Spit(file_, "[Main]\r\nDTU number=B\r\n; added by hand\r\n");
+  EXPECT_EQ(store.ReadString("Main", "DTU number", ""), "B");
+  const std::string longValue(3000, 'v');
+  store.WriteString("Main", "Long", QString::fromStdString(longValue));
+  EXPECT_EQ(Slurp(file_), "[Main]\r\nDTU number=B\r\nLong=" + longValue + "\r\n; added by hand\r\n");
+  EXPECT_EQ(store.ReadString("Main", "Long", ""), QString::fromStdString(longValue.substr(0, 2047)));
+}
+
+TEST_F(SettingsStoreTest, KeepsPermissionBitsAndGivesNewFilesTheUmaskMode) {
+  SettingsStore store(path_);
+  store.WriteInteger("Main", "Port", 1);
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  EXPECT_EQ(Mode(file_), 0666 & ~mask);
+  ::chmod(file_.c_str(), 0604);
+  store.WriteInteger("Main", "Port", 2);
+  EXPECT_EQ(Mode(file_), 0604u);
+}
+
+TEST_F(SettingsStoreTest, CharsetOfValuesAndPath) {
+  const struct {
+    const char* charset;
+    QString value;
+    std::string bytes;
+    QString back;
+  } cases[] = {
+      {"GBK", QStringLiteral("\u4e2d\u6587"), "\xD6\xD0\xCE\xC4", QStringLiteral("\u4e2d\u6587")},
+      {"GBK", QStringLiteral("\ud55c"), "?", QStringLiteral("?")},  // Hangul is not in GBK
+      {"CP1252", QStringLiteral("caf\u00e9 \u4e2d"), "caf\xE9 ?", QStringLiteral("caf\u00e9 ?")},
+  };
+  for (const auto& c : cases) {
+    SettingsStore store(path_, AnsiCodec(c.charset));
+    store.WriteString("Main", "Other APN", c.value);
+    EXPECT_EQ(Slurp(file_), "[Main]\r\nOther APN=" + c.bytes + "\r\n") << c.charset;
+    EXPECT_EQ(store.ReadString("Main", "Other APN", ""), c.back) << c.charset;
+  }
+
+  // A folder named in Chinese: GBK addresses it by its GBK bytes; CP1252
+  // turns the name into "??", another (missing) place.
+  const QString chinese = dir_.path() + QStringLiteral("/\u4e2d\u6587/ZEREVuzi.ini");
+  const std::string gbkFolder = folder_ + "/\xD6\xD0\xCE\xC4";
+  std::filesystem::create_directory(gbkFolder);
+  SettingsStore gbk(chinese, AnsiCodec("GBK"));
+  EXPECT_EQ(gbk.nativePath(), gbkFolder + "/ZEREVuzi.ini");
+  gbk.WriteInteger("Main", "Port", 7000);
+  EXPECT_EQ(SettingsStore(chinese, AnsiCodec("GBK")).ReadInteger("Main", "Port", 6000), 7000);
+  EXPECT_EQ(SettingsStore(chinese, AnsiCodec("UTF-8")).ReadInteger("Main", "Port", 6000), 6000);
+
+  SettingsStore cp1252(chinese, AnsiCodec("CP1252"));
+  EXPECT_EQ(cp1252.nativePath(), folder_ + "/?" "?/ZEREVuzi.ini");
+  EXPECT_EQ(cp1252.ReadInteger("Main", "Port", 6000), 6000);
+  ExpectWriteFails([&] { cp1252.WriteInteger("Main", "Port", 1); },
+                   dir_.path() + QStringLiteral("/?" "?/ZEREVuzi.ini"), folder_, gbkFolder + "/ZEREVuzi.ini");
+}
+
+// Root passes every permission check; a file or folder without any write bit
+// is read-only anyway, as the original platform's attribute made it.
+TEST_F(SettingsStoreTest, ReadOnlyFileOrFolderFailsTheWrite) {
+  const struct {
+    bool fileExists;
+    mode_t fileMode, folderMode;
+  } cases[] = {{true, 0444, 0755}, {true, 0, 0755}, {true, 0644, 0555}, {false, 0, 0555}};
+  for (const auto& c : cases) {
+    std::filesystem::remove(file_);
+    if (c.fileExists) {
+      Spit(file_, "[Main]\r\nPort=7000\r\n");
+      ::chmod(file_.c_str(), c.fileMode);
+    }
+    ::chmod(folder_.c_str(), c.folderMode);
+    SettingsStore store(path_);
+    ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 1); }, path_, folder_, file_);
+    const bool readable = c.fileExists && ((c.fileMode & 0444) != 0 || ::geteuid() == 0);
+    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), readable ? 7000 : 6000);
+    ::chmod(folder_.c_str(), 0700);
+  }
+}
+
+// Injects one failing call; everything else goes to the system.
+class FailingFileSystem : public FileSystem {
+ public:
+  FailingFileSystem(std::string call, int error) : call_(std::move(call)), error_(error) {}
+
+  int open(const char* path, int flags, mode_t mode) override {
+    const int fd = Fail("open") ? -1 : FileSystem::open(path, flags, mode);
+    if (flags & O_DIRECTORY) folderFd_ = fd;
+    return fd;
+  }
+  int mkstemp(char* templ) override { return tempFd_ = Fail("mkstemp") ? -1 : FileSystem::mkstemp(templ); }
+  ssize_t read(int fd, void* b, std::size_t n) override { return Fail("read") ? -1 : FileSystem::read(fd, b, n); }
+  ssize_t write(int fd, const void* b, std::size_t n) override {
+    if (call_ == "partial write" && fd == tempFd_ && !wrote_) return wrote_ = true, FileSystem::write(fd, b, n / 2);
+    return Fail("write", fd) || Fail("partial write", fd) ? -1 : FileSystem::write(fd, b, n);
+  }
+  int fsync(int fd) override { return Fail("fsync", fd) || Fail("folder fsync", fd) ? -1 : FileSystem::fsync(fd); }
+  int fchmod(int fd, mode_t m) override { return Fail("fchmod", fd) ? -1 : FileSystem::fchmod(fd, m); }
+  int close(int fd) override { return FileSystem::close(fd) == 0 && !Fail("close", fd) ? 0 : -1; }
+  int rename(const char* a, const char* b) override { return Fail("rename") ? -1 : FileSystem::rename(a, b); }
+  int stat(const char* p, struct stat* s) override { return Fail("stat") ? -1 : FileSystem::stat(p, s); }
+  int fstat(int fd, struct stat* s) override { return Fail("fstat") ? -1 : FileSystem::fstat(fd, s); }
+
+ private:
+  // Calls on file descriptors fail only for the temporary file (or the folder).
+  bool Fail(std::string_view call, int fd = -2) {
+    const int target = call == "folder fsync" ? folderFd_ : tempFd_;
+    if (call != call_ || (fd != -2 && fd != target)) return false;
+    errno = error_;
+    return true;
+  }
+  std::string call_;
+  int error_;
+  int tempFd_ = -1, folderFd_ = -1;
+  bool wrote_ = false;
+};
+
+TEST_F(SettingsStoreTest, AFailingCallLeavesTheOldFileAndNoTemporaryFile) {
+  const std::pair<const char*, int> cases[] = {
+      {"stat", EACCES}, {"open", EACCES}, {"fstat", EIO},   {"read", EIO},   {"mkstemp", EMFILE},
+      {"write", ENOSPC}, {"partial write", ENOSPC},         {"fchmod", EPERM}, {"fsync", EIO},
+      {"close", EIO},   {"rename", EXDEV},
+  };
+  for (const auto& [call, error] : cases) {
+    SCOPED_TRACE(call);
+    Spit(file_, Fixture("nine_keys_crlf.ini"));
+    FailingFileSystem fs(call, error);
+    SettingsStore store(path_, Ansi(), fs);
+    ExpectWriteFails([&] { store.WriteString("Main", "DTU number", "KQ-GP000002"); }, path_, folder_, file_);
+  }
+}
+
+// After the rename the new file is in place; a folder that cannot be synced
+// is reported, except where the file system does not sync folders (EINVAL).
+TEST_F(SettingsStoreTest, AFailingFolderSyncIsReportedUnlessUnsupported) {
+  for (const int error : {EIO, EINVAL}) {
+    Spit(file_, "[Main]\r\nPort=1\r\n");
+    FailingFileSystem fs("folder fsync", error);
+    SettingsStore store(path_, Ansi(), fs);
+    if (error == EINVAL) {
+      EXPECT_NO_THROW(store.WriteInteger("Main", "Port", 2));
+    } else {
+      EXPECT_THROW(store.WriteInteger("Main", "Port", 2), AppError);
+    }
+    EXPECT_EQ(Slurp(file_), "[Main]\r\nPort=2\r\n");
+    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"});
+  }
+}
+
+}  // namespace
+}  // namespace dtu

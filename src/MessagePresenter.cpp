@@ -6,8 +6,10 @@
 namespace dtu {
 
 void QtMessagePresenter::show(const BoxRequest& request) {
-  QMessageBox box(request.icon == BoxIcon::Critical ? QMessageBox::Critical : QMessageBox::Information,
-                  request.caption, request.text, QMessageBox::Ok, request.owner);
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  if (request.icon == BoxIcon::Information) icon = QMessageBox::Information;
+  if (request.icon == BoxIcon::Critical) icon = QMessageBox::Critical;
+  QMessageBox box(icon, request.caption, request.text, QMessageBox::Ok, request.owner);
   box.setObjectName(QStringLiteral("messageBox"));
   box.exec();
 }

@@ -9,7 +9,7 @@ class QWidget;
 
 namespace dtu {
 
-enum class BoxIcon { Information, Critical };
+enum class BoxIcon { None, Information, Critical };
 
 struct BoxRequest {
   QWidget* owner = nullptr;  // null: no owner window

@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
@@ -52,6 +54,27 @@ class FittingLabel : public QLabel {
   }
 };
 
+// The same for the text shown in a closed drop-down list.
+class FittingComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    QFont f = font();
+    int px = f.pixelSize() > 0 ? f.pixelSize() : QFontMetrics(f).height();
+    while (px > 8 && QFontMetrics(f).horizontalAdvance(option.currentText) > field.width() - 2) f.setPixelSize(--px);
+    painter.setFont(f);
+    option.fontMetrics = QFontMetrics(f);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+  }
+};
+
 template <typename T>
 T* Named(T* object, const char* name) {
   object->setObjectName(QString::fromLatin1(name));
@@ -74,7 +97,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 }
 
 QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<const char*> items, QRect geometry) {
-  auto* list = Named(new QComboBox(parent), name);
+  auto* list = Named(new FittingComboBox(parent), name);
   for (const char* item : items) list->addItem(QString::fromUtf8(item));
   list->setGeometry(geometry);
   list->setCurrentIndex(-1);

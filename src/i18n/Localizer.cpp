@@ -203,7 +203,7 @@ void Localizer::OpenCatalog() {
                                     QStringLiteral(" (in ") + path +
                                     QStringLiteral(") does not have charset=utf-8 in its Content-Type. "
                                                    "Translations are turned off."),
-                                BoxIcon::Information});
+                                BoxIcon::None});
     return;
   }
   catalog_ = std::move(parsed);

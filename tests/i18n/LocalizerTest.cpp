@@ -180,6 +180,7 @@ TEST(Localizer, CatalogWithoutUtf8TurnsTranslationOffForGood) {
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].owner, nullptr);
   EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("Localization problem"));
+  EXPECT_EQ(presenter.boxes[0].icon, BoxIcon::None);
   EXPECT_EQ(presenter.boxes[0].text,
             QStringLiteral("The translation for the language code zh_cn (in ") +
                 CatalogIn(program.path(), QStringLiteral("zh_cn")) +

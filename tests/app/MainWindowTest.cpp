@@ -113,6 +113,8 @@ TEST_F(WindowTest, PortFieldTypingStepsAndCorrections) {
   QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(port, QStringLiteral("2500"));
   EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "2500"}));
+  QTest::keyClick(port, Qt::Key_Return);  // the base class must not reinterpret the text
+  EXPECT_EQ(port->text(), QStringLiteral("2500"));
 
   // Refused characters change nothing.
   seen->clear();

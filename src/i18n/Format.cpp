@@ -13,11 +13,11 @@ QString FormatMessage(const QString& format, const QStringList& values) {
       out.append(c);
       continue;
     }
-    const QChar spec = format.at(i + 1);
-    if (spec == QLatin1Char('%')) {
+    const QChar conversion = format.at(i + 1);
+    if (conversion == QLatin1Char('%')) {
       out.append(QLatin1Char('%'));
       ++i;
-    } else if ((spec == QLatin1Char('s') || spec == QLatin1Char('d')) && next < values.size()) {
+    } else if ((conversion == QLatin1Char('s') || conversion == QLatin1Char('d')) && next < values.size()) {
       out.append(values.at(next++));
       ++i;
     } else {

@@ -69,28 +69,18 @@ class SettingsStoreTest : public ::testing::Test {
   const QString path_ = QString::fromStdString(file_);
 };
 
+// The text rules in detail are in IniTextTest; here, that the store applies them to the file.
 TEST_F(SettingsStoreTest, ReadsByTheRules) {
   Spit(file_, Fixture("rules.ini"));
   const SettingsStore store(path_);
   const QString none = QStringLiteral("<default>");
   const std::pair<const char*, QString> texts[] = {
-      {"Port", "8000"},           {"port", "8000"},         {"Double", "quoted value"},
-      {"Single", "quoted value"}, {"Mismatch", "\"quoted value'"},  {"Inner quotes", "a \"b\" c"},
-      {"Lone quote", "\""},       {"Padded quotes", " a b "}, {"Empty", ""},
-      {"Blanks", ""},             {"Equals", "a=b"},        {"Late", none},
-      {"orphan", none},           {"Empty in other", none}, {"a line without an equals sign", none},
-      {"; Port", none},           {"Missing", none},
+      {"port", "8000"}, {"Double", "quoted value"}, {"Empty", ""}, {"Late", none}, {"; Port", none}, {"Missing", none},
   };
   for (const auto& [key, value] : texts) EXPECT_EQ(store.ReadString("Main", key, none), value) << key;
   EXPECT_EQ(store.ReadString("Other", "Port", none), "1111");
-  EXPECT_EQ(store.ReadString("Nowhere", "Port", none), none);
   const std::pair<const char*, std::int32_t> numbers[] = {
-      {"Port", 8000},        {"Hex0x", 8000},          {"HexDollar", 8000},      {"HexX", 8000},
-      {"HexUpper", 8000},    {"Hex0X", 8000},          {"Negative", -42},        {"Plus", 42},
-      {"Signed hex", -16},   {"Max", INT32_MAX},       {"Min", INT32_MIN},       {"Quoted number", 42},
-      {"Too big", 6000},     {"Too small", 6000},      {"Hex too big", 6000},    {"Trailing", 6000},
-      {"Blank inside", 6000}, {"Sign only", 6000},     {"Prefix only", 6000},    {"Double sign", 6000},
-      {"Empty", 6000},       {"Blanks", 6000},         {"Double", 6000},         {"Missing", 6000},
+      {"Hex0x", 8000}, {"HexDollar", 8000}, {"HexX", 8000}, {"Trailing", 6000}, {"Empty", 6000}, {"Too big", 6000},
   };
   for (const auto& [key, value] : numbers) EXPECT_EQ(store.ReadInteger("Main", key, 6000), value) << key;
   EXPECT_EQ(Slurp(file_), Fixture("rules.ini"));  // reading changes nothing

@@ -83,25 +83,18 @@ void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
+  int steps = 0;
   switch (event->key()) {
-    case Qt::Key_Up:
-      stepBy(1);
-      event->accept();
-      return;
-    case Qt::Key_Down:
-      stepBy(-1);
-      event->accept();
-      return;
-    case Qt::Key_PageUp:
-      stepBy(10);
-      event->accept();
-      return;
-    case Qt::Key_PageDown:
-      stepBy(-10);
-      event->accept();
-      return;
-    default:
-      break;
+    case Qt::Key_Up: steps = 1; break;
+    case Qt::Key_Down: steps = -1; break;
+    case Qt::Key_PageUp: steps = 10; break;
+    case Qt::Key_PageDown: steps = -10; break;
+    default: break;
+  }
+  if (steps != 0) {
+    stepBy(steps);
+    event->accept();
+    return;
   }
   const QString typed = event->text();
   const bool printable = !typed.isEmpty() && typed.at(0).isPrint() &&

@@ -35,26 +35,28 @@ namespace dtu {
 
 namespace {
 
-// Right-aligned captions live in fixed boxes sized for Tahoma; with a wider
-// stand-in font or a long translation the text shrinks a little instead of
-// being cut off.
+// Right-aligned captions and the text of a closed drop-down list live in fixed
+// boxes sized for Tahoma; with a wider stand-in font or a long translation the
+// text shrinks a little instead of being cut off.
+QFont FittingFont(QFont font, const QString& text, int width) {
+  int px = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
+  while (px > 8 && QFontMetrics(font).horizontalAdvance(text) > width) font.setPixelSize(--px);
+  return font;
+}
+
 class FittingLabel : public QLabel {
  public:
   using QLabel::QLabel;
 
  protected:
   void paintEvent(QPaintEvent*) override {
-    QFont f = font();
-    int px = f.pixelSize() > 0 ? f.pixelSize() : QFontMetrics(f).height();
-    while (px > 8 && QFontMetrics(f).horizontalAdvance(text()) > contentsRect().width()) f.setPixelSize(--px);
     QPainter painter(this);
-    painter.setFont(f);
+    painter.setFont(FittingFont(font(), text(), contentsRect().width()));
     style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(), text(),
                           foregroundRole());
   }
 };
 
-// The same for the text shown in a closed drop-down list.
 class FittingComboBox : public QComboBox {
  public:
   using QComboBox::QComboBox;
@@ -66,11 +68,9 @@ class FittingComboBox : public QComboBox {
     initStyleOption(&option);
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    QFont f = font();
-    int px = f.pixelSize() > 0 ? f.pixelSize() : QFontMetrics(f).height();
-    while (px > 8 && QFontMetrics(f).horizontalAdvance(option.currentText) > field.width() - 2) f.setPixelSize(--px);
-    painter.setFont(f);
-    option.fontMetrics = QFontMetrics(f);
+    const QFont font = FittingFont(this->font(), option.currentText, field.width() - 2);
+    painter.setFont(font);
+    option.fontMetrics = QFontMetrics(font);
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
   }
 };
@@ -104,7 +104,8 @@ QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<con
   return list;
 }
 
-QLineEdit* MakeEdit(QLineEdit* edit, const char* name, QRect geometry) {
+template <typename Edit>
+Edit* MakeEdit(Edit* edit, const char* name, QRect geometry) {
   Named(edit, name);
   edit->setGeometry(geometry);
   // No length limit of our own; QLineEdit's default of 32767 would cut program text.
@@ -178,9 +179,7 @@ void Ttntfrm_Main::buildControls() {
   tntlbl_Ohter = MakeLabel(g2, "tntlbl_Ohter", N_("Other"), {278, 21, 76, 13});
   tntedt_Other = MakeEdit(new QLineEdit(g2), "tntedt_Other", {356, 17, 119, 21});
   tntlbl_DTUNumber = MakeLabel(g2, "tntlbl_DTUNumber", N_("DTU number"), {5, 51, 105, 13});
-  tntedt_DTUNumber = Named(new LimitedLineEdit(kDtuNumberUserLimit, g2), "tntedt_DTUNumber");
-  tntedt_DTUNumber->setGeometry(111, 47, 162, 21);
-  tntedt_DTUNumber->setMaxLength(std::numeric_limits<int>::max());
+  tntedt_DTUNumber = MakeEdit(new LimitedLineEdit(kDtuNumberUserLimit, g2), "tntedt_DTUNumber", {111, 47, 162, 21});
   tntlbl1 = MakeLabel(g2, "tntlbl1", N_("SMS command type"), {5, 82, 105, 13});
   tntcomb_SMSCommandType = MakeList(g2, "tntcomb_SMSCommandType",
                                     {N_("DTU configuration parameters"), N_("DTU running query")},

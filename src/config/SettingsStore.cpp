@@ -72,19 +72,21 @@ std::optional<std::string> SettingsStore::readFile() const {
   return content;
 }
 
-QString SettingsStore::ReadString(const char* section, const char* key, const QString& defaultValue) const {
+std::optional<std::string> SettingsStore::lookup(const char* section, const char* key) const {
   const std::optional<std::string> content = readFile();
-  if (!content) return defaultValue;
+  if (!content) return std::nullopt;
   const std::optional<std::string_view> value = ini::FindValue(*content, Text(section), Text(key));
+  return value ? std::optional<std::string>(*value) : std::nullopt;
+}
+
+QString SettingsStore::ReadString(const char* section, const char* key, const QString& defaultValue) const {
+  const std::optional<std::string> value = lookup(section, key);
   return value ? codec_.toUnicode(*value) : defaultValue;
 }
 
 std::int32_t SettingsStore::ReadInteger(const char* section, const char* key, std::int32_t defaultValue) const {
-  const std::optional<std::string> content = readFile();
-  if (!content) return defaultValue;
-  const std::optional<std::string_view> value = ini::FindValue(*content, Text(section), Text(key));
-  if (!value) return defaultValue;
-  return ini::ParseInteger(*value).value_or(defaultValue);
+  const std::optional<std::string> value = lookup(section, key);
+  return value ? ini::ParseInteger(*value).value_or(defaultValue) : defaultValue;
 }
 
 void SettingsStore::WriteInteger(const char* section, const char* key, std::int32_t value) {

@@ -61,6 +61,8 @@ class SettingsStore {
  private:
   // The file's bytes; nullopt when it cannot be read (missing, not a file).
   std::optional<std::string> readFile() const;
+  // The raw value of a key, or nothing when the file, section or key is missing.
+  std::optional<std::string> lookup(const char* section, const char* key) const;
   [[noreturn]] void fail() const;
 
   std::string path_;

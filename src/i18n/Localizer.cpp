@@ -155,16 +155,14 @@ void Localizer::OpenCatalog() {
   QString path;
   std::optional<EmbeddedFileInfo> appended;
   for (const QString& code : {code_, code_.left(2)}) {
-    QString candidate = CatalogPath(code);
-    appended = files_.Find(candidate);
+    path = CatalogPath(code);
+    if ((appended = files_.Find(path))) break;
+    if (QFileInfo(path).isFile()) break;
     // Catalog folders are lower case ("zh_cn"); on a case-sensitive file
     // system the code of the locale ("zh_CN") would otherwise miss them.
-    if (!appended && !QFileInfo(candidate).isFile() && QFileInfo(CatalogPath(code.toLower())).isFile())
-      candidate = CatalogPath(code.toLower());
-    if (appended || QFileInfo(candidate).isFile()) {
-      path = candidate;
-      break;
-    }
+    path = CatalogPath(code.toLower());
+    if (QFileInfo(path).isFile()) break;
+    path.clear();
   }
   if (path.isEmpty()) {
     opened_ = true;

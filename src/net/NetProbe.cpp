@@ -246,13 +246,13 @@ bool TestTcpConnect(const std::string& address, int port) {
     // The port field goes up to 99999; wrapping it to 16 bits would test a
     // different port than the one reported.
     if (port < 1 || port > 65535) return false;
-    if (address.find('\0') != std::string::npos) return false;
+    if (!IsDottedIpv4(address)) return false;
 
     sockaddr_in target;
     std::memset(&target, 0, sizeof target);
     target.sin_family = AF_INET;
     target.sin_port = htons(static_cast<uint16_t>(port));
-    if (::inet_pton(AF_INET, address.c_str(), &target.sin_addr) != 1) return false;
+    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
 
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) return true;
     if (errno != EINPROGRESS) return false;
@@ -263,22 +263,10 @@ bool TestTcpConnect(const std::string& address, int port) {
 }
 
 bool IsDottedIpv4(std::string_view text) {
-  int octets = 0;
-  size_t i = 0;
-  while (true) {
-    const size_t begin = i;
-    int value = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9' && i - begin < 3) {
-      value = value * 10 + (text[i] - '0');
-      ++i;
-    }
-    const size_t digits = i - begin;
-    if (digits == 0 || value > 255 || (digits > 1 && text[begin] == '0')) return false;
-    ++octets;
-    if (octets == 4) return i == text.size();
-    if (i >= text.size() || text[i] != '.') return false;
-    ++i;
-  }
+  // glibc's parser takes exactly four decimal octets, without leading zeros.
+  const std::string copy(text);
+  in_addr parsed{};
+  return copy.find('\0') == std::string::npos && ::inet_pton(AF_INET, copy.c_str(), &parsed) == 1;
 }
 
 void SetEventPump(std::function<void()> pump) { g_pump = std::move(pump); }

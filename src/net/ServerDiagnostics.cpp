@@ -1,26 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "net/ServerDiagnostics.h"
 
-#include <algorithm>
+#include <optional>
 
 #include "AppError.h"
 #include "config/AnsiCodec.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
 #include "net/NetProbe.h"
+#include "sms/SmsComposer.h"
 
 namespace dtu {
 
 namespace {
-
-constexpr char kStaticIpField[] = N_("Static IP");
-constexpr char kDomainAddressField[] = N_("Domain address");
-
-// Blank = nothing left after dropping leading and trailing code units <= 32.
-// Unlike QString::trimmed, U+00A0 and other Unicode spaces count as content.
-bool IsBlank(const QString& text) {
-  return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
-}
 
 // The cursor must come back even when a probe or the view throws.
 class BusyScope {
@@ -33,6 +25,16 @@ class BusyScope {
  private:
   DiagnosticsView& view_;
 };
+
+// The address field of the selected mode (0 or 1), or nothing after the
+// invalid-input box when it is blank.
+std::optional<QString> AddressField(DiagnosticsView& view, int mode) {
+  const bool staticIp = mode == kServerModeStaticIp;
+  QString field = staticIp ? view.staticIp() : view.domainAddress();
+  if (!IsBlankField(field)) return field;
+  view.showInvalidField(staticIp ? kFieldStaticIp : kFieldDomainAddress);
+  return std::nullopt;
+}
 
 QString Url(const std::string& url) { return QString::fromUtf8(url.data(), static_cast<qsizetype>(url.size())); }
 
@@ -56,38 +58,33 @@ void ObtainIpFrom(DiagnosticsView& view, const std::string& echoUrl) {
 void TestServerPort(DiagnosticsView& view) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
+  const bool addressed = mode == kServerModeStaticIp || mode == kServerModeDomain;
 
-  // The port is read only once the field check has passed: reading it
-  // refills an empty port field.
-  int port = 0;
+  // Nothing selected: no field is examined and the connect goes to no address.
   std::string target;
-  std::string connectAddress;
-  bool reachable = false;
-  if (mode == 0 || mode == 1) {
-    const QString field = mode == 0 ? view.staticIp() : view.domainAddress();
-    if (IsBlank(field)) {
-      view.showInvalidField(mode == 0 ? kStaticIpField : kDomainAddressField);
-      return;
-    }
-    target = Ansi().fromUnicode(field);
-    port = view.port();
-    view.setStatusText(FormatMessage(
-        Translate("Are experimenting with IP =%s, port =%d of server connection..."),
-        {Ansi().toUnicode(target), QString::number(port)}));
+  if (addressed) {
+    const std::optional<QString> field = AddressField(view, mode);
+    if (!field) return;
+    target = Ansi().fromUnicode(*field);
+  }
+  // Read only once the field check has passed: reading refills an empty port field.
+  const int port = view.port();
+  const QStringList values{Ansi().toUnicode(target), QString::number(port)};
+  if (addressed) {
+    view.setStatusText(
+        FormatMessage(Translate("Are experimenting with IP =%s, port =%d of server connection..."), values));
     view.processPendingEvents();  // paint the progress text before blocking
+  }
+  bool reachable = false;
+  {
     BusyScope busy(view);
-    connectAddress = net::ResolveHostAddress(target);
-    reachable = net::TestTcpConnect(connectAddress, port);
-  } else {
-    port = view.port();
-    BusyScope busy(view);
+    const std::string connectAddress = addressed ? net::ResolveHostAddress(target) : std::string();
     reachable = net::TestTcpConnect(connectAddress, port);
   }
 
-  const QString result = FormatMessage(
-      reachable ? Translate("With IP =%s, port =%d of server connection is successful!")
-                : Translate("With IP =%s, port =%d of server connection is failed!"),
-      {Ansi().toUnicode(target), QString::number(port)});
+  const QString result = FormatMessage(reachable ? Translate("With IP =%s, port =%d of server connection is successful!")
+                                                 : Translate("With IP =%s, port =%d of server connection is failed!"),
+                                       values);
   view.setStatusText(result);
   view.showInformation(caption, result);
 }
@@ -96,24 +93,15 @@ void JudgeMapping(DiagnosticsView& view) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
   QString message;
-  if (mode == 0 || mode == 1) {
+  if (mode == kServerModeStaticIp || mode == kServerModeDomain) {
+    const std::optional<QString> field = AddressField(view, mode);
+    if (!field) return;
+    BusyScope busy(view);
     bool equal = false;
-    if (mode == 0) {
-      const QString field = view.staticIp();
-      if (IsBlank(field)) {
-        view.showInvalidField(kStaticIpField);
-        return;
-      }
-      BusyScope busy(view);
-      equal = field == Ansi().toUnicode(net::GetLocalHostAddress());
+    if (mode == kServerModeStaticIp) {
+      equal = *field == Ansi().toUnicode(net::GetLocalHostAddress());
     } else {
-      const QString field = view.domainAddress();
-      if (IsBlank(field)) {
-        view.showInvalidField(kDomainAddressField);
-        return;
-      }
-      BusyScope busy(view);
-      const std::string server = net::ResolveHostAddress(Ansi().fromUnicode(field));
+      const std::string server = net::ResolveHostAddress(Ansi().fromUnicode(*field));
       equal = server == net::GetLocalHostAddress();
     }
     message = equal ? Translate(

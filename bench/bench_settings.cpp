@@ -61,8 +61,8 @@ void BareReplace(benchmark::State& state, bool syncFolder) {
   for (auto _ : state) {
     bytes[digit] = (++i & 1) ? '2' : '1';
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) ||
-        ::fsync(fd) != 0 || ::close(fd) != 0 || ::rename(temp.c_str(), file.c_str()) != 0)
+    if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()) || ::fsync(fd) != 0 ||
+        ::close(fd) != 0 || ::rename(temp.c_str(), file.c_str()) != 0)
       std::abort();
     if (syncFolder) {
       const int dir = ::open(folder.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

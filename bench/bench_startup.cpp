@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cstdlib>
 
 #include "app/uMain.h"
@@ -55,7 +54,8 @@ int main(int argc, char** argv) {
   for (const char* code : {"en", "zh_cn", "zh_tw"}) {
     const QString target = dir.filePath(QStringLiteral("locale/%1/LC_MESSAGES").arg(QLatin1String(code)));
     QDir().mkpath(target);
-    QFile::copy(QStringLiteral(DTU_CATALOG_DIR "/%1.mo").arg(QLatin1String(code)), target + QStringLiteral("/default.mo"));
+    QFile::copy(QStringLiteral(DTU_CATALOG_DIR "/%1.mo").arg(QLatin1String(code)),
+                target + QStringLiteral("/default.mo"));
   }
   dtu::StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
   ::benchmark::Initialize(&argc, argv);

@@ -18,12 +18,12 @@ namespace {
 
 using namespace dtu::ini;
 
-#define CHECK(cond)                                                  \
-  do {                                                               \
-    if (!(cond)) {                                                   \
+#define CHECK(cond)                                                          \
+  do {                                                                       \
+    if (!(cond)) {                                                           \
       std::fprintf(stderr, "%s:%d: CHECK(%s)\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                  \
-    }                                                                \
+      std::abort();                                                          \
+    }                                                                        \
   } while (0)
 
 // An independent integer parser: std::from_chars on the digits.

@@ -10,8 +10,7 @@ namespace dtu {
 // box. The message is already in its final (display) form.
 class AppError : public std::runtime_error {
  public:
-  explicit AppError(const QString& message)
-      : std::runtime_error(message.toStdString()), message_(message) {}
+  explicit AppError(const QString& message) : std::runtime_error(message.toStdString()), message_(message) {}
   const QString& message() const noexcept { return message_; }
 
  private:

@@ -3,7 +3,6 @@
 
 #include <QPointer>
 #include <QWidget>
-
 #include <exception>
 
 #include "AppError.h"
@@ -24,8 +23,8 @@ QString WithFullStop(const QString& message) {
 }
 
 void ShowApplicationError(const QString& message) {
-  Presenter().show(BoxRequest{g_owner.data(), QString::fromLatin1(kAppTitle), WithFullStop(message),
-                              BoxIcon::Critical});
+  Presenter().show(
+      BoxRequest{g_owner.data(), QString::fromLatin1(kAppTitle), WithFullStop(message), BoxIcon::Critical});
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {

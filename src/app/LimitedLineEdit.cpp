@@ -10,7 +10,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpression>
-
 #include <algorithm>
 
 namespace dtu {
@@ -66,8 +65,7 @@ void LimitedLineEdit::contextMenuEvent(QContextMenuEvent* event) {
 void LimitedLineEdit::inputMethodEvent(QInputMethodEvent* event) {
   if (event->commitString().size() > room()) {
     QInputMethodEvent trimmed(event->preeditString(), event->attributes());
-    trimmed.setCommitString(event->commitString().left(room()), event->replacementStart(),
-                            event->replacementLength());
+    trimmed.setCommitString(event->commitString().left(room()), event->replacementStart(), event->replacementLength());
     QLineEdit::inputMethodEvent(&trimmed);
     event->accept();
     return;

@@ -9,7 +9,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QWheelEvent>
-
 #include <algorithm>
 #include <cmath>
 #include <optional>
@@ -85,11 +84,20 @@ void PortSpinEdit::keyPressEvent(QKeyEvent* event) {
   }
   int steps = 0;
   switch (event->key()) {
-    case Qt::Key_Up: steps = 1; break;
-    case Qt::Key_Down: steps = -1; break;
-    case Qt::Key_PageUp: steps = 10; break;
-    case Qt::Key_PageDown: steps = -10; break;
-    default: break;
+    case Qt::Key_Up:
+      steps = 1;
+      break;
+    case Qt::Key_Down:
+      steps = -1;
+      break;
+    case Qt::Key_PageUp:
+      steps = 10;
+      break;
+    case Qt::Key_PageDown:
+      steps = -10;
+      break;
+    default:
+      break;
   }
   if (steps != 0) {
     stepBy(steps);
@@ -160,8 +168,8 @@ void PortSpinEdit::contextMenuEvent(QContextMenuEvent* event) {
 
 void PortSpinEdit::inputMethodEvent(QInputMethodEvent* event) {
   const QString commit = event->commitString();
-  const bool digitsOnly = std::all_of(commit.begin(), commit.end(),
-                                      [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
+  const bool digitsOnly =
+      std::all_of(commit.begin(), commit.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
   if (!digitsOnly) {
     event->accept();
     return;

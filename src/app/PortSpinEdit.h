@@ -12,7 +12,6 @@
 #pragma once
 
 #include <QAbstractSpinBox>
-
 #include <cstdint>
 
 namespace dtu {

@@ -10,13 +10,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 
 #include "MessagePresenter.h"
 #include "MyDataType.h"
@@ -124,9 +124,8 @@ QString DirectoryOf(const QString& path) {
 Ttntfrm_Main::Ttntfrm_Main() : Ttntfrm_Main(Options()) {}
 
 Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
-    : QWidget(parent,
-              Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       options_(std::move(options)) {
   if (!options_.localHostAddress) options_.localHostAddress = [] { return net::GetLocalHostAddress(); };
   buildControls();
@@ -144,8 +143,8 @@ void Ttntfrm_Main::buildControls() {
   setWindowTitle(QString::fromLatin1(N_("ZU-3RIVE VID idoverivirora dave")));
   setFixedSize(495, 305);
   // Metric-compatible stand-ins first where Tahoma is missing; the CJK face supplies Chinese glyphs.
-  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
-                         QStringLiteral("WenQuanYi Micro Hei")});
+  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("WenQuanYi Micro Hei")});
   font.setPixelSize(11);
   setFont(font);
 
@@ -172,18 +171,17 @@ void Ttntfrm_Main::buildControls() {
   tntgrp_SMSCommandFormat->setGeometry(0, 109, 495, 142);
   QWidget* g2 = tntgrp_SMSCommandFormat;
   tntlbl_ServiceNetwork = MakeLabel(g2, "tntlbl_ServiceNetwork", N_("Service network(APN)"), {5, 21, 105, 13});
-  tntcomb_ServiceNetwork = MakeList(g2, "tntcomb_ServiceNetwork",
-                                    {N_("CMNET(China Mobile)"), N_("CMWAP(China Mobile)"),
-                                     N_("UNINET(China Unicom)"), N_("Other")},
-                                    {111, 17, 162, 21});
+  tntcomb_ServiceNetwork =
+      MakeList(g2, "tntcomb_ServiceNetwork",
+               {N_("CMNET(China Mobile)"), N_("CMWAP(China Mobile)"), N_("UNINET(China Unicom)"), N_("Other")},
+               {111, 17, 162, 21});
   tntlbl_Ohter = MakeLabel(g2, "tntlbl_Ohter", N_("Other"), {278, 21, 76, 13});
   tntedt_Other = MakeEdit(new QLineEdit(g2), "tntedt_Other", {356, 17, 119, 21});
   tntlbl_DTUNumber = MakeLabel(g2, "tntlbl_DTUNumber", N_("DTU number"), {5, 51, 105, 13});
   tntedt_DTUNumber = MakeEdit(new LimitedLineEdit(kDtuNumberUserLimit, g2), "tntedt_DTUNumber", {111, 47, 162, 21});
   tntlbl1 = MakeLabel(g2, "tntlbl1", N_("SMS command type"), {5, 82, 105, 13});
   tntcomb_SMSCommandType = MakeList(g2, "tntcomb_SMSCommandType",
-                                    {N_("DTU configuration parameters"), N_("DTU running query")},
-                                    {111, 78, 162, 21});
+                                    {N_("DTU configuration parameters"), N_("DTU running query")}, {111, 78, 162, 21});
   tntcomb_SMSCommandType->setCurrentIndex(0);
   tntlbl_SMSCommandFormat = MakeLabel(g2, "tntlbl_SMSCommandFormat", N_("SMS command format"), {5, 112, 103, 13});
   tntedt_SMSCommandFormat = MakeEdit(new QLineEdit(g2), "tntedt_SMSCommandFormat", {111, 108, 364, 21});
@@ -245,7 +243,8 @@ void Ttntfrm_Main::wireEvents() {
   connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
   connect(tntpmn_Language, &QMenu::aboutToShow, this, guarded(&Ttntfrm_Main::tntpmn_LanguagePopup));
   for (QAction* item : languageItems_) {
-    connect(item, &QAction::triggered, this, [this, item] { RunGuarded([this, item] { tntmntm_AutomaticClick(item); }); });
+    connect(item, &QAction::triggered, this,
+            [this, item] { RunGuarded([this, item] { tntmntm_AutomaticClick(item); }); });
   }
 }
 
@@ -389,7 +388,9 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
 // --- FieldControls ---------------------------------------------------------------------
 
 namespace {
-void SelectIndex(QComboBox* list, int index) { list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1); }
+void SelectIndex(QComboBox* list, int index) {
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
 }  // namespace
 
 void Ttntfrm_Main::selectServerMode(int index) { SelectIndex(tntcomb_ServerNetMode, index); }

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <array>
 #include <cstdint>
 #include <string>

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <functional>
 #include <string>

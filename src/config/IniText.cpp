@@ -141,7 +141,8 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
 
 std::string OneLine(std::string_view text) {
   std::string out(text);
-  std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+  std::replace_if(
+      out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return out;
 }
 

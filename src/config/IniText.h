@@ -39,8 +39,7 @@ std::string_view CleanValue(std::string_view raw);
 // The cleaned value of `key` in `section`; nullopt when the section or the
 // key is missing. Present but empty gives an empty view (not nullopt). The
 // view points into `content`.
-std::optional<std::string_view> FindValue(std::string_view content, std::string_view section,
-                                          std::string_view key);
+std::optional<std::string_view> FindValue(std::string_view content, std::string_view section, std::string_view key);
 
 // Optional leading blanks, optional "+" or "-", then decimal digits or hex
 // digits after "$", "x", "X", "0x" or "0X"; nothing else may follow. Empty

@@ -46,8 +46,8 @@ enum class Opened { kOk, kMissing, kFailed };
 Opened ReadFile(FileSystem& fs, const std::string& path, std::string& out, struct stat& info) {
   const int fd = fs.open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT ? Opened::kMissing : Opened::kFailed;
-  const bool ok = fs.fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                  ReadAll(fs, fd, out, static_cast<std::size_t>(info.st_size));
+  const bool ok =
+      fs.fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ReadAll(fs, fd, out, static_cast<std::size_t>(info.st_size));
   fs.close(fd);
   return ok ? Opened::kOk : Opened::kFailed;
 }

@@ -33,7 +33,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <optional>
 #include <string>

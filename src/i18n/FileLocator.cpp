@@ -75,8 +75,7 @@ std::vector<FileLocator::Entry> FileLocator::ReadTable(QIODevice& device, std::u
   return entries;
 }
 
-FileLocator::FileLocator(const QString& executablePath, std::uint64_t tableOffset)
-    : executablePath_(executablePath) {
+FileLocator::FileLocator(const QString& executablePath, std::uint64_t tableOffset) : executablePath_(executablePath) {
   const qsizetype cut = executablePath.lastIndexOf(QLatin1Char('/'));
   baseDirectory_ = cut >= 0 ? executablePath.left(cut + 1) : QString();
   if (tableOffset == 0) return;

@@ -128,8 +128,7 @@ QString SystemDefaultLanguageCode() {
   return parts.country.isEmpty() ? parts.language : parts.language + QLatin1Char('_') + parts.country;
 }
 
-Localizer::Localizer(const QString& executablePath, std::uint64_t tableOffset)
-    : files_(executablePath, tableOffset) {
+Localizer::Localizer(const QString& executablePath, std::uint64_t tableOffset) : files_(executablePath, tableOffset) {
   bindtextdomain(kDomain, QFile::encodeName(files_.BaseDirectory() + QStringLiteral("locale")).constData());
   bind_textdomain_codeset(kDomain, "UTF-8");
   SetCurrentLanguage(QString());

@@ -82,9 +82,10 @@ void TestServerPort(DiagnosticsView& view) {
     reachable = net::TestTcpConnect(connectAddress, port);
   }
 
-  const QString result = FormatMessage(reachable ? Translate("With IP =%s, port =%d of server connection is successful!")
-                                                 : Translate("With IP =%s, port =%d of server connection is failed!"),
-                                       values);
+  const QString result =
+      FormatMessage(reachable ? Translate("With IP =%s, port =%d of server connection is successful!")
+                              : Translate("With IP =%s, port =%d of server connection is failed!"),
+                    values);
   view.setStatusText(result);
   view.showInformation(caption, result);
 }

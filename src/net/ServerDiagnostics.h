@@ -30,10 +30,10 @@ class DiagnosticsView {
   virtual void setBusy(bool busy) = 0;
 };
 
-void ObtainIp(DiagnosticsView& view);          // tntbtn_StaticIPClick
+void ObtainIp(DiagnosticsView& view);  // tntbtn_StaticIPClick
 // ObtainIp against another echo page (tests serve one on loopback).
 void ObtainIpFrom(DiagnosticsView& view, const std::string& echoUrl);
-void TestServerPort(DiagnosticsView& view);    // tntbtn_TestServerPortClick
-void JudgeMapping(DiagnosticsView& view);      // tntbtn_JudgeMapingClick
+void TestServerPort(DiagnosticsView& view);  // tntbtn_TestServerPortClick
+void JudgeMapping(DiagnosticsView& view);    // tntbtn_JudgeMapingClick
 
 }  // namespace dtu

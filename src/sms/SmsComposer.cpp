@@ -14,10 +14,14 @@ bool IsTrimmed(QChar c) { return c.unicode() <= 32; }
 
 const char* ApnName(int index) {
   switch (index) {
-    case 0: return "CMNET";
-    case 1: return "CMWAP";
-    case 2: return "UNINET";
-    default: return "";
+    case 0:
+      return "CMNET";
+    case 1:
+      return "CMWAP";
+    case 2:
+      return "UNINET";
+    default:
+      return "";
   }
 }
 
@@ -85,7 +89,8 @@ SmsComposition ComposeSmsCommand(const SmsCommandInputs& in, const AnsiCodec& co
 }
 
 void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName) {
-  const QString text = Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
+  const QString text =
+      Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
   Presenter().show(BoxRequest{owner, Translate("Prompt"), text, BoxIcon::Information});
 }
 

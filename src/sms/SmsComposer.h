@@ -43,8 +43,8 @@ struct SmsCommandInputs {
 };
 
 struct SmsComposition {
-  QString text;                       // for the output field; may be empty
-  const char* blankField = nullptr;   // first blank required field, or null
+  QString text;                      // for the output field; may be empty
+  const char* blankField = nullptr;  // first blank required field, or null
   bool hasBlankField() const noexcept { return blankField != nullptr; }
 };
 

@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-
 #include <cstdlib>
 #include <optional>
 
@@ -27,9 +26,11 @@ struct Texts {
 const Texts kEnglish{"ZU-3RIVE VID idoverivirora dave", "Network configuration", " Language",
                      "CMNET(China Mobile)|CMWAP(China Mobile)|UNINET(China Unicom)|Other", "Simplified Chinese"};
 const Texts kSimplified{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("网络配置"), QStringLiteral("语言"),
-                        QStringLiteral("CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它"), QStringLiteral("简体中文")};
+                        QStringLiteral("CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它"),
+                        QStringLiteral("简体中文")};
 const Texts kTraditional{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("網絡配置"), QStringLiteral("語言"),
-                         QStringLiteral("CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它"), QStringLiteral("簡體中文")};
+                         QStringLiteral("CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它"),
+                         QStringLiteral("簡體中文")};
 
 class LanguageWindowTest : public WindowTest {
  protected:
@@ -60,15 +61,16 @@ class LanguageWindowTest : public WindowTest {
     EXPECT_EQ(find<QGroupBox>("tntgrp_NetWork")->title(), t.group);
     EXPECT_EQ(button("rzMenubtn_Language")->text(), t.language);
     QStringList items;
-    for (int i = 0; i < list("tntcomb_ServiceNetwork")->count(); ++i) items << list("tntcomb_ServiceNetwork")->itemText(i);
+    for (int i = 0; i < list("tntcomb_ServiceNetwork")->count(); ++i)
+      items << list("tntcomb_ServiceNetwork")->itemText(i);
     EXPECT_EQ(items.join(QLatin1Char('|')), t.listItems);
     EXPECT_EQ(find<QAction>("tntmntm_SimplifiedChinese")->text(), t.menuItem);
   }
 
   QString checkedItems() const {
     QStringList names;
-    for (const char* name : {"tntmntm_Automatic", "tntmntm_English", "tntmntm_SimplifiedChinese",
-                             "tntmntm_TraditionalChinese"})
+    for (const char* name :
+         {"tntmntm_Automatic", "tntmntm_English", "tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese"})
       if (window->findChild<QAction*>(QString::fromLatin1(name))->isChecked()) names << QString::fromLatin1(name);
     return names.join(QLatin1Char(','));
   }
@@ -97,8 +99,8 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
     const char* item;
     const Texts* texts;
     const char* stored;
-  } steps[] = {{"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_English", &kEnglish, "1"},
-               {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_TraditionalChinese", &kTraditional, "3"},
+  } steps[] = {{"tntmntm_SimplifiedChinese", &kSimplified, "2"},   {"tntmntm_English", &kEnglish, "1"},
+               {"tntmntm_SimplifiedChinese", &kSimplified, "2"},   {"tntmntm_TraditionalChinese", &kTraditional, "3"},
                {"tntmntm_TraditionalChinese", &kTraditional, "3"}, {"tntmntm_English", &kEnglish, "1"}};
   for (const auto& step : steps) {
     pick(step.item);
@@ -122,8 +124,7 @@ TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
   startIn("en_US.UTF-8");
   expectTexts(kSimplified);
   QTest::mouseClick(button("tntbtn_TestServerPort"), Qt::LeftButton);
-  const QString chinese =
-      QStringLiteral("与IP=127.0.0.1，端口=%1的服务器连接成功！").arg(listener.port());
+  const QString chinese = QStringLiteral("与IP=127.0.0.1，端口=%1的服务器连接成功！").arg(listener.port());
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].text, chinese);
   EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("提示"));

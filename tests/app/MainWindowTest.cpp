@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -9,8 +11,6 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTimer>
-
-#include <sys/stat.h>
 
 #include "WindowFixture.h"
 #include "config/SettingsStore.h"
@@ -57,8 +57,8 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
     const char* name;
     QRect geometry;
   } layout[] = {
-      {"tntgrp_SMSCommandFormat", {0, 109, 495, 142}}, {"TntPanel1", {0, 251, 495, 35}},
-      {"tntstsbr_Status", {0, 286, 495, 19}},          {"rzspnedt_Port", {356, 17, 119, 21}},
+      {"tntgrp_SMSCommandFormat", {0, 109, 495, 142}},  {"TntPanel1", {0, 251, 495, 35}},
+      {"tntstsbr_Status", {0, 286, 495, 19}},           {"rzspnedt_Port", {356, 17, 119, 21}},
       {"tntedt_SMSCommandFormat", {111, 108, 364, 21}}, {"tntbtn_Close", {400, 5, 75, 25}},
   };
   for (const auto& item : layout) {
@@ -69,11 +69,11 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(button("rzMenubtn_Language")->text(), QStringLiteral(" Language"));
   EXPECT_EQ(find<QAction>("tntmntm_TraditionalChinese")->data().toInt(), 3);
   // Tab order: first group, second group, bottom panel.
-  const QStringList expectedOrder{
-      "tntcomb_ServerNetMode", "rzspnedt_Port",         "tntedt_StaticIP",        "tntbtn_StaticIP",
-      "tntedt_DomainAddress",  "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",
-      "tntedt_Other",          "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
-      "rzMenubtn_Language",    "tntbtn_Close",          "tntbtn_GenerationSMS"};
+  const QStringList expectedOrder{"tntcomb_ServerNetMode", "rzspnedt_Port",          "tntedt_StaticIP",
+                                  "tntbtn_StaticIP",       "tntedt_DomainAddress",   "tntbtn_TestServerPort",
+                                  "tntbtn_JudgeMaping",    "tntcomb_ServiceNetwork", "tntedt_Other",
+                                  "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
+                                  "rzMenubtn_Language",    "tntbtn_Close",           "tntbtn_GenerationSMS"};
   QStringList chain;
   QWidget* w = list("tntcomb_ServerNetMode");
   do {
@@ -172,8 +172,8 @@ TEST_F(WindowTest, StoredValuesOutOfRange) {
     int modeIndex;
     bool domainEnabled;
   } cases[] = {
-      {"[Main]\r\nPort=500\r\n", "1000", "500", 0, false},      // below: shown corrected, not written
-      {"[Main]\r\nPort=123456\r\n", "99999", "99999", 0, false}, // above: shown and written
+      {"[Main]\r\nPort=500\r\n", "1000", "500", 0, false},        // below: shown corrected, not written
+      {"[Main]\r\nPort=123456\r\n", "99999", "99999", 0, false},  // above: shown and written
       {"[Main]\r\nPort=0x1F40\r\n", "8000", "8000", 0, false},
       {"[Main]\r\nPort=8000abc\r\n", "6000", "6000", 0, false},
       {"[Main]\r\nServer address mode=1\r\n", "6000", "6000", 1, true},
@@ -281,8 +281,8 @@ TEST_F(WindowTest, UnwritableFolderShowsOneErrorBoxPerWrite) {
   QTest::keyClicks(edit("tntedt_Other"), QStringLiteral("x"));
   closer.stop();
   chmod(QFile::encodeName(dir.path()).constData(), 0755);
-  const QString line = QString::fromLatin1(kAppTitle) + QStringLiteral("|Unable to write to ") + iniPath() +
-                       QStringLiteral(".|1");
+  const QString line =
+      QString::fromLatin1(kAppTitle) + QStringLiteral("|Unable to write to ") + iniPath() + QStringLiteral(".|1");
   EXPECT_EQ(seen, (QStringList{line, line, line, line}));  // Port, Static IP, DTU number, Other APN
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(edit("tntedt_Other")->text(), QStringLiteral("x"));

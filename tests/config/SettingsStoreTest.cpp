@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SettingsStore on real files in a temporary folder; the text rules in detail
 // are in IniTextTest.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -158,10 +158,14 @@ TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
   EXPECT_EQ(SettingsStore(chinese, AnsiCodec("UTF-8")).ReadInteger("Main", "Port", 6000), 6000);
 
   SettingsStore cp1252(chinese, AnsiCodec("CP1252"));
-  EXPECT_EQ(cp1252.nativePath(), folder_ + "/?" "?/ZEREVuzi.ini");
+  EXPECT_EQ(cp1252.nativePath(), folder_ +
+                                     "/?"
+                                     "?/ZEREVuzi.ini");
   EXPECT_EQ(cp1252.ReadInteger("Main", "Port", 6000), 6000);
   ExpectWriteFails([&] { cp1252.WriteInteger("Main", "Port", 1); },
-                   dir_.path() + QStringLiteral("/?" "?/ZEREVuzi.ini"), folder_, gbkFolder + "/ZEREVuzi.ini");
+                   dir_.path() + QStringLiteral("/?"
+                                                "?/ZEREVuzi.ini"),
+                   folder_, gbkFolder + "/ZEREVuzi.ini");
 }
 
 // Root passes every permission check; a file or folder without any write bit

@@ -1,11 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "net/NetProbe.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "NetTestSupport.h"
+#include "net/NetProbe.h"
 
 namespace dtu::net {
 namespace {

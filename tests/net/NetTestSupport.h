@@ -45,8 +45,8 @@ class LoopbackListener {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (fd_ >= 0 && (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-                     (listening && ::listen(fd_, backlog) != 0))) {
+    if (fd_ >= 0 &&
+        (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0))) {
       ::close(fd_);
       fd_ = -1;
     }
@@ -77,8 +77,9 @@ class LoopbackListener {
 inline uint16_t ClosedLoopbackPort() { return LoopbackListener(0, false).port(); }
 
 inline std::string HttpResponse(int status, const std::string& contentType, const std::string& body) {
-  return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") + "\r\nContent-Type: " +
-         contentType + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+  return "HTTP/1.1 " + std::to_string(status) + (status == 200 ? " OK" : " Not Found") +
+         "\r\nContent-Type: " + contentType + "\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
 }
 
 // Answers every request with one canned response; an empty one means silence

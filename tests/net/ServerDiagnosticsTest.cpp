@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "net/ServerDiagnostics.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include "AppError.h"
 #include "NetTestSupport.h"
 #include "config/AnsiCodec.h"
+#include "net/ServerDiagnostics.h"
 
 namespace dtu {
 namespace {
@@ -28,24 +27,38 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
     });
     net::SetHostNameSourceForTesting([this] { return hostName; });
   }
-  void TearDown() override { SetAnsiCharset("UTF-8"); EXPECT_EQ(busyDepth, 0) << "busy cursor left on"; }
+  void TearDown() override {
+    SetAnsiCharset("UTF-8");
+    EXPECT_EQ(busyDepth, 0) << "busy cursor left on";
+  }
   void Set(int newMode, const QString& newIp, const QString& newDomain) {
     log.clear();
-    mode = newMode; ip = newIp; domain = newDomain;
+    mode = newMode;
+    ip = newIp;
+    domain = newDomain;
   }
 
   int serverMode() const override { return mode; }
   QString staticIp() const override { return ip; }
   void setStaticIp(const QString& text) override { log.push_back("setStaticIp:" + text.toStdString()); }
   QString domainAddress() const override { return domain; }
-  int port() override { log.push_back("port"); return portValue; }
-  void setStatusText(const QString& text) override { status = text; log.push_back("status:" + text.toStdString()); }
+  int port() override {
+    log.push_back("port");
+    return portValue;
+  }
+  void setStatusText(const QString& text) override {
+    status = text;
+    log.push_back("status:" + text.toStdString());
+  }
   void processPendingEvents() override { log.push_back("view-pump"); }
   void showInvalidField(const char* field) override { log.push_back(std::string("invalid:") + field); }
   void showInformation(const QString& caption, const QString& text) override {
     log.push_back("box:" + caption.toStdString() + "|" + text.toStdString());
   }
-  void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; log.push_back(busy ? "busy" : "idle"); }
+  void setBusy(bool busy) override {
+    busyDepth += busy ? 1 : -1;
+    log.push_back(busy ? "busy" : "idle");
+  }
 
   net::testing::ProbeHookScope hooks;
   Log log;
@@ -53,9 +66,10 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
   QString ip, domain, status = "previous";
   std::optional<std::string> hostName = "dtu-host";
   // Only loopback addresses are ever connected to.
-  std::map<std::string, std::vector<std::string>> names = {
-      {"dtu-host", {"192.0.2.10", "192.0.2.20"}}, {"last.test", {"192.0.2.99", "192.0.2.10"}},
-      {"first.test", {"192.0.2.10", "192.0.2.99"}}, {" 127.0.0.1", {"127.0.0.1"}}};
+  std::map<std::string, std::vector<std::string>> names = {{"dtu-host", {"192.0.2.10", "192.0.2.20"}},
+                                                           {"last.test", {"192.0.2.99", "192.0.2.10"}},
+                                                           {"first.test", {"192.0.2.10", "192.0.2.99"}},
+                                                           {" 127.0.0.1", {"127.0.0.1"}}};
 };
 
 std::string Result(bool ok, const std::string& target, int port) {
@@ -70,10 +84,11 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
   Set(0, " 127.0.0.1", "");
   TestServerPort(*this);
   const std::string ok = Result(true, " 127.0.0.1", p);
-  EXPECT_EQ(log, (Log{"port", "status:Are experimenting with IP = 127.0.0.1, port =" + std::to_string(p) +
-                                  " of server connection...",
-                      "view-pump", "busy", "probe-pump", "resolve: 127.0.0.1", "probe-pump", "idle", "status:" + ok,
-                      "box:Prompt|" + ok}));
+  EXPECT_EQ(
+      log, (Log{"port",
+                "status:Are experimenting with IP = 127.0.0.1, port =" + std::to_string(p) + " of server connection...",
+                "view-pump", "busy", "probe-pump", "resolve: 127.0.0.1", "probe-pump", "idle", "status:" + ok,
+                "box:Prompt|" + ok}));
 
   SetAnsiCharset("ISO-8859-1");
   Set(1, "127.0.0.1", QString::fromUtf8("服务.test"));

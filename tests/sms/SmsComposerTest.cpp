@@ -31,20 +31,34 @@ TEST(SmsComposer, ComposesOrNamesTheFirstBlankField) {
     const char* blank;
   } rows[] = {
       {With([](auto&) {}), "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000001)", nullptr},
-      {{0, 1, "", "dtuhub", 6000, 3, "FIELDNET", "KQ-GP000001"}, "(A55A#2*dtuhub*6000#3*FIELDNET#4*KQ-GP000001)",
+      {{0, 1, "", "dtuhub", 6000, 3, "FIELDNET", "KQ-GP000001"},
+       "(A55A#2*dtuhub*6000#3*FIELDNET#4*KQ-GP000001)",
        nullptr},
       {{1, -1, "", "", 0, -1, "", ""}, "(A55A#s)", nullptr},
       {With([](auto& in) { in.commandType = -1; }), "", nullptr},
-      {With([](auto& in) { in.staticIp = " \t"; in.domainAddress = "dtuhub"; in.dtuNumber = ""; }), "", kFieldStaticIp},
-      {{0, 0, "\tServer 1\r\n", "", 1000, 3, " my apn\t", "\nKQ GP01 "}, "(A55A#1*Server 1*1000#3*my apn#4*KQ GP01)",
+      {With([](auto& in) {
+         in.staticIp = " \t";
+         in.domainAddress = "dtuhub";
+         in.dtuNumber = "";
+       }),
+       "", kFieldStaticIp},
+      {{0, 0, "\tServer 1\r\n", "", 1000, 3, " my apn\t", "\nKQ GP01 "},
+       "(A55A#1*Server 1*1000#3*my apn#4*KQ GP01)",
        nullptr},
       {With([](auto& in) { in.apnIndex = 3; }), "", kFieldServiceNetwork},
       {With([](auto& in) { in.apnIndex = 1; }), "(A55A#1*192.0.2.15*5000#3*CMWAP#4*KQ-GP000001)", nullptr},
       {With([](auto& in) { in.apnIndex = 2; }), "(A55A#1*192.0.2.15*5000#3*UNINET#4*KQ-GP000001)", nullptr},
-      {With([](auto& in) { in.apnIndex = -1; in.otherApn = "FIELDNET"; }), "(A55A#1*192.0.2.15*5000#3*#4*KQ-GP000001)",
-       nullptr},
+      {With([](auto& in) {
+         in.apnIndex = -1;
+         in.otherApn = "FIELDNET";
+       }),
+       "(A55A#1*192.0.2.15*5000#3*#4*KQ-GP000001)", nullptr},
       {With([](auto& in) { in.serverMode = -1; }), "", nullptr},
-      {With([](auto& in) { in.serverMode = -1; in.dtuNumber = " "; }), "", kFieldDtuNumber},
+      {With([](auto& in) {
+         in.serverMode = -1;
+         in.dtuNumber = " ";
+       }),
+       "", kFieldDtuNumber},
   };
   for (const auto& r : rows) {
     SCOPED_TRACE(&r - rows);

@@ -5,11 +5,12 @@
 #include <array>
 #include <cstdint>
 
+#include "BuildConfig.h"  // kAppVersion
+
 namespace dtu {
 
 // Fixed and never translated: also the caption of the application error box.
 inline constexpr char kAppTitle[] = "ZU-3RIVE VID idoverivirora dave";
-inline constexpr char kAppVersion[] = "2.11.12.12";
 inline constexpr char kSettingsFileName[] = "ZEREVuzi.ini";
 inline constexpr char kSettingsSection[] = "Main";
 

@@ -19,13 +19,15 @@
 #include <string_view>
 #include <vector>
 
+#include "i18n/AppendedTable.h"
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr std::string_view kMarker = "6637DB2E-62E1-4A60-AC19-C23867046A89";
-constexpr std::size_t kEntrySize = 256;
-constexpr std::size_t kFixedPart = 24;
+constexpr std::string_view kMarker = dtu::appended::kMarkerText;
+constexpr std::size_t kEntrySize = dtu::appended::kEntrySize;
+constexpr std::size_t kFixedPart = dtu::appended::kFixedPart;
 
 struct Failure : std::runtime_error {
   using std::runtime_error::runtime_error;

@@ -6,8 +6,9 @@
 #include <exception>
 
 #include "AppError.h"
-#include "MessagePresenter.h"
+#include "app/MessagePresenter.h"
 #include "MyDataType.h"
+#include "i18n/Localizer.h"
 
 namespace dtu {
 
@@ -27,11 +28,18 @@ void ShowApplicationError(const QString& message) {
       BoxRequest{g_owner.data(), QString::fromLatin1(kAppTitle), WithFullStop(message), BoxIcon::Critical});
 }
 
+void ShowLocalizationProblem() {
+  if (const std::optional<LocalizationProblem> problem = TakeLocalizationProblem())
+    Presenter().show(BoxRequest{nullptr, problem->caption, problem->text, BoxIcon::None});
+}
+
 void RunGuarded(const std::function<void()>& handler) noexcept {
   try {
     try {
       handler();
+      ShowLocalizationProblem();
     } catch (const AppError& e) {
+      ShowLocalizationProblem();
       ShowApplicationError(e.message());
     } catch (const std::exception& e) {
       ShowApplicationError(QString::fromLocal8Bit(e.what()));

@@ -17,6 +17,9 @@ QString WithFullStop(const QString& message);
 // The window that owns the application error box (the main window).
 void SetErrorBoxOwner(QWidget* owner);
 
+// Shows the box for a catalog that could not serve, once, if there is one.
+void ShowLocalizationProblem();
+
 // Runs one event handler. An error ends that handler only: it is shown in
 // the application error box and never reaches Qt's event loop, so the code
 // whose assignment caused the event goes on.

@@ -18,7 +18,7 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
-#include "MessagePresenter.h"
+#include "app/MessagePresenter.h"
 #include "MyDataType.h"
 #include "app/HandlerGuard.h"
 #include "app/LimitedLineEdit.h"
@@ -29,7 +29,7 @@
 #include "i18n/Translate.h"
 #include "i18n/WindowTranslator.h"
 #include "net/NetProbe.h"
-#include "sms/SmsComposer.h"
+#include "sms/InvalidFieldPrompt.h"
 
 namespace dtu {
 
@@ -356,20 +356,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     if (tag == 0) {
       // A one-time detection: what is stored is the concrete language found.
       // An unknown system language records Automatic, so the next start detects again.
-      int detected = 0;
-      switch (GetUserDefaultLangID()) {
-        case 0x0404:
-          detected = 3;
-          break;
-        case 0x0409:
-          detected = 1;
-          break;
-        case 0x0804:
-          detected = 2;
-          break;
-        default:
-          break;
-      }
+      const int detected = DetectLanguageId();
       if (detected > 0) languageItemForTag(detected)->setChecked(true);
       ApplyLanguage(this, 0);
       languageItemForTag(0)->setChecked(false);

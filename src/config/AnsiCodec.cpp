@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 
+#include "i18n/LocaleName.h"
+
 namespace dtu {
 
 namespace {
@@ -158,29 +160,20 @@ QString AnsiCodec::toUnicode(std::string_view bytes) const {
 }
 
 std::string AnsiCodec::CharsetFromEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return CharsetForLocale(value);
-  }
-  return "UTF-8";
+  return CharsetForLocale(FirstLocaleVariable({"LC_ALL", "LC_CTYPE", "LANG"}));
 }
 
 std::string AnsiCodec::CharsetForLocale(std::string_view localeName) {
-  // Drop a modifier such as "@euro".
-  if (auto at = localeName.find('@'); at != std::string_view::npos) localeName = localeName.substr(0, at);
-  if (localeName.empty() || localeName == "C" || localeName == "POSIX") return "UTF-8";
-  if (auto dot = localeName.find('.'); dot != std::string_view::npos) {
-    std::string codeset(localeName.substr(dot + 1));
-    if (IsUtf8Name(codeset)) return "UTF-8";
-    return codeset.empty() ? std::string("UTF-8") : codeset;
-  }
-  const std::string name(localeName);
-  const std::string language = name.substr(0, name.find('_'));
+  const LocaleName locale = ParseLocaleName(localeName);
+  if (!locale.codeset.empty()) return IsUtf8Name(locale.codeset) ? "UTF-8" : locale.codeset;
+  if (localeName.find('.') != std::string_view::npos) return "UTF-8";  // a dot with no codeset behind it
+  if (locale.isCLocale) return "UTF-8";
+  const std::string name = locale.language + "_" + locale.country;
   if (name == "zh_CN" || name == "zh_SG") return "GBK";
   if (name == "zh_TW" || name == "zh_HK") return "BIG5";
-  if (language == "ja") return "CP932";
-  if (language == "ko") return "CP949";
-  if (language == "ru") return "CP1251";
+  if (locale.language == "ja") return "CP932";
+  if (locale.language == "ko") return "CP949";
+  if (locale.language == "ru") return "CP1251";
   return "CP1252";
 }
 

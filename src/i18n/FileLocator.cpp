@@ -55,8 +55,8 @@ std::vector<FileLocator::Entry> FileLocator::ReadTable(QIODevice& device, std::u
   while (entries.size() < kMaxEntries && pos <= size - 8) {
     std::uint64_t next = 0, fileOffset = 0, fileSize = 0;
     if (!device.seek(static_cast<qint64>(pos)) || !ReadU64(device, next) || next == 0) break;
-    if (pos > size - 24 || next < pos + 24 || next > size - 8) break;
-    const std::uint64_t nameLength = next - pos - 24;
+    if (pos > size - appended::kFixedPart || next < pos + appended::kFixedPart || next > size - 8) break;
+    const std::uint64_t nameLength = next - pos - appended::kFixedPart;
     if (nameLength > kMaxNameLength) break;
     if (!ReadU64(device, fileOffset) || !ReadU64(device, fileSize)) break;
     if (fileOffset > size || fileSize > size - fileOffset) break;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "i18n/AppendedTable.h"
+
 class QIODevice;
 
 namespace dtu {
@@ -15,8 +17,7 @@ namespace dtu {
 // The 36 marker characters followed by the table offset (64-bit little
 // endian). The appending build step patches those 8 bytes in the finished
 // executable, so they must stay in the image and must never be folded.
-inline constexpr char kAppendedTableMarkerText[] = "6637DB2E-62E1-4A60-AC19-C23867046A89";
-inline constexpr std::size_t kAppendedTableMarkerLength = 36;
+inline constexpr std::size_t kAppendedTableMarkerLength = appended::kMarkerLength;
 extern const volatile unsigned char kAppendedTableMarker[kAppendedTableMarkerLength + 8];
 
 // Offset of the first table entry in this executable; 0 when nothing is appended.

@@ -13,9 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "AppError.h"
-#include "MessagePresenter.h"
+#include "i18n/LocaleName.h"
 
 namespace dtu {
 
@@ -75,11 +76,6 @@ bool WritePrivateFile(const QByteArray& slot, const QByteArray& content) {
 
 bool IsCLocale(const char* name) { return !name || !std::strcmp(name, "C") || !std::strcmp(name, "POSIX"); }
 
-QByteArray CutAtDot(const QByteArray& code) {
-  const qsizetype dot = code.indexOf('.');
-  return dot < 0 ? code : code.left(dot);
-}
-
 void PutBackCarriageReturns(QByteArray& text) {
   QByteArray out;
   out.reserve(text.size() + 8);
@@ -104,24 +100,13 @@ std::unique_ptr<Localizer>& GlobalSlot() {
 }  // namespace
 
 LocaleParts UserLocaleParts() {
-  QByteArray name;
-  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-    name = qgetenv(variable);
-    if (!name.isEmpty()) break;
-  }
-  for (char stop : {'.', '@'}) {
-    const qsizetype at = name.indexOf(stop);
-    if (at >= 0) name.truncate(at);
-  }
-  if (name == "C" || name == "POSIX") return {};
-  const qsizetype underscore = name.indexOf('_');
-  if (underscore < 0) return {QString::fromLatin1(name), {}};
-  return {QString::fromLatin1(name.left(underscore)), QString::fromLatin1(name.mid(underscore + 1))};
+  const LocaleName locale = ParseLocaleName(FirstLocaleVariable({"LC_ALL", "LC_MESSAGES", "LANG"}));
+  return {QString::fromStdString(locale.language), QString::fromStdString(locale.country)};
 }
 
 QString SystemDefaultLanguageCode() {
-  const QByteArray lang = qgetenv("LANG");
-  if (!lang.isEmpty()) return QString::fromLatin1(CutAtDot(lang));
+  const std::string lang = FirstLocaleVariable({"LANG"});
+  if (!lang.empty()) return QString::fromStdString(ParseLocaleName(lang).beforeDot);
   const LocaleParts parts = UserLocaleParts();
   // Without a usable locale the program speaks its own language.
   if (parts.language.isEmpty()) return QStringLiteral("en");
@@ -195,12 +180,11 @@ void Localizer::OpenCatalog() {
   }
   if (!parsed->header || !DeclaresUtf8(*parsed->header)) {
     translationOff_ = true;
-    Presenter().show(BoxRequest{nullptr, QStringLiteral("Localization problem"),
-                                QStringLiteral("The translation for the language code ") + code_ +
-                                    QStringLiteral(" (in ") + path +
-                                    QStringLiteral(") does not have charset=utf-8 in its Content-Type. "
-                                                   "Translations are turned off."),
-                                BoxIcon::None});
+    problem_ = LocalizationProblem{QStringLiteral("Localization problem"),
+                                   QStringLiteral("The translation for the language code ") + code_ +
+                                       QStringLiteral(" (in ") + path +
+                                       QStringLiteral(") does not have charset=utf-8 in its Content-Type. "
+                                                      "Translations are turned off.")};
     return;
   }
   catalog_ = std::move(parsed);
@@ -248,6 +232,8 @@ QByteArray Localizer::Lookup(const QByteArray& id) {
   return translation ? FirstForm(*translation) : id;
 }
 
+std::optional<LocalizationProblem> Localizer::TakeProblem() { return std::exchange(problem_, std::nullopt); }
+
 QString Localizer::Translate(const QString& msgid) {
   if (translationOff_) return msgid;
   QByteArray id = msgid.toUtf8();
@@ -266,6 +252,11 @@ void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset) {
 }
 
 Localizer* GlobalLocalizer() { return GlobalSlot().get(); }
+
+std::optional<LocalizationProblem> TakeLocalizationProblem() {
+  Localizer* localizer = GlobalLocalizer();
+  return localizer ? localizer->TakeProblem() : std::nullopt;
+}
 
 void SetCurrentLanguage(const QString& code) {
   if (Localizer* localizer = GlobalLocalizer()) localizer->SetCurrentLanguage(code);

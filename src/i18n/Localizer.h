@@ -28,6 +28,12 @@ struct LocaleParts {
 };
 LocaleParts UserLocaleParts();
 
+// A catalog that cannot serve: the localizer keeps it for the window to show.
+struct LocalizationProblem {
+  QString caption;
+  QString text;
+};
+
 class Localizer {
  public:
   enum class Backend { None, Libintl, Builtin };
@@ -55,6 +61,8 @@ class Localizer {
   const QString& OpenCatalogPath() const { return openPath_; }
   Backend ActiveBackend() const { return backend_; }
   bool TranslationTurnedOff() const { return translationOff_; }
+  // What went wrong when the catalog was opened, handed out once.
+  std::optional<LocalizationProblem> TakeProblem();
 
  private:
   void OpenCatalog();
@@ -71,6 +79,7 @@ class Localizer {
   std::optional<MoCatalog> catalog_;
   Backend backend_ = Backend::None;
   QByteArray libintlDirectory_;  // the private directory bound to "default"
+  std::optional<LocalizationProblem> problem_;
 };
 
 // The one Localizer of the program, alive from StartLocalizer to exit.
@@ -82,5 +91,6 @@ void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset);
 Localizer* GlobalLocalizer();
 void SetCurrentLanguage(const QString& code);
 QString CurrentLanguageCode();
+std::optional<LocalizationProblem> TakeLocalizationProblem();
 
 }  // namespace dtu

@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <vector>
 
+#include "app/HandlerGuard.h"
 #include "i18n/Localizer.h"
 #include "i18n/Translate.h"
 
@@ -127,6 +128,7 @@ void TranslateComponent(QWidget* window) {
   auto* record = new TranslationRecord(window);
   record->languageCode = CurrentLanguageCode();
   Collector(*record).Visit(window, true);
+  ShowLocalizationProblem();
 }
 
 void RetranslateComponent(QWidget* window) {
@@ -143,6 +145,7 @@ void RetranslateComponent(QWidget* window) {
     }
   }
   record->languageCode = code;
+  ShowLocalizationProblem();
 }
 
 }  // namespace dtu

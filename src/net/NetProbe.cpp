@@ -22,7 +22,6 @@
 
 namespace dtu::net {
 
-const char WanEchoUrl[] = DTU_WAN_ECHO_URL;
 
 namespace {
 

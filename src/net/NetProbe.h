@@ -11,10 +11,12 @@
 #include <string_view>
 #include <vector>
 
+#include "BuildConfig.h"
+
 namespace dtu::net {
 
 // The IP-echo page fetched by "Obtain IP", fixed at build time.
-extern const char WanEchoUrl[];
+inline constexpr const char* WanEchoUrl = kBuiltInWanEchoUrl;
 
 // Dotted IPv4 text of the first address of this machine's own name (at most
 // 63 characters); empty when the name cannot be read or looked up.

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "MessagePresenter.h"
-#include "i18n/Translate.h"
 
 namespace dtu {
 
@@ -86,21 +84,6 @@ SmsComposition ComposeSmsCommand(const SmsCommandInputs& in, const AnsiCodec& co
   command += dtuNumber;
   command += ')';
   return {codec.toUnicode(command), nullptr};
-}
-
-void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName) {
-  const QString text =
-      Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
-  Presenter().show(BoxRequest{owner, Translate("Prompt"), text, BoxIcon::Information});
-}
-
-QString GenerateSmsCommand(QWidget* owner, const SmsCommandInputs& inputs, const AnsiCodec& codec) {
-  const SmsComposition result = ComposeSmsCommand(inputs, codec);
-  if (result.hasBlankField()) {
-    ShowInvalidFieldPrompt(owner, result.blankField);
-    return {};
-  }
-  return result.text;
 }
 
 }  // namespace dtu

@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Composes the SMS command text from the main window's fields, and holds the
-// blank test and the invalid-input box that the diagnostics share.
+// blank test that the diagnostics share. It never shows a box: a blank field
+// comes back in the result and the window reports it.
 #pragma once
 
 #include <QString>
 
 #include "config/AnsiCodec.h"
-
-class QWidget;
 
 namespace dtu {
 
@@ -51,13 +50,5 @@ struct SmsComposition {
 // Checks the required fields in order and stops at the first blank one.
 // Field values pass through `codec`, so characters it cannot hold become '?'.
 SmsComposition ComposeSmsCommand(const SmsCommandInputs& inputs, const AnsiCodec& codec = Ansi());
-
-// Modal information box naming a blank field; returns when it is closed.
-void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName);
-
-// The whole "Generation SMS" press after the output field has been emptied:
-// shows the box for a blank field and returns the output field's new text
-// (empty after a box).
-QString GenerateSmsCommand(QWidget* owner, const SmsCommandInputs& inputs, const AnsiCodec& codec = Ansi());
 
 }  // namespace dtu

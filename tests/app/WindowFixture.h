@@ -14,7 +14,7 @@
 #include <ostream>
 #include <vector>
 
-#include "MessagePresenter.h"
+#include "app/MessagePresenter.h"
 #include "MyDataType.h"
 #include "app/PortSpinEdit.h"
 #include "app/uMain.h"

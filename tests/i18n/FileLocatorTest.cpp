@@ -85,9 +85,9 @@ TEST(Catalogs, BothChineseCatalogsTranslateEveryIdTheCodeUses) {
 
 TEST(AppendedExecutable, CarriesTheThreeCatalogsInOrder) {
   const QByteArray exe = ReadBytes(QStringLiteral(DTU_APP_EXECUTABLE));
-  const qsizetype marker = exe.indexOf(kAppendedTableMarkerText);
+  const qsizetype marker = exe.indexOf(appended::kMarkerText);
   ASSERT_GE(marker, 0);
-  EXPECT_EQ(exe.indexOf(kAppendedTableMarkerText, marker + 1), -1);
+  EXPECT_EQ(exe.indexOf(appended::kMarkerText, marker + 1), -1);
   const FileLocator locator(DTU_APP_EXECUTABLE, qFromLittleEndian<quint64>(exe.constData() + marker + 36));
   std::uint64_t last = 0;
   for (const char* code : {"en", "zh_cn", "zh_tw"}) {

@@ -142,20 +142,18 @@ TEST(Localizer, BrokenCatalogs) {
 
 TEST(Localizer, CatalogWithoutUtf8TurnsTranslationOffForGood) {
   EnvGuard env{};
-  RecordingPresenter presenter;
   QTemporaryDir dir;
   const QByteArray legacy = BuildMo({{"Port", "P"}}, false, "Content-Type: text/plain; charset=GBK\n");
   const auto localizer = Start(dir, {{"zh_cn", legacy}, {"zh_tw", RealCatalog("zh_tw")}}, {}, "zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "Port");
   localizer->SetCurrentLanguage("zh_tw");
   EXPECT_EQ(localizer->Translate("Close"), "Close");
-  ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].owner, nullptr);
-  EXPECT_EQ(presenter.boxes[0].caption, "Localization problem");
-  EXPECT_EQ(presenter.boxes[0].icon, BoxIcon::None);
-  EXPECT_EQ(presenter.boxes[0].text,
-            "The translation for the language code zh_cn (in " + CatalogIn(dir.path(), "zh_cn") +
-                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+  const std::optional<LocalizationProblem> problem = localizer->TakeProblem();
+  ASSERT_TRUE(problem);
+  EXPECT_FALSE(localizer->TakeProblem());  // reported once
+  EXPECT_EQ(problem->caption, "Localization problem");
+  EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(dir.path(), "zh_cn") +
+                               ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
 }
 
 TEST(Localizer, CarriageReturnsAreDroppedForTheLookupAndPutBackBeforeLineFeeds) {

@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "MessagePresenter.h"
-#include "sms/SmsComposer.h"
+#include "app/MessagePresenter.h"
+#include "sms/InvalidFieldPrompt.h"
 
 namespace dtu {
 namespace {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "MessagePresenter.h"
+#include "app/MessagePresenter.h"
 
 #include <QMessageBox>
 

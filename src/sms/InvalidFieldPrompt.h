@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: MIT
+// The invalid-input box that "Generation SMS" and the diagnostics show for a
+// blank required field.
+#pragma once
+
+#include <QString>
+
+#include "sms/SmsComposer.h"
+
+class QWidget;
+
+namespace dtu {
+
+// Modal information box naming a blank field; returns when it is closed.
+void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName);
+
+// The whole "Generation SMS" press after the output field has been emptied:
+// shows the box for a blank field and returns the output field's new text
+// (empty after a box).
+QString GenerateSmsCommand(QWidget* owner, const SmsCommandInputs& inputs, const AnsiCodec& codec = Ansi());
+
+}  // namespace dtu

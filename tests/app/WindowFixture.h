@@ -18,25 +18,18 @@
 #include "MyDataType.h"
 #include "app/PortSpinEdit.h"
 #include "app/uMain.h"
+#include "support/TestSupport.h"
 
 namespace dtu::testing {
-
-class BoxRecorder : public MessagePresenter {
- public:
-  void show(const BoxRequest& request) override { boxes.push_back(request); }
-  std::vector<BoxRequest> boxes;
-};
 
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir.isValid());
-    SetPresenter(&presenter);
     SysParameter = {};
   }
   void TearDown() override {
     window.reset();
-    SetPresenter(nullptr);
   }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
@@ -72,11 +65,8 @@ class WindowTest : public ::testing::Test {
   PortSpinEdit* portField() const { return find<PortSpinEdit>("rzspnedt_Port"); }
 
   QTemporaryDir dir;
-  BoxRecorder presenter;
+  RecordingPresenter presenter;
   std::unique_ptr<Ttntfrm_Main> window;
 };
 
 }  // namespace dtu::testing
-
-// Readable QString values in assertion messages.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

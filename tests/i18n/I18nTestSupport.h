@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessagePresenter.h"
+#include "support/TestSupport.h"
 
 namespace dtu::testing {
 
@@ -94,13 +94,6 @@ class EnvGuard {
 
  private:
   std::map<std::string, std::string> saved_;
-};
-
-struct RecordingPresenter final : MessagePresenter {
-  RecordingPresenter() { SetPresenter(this); }
-  ~RecordingPresenter() override { SetPresenter(nullptr); }
-  void show(const BoxRequest& request) override { boxes.push_back(request); }
-  std::vector<BoxRequest> boxes;
 };
 
 }  // namespace dtu::testing

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// Helpers every test folder shares: the recording presenter, an
+// expected-error assertion and readable QString output.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <ostream>
+#include <vector>
+
+#include "AppError.h"
+#include "app/MessagePresenter.h"
+
+namespace dtu::testing {
+
+// Records every box instead of showing it; installed for its lifetime.
+struct RecordingPresenter final : MessagePresenter {
+  RecordingPresenter() { SetPresenter(this); }
+  ~RecordingPresenter() override { SetPresenter(nullptr); }
+  RecordingPresenter(const RecordingPresenter&) = delete;
+  RecordingPresenter& operator=(const RecordingPresenter&) = delete;
+  void show(const BoxRequest& request) override { boxes.push_back(request); }
+  std::vector<BoxRequest> boxes;
+};
+
+}  // namespace dtu::testing
+
+// Expects `statement` to throw AppError with exactly `expected` as its message.
+#define EXPECT_APP_ERROR(statement, expected)                                     \
+  do {                                                                            \
+    try {                                                                         \
+      statement;                                                                  \
+      ADD_FAILURE() << "no AppError from " #statement;                            \
+    } catch (const ::dtu::AppError& error_) {                                     \
+      EXPECT_EQ(error_.message(), QString(expected));                             \
+    }                                                                             \
+  } while (false)
+
+// Readable QString values in assertion messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

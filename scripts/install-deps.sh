@@ -1,26 +1,40 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs the Debian 12 packages that building, running and testing need.
+# Installs the Debian 12 packages that building and running need ("run"), or
+# those and what the tests, benchmarks, fuzzing and package checks need
+# ("test", the default).
 set -euo pipefail
 
-PACKAGES=(
+RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcurl4-openssl-dev gettext
+  libcurl4-openssl-dev gettext librsvg2-bin
+  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
+)
+TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev lintian
 )
+
+case "${1:-test}" in
+  run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
+  test) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
+# One query for all: this runs before every launch.
+declare -A installed=()
+while IFS='|' read -r status name; do
+  if [[ $status == ii* ]]; then installed[$name]=1; fi
+done < <(dpkg-query -W -f='${db:Status-Abbrev}|${Package}\n' "${PACKAGES[@]}" 2>/dev/null || true)
 missing=()
 for p in "${PACKAGES[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+  if [ -z "${installed[$p]:-}" ]; then missing+=("$p"); fi
 done
 
 if [ ${#missing[@]} -gt 0 ]; then

@@ -1,22 +1,50 @@
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QIcon>
+#include <QTimer>
+#include <cstdio>
 
 #include "MyDataType.h"
+#include "app/CommandLine.h"
 #include "app/uMain.h"
 #include "config/AnsiCodec.h"
 #include "i18n/Localizer.h"
 #include "net/NetProbe.h"
 
+namespace {
+
+int Finish(const dtu::CommandLine& command) {
+  const bool failed = command.action == dtu::CommandLine::Action::kFail;
+  std::fputs(command.text.toLocal8Bit().constData(), failed ? stderr : stdout);
+  return failed ? dtu::CommandLine::kUsageExitCode : 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Read before the application object, so that --help and --version need no display.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  dtu::CommandLine command = dtu::ParseCommandLine(arguments);
+  if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
   QApplication app(argc, argv);
+  // Qt has taken its own options (-platform, -style...) out of the arguments by now.
+  if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
+  if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
+  // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
+  QIcon icon;
+  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
+  app.setWindowIcon(icon);
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(QCoreApplication::applicationFilePath());
   // The probes let the window repaint at fixed points while they block.
   dtu::net::SetEventPump([] { QCoreApplication::processEvents(); });
   dtu::Ttntfrm_Main window;
   window.show();
+  if (command.quitWhenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);
   return app.exec();
 }

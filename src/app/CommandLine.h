@@ -1,0 +1,28 @@
+// SPDX-License-Identifier: MIT
+// The program's options. They are read before any window exists, so that the
+// options that only print work without a display.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace dtu {
+
+struct CommandLine {
+  enum class Action {
+    kRun,    // open the window
+    kPrint,  // print `text` on standard output and exit with 0
+    kFail,   // print `text` on standard error and exit with kUsageExitCode
+  };
+  static constexpr int kUsageExitCode = 2;
+
+  Action action = Action::kRun;
+  QString text;
+  // Hidden from --help: close the window once it is shown (start-up checks).
+  bool quitWhenShown = false;
+};
+
+// `arguments` starts with the program's name, as argv does.
+CommandLine ParseCommandLine(const QStringList& arguments);
+
+}  // namespace dtu

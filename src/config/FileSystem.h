@@ -21,14 +21,24 @@ class FileSystem {
   virtual int open(const char* path, int flags, mode_t mode = 0);
   // mkostemp(templ, O_CLOEXEC): creates and opens a unique file, mode 0600.
   virtual int mkstemp(char* templ);
+  // open(folder, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode): an unnamed file in
+  // `folder` that vanishes with its descriptor unless it is linked.
+  virtual int openTempFile(const char* folder, mode_t mode);
+  // Gives the unnamed file behind `fd` the name `path` (linkat through
+  // /proc/self/fd); fails with EEXIST when the name is taken.
+  virtual int linkTempFile(int fd, const char* path);
   virtual ssize_t read(int fd, void* buffer, std::size_t size);
   virtual ssize_t write(int fd, const void* buffer, std::size_t size);
   virtual int fsync(int fd);
   virtual int fchmod(int fd, mode_t mode);
+  virtual int fchown(int fd, uid_t owner, gid_t group);
+  virtual int ftruncate(int fd, off_t length);
   virtual int close(int fd);
   virtual int rename(const char* from, const char* to);
   virtual int unlink(const char* path);
   virtual int stat(const char* path, struct stat* info);
+  virtual int lstat(const char* path, struct stat* info);
+  virtual ssize_t readlink(const char* path, char* buffer, std::size_t size);
   virtual int fstat(int fd, struct stat* info);
   // The permission bits a new file gets from open(O_CREAT, 0666): 0666 less
   // the process's umask (read from /proc/self/status, without changing it).

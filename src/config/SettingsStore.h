@@ -18,24 +18,38 @@
 //    line is kept byte for byte. Lines are written with CRLF.
 //  - A UTF-8 byte-order mark at the start is skipped on reading and kept on
 //    writing. CR and LF in a written value become blanks.
-//  - A write replaces the whole file atomically: a temporary file in the same
-//    folder is written, synced, given the old file's permission bits and
-//    renamed over the file, then the folder is synced. A failure raises
-//    AppError "Unable to write to <path>" and leaves the file as it was, with
-//    no temporary file behind. An existing file or a folder without any write
-//    permission bit is read-only (even for root) and fails the write. Only a
-//    failure to sync the folder comes after the rename: it is reported too
-//    (except EINVAL, a file system that cannot sync folders), with the new
-//    content already in place. A symbolic link at `path` is replaced by a
-//    regular file; a crash between the temporary file's creation and the
-//    rename can leave a hidden ".<name>.XXXXXX" beside the file.
+//  - A write replaces the whole file atomically: an unnamed temporary file
+//    (O_TMPFILE; a named one where the file system has none) in the same
+//    folder is written, given the old file's permission bits and, where the
+//    process may, its owner, synced, linked as ".<name>.XXXXXX" and renamed
+//    over the file; then the folder is synced. A kill can leave a named
+//    temporary only between the link and the rename; such files of ours
+//    older than a minute are removed by RemoveStaleTemporaryFiles.
+//  - Where no temporary file may be created in the folder (EACCES, EPERM: a
+//    shared install) an existing file is rewritten in place instead (write,
+//    truncate, sync): the one case where a failure or a kill midway can
+//    leave a torn file.
+//  - A symbolic link is written through: its final target is replaced (the
+//    temporary file lies beside the target) and the link stays; a dangling
+//    link creates its target; more than 40 links in a row fail (ELOOP).
+//  - A failure raises AppError "Unable to write to <path>" (the path after
+//    the charset) and leaves the file as it was, with no temporary file
+//    behind; lastErrno() keeps the cause, which also goes to stderr. An
+//    existing file or a folder without any write permission bit is
+//    read-only (even for root) and fails the write. Only a failure to sync
+//    the folder comes after the rename: it is reported too (except EINVAL, a
+//    file system that cannot sync folders), with the new content in place.
+//  - The path passes through the charset (what it cannot hold becomes "?")
+//    and reaches the file system in its own encoding (QFile::encodeName).
 // The text rules themselves are in config/IniText.h.
 #pragma once
 
 #include <QString>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "config/AnsiCodec.h"
 #include "config/FileSystem.h"
@@ -44,8 +58,9 @@ namespace dtu {
 
 class SettingsStore {
  public:
-  // `path` is converted to 8-bit text in the codec's charset, as the file
-  // layer sees it: a path the charset cannot hold addresses another file.
+  // `path` makes a round trip through the codec's charset, as the file layer
+  // of the original platform saw it: a path the charset cannot hold
+  // addresses another file.
   explicit SettingsStore(const QString& path, const AnsiCodec& codec = Ansi());
   // The same, with the file calls going through `fs` (tests inject failures).
   SettingsStore(const QString& path, const AnsiCodec& codec, FileSystem& fs);
@@ -55,18 +70,31 @@ class SettingsStore {
   void WriteString(const char* section, const char* key, const QString& value);
   void WriteInteger(const char* section, const char* key, std::int32_t value);
 
+  // The bytes the file system gets for the path.
   const std::string& nativePath() const { return path_; }
+  // errno of the last failed write; 0 while none failed.
+  int lastErrno() const { return lastErrno_; }
+
+  // Removes temporary files of this user, named as a write names them, that
+  // are older than `minimumAge`, beside the file and beside a link's target.
+  // Younger ones may belong to a write in progress in another copy.
+  void RemoveStaleTemporaryFiles(std::chrono::seconds minimumAge = std::chrono::seconds(60)) const noexcept;
 
  private:
   // The file's bytes; nullopt when it cannot be read (missing, not a file).
   std::optional<std::string> readFile() const;
   // The raw value of a key, or nothing when the file, section or key is missing.
   std::optional<std::string> lookup(const char* section, const char* key) const;
-  [[noreturn]] void fail() const;
+  // The final target of a chain of links, or errno.
+  std::pair<std::string, int> resolveLinks() const;
+  void rewriteInPlace(const std::string& target, const std::string& bytes);
+  [[noreturn]] void fail(int error);
 
   std::string path_;
+  QString shownPath_;
   AnsiCodec codec_;  // a copy: a store may be opened on a temporary codec
   FileSystem& fs_;
+  int lastErrno_ = 0;
 };
 
 }  // namespace dtu

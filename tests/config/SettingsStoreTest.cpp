@@ -145,27 +145,41 @@ TEST_F(SettingsStoreTest, KeepsPermissionBitsAndGivesNewFilesTheUmaskMode) {
   EXPECT_EQ(Mode(file_), 0604u);
 }
 
+// The path makes a round trip through the charset and reaches the disk in
+// UTF-8: "é" survives CP1252 and "测" GB18030; CP1252 turns "测试" into "??",
+// another (missing) place. The folder names on disk are UTF-8.
 TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
-  // A folder named in Chinese: GBK addresses it by its GBK bytes; CP1252
-  // turns the name into "??", another (missing) place.
-  const QString chinese = dir_.path() + QStringLiteral("/\u4e2d\u6587/ZEREVuzi.ini");
-  const std::string gbkFolder = folder_ + "/\xD6\xD0\xCE\xC4";
-  std::filesystem::create_directory(gbkFolder);
-  SettingsStore gbk(chinese, AnsiCodec("GBK"));
-  EXPECT_EQ(gbk.nativePath(), gbkFolder + "/ZEREVuzi.ini");
-  gbk.WriteInteger("Main", "Port", 7000);
-  EXPECT_EQ(SettingsStore(chinese, AnsiCodec("GBK")).ReadInteger("Main", "Port", 6000), 7000);
-  EXPECT_EQ(SettingsStore(chinese, AnsiCodec("UTF-8")).ReadInteger("Main", "Port", 6000), 6000);
-
-  SettingsStore cp1252(chinese, AnsiCodec("CP1252"));
-  EXPECT_EQ(cp1252.nativePath(), folder_ +
-                                     "/?"
-                                     "?/ZEREVuzi.ini");
-  EXPECT_EQ(cp1252.ReadInteger("Main", "Port", 6000), 6000);
-  ExpectWriteFails([&] { cp1252.WriteInteger("Main", "Port", 1); },
-                   dir_.path() + QStringLiteral("/?"
-                                                "?/ZEREVuzi.ini"),
-                   folder_, gbkFolder + "/ZEREVuzi.ini");
+  const struct {
+    const char* folder;
+    const char* charset;
+    bool reaches;
+  } cases[] = {{"dir_café", "CP1252", true},
+               {"dir_测试", "GB18030", true},
+               {"dir_测试", "GBK", true},
+               {"dir_测试", "CP1252", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.folder) + " " + c.charset);
+    const std::string folder = folder_ + "/" + c.folder;
+    std::filesystem::create_directory(folder);
+    Spit(folder + "/ZEREVuzi.ini", "[Main]\r\nPort=7000\r\n");
+    const QString path = QString::fromStdString(folder + "/ZEREVuzi.ini");
+    SettingsStore store(path, AnsiCodec(c.charset));
+    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), c.reaches ? 7000 : 6000);
+    if (c.reaches) {
+      EXPECT_EQ(store.nativePath(), folder + "/ZEREVuzi.ini");
+      store.WriteInteger("Main", "Port", 7001);
+      EXPECT_EQ(Slurp(folder + "/ZEREVuzi.ini"), "[Main]\r\nPort=7001\r\n");
+    } else {
+      EXPECT_EQ(store.nativePath(), folder_ +
+                                        "/dir_?"
+                                        "?/ZEREVuzi.ini");
+      ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 1); },
+                       dir_.path() + QStringLiteral("/dir_?"
+                                                    "?/ZEREVuzi.ini"),
+                       folder, folder + "/ZEREVuzi.ini");
+      EXPECT_EQ(store.lastErrno(), ENOENT);
+    }
+  }
 }
 
 // Root passes every permission check; a file or folder without any write bit
@@ -201,7 +215,10 @@ class FailingFileSystem : public FileSystem {
     if (flags & O_DIRECTORY) folderFd_ = fd;
     return fd;
   }
-  int mkstemp(char* templ) override { return tempFd_ = Fail("mkstemp") ? -1 : FileSystem::mkstemp(templ); }
+  int openTempFile(const char* folder, mode_t mode) override {
+    return tempFd_ = Fail("temp file") ? -1 : FileSystem::openTempFile(folder, mode);
+  }
+  int linkTempFile(int fd, const char* path) override { return Fail("link") ? -1 : FileSystem::linkTempFile(fd, path); }
   ssize_t write(int fd, const void* b, std::size_t n) override {
     if (call_ == "partial write" && fd == tempFd_ && !wrote_) return wrote_ = true, FileSystem::write(fd, b, n / 2);
     return Fail("write", fd) || Fail("partial write", fd) ? -1 : FileSystem::write(fd, b, n);
@@ -224,7 +241,8 @@ class FailingFileSystem : public FileSystem {
 
 TEST_F(SettingsStoreTest, AFailingCallLeavesTheOldFileAndNoTemporaryFile) {
   const std::pair<const char*, int> cases[] = {
-      {"mkstemp", EMFILE}, {"write", ENOSPC}, {"partial write", ENOSPC}, {"fsync", EIO}, {"rename", EXDEV},
+      {"temp file", EMFILE}, {"write", ENOSPC}, {"partial write", ENOSPC},
+      {"fsync", EIO},        {"link", ENOSPC},  {"rename", EXDEV},
   };
   for (const auto& [call, error] : cases) {
     SCOPED_TRACE(call);
@@ -232,6 +250,7 @@ TEST_F(SettingsStoreTest, AFailingCallLeavesTheOldFileAndNoTemporaryFile) {
     FailingFileSystem fs(call, error);
     SettingsStore store(path_, Ansi(), fs);
     ExpectWriteFails([&] { store.WriteString("Main", "DTU number", "KQ-GP000002"); }, path_, folder_, file_);
+    EXPECT_EQ(store.lastErrno(), error);
   }
 }
 

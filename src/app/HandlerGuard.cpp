@@ -1,20 +1,47 @@
 // SPDX-License-Identifier: MIT
 #include "app/HandlerGuard.h"
 
+#include <QGuiApplication>
 #include <QPointer>
 #include <QWidget>
+#include <QWindow>
 #include <exception>
+#include <utility>
 
 #include "AppError.h"
-#include "app/MessagePresenter.h"
 #include "MyDataType.h"
+#include "app/MessagePresenter.h"
 #include "i18n/Localizer.h"
 
 namespace dtu {
 
 namespace {
 QPointer<QWidget> g_owner;
+int g_depth = 0;  // handlers running, nested ones included
+bool g_lastWindowClosedInside = false;
+
+// Qt posts its quit when the last window closes, but drops a posted quit as
+// soon as another window appears; a result box shown by the handler that was
+// running does just that, and the process would live on without a window.
+void WatchLastWindow() {
+  static const bool connected = [] {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app) return false;
+    QObject::connect(app, &QGuiApplication::lastWindowClosed, app, [] {
+      if (g_depth > 0) g_lastWindowClosedInside = true;
+    });
+    return true;
+  }();
+  (void)connected;
 }
+
+void QuitIfNoWindowLeft() {
+  if (!QGuiApplication::quitOnLastWindowClosed()) return;
+  for (const QWindow* window : QGuiApplication::topLevelWindows())
+    if (window->isVisible() && (window->type() == Qt::Window || window->type() == Qt::Dialog)) return;
+  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+}
+}  // namespace
 
 void SetErrorBoxOwner(QWidget* owner) { g_owner = owner; }
 
@@ -34,6 +61,8 @@ void ShowLocalizationProblem() {
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {
+  WatchLastWindow();
+  ++g_depth;
   try {
     try {
       handler();
@@ -49,6 +78,7 @@ void RunGuarded(const std::function<void()>& handler) noexcept {
   } catch (...) {
     // Showing the box itself failed (out of memory); nothing sensible is left to do.
   }
+  if (--g_depth == 0 && std::exchange(g_lastWindowClosedInside, false)) QuitIfNoWindowLeft();
 }
 
 }  // namespace dtu

@@ -6,6 +6,7 @@
 
 #include "MyDataType.h"
 #include "app/CommandLine.h"
+#include "app/SignalQuit.h"
 #include "app/uMain.h"
 #include "config/AnsiCodec.h"
 #include "i18n/Localizer.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
   if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
+  dtu::QuitOnTerminationSignals();  // the temporary files go when the loop ends
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));

@@ -251,12 +251,14 @@ void Ttntfrm_Main::wireEvents() {
 // --- Form handlers -----------------------------------------------------------
 
 void Ttntfrm_Main::TntFormCreate() {
-  TranslateComponent(this);
+  // The paths come first: a damaged catalog ends this handler in the translation.
   QString exe = options_.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options_.executablePath;
   // The file layer sees the path as 8-bit text: what the charset cannot hold is lost here.
   exe = Ansi().toUnicode(Ansi().fromUnicode(exe));
   appDirectory_ = DirectoryOf(exe);
   settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
+  SettingsStore(settingsFilePath_).RemoveStaleTemporaryFiles();
+  TranslateComponent(this);
 }
 
 void Ttntfrm_Main::showEvent(QShowEvent* event) {

@@ -1,18 +1,25 @@
 // SPDX-License-Identifier: MIT
 #include "i18n/Localizer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <libintl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
 #include <utility>
 
 #include "AppError.h"
@@ -27,8 +34,53 @@ constexpr char kDomain[] = "default";
 // real language is chosen by which file we put there.
 constexpr char kLibintlLanguage[] = "dtusms";
 
+constexpr char kPrivatePrefix[] = "dtusms-l10n-";
+constexpr char kOwnerFile[] = "owner";
+
+// The kernel's start time of a process (clock ticks since boot), which tells
+// a reused process id from the one that made a folder; nullopt when the
+// process is gone.
+std::optional<unsigned long long> ProcessStartTime(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string line;
+  if (!std::getline(in, line)) return std::nullopt;
+  // The name in parentheses may hold blanks; field 22 counts from after it.
+  const std::size_t close = line.rfind(')');
+  if (close == std::string::npos) return std::nullopt;
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  for (int i = 3; i < 22 && fields >> field; ++i) {
+  }
+  unsigned long long start = 0;
+  return fields >> start ? std::optional(start) : std::nullopt;
+}
+
+// "<pid> <start time>" of the process that owns a private folder.
+QByteArray OwnerRecord(pid_t pid) {
+  const std::optional<unsigned long long> start = ProcessStartTime(pid);
+  return QByteArray::number(pid) + ' ' + QByteArray::number(start.value_or(0)) + '\n';
+}
+
+bool OwnerIsGone(const QByteArray& folder, const struct stat& info) {
+  QFile file(QFile::decodeName(folder + '/' + kOwnerFile));
+  if (!file.open(QIODevice::ReadOnly)) {
+    // Killed before the record was written (or made by an older build): only
+    // a folder that has not changed for a minute is taken for abandoned.
+    return info.st_mtime < std::time(nullptr) - 60;
+  }
+  const QList<QByteArray> parts = file.read(64).trimmed().split(' ');
+  bool ok = parts.size() == 2;
+  const pid_t pid = ok ? static_cast<pid_t>(parts[0].toInt(&ok)) : 0;
+  const unsigned long long start = ok ? parts[1].toULongLong(&ok) : 0;
+  if (!ok || pid <= 0) return info.st_mtime < std::time(nullptr) - 60;
+  if (pid == ::getpid()) return false;
+  if (::kill(pid, 0) != 0 && errno == ESRCH) return true;
+  const std::optional<unsigned long long> now = ProcessStartTime(pid);
+  return now && start != 0 && *now != start;
+}
+
 // One private directory per process (mode 0700 from mkdtemp, unpredictable
-// name), removed when the process ends normally.
+// name, the owner's record inside), removed when the process ends normally.
 class PrivateRoot {
  public:
   static PrivateRoot& Get() {
@@ -50,8 +102,11 @@ class PrivateRoot {
 
  private:
   PrivateRoot() {
-    QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/dtusms-l10n-XXXXXX";
-    if (mkdtemp(pattern.data())) path_ = pattern;
+    QByteArray pattern = QFile::encodeName(QDir::tempPath()) + '/' + kPrivatePrefix + "XXXXXX";
+    if (!mkdtemp(pattern.data())) return;
+    path_ = pattern;
+    QFile owner(QFile::decodeName(path_ + '/' + kOwnerFile));
+    if (owner.open(QIODevice::WriteOnly | QIODevice::NewOnly)) owner.write(OwnerRecord(::getpid()));
   }
   QByteArray path_;
   int slots_ = 0;
@@ -167,7 +222,15 @@ void Localizer::OpenCatalog() {
       bytes = file.read(kMaxCatalogSize + 1);
     }
   }
-  if (!HasMoMagic(bytes)) throw AppError(QStringLiteral("This file is not a valid GNU gettext mo file: ") + path);
+  if (!HasMoMagic(bytes)) {
+    // Reported once; afterwards the language is one without a catalog, so
+    // that the window can still be built and the settings loaded.
+    opened_ = true;
+    noCatalog_ = true;
+    if (reportedBadCatalogs_.contains(path)) return;
+    reportedBadCatalogs_.append(path);
+    throw AppError(QStringLiteral("This file is not a valid GNU gettext mo file: ") + path);
+  }
 
   opened_ = true;
   openPath_ = path;
@@ -245,7 +308,28 @@ QString Localizer::Translate(const QString& msgid) {
   return QString::fromUtf8(result);
 }
 
-void StartLocalizer(const QString& executablePath) { StartLocalizer(executablePath, AppendedTableOffset()); }
+void RemoveAbandonedCatalogFolders(const QString& tempDirectory) {
+  const QByteArray root = QFile::encodeName(tempDirectory);
+  DIR* dir = ::opendir(root.constData());
+  if (!dir) return;
+  const std::size_t prefix = std::strlen(kPrivatePrefix);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name(entry->d_name);
+    if (name.size() != prefix + 6 || !name.starts_with(kPrivatePrefix)) continue;
+    const QByteArray folder = root + '/' + entry->d_name;
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()) continue;
+    if (!OwnerIsGone(folder, info)) continue;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder.constData(), ignored);
+  }
+  ::closedir(dir);
+}
+
+void StartLocalizer(const QString& executablePath) {
+  RemoveAbandonedCatalogFolders(QDir::tempPath());
+  StartLocalizer(executablePath, AppendedTableOffset());
+}
 
 void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset) {
   GlobalSlot() = std::make_unique<Localizer>(executablePath, tableOffset);

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -50,7 +51,8 @@ class Localizer {
   void SetCurrentLanguage(const QString& code);
   const QString& CurrentLanguageCode() const { return code_; }
 
-  // Throws AppError when the chosen catalog lacks the MO magic number.
+  // Throws AppError when the chosen catalog lacks the MO magic number, the
+  // first time for each file; then it serves as no catalog.
   QString Translate(const QString& msgid);
 
   // "<exe dir>/locale/<code>/LC_MESSAGES/default.mo"
@@ -80,11 +82,17 @@ class Localizer {
   Backend backend_ = Backend::None;
   QByteArray libintlDirectory_;  // the private directory bound to "default"
   std::optional<LocalizationProblem> problem_;
+  QStringList reportedBadCatalogs_;
 };
+
+// Removes the private catalog folders in `tempDirectory` that belong to this
+// user and whose owning process is gone (a kill leaves them behind).
+void RemoveAbandonedCatalogFolders(const QString& tempDirectory);
 
 // The one Localizer of the program, alive from StartLocalizer to exit.
 // Call StartLocalizer(QCoreApplication::applicationFilePath()) after the
-// QApplication exists and before the main window is built.
+// QApplication exists and before the main window is built; this form also
+// tidies the temporary directory.
 void StartLocalizer(const QString& executablePath);
 void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset);
 // Null before StartLocalizer; Translate then gives the message ids.

@@ -28,6 +28,7 @@ namespace {
 std::function<void()> g_pump;
 Resolver g_resolver;
 HostNameSource g_hostName;
+AddressClassifier g_internal;
 ProbeTimeouts g_timeouts;
 
 void PumpEvents() {
@@ -153,6 +154,28 @@ QString DecodeBody(const std::string& body, const std::string& charset) {
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// Where the echo page may lead: a hijacked or hostile page must not make the
+// program fetch a host in the user's own network, unless the echo page
+// itself lives there (a test or a company server).
+struct HopGuard {
+  bool firstHopSeen = false;
+  bool internalAllowed = false;
+  bool refused = false;
+};
+
+int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*remotePort*/, int /*localPort*/) {
+  auto* guard = static_cast<HopGuard*>(user);
+  const bool internal = g_internal ? g_internal(connectedAddress) : IsInternalAddress(connectedAddress);
+  if (!guard->firstHopSeen) {
+    guard->firstHopSeen = true;
+    guard->internalAllowed = internal;
+  } else if (internal && !guard->internalAllowed) {
+    guard->refused = true;
+    return CURL_PREREQFUNC_ABORT;
+  }
+  return CURL_PREREQFUNC_OK;
+}
+
 }  // namespace
 
 std::string GetLocalHostAddress() {
@@ -220,8 +243,15 @@ std::string GetWanAddress(const std::string& url) {
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
+  // Called once the connection of each request (each hop) stands, with the
+  // address actually connected, so a name that resolves anew is caught too.
+  HopGuard guard;
+  curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckHop);
+  curl_easy_setopt(h, CURLOPT_PREREQDATA, &guard);
 
   const CURLcode rc = curl_easy_perform(h);
+  if (guard.refused)
+    throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Q(url)}));
   if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
     throw AppError(FormatMessage(Translate("The page at %s is larger than 1 MiB."), {Q(url)}));
   if (rc != CURLE_OK) {
@@ -261,6 +291,26 @@ bool TestTcpConnect(const std::string& address, int port) {
   }
 }
 
+bool IsInternalAddress(const std::string& address) {
+  in6_addr v6{};
+  in_addr v4{};
+  if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1) {
+    if (IN6_IS_ADDR_V4MAPPED(&v6) || IN6_IS_ADDR_V4COMPAT(&v6)) {
+      std::memcpy(&v4, v6.s6_addr + 12, sizeof v4);
+    } else {
+      const unsigned char first = v6.s6_addr[0];
+      return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || IN6_IS_ADDR_LINKLOCAL(&v6) ||
+             IN6_IS_ADDR_SITELOCAL(&v6) || (first & 0xfe) == 0xfc;  // fc00::/7, unique local
+    }
+  } else if (::inet_pton(AF_INET, address.c_str(), &v4) != 1) {
+    return true;  // not an address at all: nothing to trust
+  }
+  const uint32_t a = ntohl(v4.s_addr);
+  const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+  return in(0x00000000, 8) || in(0x0a000000, 8) || in(0x7f000000, 8) || in(0x64400000, 10) || in(0xa9fe0000, 16) ||
+         in(0xac100000, 12) || in(0xc0a80000, 16);
+}
+
 bool IsDottedIpv4(std::string_view text) {
   // glibc's parser takes exactly four decimal octets, without leading zeros.
   const std::string copy(text);
@@ -271,6 +321,7 @@ bool IsDottedIpv4(std::string_view text) {
 void SetEventPump(std::function<void()> pump) { g_pump = std::move(pump); }
 void SetResolverForTesting(Resolver resolver) { g_resolver = std::move(resolver); }
 void SetHostNameSourceForTesting(HostNameSource source) { g_hostName = std::move(source); }
+void SetAddressClassifierForTesting(AddressClassifier classifier) { g_internal = std::move(classifier); }
 void SetTimeoutsForTesting(const ProbeTimeouts& timeouts) { g_timeouts = timeouts; }
 ProbeTimeouts CurrentTimeouts() { return g_timeouts; }
 

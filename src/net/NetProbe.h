@@ -29,6 +29,9 @@ std::string ResolveHostAddress(const std::string& name);
 
 // Fetches the echo page and cuts the public address out of it (CutWanAddress).
 // Throws AppError when the request fails or the body exceeds kMaxWanBodyBytes.
+// Up to five redirects are followed, to http and https only, and never to a
+// connected address that IsInternalAddress calls internal unless the page's
+// own address is internal too; such a hop fails as an unreadable address.
 // The result is not checked for the form of an address.
 std::string GetWanAddress(const std::string& url = WanEchoUrl);
 inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
@@ -47,6 +50,10 @@ bool TestTcpConnect(const std::string& address, int port);
 // Four decimal octets 0..255 without leading zeros and nothing else.
 bool IsDottedIpv4(std::string_view text);
 
+// Loopback, private, link-local, carrier-grade NAT, "this network" (0/8),
+// and their IPv6 kin (also IPv4-mapped); text that is no address counts too.
+bool IsInternalAddress(const std::string& address);
+
 // ---- Hooks ---------------------------------------------------------------
 
 // Called where the probes let the window process its pending events; the
@@ -62,6 +69,11 @@ void SetResolverForTesting(Resolver resolver);
 // function: gethostname.
 using HostNameSource = std::function<std::optional<std::string>()>;
 void SetHostNameSourceForTesting(HostNameSource source);
+
+// Replaces IsInternalAddress for the redirect rule of GetWanAddress, so that
+// loopback servers can stand for public ones. Empty function: the real one.
+using AddressClassifier = std::function<bool(const std::string& address)>;
+void SetAddressClassifierForTesting(AddressClassifier classifier);
 
 struct ProbeTimeouts {
   std::chrono::milliseconds tcpConnect{21000};

@@ -32,19 +32,21 @@ struct ProbeHookScope {
     SetEventPump({});
     SetResolverForTesting({});
     SetHostNameSourceForTesting({});
+    SetAddressClassifierForTesting({});
     SetTimeoutsForTesting({});
   }
   ProbeHookScope(const ProbeHookScope&) = delete;
 };
 
-// A socket bound to a free port of 127.0.0.1, listening unless told otherwise.
+// A socket bound to a free port of 127.0.0.1 (or another loopback address),
+// listening unless told otherwise.
 class LoopbackListener {
  public:
-  explicit LoopbackListener(int backlog = 16, bool listening = true)
+  explicit LoopbackListener(int backlog = 16, bool listening = true, uint32_t address = INADDR_LOOPBACK)
       : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
     sockaddr_in a{};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_addr.s_addr = htonl(address);
     if (fd_ >= 0 &&
         (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0))) {
       ::close(fd_);
@@ -86,7 +88,8 @@ inline std::string HttpResponse(int status, const std::string& contentType, cons
 // until the server is destroyed.
 class CannedHttpServer {
  public:
-  explicit CannedHttpServer(std::string response) : response_(std::move(response)) {
+  explicit CannedHttpServer(std::string response, uint32_t address = INADDR_LOOPBACK)
+      : listener_(16, true, address), address_(address), response_(std::move(response)) {
     if (listener_.ok()) thread_ = std::thread([this] { Run(); });
   }
   ~CannedHttpServer() {
@@ -94,7 +97,12 @@ class CannedHttpServer {
     if (thread_.joinable()) thread_.join();
   }
   bool ok() const { return listener_.ok(); }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(listener_.port()) + "/"; }
+  std::string url() const {
+    return "http://" + std::to_string(address_ >> 24) + "." + std::to_string((address_ >> 16) & 255) + "." +
+           std::to_string((address_ >> 8) & 255) + "." + std::to_string(address_ & 255) + ":" +
+           std::to_string(listener_.port()) + "/";
+  }
+  int requests() const { return requests_; }  // requests received, not connections
 
  private:
   void Run() {
@@ -110,6 +118,7 @@ class CannedHttpServer {
       char buffer[4096];
       for (ssize_t n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;)
         if ((n = ::recv(c, buffer, sizeof buffer, 0)) > 0) request.append(buffer, static_cast<size_t>(n));
+      if (!request.empty()) ++requests_;  // a connection alone is not a request
       for (ssize_t n = 1, sent = 0; n > 0 && sent < static_cast<ssize_t>(response_.size()); sent += n)
         n = ::send(c, response_.data() + sent, response_.size() - sent, MSG_NOSIGNAL);
       while (response_.empty() && !stop_) std::this_thread::sleep_for(10ms);
@@ -118,6 +127,8 @@ class CannedHttpServer {
   }
 
   LoopbackListener listener_;
+  uint32_t address_;
+  std::atomic<int> requests_{0};
   std::string response_;
   std::atomic<bool> stop_{false};
   std::thread thread_;

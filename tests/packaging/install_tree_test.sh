@@ -19,7 +19,8 @@ icons=""
 for s in 16 22 24 32 48 64 128 256; do icons="$icons share/icons/hicolor/${s}x$s/apps/$id.png"; done
 expected=$(printf '%s\n' bin/dtusms "$libdir/dtusms/dtusms" share/applications/$id.desktop \
   share/metainfo/$id.metainfo.xml share/icons/hicolor/scalable/apps/$id.svg $icons \
-  share/man/man1/dtusms.1.gz share/doc/dtusms/copyright | sort)
+  share/man/man1/dtusms.1.gz \
+  share/doc/dtusms/copyright share/doc/dtusms/changelog.gz | sort)
 actual=$(cd "$prefix" && find . -type f | sed 's|^\./||' | sort)
 [ "$actual" = "$expected" ] || fail "installed files differ: $(echo "$actual" | tr '\n' ' ')"
 # The program with its catalogs appended, not the bare link output.
@@ -31,7 +32,7 @@ for s in 16 22 24 32 48 64 128 256; do
     awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 "x" $5 * 16777216 + $6 * 65536 + $7 * 256 + $8 }')
   [ "$size" = "${s}x$s" ] || fail "icon ${s}x$s is $size"
 done
-gzip -t "$prefix/share/man/man1/dtusms.1.gz" || fail "the manual page is not a valid gzip file"
+gzip -t "$prefix/share/man/man1/dtusms.1.gz" "$prefix/share/doc/dtusms/changelog.gz" || fail "a broken gzip file"
 
 desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail "metainfo"

@@ -8,14 +8,16 @@
 
 #include <QTemporaryDir>
 #include <cerrno>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <tuple>
 #include <vector>
 
-#include "AppError.h"
 #include "config/SettingsStore.h"
+#include "support/TestSupport.h"
 
 namespace dtu {
 namespace {
@@ -46,12 +48,7 @@ class SettingsStoreTest : public ::testing::Test {
   void ExpectWriteFails(F write, const QString& shownPath, const std::string& folder, const std::string& file) {
     const std::string before = Slurp(file);
     const std::set<std::string> entries = Entries(folder);
-    try {
-      write();
-      ADD_FAILURE() << "no error";
-    } catch (const AppError& e) {
-      EXPECT_EQ(e.message(), QStringLiteral("Unable to write to ") + shownPath);
-    }
+    EXPECT_APP_ERROR(write(), QStringLiteral("Unable to write to ") + shownPath);
     EXPECT_EQ(Slurp(file), before);
     EXPECT_EQ(Entries(folder), entries);
   }
@@ -269,6 +266,90 @@ TEST_F(SettingsStoreTest, AFailingFolderSyncIsReportedUnlessUnsupported) {
     EXPECT_EQ(Slurp(file_), "[Main]\r\nPort=2\r\n");
     EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"});
   }
+}
+
+TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
+  std::filesystem::create_directory(folder_ + "/real");
+  for (const char* name : {"/real/a.ini", "/real/b.ini"}) Spit(folder_ + name, "[Main]\r\nPort=1\r\n");
+  const struct {
+    std::vector<std::pair<std::string, std::string>> links;  // name, target
+    const char* written;                                     // null: fails (a loop)
+  } cases[] = {{{{"ZEREVuzi.ini", "real/a.ini"}}, "real/a.ini"},
+               {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", folder_ + "/real/b.ini"}}, "real/b.ini"},
+               {{{"ZEREVuzi.ini", "real/new.ini"}}, "real/new.ini"},
+               {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", "ZEREVuzi.ini"}}, nullptr}};
+  for (const auto& c : cases) {
+    for (const auto& [name, target] : c.links) {
+      std::filesystem::remove(folder_ + "/" + name);
+      std::filesystem::create_symlink(target, folder_ + "/" + name);
+    }
+    SettingsStore store(path_);
+    if (!c.written) {
+      EXPECT_THROW(store.WriteInteger("Main", "Port", 2), AppError);
+      EXPECT_EQ(store.lastErrno(), ELOOP);
+      continue;
+    }
+    store.WriteInteger("Main", "Port", 2);
+    EXPECT_EQ(Slurp(folder_ + "/" + c.written), "[Main]\r\nPort=2\r\n") << c.written;
+    for (const auto& [name, target] : c.links) EXPECT_EQ(std::filesystem::read_symlink(folder_ + "/" + name), target);
+  }
+  EXPECT_EQ(Entries(folder_ + "/real"), (std::set<std::string>{"a.ini", "b.ini", "new.ini"}));
+}
+
+// No temporary file for a reason of permission: the file is rewritten in
+// place; without O_TMPFILE a named one does the work; anything else fails.
+// Mode and (for root) owner stay either way.
+TEST_F(SettingsStoreTest, WithoutAnUnnamedTemporaryFile) {
+  const struct {
+    int error;
+    bool exists, inPlace, fails;
+  } cases[] = {{EACCES, true, true, false},
+               {EPERM, true, true, false},
+               {EOPNOTSUPP, true, false, false},
+               {EACCES, false, false, true},
+               {EMFILE, true, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    std::filesystem::remove(file_);
+    if (c.exists) Spit(file_, "[Main]\r\nDTU number=KQ-GP000001-and-more\r\n");
+    ::chmod(file_.c_str(), 0640);
+    if (::geteuid() == 0) ::chown(file_.c_str(), 4321, 4322);
+    struct stat before {
+    }, after{};
+    ::stat(file_.c_str(), &before);
+    FailingFileSystem fs("temp file", c.error);
+    SettingsStore store(path_, Ansi(), fs);
+    if (c.fails) {
+      ExpectWriteFails([&] { store.WriteString("Main", "DTU number", "B"); }, path_, folder_, file_);
+      EXPECT_EQ(store.lastErrno(), c.error);
+      continue;
+    }
+    store.WriteString("Main", "DTU number", "B");
+    ::stat(file_.c_str(), &after);
+    EXPECT_EQ(Slurp(file_), "[Main]\r\nDTU number=B\r\n");
+    EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
+    EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
+              std::tuple(before.st_mode, before.st_uid, before.st_gid));
+    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"});
+  }
+}
+
+// Only our own temporary names, regular files older than a minute.
+TEST_F(SettingsStoreTest, StaleTemporaryFilesAreRemoved) {
+  const std::pair<const char*, bool> cases[] = {{".ZEREVuzi.ini.Ab3xYz", true},  {".ZEREVuzi.ini.Ab3xY", false},
+                                                {".ZEREVuzi.ini.Ab3x-z", false}, {".other.ini.Ab3xYz", false},
+                                                {"ZEREVuzi.ini.Ab3xYz", false},  {".ZEREVuzi.ini.LinkYz", false}};
+  const timespec old[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
+  for (const auto& [name, removed] : cases) {
+    const std::string path = folder_ + "/" + name;
+    std::string_view(name).ends_with("LinkYz") ? std::filesystem::create_symlink(file_, path) : Spit(path, "x");
+    ::utimensat(AT_FDCWD, path.c_str(), old, AT_SYMLINK_NOFOLLOW);
+  }
+  Spit(folder_ + "/.ZEREVuzi.ini.Young1", "x");  // may be a write in progress
+  SettingsStore(path_).RemoveStaleTemporaryFiles();
+  for (const auto& [name, removed] : cases)
+    EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(folder_ + "/" + name)), !removed) << name;
+  EXPECT_TRUE(std::filesystem::exists(folder_ + "/.ZEREVuzi.ini.Young1"));
 }
 
 }  // namespace

@@ -36,6 +36,8 @@ int main(int argc, char** argv) {
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
+  // Per-user QSettings (the remembered SIM number); the fields stay in the file beside the executable.
+  QCoreApplication::setOrganizationName(QStringLiteral("dtusms"));
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   QIcon icon;

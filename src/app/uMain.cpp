@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -18,11 +19,12 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 
-#include "app/MessagePresenter.h"
 #include "MyDataType.h"
 #include "app/HandlerGuard.h"
 #include "app/LimitedLineEdit.h"
+#include "app/MessagePresenter.h"
 #include "app/PortSpinEdit.h"
+#include "app/QrCodeDialog.h"
 #include "config/AnsiCodec.h"
 #include "config/SettingsStore.h"
 #include "i18n/LanguageSelection.h"
@@ -30,6 +32,7 @@
 #include "i18n/WindowTranslator.h"
 #include "net/NetProbe.h"
 #include "sms/InvalidFieldPrompt.h"
+#include "sms/SmsCheck.h"
 
 namespace dtu {
 
@@ -185,6 +188,11 @@ void Ttntfrm_Main::buildControls() {
   tntcomb_SMSCommandType->setCurrentIndex(0);
   tntlbl_SMSCommandFormat = MakeLabel(g2, "tntlbl_SMSCommandFormat", N_("SMS command format"), {5, 112, 103, 13});
   tntedt_SMSCommandFormat = MakeEdit(new QLineEdit(g2), "tntedt_SMSCommandFormat", {111, 108, 364, 21});
+  // Beside "SMS command type"; the row beside "DTU number" stays free.
+  tntbtn_Copy = MakeButton(g2, "tntbtn_Copy", N_("Copy"), {278, 78, 75, 21});
+  tntbtn_QrCode = MakeButton(g2, "tntbtn_QrCode", N_("QR code..."), {356, 78, 119, 21});
+  tntbtn_Copy->setEnabled(false);
+  tntbtn_QrCode->setEnabled(false);
 
   TntPanel1 = Named(new QWidget(this), "TntPanel1");
   TntPanel1->setGeometry(0, 251, 495, 35);
@@ -220,7 +228,8 @@ void Ttntfrm_Main::buildControls() {
   QWidget* order[] = {tntcomb_ServerNetMode, rzspnedt_Port,         tntedt_StaticIP,        tntbtn_StaticIP,
                       tntedt_DomainAddress,  tntbtn_TestServerPort, tntbtn_JudgeMaping,     tntcomb_ServiceNetwork,
                       tntedt_Other,          tntedt_DTUNumber,      tntcomb_SMSCommandType, tntedt_SMSCommandFormat,
-                      rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS};
+                      rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_Copy,
+                      tntbtn_QrCode};
   for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -241,6 +250,16 @@ void Ttntfrm_Main::wireEvents() {
   connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
   connect(tntbtn_GenerationSMS, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
   connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
+  connect(tntbtn_Copy, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CopyClick));
+  connect(tntbtn_QrCode, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_QrCodeClick));
+  connect(tntedt_SMSCommandFormat, &QLineEdit::textChanged, this, &Ttntfrm_Main::updateHandOffButtons);
+  // Any field that goes into the command makes a composed text stale.
+  for (QComboBox* list : {tntcomb_ServerNetMode, tntcomb_ServiceNetwork, tntcomb_SMSCommandType})
+    connect(list, &QComboBox::activated, this, &Ttntfrm_Main::markOutputStale);
+  for (QLineEdit* edit :
+       {tntedt_StaticIP, tntedt_DomainAddress, tntedt_Other, static_cast<QLineEdit*>(tntedt_DTUNumber)})
+    connect(edit, &QLineEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
+  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
   connect(tntpmn_Language, &QMenu::aboutToShow, this, guarded(&Ttntfrm_Main::tntpmn_LanguagePopup));
   for (QAction* item : languageItems_) {
     connect(item, &QAction::triggered, this,
@@ -332,7 +351,37 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   inputs.apnIndex = tntcomb_ServiceNetwork->currentIndex();
   inputs.otherApn = tntedt_Other->text();
   inputs.dtuNumber = tntedt_DTUNumber->text();
-  tntedt_SMSCommandFormat->setText(GenerateSmsCommand(this, inputs));
+  const QString command = GenerateSmsCommand(this, inputs);
+  tntedt_SMSCommandFormat->setText(command);
+  outputStale_ = false;
+  updateHandOffButtons();
+  if (!command.isEmpty()) setStatusText(SmsCheckLine(command, CommandServerAddress(inputs)));
+}
+
+void Ttntfrm_Main::tntbtn_CopyClick() {
+  const QString command = tntedt_SMSCommandFormat->text();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(command, QClipboard::Clipboard);
+  if (clipboard->supportsSelection()) clipboard->setText(command, QClipboard::Selection);
+  setStatusText(Translate(N_("The SMS command was copied.")));
+}
+
+void Ttntfrm_Main::tntbtn_QrCodeClick() {
+  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), this);
+  dialog.exec();
+}
+
+void Ttntfrm_Main::markOutputStale() {
+  if (outputStale_ || tntedt_SMSCommandFormat->text().isEmpty()) return;
+  outputStale_ = true;
+  updateHandOffButtons();
+  setStatusText(Translate(N_("Fields changed: press Generation SMS again.")));
+}
+
+void Ttntfrm_Main::updateHandOffButtons() {
+  const bool ready = !outputStale_ && !tntedt_SMSCommandFormat->text().isEmpty();
+  tntbtn_Copy->setEnabled(ready);
+  tntbtn_QrCode->setEnabled(ready);
 }
 
 void Ttntfrm_Main::tntbtn_CloseClick() { close(); }

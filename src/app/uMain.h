@@ -75,6 +75,11 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void tntbtn_JudgeMapingClick();
   void tntbtn_GenerationSMSClick();
   void tntbtn_CloseClick();
+  // Hand-off of the composed command to a phone.
+  void tntbtn_CopyClick();
+  void tntbtn_QrCodeClick();
+  void markOutputStale();
+  void updateHandOffButtons();
   void tntpmn_LanguagePopup();
   void tntmntm_AutomaticClick(QObject* sender);
 
@@ -110,6 +115,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   QString settingsFilePath_;
   bool shownOnce_ = false;
   int busyDepth_ = 0;
+  // A field changed after "Generation SMS": the output no longer matches them.
+  bool outputStale_ = false;
 
   QGroupBox* tntgrp_NetWork = nullptr;
   QLabel* tntlbl_ServerNetMode = nullptr;
@@ -140,6 +147,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   QPushButton* rzMenubtn_Language = nullptr;
   QPushButton* tntbtn_Close = nullptr;
   QPushButton* tntbtn_GenerationSMS = nullptr;
+  QPushButton* tntbtn_Copy = nullptr;
+  QPushButton* tntbtn_QrCode = nullptr;
   QMenu* tntpmn_Language = nullptr;
   std::array<QAction*, 4> languageItems_{};  // indexed by Tag
 

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The QR code that hands the command to a phone: an "SMSTO:" link a camera
+// opens as a new message with the text filled in. Only the module matrix and
+// its texts live here; drawing it is the window's business.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace dtu {
+
+// Light modules around the symbol that a scanner needs to find it.
+inline constexpr int kQrQuietZone = 4;
+
+struct QrMatrix {
+  int size = 0;                    // modules per side, without the quiet zone
+  std::vector<std::uint8_t> dark;  // size * size, row by row; non-zero is dark
+  bool isEmpty() const noexcept { return size == 0; }
+  bool isDark(int x, int y) const { return dark[static_cast<size_t>(y) * size + x] != 0; }
+};
+
+// The DTU's SIM number as it goes into the link: blanks and "-" dropped,
+// digits with an optional leading "+". Empty text gives an empty number;
+// nullopt for anything else (letters, a "+" inside, a lone "+").
+std::optional<QString> NormalizeSimNumber(const QString& text);
+
+// "SMSTO:<number>:<sms>"; with an empty number the phone asks for one.
+QString SmsToPayload(const QString& number, const QString& sms);
+
+// The payload as UTF-8 in byte mode with error correction M, the smallest
+// version that holds it; an empty matrix when no version does.
+QrMatrix EncodeQrCode(const QString& payload);
+
+// A scalable picture of the code with `caption` under it.
+QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& caption);
+
+}  // namespace dtu

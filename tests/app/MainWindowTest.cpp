@@ -68,19 +68,18 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   }
   EXPECT_EQ(button("rzMenubtn_Language")->text(), QStringLiteral(" Language"));
   EXPECT_EQ(find<QAction>("tntmntm_TraditionalChinese")->data().toInt(), 3);
-  // Tab order: first group, second group, bottom panel.
-  const QStringList expectedOrder{"tntcomb_ServerNetMode", "rzspnedt_Port",          "tntedt_StaticIP",
-                                  "tntbtn_StaticIP",       "tntedt_DomainAddress",   "tntbtn_TestServerPort",
-                                  "tntbtn_JudgeMaping",    "tntcomb_ServiceNetwork", "tntedt_Other",
-                                  "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
-                                  "rzMenubtn_Language",    "tntbtn_Close",           "tntbtn_GenerationSMS"};
+  // Tab order: the first group, then the second, then the bottom panel, where
+  // "Close" comes before "Generation SMS"; added controls only follow.
+  const QStringList described{"tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping", "tntedt_DTUNumber",
+                              "tntedt_SMSCommandFormat", "rzMenubtn_Language", "tntbtn_Close",
+                              "tntbtn_GenerationSMS"};
   QStringList chain;
   QWidget* w = list("tntcomb_ServerNetMode");
   do {
-    if (expectedOrder.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
+    if (described.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
     w = w->nextInFocusChain();
   } while (w != list("tntcomb_ServerNetMode"));
-  EXPECT_EQ(chain, expectedOrder);
+  EXPECT_EQ(chain, described);
 }
 
 TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
@@ -103,65 +102,24 @@ TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
   }
 }
 
-TEST_F(WindowTest, PortFieldTypingStepsAndCorrections) {
+// The keystroke rules are tabled in PortSpinEditTest; here, what reaches the file.
+TEST_F(WindowTest, PortFieldWritesEveryChangeAndCorrectsOnLeaving) {
   start();
   PortSpinEdit* port = portField();
   auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), keys::kPort);
-
-  // Typing over the selected text writes each intermediate value, low ones included.
   port->setFocus();
   QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(port, QStringLiteral("2500"));
-  EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "2500"}));
+  QTest::keyClicks(port, QStringLiteral("250"));
+  QTest::keyClick(port, Qt::Key_PageUp);
   QTest::keyClick(port, Qt::Key_Return);  // the base class must not reinterpret the text
-  EXPECT_EQ(port->text(), QStringLiteral("2500"));
-
-  // Refused characters change nothing.
-  seen->clear();
-  QTest::keyClicks(port, QStringLiteral("-a."));
-  QTest::keyClick(port, Qt::Key_Home);
-  QTest::keyClicks(port, QStringLiteral("+"));
-  QTest::keyClick(port, Qt::Key_Home);
-  QTest::keyClicks(port, QStringLiteral("+"));
-  EXPECT_EQ(port->text(), QStringLiteral("+2500"));
-  EXPECT_EQ(*seen, QStringList{"2500"});
-
-  // Steps of 1 and 10.
-  seen->clear();
-  QTest::keyClick(port, Qt::Key_Up);
-  QTest::keyClick(port, Qt::Key_PageDown);
-  EXPECT_EQ(*seen, (QStringList{"2501", "2491"}));
-
-  // A sixth digit above the maximum becomes the maximum at once.
-  seen->clear();
+  EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "1000"}));
   QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(port, QStringLiteral("123456"));
+  QTest::keyClicks(port, QStringLiteral("123456"));  // a sixth digit above the maximum: the maximum at once
   EXPECT_EQ(port->text(), QStringLiteral("99999"));
   EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("99999"));
-  QTest::keyClick(port, Qt::Key_Up);
-  EXPECT_EQ(port->text(), QStringLiteral("99999"));
-
-  // Clearing the field puts the minimum back and stores it.
   QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(port, Qt::Key_Backspace);
-  EXPECT_EQ(port->text(), QStringLiteral("1000"));
+  QTest::keyClick(port, Qt::Key_Backspace);  // an empty field reads as the minimum
   EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
-
-  // A low value stays until the focus leaves, then the corrected value is written.
-  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClicks(port, QStringLiteral("12"));
-  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("12"));
-  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(port, &out);
-  EXPECT_EQ(port->text(), QStringLiteral("1000"));
-  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
-
-  // Paste and cut do nothing.
-  QApplication::clipboard()->setText(QStringLiteral("4321"));
-  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(port, Qt::Key_V, Qt::ControlModifier);
-  QTest::keyClick(port, Qt::Key_X, Qt::ControlModifier);
-  EXPECT_EQ(port->text(), QStringLiteral("1000"));
 }
 
 TEST_F(WindowTest, StoredValuesOutOfRange) {

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/MessagePresenter.h"
+#include "support/TestSupport.h"
 #include "sms/InvalidFieldPrompt.h"
 
 namespace dtu {
@@ -71,17 +71,10 @@ TEST(SmsComposer, ComposesOrNamesTheFirstBlankField) {
   EXPECT_EQ(ComposeSmsCommand(chinese, AnsiCodec("CP1252")).text, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-?01)");
 }
 
-struct RecordingPresenter : MessagePresenter {
-  std::vector<BoxRequest> boxes;
-  void show(const BoxRequest& request) override { boxes.push_back(request); }
-};
-
 TEST(SmsComposer, InvalidFieldPrompt) {
-  RecordingPresenter recorder;
-  SetPresenter(&recorder);
+  testing::RecordingPresenter recorder;
   QWidget window;
   ShowInvalidFieldPrompt(&window, kFieldDtuNumber);
-  SetPresenter(nullptr);
   ASSERT_EQ(recorder.boxes.size(), 1u);
   EXPECT_EQ(recorder.boxes[0].owner, &window);
   EXPECT_EQ(recorder.boxes[0].caption, "Prompt");

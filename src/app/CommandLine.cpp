@@ -18,7 +18,16 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("Show the version."));
   QCommandLineOption quitWhenShown(QStringLiteral("quit-when-shown"));
   quitWhenShown.setFlags(QCommandLineOption::HiddenFromHelp);
-  parser.addOptions({help, version, quitWhenShown});
+  const QCommandLineOption batch(QStringLiteral("batch"),
+                                 QStringLiteral("Compose one SMS command per DTU number in LIST (a CSV or text list, "
+                                                "optionally with SIM numbers) with the stored fields; print the CSV."),
+                                 QStringLiteral("LIST"));
+  const QCommandLineOption csv(QStringLiteral("csv"), QStringLiteral("With --batch: write the CSV to this file."),
+                               QStringLiteral("OUT.csv"));
+  const QCommandLineOption pdf(QStringLiteral("pdf"),
+                               QStringLiteral("With --batch: write a sheet of QR codes to this PDF file."),
+                               QStringLiteral("OUT.pdf"));
+  parser.addOptions({help, version, quitWhenShown, batch, csv, pdf});
 
   CommandLine result;
   if (!parser.parse(arguments)) {
@@ -32,6 +41,14 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(version)) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
+  } else if ((parser.isSet(csv) || parser.isSet(pdf)) && !parser.isSet(batch)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = QStringLiteral("--csv and --pdf need --batch.");
+  } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
+    result.action = CommandLine::Action::kBatch;
+    result.batchList = parser.value(batch);
+    result.batchCsv = parser.value(csv);
+    result.batchPdf = parser.value(pdf);
   } else if (!parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kFail;
     result.text = QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());

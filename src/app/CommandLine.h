@@ -13,6 +13,7 @@ struct CommandLine {
     kRun,    // open the window
     kPrint,  // print `text` on standard output and exit with 0
     kFail,   // print `text` on standard error and exit with kUsageExitCode
+    kBatch,  // compose the list `batchList` without a window (app/BatchCommand.h)
   };
   static constexpr int kUsageExitCode = 2;
 
@@ -20,6 +21,9 @@ struct CommandLine {
   QString text;
   // Hidden from --help: close the window once it is shown (start-up checks).
   bool quitWhenShown = false;
+  QString batchList;
+  QString batchCsv;
+  QString batchPdf;
 };
 
 // `arguments` starts with the program's name, as argv does.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "MyDataType.h"
+#include "app/BatchCommand.h"
 #include "app/CommandLine.h"
 #include "app/SignalQuit.h"
 #include "app/uMain.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   dtu::CommandLine command = dtu::ParseCommandLine(arguments);
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
+  if (command.action == dtu::CommandLine::Action::kBatch)
+    return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf});
   QApplication app(argc, argv);
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());

@@ -20,6 +20,7 @@
 #include <QStylePainter>
 
 #include "MyDataType.h"
+#include "app/BatchDialog.h"
 #include "app/HandlerGuard.h"
 #include "app/LimitedLineEdit.h"
 #include "app/MessagePresenter.h"
@@ -193,6 +194,8 @@ void Ttntfrm_Main::buildControls() {
   tntbtn_QrCode = MakeButton(g2, "tntbtn_QrCode", N_("QR code..."), {356, 78, 119, 21});
   tntbtn_Copy->setEnabled(false);
   tntbtn_QrCode->setEnabled(false);
+  // Beside "DTU number": the list takes the place of that one field.
+  tntbtn_Batch = MakeButton(g2, "tntbtn_Batch", N_("Batch..."), {356, 47, 119, 21});
 
   TntPanel1 = Named(new QWidget(this), "TntPanel1");
   TntPanel1->setGeometry(0, 251, 495, 35);
@@ -229,7 +232,7 @@ void Ttntfrm_Main::buildControls() {
                       tntedt_DomainAddress,  tntbtn_TestServerPort, tntbtn_JudgeMaping,     tntcomb_ServiceNetwork,
                       tntedt_Other,          tntedt_DTUNumber,      tntcomb_SMSCommandType, tntedt_SMSCommandFormat,
                       rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_Copy,
-                      tntbtn_QrCode};
+                      tntbtn_QrCode,         tntbtn_Batch};
   for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
 }
 
@@ -252,6 +255,7 @@ void Ttntfrm_Main::wireEvents() {
   connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
   connect(tntbtn_Copy, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CopyClick));
   connect(tntbtn_QrCode, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_QrCodeClick));
+  connect(tntbtn_Batch, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_BatchClick));
   connect(tntedt_SMSCommandFormat, &QLineEdit::textChanged, this, &Ttntfrm_Main::updateHandOffButtons);
   // Any field that goes into the command makes a composed text stale.
   for (QComboBox* list : {tntcomb_ServerNetMode, tntcomb_ServiceNetwork, tntcomb_SMSCommandType})
@@ -342,6 +346,15 @@ void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this); }
 
 void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->clear();
+  const SmsCommandInputs inputs = fieldInputs();
+  const QString command = GenerateSmsCommand(this, inputs);
+  tntedt_SMSCommandFormat->setText(command);
+  outputStale_ = false;
+  updateHandOffButtons();
+  if (!command.isEmpty()) setStatusText(SmsCheckLine(command, CommandServerAddress(inputs)));
+}
+
+SmsCommandInputs Ttntfrm_Main::fieldInputs() {
   SmsCommandInputs inputs;
   inputs.commandType = tntcomb_SMSCommandType->currentIndex();
   inputs.serverMode = tntcomb_ServerNetMode->currentIndex();
@@ -351,11 +364,12 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   inputs.apnIndex = tntcomb_ServiceNetwork->currentIndex();
   inputs.otherApn = tntedt_Other->text();
   inputs.dtuNumber = tntedt_DTUNumber->text();
-  const QString command = GenerateSmsCommand(this, inputs);
-  tntedt_SMSCommandFormat->setText(command);
-  outputStale_ = false;
-  updateHandOffButtons();
-  if (!command.isEmpty()) setStatusText(SmsCheckLine(command, CommandServerAddress(inputs)));
+  return inputs;
+}
+
+void Ttntfrm_Main::tntbtn_BatchClick() {
+  BatchDialog dialog(fieldInputs(), this);
+  dialog.exec();
 }
 
 void Ttntfrm_Main::tntbtn_CopyClick() {

@@ -23,6 +23,7 @@ class QStatusBar;
 namespace dtu {
 
 class LimitedLineEdit;
+struct SmsCommandInputs;
 class PortSpinEdit;
 
 class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsView {
@@ -78,6 +79,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   // Hand-off of the composed command to a phone.
   void tntbtn_CopyClick();
   void tntbtn_QrCodeClick();
+  void tntbtn_BatchClick();
+  SmsCommandInputs fieldInputs();
   void markOutputStale();
   void updateHandOffButtons();
   void tntpmn_LanguagePopup();
@@ -149,6 +152,7 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   QPushButton* tntbtn_GenerationSMS = nullptr;
   QPushButton* tntbtn_Copy = nullptr;
   QPushButton* tntbtn_QrCode = nullptr;
+  QPushButton* tntbtn_Batch = nullptr;
   QMenu* tntpmn_Language = nullptr;
   std::array<QAction*, 4> languageItems_{};  // indexed by Tag
 

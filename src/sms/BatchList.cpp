@@ -13,6 +13,7 @@
 #include "config/SettingsStore.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
+#include "sms/QrCode.h"
 
 namespace dtu {
 
@@ -144,7 +145,7 @@ QChar DetectSeparator(const QString& text) {
 bool IsHeader(const Record& record) {
   if (TrimField(record.cells.value(0)).compare(QLatin1String(kFieldDtuNumber), Qt::CaseInsensitive) == 0) return true;
   const QString second = record.cells.value(1);
-  return !IsBlankField(second) && !IsSimNumber(TrimField(second));
+  return !IsBlankField(second) && !NormalizeSimNumber(TrimField(second));
 }
 
 bool HasControlCharacter(const QString& text) {
@@ -247,17 +248,6 @@ BatchList ParseBatchList(const QString& text) {
   return list;
 }
 
-bool IsSimNumber(const QString& text) {
-  bool digit = false;
-  for (QChar c : text) {
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
-      digit = true;
-    else if (c != QLatin1Char('+') && c != QLatin1Char(' ') && c != QLatin1Char('-'))
-      return false;
-  }
-  return digit;
-}
-
 BatchSetupProblem CheckBatchInputs(const SmsCommandInputs& base, const AnsiCodec& codec) {
   SmsCommandInputs probe = base;
   probe.dtuNumber = QStringLiteral("1");
@@ -288,7 +278,7 @@ void ComposeBatch(BatchList& list, const SmsCommandInputs& base, const AnsiCodec
       row.problem = BatchProblem::DtuNumberTooLong;
     } else if (HasControlCharacter(row.dtuNumber) || HasControlCharacter(row.simNumber)) {
       row.problem = BatchProblem::ControlCharacter;
-    } else if (!row.simNumber.isEmpty() && !IsSimNumber(row.simNumber)) {
+    } else if (!NormalizeSimNumber(row.simNumber)) {
       row.problem = BatchProblem::BadSimNumber;
     } else if (!isNew) {
       row.problem = BatchProblem::DuplicateDtuNumber;
@@ -315,7 +305,7 @@ QString DescribeBatchProblem(const BatchRow& row) {
     case BatchProblem::ControlCharacter:
       return Translate("A cell holds a line break or another control character.");
     case BatchProblem::BadSimNumber:
-      return FormatMessage(Translate("The SIM number \"%s\" may hold only digits, \"+\", blanks and \"-\"."),
+      return FormatMessage(Translate("The SIM number \"%s\" may hold only digits, a leading \"+\", blanks and \"-\"."),
                            {row.simNumber});
     case BatchProblem::DuplicateDtuNumber:
       return FormatMessage(Translate("The DTU number \"%s\" is already on line %d."), {row.dtuNumber, row.detail});

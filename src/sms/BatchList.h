@@ -90,9 +90,6 @@ QString DescribeBatchFileError(const BatchText& text);
 QString DescribeBatchSetupProblem(const BatchSetupProblem& problem);
 QString DescribeRowLimit();
 
-// True for digits, "+", blanks and "-" with at least one digit.
-bool IsSimNumber(const QString& text);
-
 // The rows that composed, as UTF-8 CSV with CRLF line ends and a header.
 // `check` gives the SMS check column for a command.
 QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QString&)>& check);

@@ -120,24 +120,23 @@ QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
   const char* addressWarning = nullptr;
   switch (ClassifyServerAddress(serverAddress)) {
     case AddressClass::Loopback:
-      addressWarning = N_("%s is a loopback address: a DTU on a mobile network cannot reach it.");
+      addressWarning = N_("Loopback address: a DTU on a mobile network cannot reach it.");
       break;
     case AddressClass::Private:
-      addressWarning = N_("%s is a private address: a DTU on a mobile network cannot reach it.");
+      addressWarning = N_("Private address: a DTU on a mobile network cannot reach it.");
       break;
     case AddressClass::LinkLocal:
-      addressWarning = N_("%s is a link-local address: a DTU on a mobile network cannot reach it.");
+      addressWarning = N_("Link-local address: a DTU on a mobile network cannot reach it.");
       break;
     case AddressClass::SharedNat:
-      addressWarning = N_("%s is a carrier-NAT address: a DTU on a mobile network cannot reach it.");
+      addressWarning = N_("Carrier-NAT address: a DTU on a mobile network cannot reach it.");
       break;
     case AddressClass::Public:
       break;
   }
-  if (addressWarning) line << FormatMessage(Translate(addressWarning), {serverAddress});
-  if (count.parts > 1) line << Translate(N_("Several SMS: the DTU may receive the parts separately."));
-  if (count.encoding == SmsEncoding::Ucs2)
-    line << Translate(N_("UCS-2: the DTU may not read characters outside the GSM alphabet."));
+  if (addressWarning) line << Translate(addressWarning);
+  if (count.parts > 1) line << Translate(N_("Several parts: the DTU may not join them."));
+  if (count.encoding == SmsEncoding::Ucs2) line << Translate(N_("UCS-2: the DTU may not read it."));
   return line.join(QLatin1Char(' '));
 }
 

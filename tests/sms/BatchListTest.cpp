@@ -96,15 +96,5 @@ TEST(BatchList, WritesQuotedCsvAtomically) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"out.csv"});
 }
 
-TEST(BatchList, StoredFieldsThatComposeNothingStopTheBatch) {
-  SmsCommandInputs blankIp = kBase;
-  blankIp.staticIp = " ";
-  EXPECT_STREQ(CheckBatchInputs(blankIp).blankField, kFieldStaticIp);
-  SmsCommandInputs noType = kBase;
-  noType.commandType = -1;
-  EXPECT_TRUE(CheckBatchInputs(noType).noCommand);
-  EXPECT_FALSE(CheckBatchInputs(kBase).any());
-}
-
 }  // namespace
 }  // namespace dtu

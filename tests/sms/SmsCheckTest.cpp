@@ -59,11 +59,9 @@ TEST(SmsCheck, LineCountsAndWarns) {
   in.commandType = 1;
   EXPECT_EQ(CommandServerAddress(in), "");
   EXPECT_EQ(SmsCheckLine("(A55A#1*100.64.1.1*6000#3*CMNET#4*KQ-GP000001)", "100.64.1.1"),
-            "46 characters, 1 SMS (GSM 7-bit) 100.64.1.1 is a carrier-NAT address: a DTU on a mobile network "
-            "cannot reach it.");
+            "46 characters, 1 SMS (GSM 7-bit) Carrier-NAT address: a DTU on a mobile network cannot reach it.");
   EXPECT_EQ(SmsCheckLine(Times(71, "中"), "dtuhub"),
-            "71 characters, 2 SMS (UCS-2) Several SMS: the DTU may receive the parts separately. UCS-2: the DTU "
-            "may not read characters outside the GSM alphabet.");
+            "71 characters, 2 SMS (UCS-2) Several parts: the DTU may not join them. UCS-2: the DTU may not read it.");
 }
 
 TEST(QrPayload, NumbersAndLinks) {

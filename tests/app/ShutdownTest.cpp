@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTimer>
 #include <chrono>
 #include <filesystem>
@@ -32,24 +33,20 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit 
 }
 
 TEST_F(WindowTest, DamagedCatalogAtStartShowsOnceThenLoadsAndSaves) {
-  QTemporaryDir english;
+  const QString catalog = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES/default.mo"));
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(catalog).path()) && QFile(catalog).open(QIODevice::WriteOnly));  // empty
+  writeIni("[Main]\r\nDTU number=KQ-GP000777\r\n");
   {
-    const QString folder = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES"));
-    ASSERT_TRUE(QDir().mkpath(folder));
-    QFile(folder + QStringLiteral("/default.mo")).open(QIODevice::WriteOnly);  // empty
     EnvGuard env{{"LANG", "fr_FR.UTF-8"}};
-    writeIni("[Main]\r\nDTU number=KQ-GP000777\r\n");
     StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
     start();
-    ASSERT_EQ(presenter.boxes.size(), 1u);
-    EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + folder + "/default.mo.");
-    EXPECT_EQ(window->SettingsFilePath(), iniPath());
-    EXPECT_EQ(edit("tntedt_DTUNumber")->text(), "KQ-GP000777");
-    edit("tntedt_DTUNumber")->setText(QStringLiteral("KQ-GP000778"));
-    EXPECT_TRUE(iniBytes().contains("DTU number=KQ-GP000778\r\n")) << iniBytes().constData();
-    EXPECT_EQ(presenter.boxes.size(), 1u);
+    edit("tntedt_DTUNumber")->setText(edit("tntedt_DTUNumber")->text() + QLatin1Char('8'));
   }
-  StartLocalizer(english.filePath(QStringLiteral("dtusms")), 0);
+  const QTemporaryDir none;
+  StartLocalizer(none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
+  EXPECT_TRUE(iniBytes().contains("DTU number=KQ-GP0007778\r\n")) << iniBytes().constData();
 }
 
 // Closing while "Test server port" waits hides the window; Qt's own quit is
@@ -81,85 +78,60 @@ TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
   SetPresenter(&presenter);
 }
 
-// The real program in a folder of its own, with its own temporary directory.
-class ProgramProcessTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe()));
-    ASSERT_TRUE(QDir().mkpath(tmp()));
-  }
-  QString exe() const { return dir.filePath(QStringLiteral("dtusms")); }
-  QString tmp() const { return dir.filePath(QStringLiteral("tmp")); }
-  QStringList privateFolders() const {
-    return QDir(tmp()).entryList({QStringLiteral("dtusms-l10n-*")}, QDir::Dirs | QDir::Hidden);
-  }
-  pid_t spawn() const {
-    const QByteArray program = QFile::encodeName(exe()), temp = QFile::encodeName(tmp());
+// The real program in a folder of its own, with its own temporary directory
+// and a language with a catalog, so that the private folder is made.
+TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
+  QTemporaryDir dir;
+  const QString exe = dir.filePath(QStringLiteral("dtusms")), tmp = dir.filePath(QStringLiteral("tmp"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe) && QDir().mkpath(tmp));
+  const auto folders = [&] { return QDir(tmp).entryList({QStringLiteral("dtusms-l10n-*")}, QDir::Dirs); };
+  const auto settings = [&] {
+    QFile f(dir.filePath(QStringLiteral("ZEREVuzi.ini")));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  };
+  const auto spawn = [&] {
+    const QByteArray program = QFile::encodeName(exe), temp = QFile::encodeName(tmp);
     const pid_t pid = ::fork();
     if (pid == 0) {
-      ::setenv("TMPDIR", temp.constData(), 1);
-      ::setenv("LANG", "zh_CN.UTF-8", 1);  // a language with a catalog: the private folder is made
+      for (const auto& [name, value] : {std::pair{"TMPDIR", temp.constData()},
+                                        {"LANG", "zh_CN.UTF-8"},
+                                        {"QT_QPA_PLATFORM", "offscreen"},
+                                        {"ASAN_OPTIONS", "detect_leaks=0"}})
+        ::setenv(name, value, 1);
       ::unsetenv("LC_ALL");
-      ::unsetenv("LANGUAGE");
-      ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      ::setenv("ASAN_OPTIONS", "detect_leaks=0", 1);
       ::execl(program.constData(), program.constData(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
     return pid;
-  }
-  // The wait status, or -1 after killing a process that did not end in time.
-  static int waitExit(pid_t pid) {
+  };
+  const auto stop = [](pid_t pid, int signal) {  // the wait status; -1 when it had to be killed
     int status = -1;
-    if (WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10s)) return status;
+    ::kill(pid, signal);
+    if (WaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; })) return status;
     ::kill(pid, SIGKILL);
-    ::waitpid(pid, &status, 0);
+    ::waitpid(pid, nullptr, 0);
     return -1;
-  }
-  QByteArray settings() const {
-    QFile f(dir.filePath(QStringLiteral("ZEREVuzi.ini")));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
+  };
 
-  QTemporaryDir dir;
-};
-
-TEST_F(ProgramProcessTest, TerminationSignalsEndTheLoopAndRemoveThePrivateFolder) {
+  const pid_t killed = spawn();
+  const bool made = WaitFor([&] { return folders().size() == 1; });
+  stop(killed, SIGKILL);
+  ASSERT_TRUE(made);
+  QStringList left = folders();
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(signal);
     const pid_t pid = spawn();
-    ASSERT_GT(pid, 0);
-    // The window has loaded its fields once the settings file holds them.
-    const bool ready = WaitFor([&] { return privateFolders().size() == 1 && settings().contains("DTU number"); });
+    // Started once its own folder is the only one and the fields are loaded.
+    const bool ready =
+        WaitFor([&] { return folders().size() == 1 && folders() != left && settings().contains("DTU"); });
     const QByteArray before = settings();
-    ::kill(pid, signal);
-    const int status = waitExit(pid);
-    ASSERT_TRUE(ready);
+    const int status = stop(pid, signal);
+    EXPECT_TRUE(ready) << folders().join(u' ').toStdString();
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
-    EXPECT_EQ(privateFolders(), QStringList());
+    EXPECT_EQ(folders(), QStringList());
     EXPECT_EQ(settings(), before);  // nothing written at exit
+    left.clear();
   }
-}
-
-TEST_F(ProgramProcessTest, AFolderLeftByAKillIsRemovedByTheNextStart) {
-  const pid_t first = spawn();
-  ASSERT_GT(first, 0);
-  const bool ready = WaitFor([&] { return privateFolders().size() == 1; });
-  ::kill(first, SIGKILL);
-  ::waitpid(first, nullptr, 0);
-  ASSERT_TRUE(ready);
-  const QStringList left = privateFolders();
-  ASSERT_EQ(left.size(), 1);
-
-  const pid_t second = spawn();
-  const bool replaced = WaitFor([&] {
-    const QStringList now = privateFolders();
-    return now.size() == 1 && now != left;
-  });
-  ::kill(second, SIGTERM);
-  EXPECT_TRUE(WIFEXITED(waitExit(second)));
-  EXPECT_TRUE(replaced) << privateFolders().join(u' ').toStdString();
-  EXPECT_EQ(privateFolders(), QStringList());
 }
 
 }  // namespace

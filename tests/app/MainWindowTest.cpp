@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "app/HandlerGuard.h"
 #include "config/SettingsStore.h"
 
 namespace dtu::testing {
@@ -70,9 +71,9 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(find<QAction>("tntmntm_TraditionalChinese")->data().toInt(), 3);
   // Tab order: the first group, then the second, then the bottom panel, where
   // "Close" comes before "Generation SMS"; added controls only follow.
-  const QStringList described{"tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping", "tntedt_DTUNumber",
-                              "tntedt_SMSCommandFormat", "rzMenubtn_Language", "tntbtn_Close",
-                              "tntbtn_GenerationSMS"};
+  const QStringList described{"tntcomb_ServerNetMode", "rzspnedt_Port",           "tntbtn_JudgeMaping",
+                              "tntedt_DTUNumber",      "tntedt_SMSCommandFormat", "rzMenubtn_Language",
+                              "tntbtn_Close",          "tntbtn_GenerationSMS"};
   QStringList chain;
   QWidget* w = list("tntcomb_ServerNetMode");
   do {
@@ -203,6 +204,19 @@ TEST_F(WindowTest, GenerationSmsComposesOrNamesTheBlankField) {
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].text, QStringLiteral("Please enter valid \"DTU number\""));
   EXPECT_EQ(presenter.boxes[0].owner, window.get());
+}
+
+TEST_F(WindowTest, ProbesGiveTheCursorBack) {
+  start();
+  QTest::mouseClick(button("tntbtn_JudgeMaping"), Qt::LeftButton);
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(ApplicationError, FullStopRule) {
+  const std::pair<const char*, const char*> rows[] = {{"", ""},           {"Failed", "Failed."}, {"Done.", "Done."},
+                                                      {"Stop!", "Stop!"}, {"a/b", "a/b."},       {"a-", "a-"}};
+  for (const auto& [message, shown] : rows) EXPECT_EQ(WithFullStop(message), shown) << message;
 }
 
 TEST_F(WindowTest, CloseWritesNothingButThePortCorrection) {

@@ -30,6 +30,7 @@ TEST(PortSpinEdit, KeystrokeRules) {
     std::vector<Input> inputs;
     const char* shown;
   } rows[] = {
+      // clang-format off
       {"1000", {kSelectAll, Type("2500")}, "2500"},
       {"2500", {Type("-a. ")}, "2500"},                                    // only digits
       {"2500", {Key(Qt::Key_Home), Type("+"), Key(Qt::Key_Home), Type("+")}, "+2500"},  // one leading "+"
@@ -44,6 +45,7 @@ TEST(PortSpinEdit, KeystrokeRules) {
       {"1000", {kSelectAll, Key(Qt::Key_V, Qt::ControlModifier)}, "1000"},  // no paste
       {"1000", {kSelectAll, Key(Qt::Key_X, Qt::ControlModifier)}, "1000"},  // no cut
       {"1000", {kSelectAll, Key(Qt::Key_Backspace)}, ""},
+      // clang-format on
   };
   for (const auto& row : rows) {
     PortSpinEdit port;

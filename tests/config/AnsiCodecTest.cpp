@@ -11,23 +11,12 @@ TEST(AnsiCodec, CharsetForLocale) {
     const char* locale;
     const char* charset;
   } cases[] = {
-      {"zh_CN.GB18030", "GB18030"},
-      {"de_DE.ISO-8859-1", "ISO-8859-1"},
-      {"en_US.UTF-8", "UTF-8"},
-      {"en_US.utf8", "UTF-8"},
-      {"zh_CN", "GBK"},
-      {"zh_SG", "GBK"},
-      {"zh_TW", "BIG5"},
-      {"zh_HK", "BIG5"},
-      {"ja_JP", "CP932"},
-      {"ko_KR", "CP949"},
-      {"ru_RU", "CP1251"},
-      {"de_DE", "CP1252"},
-      {"de_DE@euro", "CP1252"},
-      {"C", "UTF-8"},
-      {"POSIX", "UTF-8"},
-      {"", "UTF-8"},
-      {"C.UTF-8", "UTF-8"},
+      // clang-format off
+      {"zh_CN.GB18030", "GB18030"}, {"de_DE.ISO-8859-1", "ISO-8859-1"}, {"en_US.UTF-8", "UTF-8"}, {"en_US.utf8", "UTF-8"},
+      {"zh_CN", "GBK"}, {"zh_SG", "GBK"}, {"zh_TW", "BIG5"}, {"zh_HK", "BIG5"}, {"ja_JP", "CP932"}, {"ko_KR", "CP949"},
+      {"ru_RU", "CP1251"}, {"de_DE", "CP1252"}, {"de_DE@euro", "CP1252"}, {"de_DE.ISO-8859-15@euro", "ISO-8859-15"},
+      {"C", "UTF-8"}, {"POSIX", "UTF-8"}, {"", "UTF-8"}, {"C.UTF-8", "UTF-8"}, {"zh_CN.", "UTF-8"},
+      // clang-format on
   };
   for (const auto& c : cases) EXPECT_EQ(AnsiCodec::CharsetForLocale(c.locale), c.charset) << c.locale;
 }
@@ -57,9 +46,7 @@ TEST(AnsiCodec, RoundTripsAndReplacesWhatTheCharsetCannotHold) {
 }
 
 TEST(AnsiCodec, InvalidBytesAndUnknownCharsetsDegradeSafely) {
-  EXPECT_EQ(AnsiCodec("UTF-8").toUnicode("a\xff"
-                                         "b"),
-            QStringLiteral("a?b"));
+  EXPECT_EQ(AnsiCodec("UTF-8").toUnicode("a\377b"), QStringLiteral("a?b"));
   AnsiCodec unknown("NO-SUCH-CHARSET-42");
   EXPECT_EQ(unknown.charset(), "UTF-8");
   EXPECT_EQ(unknown.fromUnicode(QStringLiteral("\u4e2d")), "\xe4\xb8\xad");

@@ -4,7 +4,6 @@
 
 #include <clocale>
 
-#include "AppError.h"
 #include "I18nTestSupport.h"
 #include "i18n/Localizer.h"
 
@@ -35,47 +34,17 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
     std::optional<std::string> lang, lcAll;
     QString code, expectedCode, opened, port;
   } cases[] = {
-      {"appended before disk for the same path",
-       {{"zh_cn", Marked("A")}},
-       {{"zh_cn", Marked("D")}},
-       {},
-       {},
-       "zh_cn",
-       "zh_cn",
-       "zh_cn",
-       "A"},
-      {"disk catalog of the full code before an appended two-letter one",
-       {{"zh", Marked("A")}},
-       {{"zh_CN", Marked("D")}},
-       {},
-       {},
-       "zh_CN",
-       "zh_CN",
-       "zh_CN",
-       "D"},
-      {"LANG with codeset, before LC_ALL",
-       {{"zh_tw", Marked("T")}},
-       {},
-       "zh_TW.UTF-8",
-       "de_DE.UTF-8",
-       "",
-       "zh_TW",
-       "zh_TW",
-       "T"},
+      // clang-format off
+      {"appended before disk for the same path", {{"zh_cn", Marked("A")}}, {{"zh_cn", Marked("D")}}, {}, {}, "zh_cn", "zh_cn", "zh_cn", "A"},
+      {"disk catalog of the full code before an appended two-letter one", {{"zh", Marked("A")}}, {{"zh_CN", Marked("D")}}, {}, {}, "zh_CN", "zh_CN", "zh_CN", "D"},
+      {"LANG with codeset, before LC_ALL", {{"zh_tw", Marked("T")}}, {}, "zh_TW.UTF-8", "de_DE.UTF-8", "", "zh_TW", "zh_TW", "T"},
       {"LANG without codeset", {{"zh_tw", Marked("T")}}, {}, "zh_TW", {}, "", "zh_TW", "zh_TW", "T"},
       {"no LANG: LC_ALL", {{"zh_cn", Marked("A")}}, {}, {}, "zh_CN.GB18030", "", "zh_CN", "zh_CN", "A"},
-      {"en_US: the header-only en",
-       {{"en", BuildMo({})}, {"zh_cn", Marked("A")}},
-       {},
-       "en_US.UTF-8",
-       {},
-       "",
-       "en_US",
-       "en",
-       "Port"},
+      {"en_US: the header-only en", {{"en", BuildMo({})}, {"zh_cn", Marked("A")}}, {}, "en_US.UTF-8", {}, "", "en_US", "en", "Port"},
       {"zh_HK: none", {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_HK.UTF-8", {}, "", "zh_HK", "", "Port"},
       {"big-endian", {{"zh_cn", BuildMo({{"Port", "B"}}, true)}}, {}, {}, {}, "zh_cn", "zh_cn", "zh_cn", "B"},
       {"German on disk", {{"zh_cn", Marked("A")}}, {{"de", Marked("G")}}, "de_DE.UTF-8", {}, "", "de_DE", "de", "G"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -129,16 +98,12 @@ TEST(Localizer, BrokenCatalogs) {
     QTemporaryDir dir;
     const Catalogs catalogs{{"zh_cn", c.bytes}};
     const auto localizer = Start(dir, c.appended ? catalogs : Catalogs{}, c.appended ? Catalogs{} : catalogs, "zh_cn");
-    try {
-      EXPECT_EQ(localizer->Translate("Close"), "Close");
-      EXPECT_FALSE(c.badMagic) << "no error for " << c.bytes.left(4).toHex().constData();
-    } catch (const AppError& e) {
-      EXPECT_TRUE(c.badMagic) << e.message().toStdString();
-      EXPECT_EQ(e.message(), "This file is not a valid GNU gettext mo file: " + CatalogIn(dir.path(), "zh_cn"));
-      // Reported once: the language then serves the message ids, also after it is chosen again.
-      localizer->SetCurrentLanguage("zh_cn");
-      EXPECT_EQ(localizer->Translate("Close"), "Close");
+    if (c.badMagic) {
+      EXPECT_APP_ERROR(localizer->Translate("Close"),
+                       "This file is not a valid GNU gettext mo file: " + CatalogIn(dir.path(), "zh_cn"));
+      localizer->SetCurrentLanguage("zh_cn");  // reported once: the ids are served from then on
     }
+    EXPECT_EQ(localizer->Translate("Close"), "Close");
   }
   EXPECT_TRUE(presenter.boxes.empty());
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "MyDataType.h"
+#include "app/AppIcon.h"
 #include "app/BatchCommand.h"
 #include "app/CommandLine.h"
 #include "app/SignalQuit.h"
@@ -43,9 +44,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setOrganizationName(QStringLiteral("dtusms"));
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
-  QIcon icon;
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/icons/%1.png").arg(size));
-  app.setWindowIcon(icon);
+  app.setWindowIcon(dtu::AppIcon());
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(QCoreApplication::applicationFilePath());
   // The probes let the window repaint at fixed points while they block.

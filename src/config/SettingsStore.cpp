@@ -225,6 +225,9 @@ void SettingsStore::WriteString(const char* section, const char* key, const QStr
       break;
   }
   const std::string updated = ini::ReplaceValue(content, Text(section), Text(key), codec_.fromUnicode(value));
+  // Loading the fields writes every key back with the value it already has:
+  // the bytes on disk are those already, so nothing needs replacing or syncing.
+  if (exists && updated == content) return;
 
   // The temporary file lies beside the target, so that the rename stays in
   // one file system and is atomic; the old file is untouched until then. An

@@ -18,6 +18,8 @@
 //    line is kept byte for byte. Lines are written with CRLF.
 //  - A UTF-8 byte-order mark at the start is skipped on reading and kept on
 //    writing. CR and LF in a written value become blanks.
+//  - A write that would leave the file's bytes as they are (the key holds
+//    that value already) checks the permissions and changes nothing else.
 //  - A write replaces the whole file atomically: an unnamed temporary file
 //    (O_TMPFILE; a named one where the file system has none) in the same
 //    folder is written, given the old file's permission bits and, where the

@@ -82,6 +82,19 @@ TEST_F(SettingsStoreTest, ReadsByTheRules) {
   EXPECT_EQ(Slurp(file_), Fixture("rules.ini"));  // reading changes nothing
 }
 
+// Loading writes every key back unchanged: no new file, but read-only stays read-only.
+TEST_F(SettingsStoreTest, RewritingTheSameValueKeepsTheFile) {
+  SettingsStore store(path_);
+  store.WriteInteger("Main", "Port", 7);
+  struct stat before {}, after {};
+  ::stat(file_.c_str(), &before);
+  store.WriteInteger("Main", "Port", 7);
+  ::stat(file_.c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  ::chmod(file_.c_str(), 0444);
+  ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 7); }, path_, folder_, file_);
+}
+
 TEST_F(SettingsStoreTest, ReadingAMissingFileGivesDefaultsAndCreatesNothing) {
   for (const std::string& path : {file_, folder_ + "/missing/ZEREVuzi.ini", folder_, std::string()}) {
     const SettingsStore store(QString::fromStdString(path));

@@ -8,11 +8,11 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libcurl4-openssl-dev gettext librsvg2-bin libqrencode-dev
+  libcurl4-openssl-dev gettext librsvg2-bin libqrencode-dev qt6-translations-l10n
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
 )
 TEST_PACKAGES=(
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libzbar-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libzbar-dev poppler-utils
   clang libclang-rt-14-dev
   xvfb xauth
   desktop-file-utils appstream dpkg-dev lintian

@@ -32,6 +32,10 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
   if (command.action == dtu::CommandLine::Action::kBatch)
     return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf});
+  // The usage error stands as it is where no display would let QApplication start.
+  const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+  if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command);
   QApplication app(argc, argv);
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());

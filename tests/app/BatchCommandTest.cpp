@@ -133,6 +133,10 @@ TEST(BatchCommand, ProgramNeedsNoDisplayAndWritesNoSettings) {
   EXPECT_TRUE(program.readAllStandardOutput().startsWith("DTU number,SIM number,SMS command,SMS check\r\nA1,"));
   EXPECT_TRUE(QFile::exists(batch.path("out.pdf")));
   EXPECT_FALSE(QFile::exists(batch.path("ZEREVuzi.ini")));
+  program.start(exe, {"--csv", batch.path("out.csv")});  // a usage error needs no display either
+  ASSERT_TRUE(program.waitForFinished(30000));
+  EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program.exitCode(), 2);
 }
 
 }  // namespace

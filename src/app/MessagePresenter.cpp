@@ -11,6 +11,8 @@ void QtMessagePresenter::show(const BoxRequest& request) {
   if (request.icon == BoxIcon::Critical) icon = QMessageBox::Critical;
   QMessageBox box(icon, request.caption, request.text, QMessageBox::Ok, request.owner);
   box.setObjectName(QStringLiteral("messageBox"));
+  // Addresses and file paths are user text: "<b>x</b>" must not turn bold.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -137,20 +137,37 @@ void PortSpinEdit::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+bool PortSpinEdit::CorrectsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next) {
+  switch (reason) {
+    case Qt::MouseFocusReason:
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::ShortcutFocusReason:
+    case Qt::OtherFocusReason:
+      break;
+    default:  // another window became active, a pop-up opened, ...
+      return false;
+  }
+  return field && next && next != field && !field->isAncestorOf(next) && next->window() == field->window();
+}
+
 void PortSpinEdit::focusOutEvent(QFocusEvent* event) {
-  setShownText(QString::number(bounded(parsedOrMinimum())));
+  // Qt already names the new focus widget while the old one gets its focus-out.
+  if (CorrectsOnFocusLoss(event->reason(), this, QApplication::focusWidget()))
+    setShownText(QString::number(bounded(parsedOrMinimum())));
   QAbstractSpinBox::focusOutEvent(event);
 }
 
 void PortSpinEdit::contextMenuEvent(QContextMenuEvent* event) {
-  // Copy only: cutting or pasting would bypass the typing rules.
+  // Copy only: cutting or pasting would bypass the typing rules. The texts
+  // are those of Qt's own edit and spin box menus, so Qt's catalog translates them.
   QMenu menu(this);
-  QAction* copy = menu.addAction(tr("&Copy"));
+  QAction* copy = menu.addAction(QCoreApplication::translate("QLineEdit", "&Copy"));
   copy->setEnabled(lineEdit()->hasSelectedText());
-  QAction* selectAll = menu.addAction(tr("Select All"));
+  QAction* selectAll = menu.addAction(QCoreApplication::translate("QLineEdit", "Select All"));
   menu.addSeparator();
-  QAction* up = menu.addAction(tr("&Step up"));
-  QAction* down = menu.addAction(tr("Step &down"));
+  QAction* up = menu.addAction(QCoreApplication::translate("QAbstractSpinBox", "&Step up"));
+  QAction* down = menu.addAction(QCoreApplication::translate("QAbstractSpinBox", "Step &down"));
   up->setEnabled(stepEnabled() & StepUpEnabled);
   down->setEnabled(stepEnabled() & StepDownEnabled);
   QAction* chosen = menu.exec(event->globalPos());

@@ -7,8 +7,10 @@
 //    Ctrl+wheel by 10; steps stay within the limits;
 //  - reading the value parses the text (rounded); an empty text is first
 //    replaced by the minimum, a text that does not parse reads as the minimum;
-//  - a value set by the program, and the text when the focus leaves, are
-//    brought into the limits and shown as a whole number.
+//  - a value set by the program, and the text when the focus moves to
+//    another control of the same window, are brought into the limits and
+//    shown as a whole number; another application taking the focus, a pop-up
+//    menu or closing the window leave the text (and the settings file) alone.
 #pragma once
 
 #include <QAbstractSpinBox>
@@ -31,6 +33,10 @@ class PortSpinEdit : public QAbstractSpinBox {
   QString text() const;
 
   void stepBy(int steps) override;
+
+  // Whether losing the focus for `next` (null: no widget of this program)
+  // corrects the text: only a move to another control of the same window.
+  static bool CorrectsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next);
 
  signals:
   // Every change of the shown text: typing, stepping, program assignments.

@@ -90,6 +90,7 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect 
   auto* label = Named(new FittingLabel(QString::fromUtf8(caption), parent), name);
   label->setGeometry(geometry);
   label->setAlignment(alignment);
+  label->setTextFormat(Qt::PlainText);
   return label;
 }
 
@@ -117,9 +118,10 @@ Edit* MakeEdit(Edit* edit, const char* name, QRect geometry) {
   return edit;
 }
 
-// The directory part of an 8-bit path, including its separator.
+// The directory part of an 8-bit path, including its separator. Only "/"
+// separates here; a ":" is part of a name.
 QString DirectoryOf(const QString& path) {
-  const qsizetype cut = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char(':')));
+  const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
   return cut < 0 ? QString() : path.left(cut + 1);
 }
 
@@ -225,7 +227,22 @@ void Ttntfrm_Main::buildControls() {
   tntstsbr_Status->setGeometry(0, 286, 495, 19);
   tntstsbr_Status->setSizeGripEnabled(false);
   statusPanel_ = Named(new QLabel(tntstsbr_Status), "tntstsbr_StatusPanel");
+  statusPanel_->setTextFormat(Qt::PlainText);
+  // Translated with the window's texts; the status itself is the description.
+  statusPanel_->setAccessibleName(QString::fromLatin1(N_("Status")));
   tntstsbr_Status->addWidget(statusPanel_, 1);
+
+  // Screen readers announce a field by its label's (translated) text, not by the group's title.
+  const std::pair<QLabel*, QWidget*> captions[] = {{tntlbl_ServerNetMode, tntcomb_ServerNetMode},
+                                                   {tntlbl_Port, rzspnedt_Port},
+                                                   {tntlbl_StaticIP, tntedt_StaticIP},
+                                                   {tntlbl_DomainAddress, tntedt_DomainAddress},
+                                                   {tntlbl_ServiceNetwork, tntcomb_ServiceNetwork},
+                                                   {tntlbl_Ohter, tntedt_Other},
+                                                   {tntlbl_DTUNumber, tntedt_DTUNumber},
+                                                   {tntlbl1, tntcomb_SMSCommandType},
+                                                   {tntlbl_SMSCommandFormat, tntedt_SMSCommandFormat}};
+  for (const auto& [label, field] : captions) label->setBuddy(field);
 
   // Tab order: first group, second group, then the bottom panel.
   QWidget* order[] = {tntcomb_ServerNetMode, rzspnedt_Port,         tntedt_StaticIP,        tntbtn_StaticIP,
@@ -296,7 +313,8 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 void Ttntfrm_Main::TntFormShow() {
   {
     const SettingsStore store(settingsFilePath_);
-    SysParameter.LanguageId = SafeLanguageId(store.ReadInteger(kSettingsSection, keys::kLanguageId, 0));
+    // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
+    SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   ApplyLanguage(this, SysParameter.LanguageId);
   LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, options_.localHostAddress);
@@ -469,7 +487,11 @@ QString Ttntfrm_Main::staticIp() const { return tntedt_StaticIP->text(); }
 void Ttntfrm_Main::setStaticIp(const QString& text) { tntedt_StaticIP->setText(text); }
 QString Ttntfrm_Main::domainAddress() const { return tntedt_DomainAddress->text(); }
 int Ttntfrm_Main::port() { return rzspnedt_Port->value(); }
-void Ttntfrm_Main::setStatusText(const QString& text) { statusPanel_->setText(text); }
+void Ttntfrm_Main::setStatusText(const QString& text) {
+  statusPanel_->setText(text);
+  // The accessible name is the panel's caption; screen readers find the status here.
+  statusPanel_->setAccessibleDescription(text);
+}
 void Ttntfrm_Main::processPendingEvents() { QCoreApplication::processEvents(); }
 void Ttntfrm_Main::showInvalidField(const char* fieldName) { ShowInvalidFieldPrompt(this, fieldName); }
 void Ttntfrm_Main::showInformation(const QString& caption, const QString& text) {

@@ -12,8 +12,9 @@ void LoadSettings(const QString& settingsPath, std::int32_t& languageId, FieldCo
   // The order of the steps decides which change handlers run, and so the
   // order in which keys first appear in a new file.
   const SettingsStore store(settingsPath);
-  // A hand-edited file may hold any number; only 0..3 name a language.
-  languageId = SafeLanguageId(store.ReadInteger(kSettingsSection, keys::kLanguageId, 0));
+  // Kept as stored, also outside 0..3: ApplyLanguage treats such a value as 0
+  // and the language menu checks no item for it.
+  languageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
 
   const std::int32_t mode = store.ReadInteger(kSettingsSection, keys::kServerAddressMode, 0);
   controls.selectServerMode(mode);

@@ -164,9 +164,12 @@ std::string ReplaceValue(std::string_view content, std::string_view section, std
       if (EqualNoCase(parsed.name, sectionName)) inSection = found = true, last = line;
     } else if (parsed.kind == Kind::kKey && inSection) {
       if (EqualNoCase(parsed.name, keyName)) {
+        // The key keeps the spelling the file gives it ("port=" stays "port=").
         std::string out;
         out.reserve(content.size() + keyLine.size());
-        out.append(content.substr(0, line.begin)).append(keyLine).append(content.substr(line.end));
+        out.append(content.substr(0, line.begin)).append(parsed.name);
+        out.append(std::string_view(keyLine).substr(keyName.size()));
+        out.append(content.substr(line.end));
         return out;
       }
       last = line;

@@ -52,8 +52,9 @@ std::string OneLine(std::string_view text);
 
 // `content` with `key` of `section` set to `value` (after OneLine; key and
 // section also trimmed):
-//  - an existing key's line is replaced in place by "key=value", keeping that
-//    line's own line end;
+//  - an existing key's line is replaced in place by "key=value", the key
+//    spelled as the file has it (its letter case), keeping that line's own
+//    line end;
 //  - a new key line "key=value\r\n" goes after the section's last key line
 //    (right after the header when it has none), before any later line;
 //  - a missing section is appended as "[section]\r\nkey=value\r\n", after a

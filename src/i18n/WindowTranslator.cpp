@@ -67,6 +67,7 @@ class Collector {
       if (qobject_cast<QGroupBox*>(object) || qobject_cast<QMenu*>(object)) Remember(object, "title");
       if (qobject_cast<QLabel*>(object) || qobject_cast<QAbstractButton*>(object)) Remember(object, "text");
       Remember(object, "toolTip");
+      Remember(object, "accessibleName");
       if (auto* combo = qobject_cast<QComboBox*>(object)) RememberItems(combo);
       // A menu's own action mirrors its title.
       if (auto* menu = qobject_cast<QMenu*>(object)) visited_.insert(menu->menuAction());

@@ -3,6 +3,8 @@
 
 #include <arpa/inet.h>
 #include <curl/curl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -22,13 +24,13 @@
 
 namespace dtu::net {
 
-
 namespace {
 
 std::function<void()> g_pump;
 Resolver g_resolver;
 HostNameSource g_hostName;
 AddressClassifier g_internal;
+InterfaceAddressSource g_interfaces;
 ProbeTimeouts g_timeouts;
 
 void PumpEvents() {
@@ -69,6 +71,29 @@ std::optional<std::string> SystemHostName() {
   if (::gethostname(buffer, sizeof buffer) != 0) return std::nullopt;
   buffer[sizeof buffer - 1] = '\0';
   return std::string(buffer);
+}
+
+std::vector<InterfaceAddress> SystemInterfaceAddresses() {
+  ifaddrs* list = nullptr;
+  if (::getifaddrs(&list) != 0 || list == nullptr) return {};
+  std::unique_ptr<ifaddrs, decltype(&::freeifaddrs)> guard(list, &::freeifaddrs);
+  std::vector<InterfaceAddress> out;
+  for (const ifaddrs* p = list; p != nullptr; p = p->ifa_next) {
+    if (p->ifa_addr == nullptr || p->ifa_addr->sa_family != AF_INET) continue;
+    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ifa_addr);
+    char text[INET_ADDRSTRLEN] = {};
+    if (::inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
+    out.push_back({text, (p->ifa_flags & IFF_UP) != 0, (p->ifa_flags & IFF_LOOPBACK) != 0});
+  }
+  return out;
+}
+
+// The host name's own answer is only a fallback: Debian maps it to 127.0.1.1.
+std::string FirstInterfaceAddress() {
+  const std::vector<InterfaceAddress> list = g_interfaces ? g_interfaces() : SystemInterfaceAddresses();
+  for (const InterfaceAddress& entry : list)
+    if (entry.up && !entry.loopback && !entry.address.empty()) return entry.address;
+  return {};
 }
 
 class SocketCloser {
@@ -179,6 +204,11 @@ int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*r
 }  // namespace
 
 std::string GetLocalHostAddress() {
+  try {
+    if (std::string address = FirstInterfaceAddress(); !address.empty()) return address;
+  } catch (...) {
+    // An interface list that cannot be read leaves the host name.
+  }
   try {
     std::optional<std::string> name = g_hostName ? g_hostName() : SystemHostName();
     if (!name) return {};
@@ -321,6 +351,7 @@ bool IsDottedIpv4(std::string_view text) {
 void SetEventPump(std::function<void()> pump) { g_pump = std::move(pump); }
 void SetResolverForTesting(Resolver resolver) { g_resolver = std::move(resolver); }
 void SetHostNameSourceForTesting(HostNameSource source) { g_hostName = std::move(source); }
+void SetInterfaceAddressSourceForTesting(InterfaceAddressSource source) { g_interfaces = std::move(source); }
 void SetAddressClassifierForTesting(AddressClassifier classifier) { g_internal = std::move(classifier); }
 void SetTimeoutsForTesting(const ProbeTimeouts& timeouts) { g_timeouts = timeouts; }
 ProbeTimeouts CurrentTimeouts() { return g_timeouts; }

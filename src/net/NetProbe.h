@@ -18,8 +18,10 @@ namespace dtu::net {
 // The IP-echo page fetched by "Obtain IP", fixed at build time.
 inline constexpr const char* WanEchoUrl = kBuiltInWanEchoUrl;
 
-// Dotted IPv4 text of the first address of this machine's own name (at most
-// 63 characters); empty when the name cannot be read or looked up.
+// Dotted IPv4 text of this machine: the first IPv4 address of an interface
+// that is up and not loopback, in the system's interface order. Without one,
+// the first address of the machine's own name (at most 63 characters), which
+// on Debian is a loopback address; empty when that fails too.
 std::string GetLocalHostAddress();
 
 // Dotted IPv4 text of the LAST address a name resolves to; a dotted address
@@ -69,6 +71,17 @@ void SetResolverForTesting(Resolver resolver);
 // function: gethostname.
 using HostNameSource = std::function<std::optional<std::string>()>;
 void SetHostNameSourceForTesting(HostNameSource source);
+
+// One IPv4 address of a network interface, as the system lists it.
+struct InterfaceAddress {
+  std::string address;  // dotted text
+  bool up = false;
+  bool loopback = false;
+};
+// Every IPv4 interface address in the system's order, unfiltered. Empty
+// function: getifaddrs.
+using InterfaceAddressSource = std::function<std::vector<InterfaceAddress>()>;
+void SetInterfaceAddressSourceForTesting(InterfaceAddressSource source);
 
 // Replaces IsInternalAddress for the redirect rule of GetWanAddress, so that
 // loopback servers can stand for public ones. Empty function: the real one.

@@ -14,6 +14,7 @@
 #include "WindowFixture.h"
 #include "config/SettingsStore.h"
 #include "i18n/Localizer.h"
+#include "i18n/QtTranslations.h"
 
 namespace dtu::testing {
 namespace {
@@ -45,8 +46,9 @@ class LanguageWindowTest : public WindowTest {
   }
   void TearDown() override {
     WindowTest::TearDown();
-    // Later tests expect English message ids.
+    // Later tests expect English message ids and Qt texts.
     StartLocalizer(empty.filePath(QStringLiteral("dtusms")), 0);
+    ApplyQtTranslations(QString());
   }
 
   // Starts the localizer and the window with `lang` as the system language.
@@ -149,8 +151,8 @@ TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
        "tntmntm_English", "1"},
       {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", &kEnglish, "tntmntm_English", &kTraditional,
        "tntmntm_TraditionalChinese", "3"},
-      // Out of range: applied as Automatic. An unknown system language records 0.
-      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", &kEnglish, "tntmntm_Automatic", &kEnglish, "", "0"},
+      // Out of range: applied as Automatic, kept, so no item is checked. An unknown system language records 0.
+      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", &kEnglish, "", &kEnglish, "", "0"},
   };
   for (const auto& c : cases) {
     window.reset();

@@ -90,7 +90,7 @@ TEST(IniText, ReplaceValue) {
       {"", "Main", "Port", "6000", "[Main]\r\nPort=6000\r\n"},
       {"\xEF\xBB\xBF", "Main", "k", "v", "\xEF\xBB\xBF[Main]\r\nk=v\r\n"},
       {"[Main]", "Main", "k", "v", "[Main]\r\nk=v\r\n"},
-      {"[Main]\nk=1", "main", "K", "2", "[Main]\nK=2"},
+      {"[Main]\npORt=7000", "main", "Port", "2", "[Main]\npORt=2"},  // the file's spelling stays
       {"[Main]\n  k = 1 \r\nj=0\n", "Main", "k", "2", "[Main]\nk=2\r\nj=0\n"},
       {"[Main]\nk=1\n;c\n\n[X]\nz=0\n", "Main", "n", "2", "[Main]\nk=1\nn=2\r\n;c\n\n[X]\nz=0\n"},
       {"[Main]\n;c\nno key\n", "Main", "n", "2", "[Main]\nn=2\r\n;c\nno key\n"},

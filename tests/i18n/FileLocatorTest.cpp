@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
-#include <QDirIterator>
-#include <QRegularExpression>
 #include <QtEndian>
 
 #include "I18nTestSupport.h"
@@ -44,43 +42,6 @@ TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
     for (const auto& e : FileLocator::ReadTable(buffer, c.table)) read << e.name + '@' + QString::number(e.info.offset);
     EXPECT_EQ(read.join(','), c.read) << c.what;
   }
-}
-
-// Message ids the code marks with Translate(...) or N_(...), as C++ literals.
-QSet<QByteArray> IdsUsedByTheCode() {
-  static const QRegularExpression call(
-      R"re(\b(?:Translate|N_)\(\s*(?:QStringLiteral\(\s*)?((?:"(?:[^"\\]|\\.)*"\s*)+))re");
-  static const QRegularExpression literal(R"re("((?:[^"\\]|\\.)*)")re");
-  QSet<QByteArray> ids;
-  QDirIterator it(DTU_SOURCE_DIR "/src", {"*.cpp", "*.h"}, QDir::Files, QDirIterator::Subdirectories);
-  while (it.hasNext()) {
-    const QString source = QString::fromUtf8(ReadBytes(it.next()));
-    for (auto m = call.globalMatch(source); m.hasNext();) {
-      QByteArray id;
-      for (auto part = literal.globalMatch(m.next().captured(1)); part.hasNext();)
-        id += part.next().captured(1).toUtf8();
-      ids.insert(id.replace("\\\"", "\"").replace("\\n", "\n").replace("\\\\", "\\"));
-    }
-  }
-  return ids;
-}
-
-TEST(Catalogs, BothChineseCatalogsTranslateEveryIdTheCodeUses) {
-  // Error details shown in English whatever the language.
-  const QSet<QByteArray> untranslated{"The public address could not be read from %s.",
-                                      "Could not create an HTTP request.", "The page at %s is larger than 1 MiB.",
-                                      "Could not fetch %s: %s"};
-  const QSet<QByteArray> used = IdsUsedByTheCode();
-  ASSERT_TRUE(used.contains("Prompt") && used.contains(" Language")) << "the source scan found too little";
-  const auto cn = ParseMoCatalog(RealCatalog("zh_cn"));
-  const auto tw = ParseMoCatalog(RealCatalog("zh_tw"));
-  ASSERT_TRUE(cn && tw);
-  for (const QByteArray& id : used - untranslated)
-    EXPECT_TRUE(cn->find(id) && tw->find(id)) << '"' << id.toStdString() << '"';
-  const auto text = [](const MoCatalog& c, const char* id) { return c.find(id) ? *c.find(id) : "<missing>"; };
-  EXPECT_EQ(text(*cn, " Language"), "语言");
-  EXPECT_EQ(text(*tw, " Language"), "語言");
-  EXPECT_EQ(text(*tw, "Traditional Chinese"), "繁體中文");
 }
 
 TEST(AppendedExecutable, CarriesTheThreeCatalogsInOrder) {

@@ -33,6 +33,7 @@ struct ProbeHookScope {
     SetResolverForTesting({});
     SetHostNameSourceForTesting({});
     SetAddressClassifierForTesting({});
+    SetInterfaceAddressSourceForTesting({});
     SetTimeoutsForTesting({});
   }
   ProbeHookScope(const ProbeHookScope&) = delete;

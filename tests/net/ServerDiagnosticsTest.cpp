@@ -26,6 +26,8 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
       return names.at(name);  // throws for an unknown name, as a failing resolver may
     });
     net::SetHostNameSourceForTesting([this] { return hostName; });
+    // No interface of this machine may stand in for the injected host name.
+    net::SetInterfaceAddressSourceForTesting([] { return std::vector<net::InterfaceAddress>{}; });
   }
   void TearDown() override {
     SetAnsiCharset("UTF-8");

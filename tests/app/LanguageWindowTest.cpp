@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 // The language menu on the real window, with the compiled catalogs on disk
 // beside a test "executable".
+#include <QAccessible>
 #include <QAction>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
 #include <cstdlib>
 #include <optional>
 
@@ -133,6 +135,34 @@ TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
   pick("tntmntm_English");
   expectTexts(kEnglish);
   EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), chinese);
+}
+
+// Qt's catalog follows the language menu, also in the port field's own menu,
+// and screen readers name each field by its (translated) label.
+TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
+  startIn("en_US.UTF-8");
+  QStringList seen;
+  QTimer reader;
+  QObject::connect(&reader, &QTimer::timeout, [&] {
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+      seen << menu->actions().value(0)->text() + menu->actions().value(3)->text();
+      menu->close();
+    }
+  });
+  reader.start(10);
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, {2, 2});
+  for (const char* item : {"tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese", "tntmntm_English"}) {
+    pick(item);
+    QApplication::sendEvent(portField(), &request);
+    QAccessibleInterface* port = QAccessible::queryAccessibleInterface(portField());
+    seen << port->relations(QAccessible::Label).value(0).first->text(QAccessible::Name);
+  }
+  EXPECT_EQ(seen.join('|').toStdString(), "复制(&C)升高(&S)|端口|複製(&C)單步向上(&S)|端口|&Copy&Step up|Port");
+  for (const char* name : {"tntlbl_StaticIP", "tntlbl_DTUNumber", "tntlbl1"}) {
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(find<QLabel>(name)->buddy());
+    ASSERT_TRUE(field) << name;
+    EXPECT_EQ(field->relations(QAccessible::Label).value(0).first->text(QAccessible::Name), find<QLabel>(name)->text());
+  }
 }
 
 TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QTest>
 #include <vector>
 
@@ -80,6 +81,18 @@ TEST(PortSpinEdit, ReadingAndProgramValues) {
   EXPECT_EQ(port.text(), QStringLiteral("123456"));
   port.setValue(0);
   EXPECT_EQ(port.text(), QStringLiteral("1000"));
+}
+
+TEST(PortSpinEdit, FocusLossCorrectsOnlyForAnotherControlOfTheWindow) {
+  QWidget window, other;
+  auto* field = new PortSpinEdit(&window);
+  auto* next = new QLineEdit(&window);
+  const std::tuple<Qt::FocusReason, QWidget*, bool> rows[] = {
+      {Qt::TabFocusReason, next, true},       {Qt::MouseFocusReason, next, true},
+      {Qt::OtherFocusReason, nullptr, false}, {Qt::ActiveWindowFocusReason, &other, false},
+      {Qt::PopupFocusReason, next, false},    {Qt::MouseFocusReason, &other, false}};
+  for (const auto& [reason, to, corrects] : rows)
+    EXPECT_EQ(PortSpinEdit::CorrectsOnFocusLoss(reason, field, to), corrects) << reason << ' ' << to;
 }
 
 }  // namespace

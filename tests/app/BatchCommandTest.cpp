@@ -7,48 +7,36 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <algorithm>
 
 #include "app/BatchCommand.h"
-#include "support/TestSupport.h"
 
 namespace dtu {
 namespace {
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
-const QString kSms = QStringLiteral("(A55A#1*203.0.113.7*5000#3*CMNET#4*%1)");
 
 struct Batch {
   QTemporaryDir dir;
   QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
   QString list(const QByteArray& content) const {
     QFile file(path("list.csv"));
-    if (!file.open(QIODevice::WriteOnly)) return {};
-    file.write(content);
-    return file.fileName();
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
   }
 };
 
 // Every QR code zbar finds in the image, sorted.
 QStringList DecodeAll(const QImage& image) {
-  using namespace zbar;  // the C interface, wrapped in a namespace for C++
   const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
   QByteArray pixels;
   for (int y = 0; y < gray.height(); ++y)
     pixels.append(reinterpret_cast<const char*>(gray.constScanLine(y)), gray.width());
-  zbar_image_scanner_t* scanner = zbar_image_scanner_create();
-  zbar_image_scanner_set_config(scanner, ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
-  zbar_image_scanner_set_config(scanner, ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
-  zbar_image_t* z = zbar_image_create();
-  zbar_image_set_format(z, zbar_fourcc('Y', '8', '0', '0'));
-  zbar_image_set_size(z, static_cast<unsigned>(gray.width()), static_cast<unsigned>(gray.height()));
-  zbar_image_set_data(z, pixels.constData(), static_cast<unsigned long>(pixels.size()), nullptr);
+  zbar::ImageScanner scanner;
+  scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
+  scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
+  zbar::Image z(gray.width(), gray.height(), "Y800", pixels.constData(), pixels.size());
+  scanner.scan(z);
   QStringList found;
-  zbar_scan_image(scanner, z);
-  for (const zbar_symbol_t* s = zbar_image_first_symbol(z); s; s = zbar_symbol_next(s))
-    found << QString::fromUtf8(zbar_symbol_get_data(s));
-  zbar_image_destroy(z);
-  zbar_image_scanner_destroy(scanner);
+  for (auto s = z.symbol_begin(); s != z.symbol_end(); ++s) found << QString::fromStdString(s->get_data());
   found.sort();
   return found;
 }
@@ -57,37 +45,26 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
   SmsCommandInputs blankIp = kBase, noType = kBase;
   blankIp.staticIp = QString();
   noType.commandType = -1;
-  const struct {
-    QByteArray list;
-    SmsCommandInputs base;
-    const char* csv;
-    int status;
-    QString err;
-    int outLines;
-  } rows[] = {
+  // clang-format off
+  const struct { QByteArray list; SmsCommandInputs base; const char* csv; int status; QString err; int outLines; } rows[] = {
       {"DTU number;SIM\nA1;138\nB2\n", kBase, "", 0, "", 3},
-      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1,
-       "LIST:3: The DTU number \"A1\" is already on line 1.\n"
-       "LIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n",
-       2},
+      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "LIST:3: The DTU number \"A1\" is already on line 1.\nLIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
       {"A1\n", blankIp, "", 2, "ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
-      {"A1\n", noType, "", 2,
-       "ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
+      {"A1\n", noType, "", 2, "ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
       {"\n \n", kBase, "", 2, "LIST: The list holds no DTU number.\n", 0},
       {"A1\n", kBase, "missing/out.csv", 2, "OUT: Cannot write the file: No such file or directory\n", 0},
   };
+  // clang-format on
   for (const auto& row : rows) {
     Batch batch;
-    const QString list = batch.list(row.list);
-    const QString csv = *row.csv ? batch.path(row.csv) : QString();
+    const QString list = batch.list(row.list), csv = *row.csv ? batch.path(row.csv) : QString();
     QByteArray out, err;
     EXPECT_EQ(RunBatch({list, csv, {}}, row.base, out, err), row.status) << row.list.toStdString();
     QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
-    if (!csv.isEmpty()) lines.replace(csv, "OUT");
-    EXPECT_EQ(lines, row.err);
+    EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
     EXPECT_EQ(out.count("\r\n"), row.outLines);
-    EXPECT_EQ(QDir(batch.dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-              QStringList{"list.csv"});
+    const auto left = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
+    EXPECT_EQ(QDir(batch.dir.path()).entryList(left), QStringList{"list.csv"});
   }
 }
 
@@ -97,21 +74,19 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   QByteArray list = "DTU number,SIM number\n";
   for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
   QByteArray out, err;
-  ASSERT_EQ(RunBatch({batch.list(list), batch.path("out.csv"), batch.path("out.pdf")}, kBase, out, err), 0)
-      << err.toStdString();
-
+  const QString pdf = batch.path("out.pdf");
+  ASSERT_EQ(RunBatch({batch.list(list), batch.path("out.csv"), pdf}, kBase, out, err), 0) << err.toStdString();
   QProcess render;
-  render.start(QStringLiteral("pdftoppm"),
-               {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", batch.path("out.pdf"), batch.path("page")});
-  ASSERT_TRUE(render.waitForFinished(30000)) << "pdftoppm (poppler-utils) is needed";
-  ASSERT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+  render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, batch.path("page")});
+  ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";
   const QImage page(batch.path("page.png"));
-  ASSERT_FALSE(page.isNull());
   // A4 at 150 dpi; twelve codes on the first page, the thirteenth on the second.
   EXPECT_EQ(page.size(), QSize(1240, 1755));
   QStringList expected;
   for (int i = 1; i <= 12; ++i)
-    expected << QStringLiteral("SMSTO:%1:").arg(i % 2 ? "+8613800138000" : "") + kSms.arg("KQ-" + QString::number(i));
+    expected << QStringLiteral("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)")
+                    .arg(i % 2 ? "+8613800138000" : "")
+                    .arg(i);
   expected.sort();
   EXPECT_EQ(DecodeAll(page), expected);
 }
@@ -119,9 +94,8 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
 // The program itself, away from any display, leaves no settings file behind.
 TEST(BatchCommand, ProgramNeedsNoDisplayAndWritesNoSettings) {
   Batch batch;
-  const QString exe = batch.path("dtusms");
+  const QString exe = batch.path("dtusms"), list = batch.list("A1,+8613800138000\nA1\n");
   ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe));
-  const QString list = batch.list("A1,+8613800138000\nA1\n");
   QProcess program;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);

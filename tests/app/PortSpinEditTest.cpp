@@ -6,61 +6,57 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
-#include <vector>
+#include <map>
 
 #include "app/PortSpinEdit.h"
-#include "support/TestSupport.h"
 
 namespace dtu {
 namespace {
 
-// One input step: a key with modifiers, or text typed key by key.
-struct Input {
-  Qt::Key key = Qt::Key_unknown;
-  Qt::KeyboardModifiers modifiers = Qt::NoModifier;
-  const char* text = nullptr;
-};
-constexpr Input Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) { return {key, modifiers}; }
-constexpr Input Type(const char* text) { return {Qt::Key_unknown, Qt::NoModifier, text}; }
-constexpr Input kSelectAll = Key(Qt::Key_A, Qt::ControlModifier);
+// Types `keys` into the field; capitals stand for keys: A select all,
+// B Backspace, D PageDown, E End, H Home, P PageUp, R Right, U Up, V paste, X cut.
+void Press(PortSpinEdit& port, const char* keys) {
+  // clang-format off
+  static const std::map<char, std::pair<Qt::Key, Qt::KeyboardModifiers>> kKeys{
+      {'A', {Qt::Key_A, Qt::ControlModifier}}, {'B', {Qt::Key_Backspace, {}}}, {'D', {Qt::Key_PageDown, {}}}, {'E', {Qt::Key_End, {}}},
+      {'H', {Qt::Key_Home, {}}}, {'P', {Qt::Key_PageUp, {}}}, {'R', {Qt::Key_Right, {}}}, {'U', {Qt::Key_Up, {}}},
+      {'V', {Qt::Key_V, Qt::ControlModifier}}, {'X', {Qt::Key_X, Qt::ControlModifier}}};
+  // clang-format on
+  port.setFocus();
+  for (const char* c = keys; *c; ++c) {
+    const auto key = kKeys.find(*c);
+    if (key == kKeys.end())
+      QTest::keyClicks(&port, QString(QLatin1Char(*c)));
+    else
+      QTest::keyClick(&port, key->second.first, key->second.second);
+  }
+}
 
 TEST(PortSpinEdit, KeystrokeRules) {
   QApplication::clipboard()->setText(QStringLiteral("4321"));
-  const struct {
-    const char* start;
-    std::vector<Input> inputs;
-    const char* shown;
-  } rows[] = {
-      // clang-format off
-      {"1000", {kSelectAll, Type("2500")}, "2500"},
-      {"2500", {Type("-a. ")}, "2500"},                                    // only digits
-      {"2500", {Key(Qt::Key_Home), Type("+"), Key(Qt::Key_Home), Type("+")}, "+2500"},  // one leading "+"
-      {"2500", {Key(Qt::Key_End), Type("+")}, "2500"},
-      {"+2500", {Key(Qt::Key_Home), Key(Qt::Key_Right), Type("+")}, "+2500"},
-      {"2500", {Key(Qt::Key_Up)}, "2501"},
-      {"2500", {Key(Qt::Key_PageDown)}, "2490"},
-      {"99995", {Key(Qt::Key_PageUp)}, "99999"},  // steps stay within the limits
-      {"1005", {Key(Qt::Key_PageDown)}, "1000"},
-      {"1000", {kSelectAll, Type("123456")}, "123456"},  // the window's handler caps typed values
-      {"123456", {Key(Qt::Key_Up)}, "99999"},
-      {"1000", {kSelectAll, Key(Qt::Key_V, Qt::ControlModifier)}, "1000"},  // no paste
-      {"1000", {kSelectAll, Key(Qt::Key_X, Qt::ControlModifier)}, "1000"},  // no cut
-      {"1000", {kSelectAll, Key(Qt::Key_Backspace)}, ""},
-      // clang-format on
+  // clang-format off
+  const std::pair<const char*, const char*> rows[] = {
+      {"A1000A2500", "2500"},
+      {"A2500-a. ", "2500"},       // only digits
+      {"A2500H+H+", "+2500"},      // one leading "+"
+      {"A2500E+", "2500"},
+      {"A+2500HR+", "+2500"},
+      {"A2500U", "2501"},
+      {"A2500D", "2490"},
+      {"A99995P", "99999"},        // steps stay within the limits
+      {"A1005D", "1000"},
+      {"A1000A123456", "123456"},  // the window's handler caps typed values
+      {"A123456U", "99999"},
+      {"A1000AV", "1000"},         // no paste
+      {"A1000AX", "1000"},         // no cut
+      {"A1000AB", ""},
   };
-  for (const auto& row : rows) {
+  // clang-format on
+  for (const auto& [keys, shown] : rows) {
     PortSpinEdit port;
     port.show();
-    port.setFocus();
-    QTest::keyClick(&port, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClicks(&port, QString::fromLatin1(row.start));
-    for (const Input& input : row.inputs) {
-      if (input.text)
-        QTest::keyClicks(&port, QString::fromLatin1(input.text));
-      else
-        QTest::keyClick(&port, input.key, input.modifiers);
-    }
-    EXPECT_EQ(port.text(), QString::fromLatin1(row.shown)) << row.start;
+    Press(port, keys);
+    EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
   }
 }
 
@@ -70,13 +66,10 @@ TEST(PortSpinEdit, ReadingAndProgramValues) {
   EXPECT_EQ(port.text(), QStringLiteral("99999"));
   port.setValue(7);
   EXPECT_EQ(port.text(), QStringLiteral("1000"));
-  const std::pair<const char*, int> reads[] = {{"", 1000}, {"+2500", 2500}, {"12", 12}, {"123456", 123456}};
-  for (const auto& [text, value] : reads) {
-    port.setFocus();
-    QTest::keyClick(&port, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(&port, Qt::Key_Backspace);
-    QTest::keyClicks(&port, QString::fromLatin1(text));
-    EXPECT_EQ(port.value(), value) << text;
+  const std::pair<const char*, int> reads[] = {{"AB", 1000}, {"AB+2500", 2500}, {"AB12", 12}, {"AB123456", 123456}};
+  for (const auto& [keys, value] : reads) {
+    Press(port, keys);
+    EXPECT_EQ(port.value(), value) << keys;
   }
   EXPECT_EQ(port.text(), QStringLiteral("123456"));
   port.setValue(0);

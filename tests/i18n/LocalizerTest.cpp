@@ -28,13 +28,8 @@ std::unique_ptr<Localizer> Start(const QTemporaryDir& dir, const Catalogs& appen
 }
 
 TEST(Localizer, FindsCatalogsInTheRightOrder) {
-  const struct {
-    const char* what;
-    Catalogs appended, onDisk;
-    std::optional<std::string> lang, lcAll;
-    QString code, expectedCode, opened, port;
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { const char* what; Catalogs appended, onDisk; std::optional<std::string> lang, lcAll; QString code, expectedCode, opened, port; } cases[] = {
       {"appended before disk for the same path", {{"zh_cn", Marked("A")}}, {{"zh_cn", Marked("D")}}, {}, {}, "zh_cn", "zh_cn", "zh_cn", "A"},
       {"disk catalog of the full code before an appended two-letter one", {{"zh", Marked("A")}}, {{"zh_CN", Marked("D")}}, {}, {}, "zh_CN", "zh_CN", "zh_CN", "D"},
       {"LANG with codeset, before LC_ALL", {{"zh_tw", Marked("T")}}, {}, "zh_TW.UTF-8", "de_DE.UTF-8", "", "zh_TW", "zh_TW", "T"},
@@ -44,8 +39,8 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
       {"zh_HK: none", {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_HK.UTF-8", {}, "", "zh_HK", "", "Port"},
       {"big-endian", {{"zh_cn", BuildMo({{"Port", "B"}}, true)}}, {}, {}, {}, "zh_cn", "zh_cn", "zh_cn", "B"},
       {"German on disk", {{"zh_cn", Marked("A")}}, {{"de", Marked("G")}}, "de_DE.UTF-8", {}, "", "de_DE", "de", "G"},
-      // clang-format on
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EnvGuard env{{"LANG", c.lang}, {"LC_ALL", c.lcAll}};
@@ -84,16 +79,11 @@ TEST(Localizer, BrokenCatalogs) {
   const QByteArray real = RealCatalog("zh_cn");
   // A huge message count (byte 11) or length of the first id (byte 31).
   const auto patched = [&](int at) { return QByteArray(real).replace(at, 1, "\x7f"); };
-  const struct {
-    QByteArray bytes;
-    bool appended, badMagic;
-  } cases[] = {{"\xdf" + real.mid(1), false, true},
-               {"\x95\x04\x12\xdf" + BuildMo({}, true).mid(4), true, true},
-               {"\xde\x12", true, true},
-               {real.left(27), false, false},
-               {real.left(real.size() - 1), true, false},
-               {patched(11), true, false},
-               {patched(31), true, false}};
+  // clang-format off
+  const struct { QByteArray bytes; bool appended, badMagic; } cases[] = {
+      {"\xdf" + real.mid(1), false, true}, {"\x95\x04\x12\xdf" + BuildMo({}, true).mid(4), true, true}, {"\xde\x12", true, true},
+      {real.left(27), false, false}, {real.left(real.size() - 1), true, false}, {patched(11), true, false}, {patched(31), true, false}};
+  // clang-format on
   for (const auto& c : cases) {
     QTemporaryDir dir;
     const Catalogs catalogs{{"zh_cn", c.bytes}};
@@ -108,34 +98,27 @@ TEST(Localizer, BrokenCatalogs) {
   EXPECT_TRUE(presenter.boxes.empty());
 }
 
-TEST(Localizer, CatalogWithoutUtf8TurnsTranslationOffForGood) {
+// A catalog without UTF-8 turns translation off for good and is reported once.
+// Carriage returns are dropped for the look-up and put back before line feeds.
+// The catalog is read once per language change.
+TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EnvGuard env{};
-  QTemporaryDir dir;
+  QTemporaryDir legacyDir, dir;
   const QByteArray legacy = BuildMo({{"Port", "P"}}, false, "Content-Type: text/plain; charset=GBK\n");
-  const auto localizer = Start(dir, {{"zh_cn", legacy}, {"zh_tw", RealCatalog("zh_tw")}}, {}, "zh_cn");
-  EXPECT_EQ(localizer->Translate("Port"), "Port");
-  localizer->SetCurrentLanguage("zh_tw");
-  EXPECT_EQ(localizer->Translate("Close"), "Close");
-  const std::optional<LocalizationProblem> problem = localizer->TakeProblem();
+  const auto off = Start(legacyDir, {{"zh_cn", legacy}, {"zh_tw", RealCatalog("zh_tw")}}, {}, "zh_cn");
+  EXPECT_EQ(off->Translate("Port"), "Port");
+  off->SetCurrentLanguage("zh_tw");
+  EXPECT_EQ(off->Translate("Close"), "Close");
+  const std::optional<LocalizationProblem> problem = off->TakeProblem();
   ASSERT_TRUE(problem);
-  EXPECT_FALSE(localizer->TakeProblem());  // reported once
+  EXPECT_FALSE(off->TakeProblem());
   EXPECT_EQ(problem->caption, "Localization problem");
-  EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(dir.path(), "zh_cn") +
+  EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(legacyDir.path(), "zh_cn") +
                                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
-}
 
-TEST(Localizer, CarriageReturnsAreDroppedForTheLookupAndPutBackBeforeLineFeeds) {
-  EnvGuard env{};
-  QTemporaryDir dir;
-  const auto localizer = Start(dir, {}, {{"zh_cn", BuildMo({{"a\nb", "x\ny\r\nz"}})}}, "zh_cn");
+  const auto localizer = Start(dir, {}, {{"zh_cn", BuildMo({{"a\nb", "x\ny\r\nz"}, {"Port", "first"}})}}, "zh_cn");
   EXPECT_EQ(localizer->Translate("a\r\nb"), "x\r\ny\r\nz");
   EXPECT_EQ(localizer->Translate("p\nq"), "p\r\nq");
-}
-
-TEST(Localizer, CatalogIsOpenedOncePerLanguageChange) {
-  EnvGuard env{};
-  QTemporaryDir dir;
-  const auto localizer = Start(dir, {}, {{"zh_cn", Marked("first")}}, "zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "first");
   ASSERT_TRUE(WriteBytes(CatalogIn(dir.path(), "zh_cn"), Marked("second")));
   EXPECT_EQ(localizer->Translate("Port"), "first");

@@ -15,14 +15,11 @@ namespace {
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
 
-struct Batch {
-  QTemporaryDir dir;
-  QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-  QString list(const QByteArray& content) const {
-    QFile file(path("list.csv"));
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
-  }
-};
+// `content` written as list.csv in `dir`.
+QString WriteList(const QTemporaryDir& dir, const QByteArray& content) {
+  QFile file(dir.filePath("list.csv"));
+  return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
+}
 
 // Every QR code zbar finds in the image, sorted.
 QStringList DecodeAll(const QImage& image) {
@@ -52,30 +49,31 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
   };
   // clang-format on
   for (const auto& row : rows) {
-    Batch batch;
-    const QString list = batch.list(row.list), csv = *row.csv ? batch.path(row.csv) : QString();
+    QTemporaryDir dir;
+    const QString list = WriteList(dir, row.list),
+                  csv = *row.csv ? dir.filePath(QString::fromLatin1(row.csv)) : QString();
     QByteArray out, err;
     EXPECT_EQ(RunBatch({list, csv, {}}, row.base, out, err), row.status) << row.list.toStdString();
     QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
     EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
     EXPECT_EQ(out.count("\r\n"), row.outLines);
     const auto left = QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot;
-    EXPECT_EQ(QDir(batch.dir.path()).entryList(left), QStringList{"list.csv"});
+    EXPECT_EQ(QDir(dir.path()).entryList(left), QStringList{"list.csv"});
   }
 }
 
 // The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar.
 TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
-  Batch batch;
+  QTemporaryDir dir;
   QByteArray list = "DTU number,SIM number\n";
   for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
   QByteArray out, err;
-  const QString pdf = batch.path("out.pdf");
-  ASSERT_EQ(RunBatch({batch.list(list), batch.path("out.csv"), pdf}, kBase, out, err), 0) << err.toStdString();
+  const QString pdf = dir.filePath("out.pdf");
+  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, out, err), 0) << err.toStdString();
   QProcess render;
-  render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, batch.path("page")});
+  render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
   ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";
-  const QImage page(batch.path("page.png"));
+  const QImage page(dir.filePath("page.png"));
   // A4 at 150 dpi; twelve codes on the first page, the thirteenth on the second.
   EXPECT_EQ(page.size(), QSize(1240, 1755));
   QStringList expected;
@@ -89,21 +87,21 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
 
 // The program itself, away from any display, leaves no settings file behind.
 TEST(BatchCommand, ProgramNeedsNoDisplayAndWritesNoSettings) {
-  Batch batch;
-  const QString exe = batch.path("dtusms"), list = batch.list("A1,+8613800138000\nA1\n");
+  QTemporaryDir dir;
+  const QString exe = dir.filePath("dtusms"), list = WriteList(dir, "A1,+8613800138000\nA1\n");
   ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe));
   QProcess program;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
   program.setProcessEnvironment(env);
-  program.start(exe, {"--batch", list, "--pdf", batch.path("out.pdf")});
+  program.start(exe, {"--batch", list, "--pdf", dir.filePath("out.pdf")});
   ASSERT_TRUE(program.waitForFinished(30000));
   EXPECT_EQ(program.exitCode(), 1);
   EXPECT_EQ(program.readAllStandardError(), list.toLocal8Bit() + ":2: The DTU number \"A1\" is already on line 1.\n");
   EXPECT_TRUE(program.readAllStandardOutput().startsWith("DTU number,SIM number,SMS command,SMS check\r\nA1,"));
-  EXPECT_TRUE(QFile::exists(batch.path("out.pdf")));
-  EXPECT_FALSE(QFile::exists(batch.path("ZEREVuzi.ini")));
-  program.start(exe, {"--csv", batch.path("out.csv")});  // a usage error needs no display either
+  EXPECT_TRUE(QFile::exists(dir.filePath("out.pdf")));
+  EXPECT_FALSE(QFile::exists(dir.filePath("ZEREVuzi.ini")));
+  program.start(exe, {"--csv", dir.filePath("out.csv")});  // a usage error needs no display either
   ASSERT_TRUE(program.waitForFinished(30000));
   EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(program.exitCode(), 2);

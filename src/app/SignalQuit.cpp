@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
@@ -14,6 +15,7 @@ namespace dtu {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+int g_status = 0;  // the status asked for by a signal, 0 before one came
 
 void OnSignal(int signal) {
   const int saved = errno;
@@ -31,7 +33,14 @@ bool QuitOnTerminationSignals() {
   auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
   QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
     char number = 0;
-    if (::read(g_pipe[0], &number, 1) == 1) QCoreApplication::exit(128 + number);
+    if (::read(g_pipe[0], &number, 1) == 1 && g_status == 0) g_status = 128 + number;
+    if (g_status != 0) QCoreApplication::exit(g_status);
+  });
+  // A signal that comes while a box is shown before the main loop runs ends
+  // only that box's loop, and exec() forgets it; asking again whenever a loop
+  // waits reaches the main loop too.
+  QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, notifier, [] {
+    if (g_status != 0) QCoreApplication::exit(g_status);
   });
   struct sigaction action {};
   action.sa_handler = &OnSignal;

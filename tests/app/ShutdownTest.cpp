@@ -118,8 +118,11 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   stop(killed, SIGKILL);
   ASSERT_TRUE(made);
   QStringList left = folders();
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+  int round = 0;
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
     SCOPED_TRACE(signal);
+    // Last, a read-only file: the failed writes of loading show boxes before the main loop runs.
+    if (++round == 4) QFile::setPermissions(dir.filePath(QStringLiteral("ZEREVuzi.ini")), QFile::ReadOwner);
     const pid_t pid = spawn();
     // Started once its own folder is the only one and the fields are loaded.
     const bool ready =

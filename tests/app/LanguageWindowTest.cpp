@@ -99,13 +99,12 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
   QTest::keyClick(mode, Qt::Key_Down);
   QTest::keyClicks(edit("tntedt_DomainAddress"), QStringLiteral("dtuhub"));
 
-  const struct {
-    const char* item;
-    const Texts* texts;
-    const char* stored;
-  } steps[] = {{"tntmntm_SimplifiedChinese", &kSimplified, "2"},   {"tntmntm_English", &kEnglish, "1"},
-               {"tntmntm_SimplifiedChinese", &kSimplified, "2"},   {"tntmntm_TraditionalChinese", &kTraditional, "3"},
-               {"tntmntm_TraditionalChinese", &kTraditional, "3"}, {"tntmntm_English", &kEnglish, "1"}};
+  // clang-format off
+  const struct { const char* item; const Texts* texts; const char* stored; } steps[] = {
+      {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_English", &kEnglish, "1"},
+      {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_TraditionalChinese", &kTraditional, "3"},
+      {"tntmntm_TraditionalChinese", &kTraditional, "3"}, {"tntmntm_English", &kEnglish, "1"}};
+  // clang-format on
   for (const auto& step : steps) {
     pick(step.item);
     expectTexts(*step.texts);
@@ -166,31 +165,26 @@ TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
 }
 
 TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
+  // clang-format off
   const struct {
-    QByteArray ini;
-    const char* lang;
-    const Texts* atStart;
-    const char* checkedOnOpen;
-    const Texts* afterAutomatic;
-    const char* checkedAfterAutomatic;
-    const char* storedAfterAutomatic;
+    QByteArray ini; const char* lang; const Texts* atStart; const char* checkedOnOpen;
+    const Texts* afterAutomatic; const char* checkedAfterAutomatic; const char* storedAfterAutomatic;
   } cases[] = {
       // First start: the system language, "Automatic" checked when the menu opens.
       {"", "zh_CN.UTF-8", &kSimplified, "tntmntm_Automatic", &kSimplified, "tntmntm_SimplifiedChinese", "2"},
-      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", &kTraditional, "tntmntm_TraditionalChinese", &kEnglish,
-       "tntmntm_English", "1"},
-      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", &kEnglish, "tntmntm_English", &kTraditional,
-       "tntmntm_TraditionalChinese", "3"},
+      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", &kTraditional, "tntmntm_TraditionalChinese", &kEnglish, "tntmntm_English", "1"},
+      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", &kEnglish, "tntmntm_English", &kTraditional, "tntmntm_TraditionalChinese", "3"},
       // Out of range: applied as Automatic, kept, so no item is checked. An unknown system language records 0.
       {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", &kEnglish, "", &kEnglish, "", "0"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     window.reset();
     QFile::remove(iniPath());
     if (!c.ini.isEmpty()) writeIni(c.ini);
     startIn(c.lang);
     expectTexts(*c.atStart);
-    find<QMenu>("tntpmn_Language")->popup(QPoint(0, 0));
+    find<QMenu>("tntpmn_Language")->popup(QPoint(0, 0));  // runs the pop-up handler
     find<QMenu>("tntpmn_Language")->hide();
     EXPECT_EQ(checkedItems(), QString::fromLatin1(c.checkedOnOpen)) << c.lang;
     find<QAction>("tntmntm_Automatic")->trigger();

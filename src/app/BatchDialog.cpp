@@ -48,6 +48,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, QWidget* owner)
   auto* hint = new QLabel(
       Translate(N_("Or paste the list: one DTU number a line, optionally a comma and the DTU's SIM number.")), this);
   hint->setWordWrap(true);
+  hint->setTextFormat(Qt::PlainText);
   listEdit_ = new QPlainTextEdit(this);
   listEdit_->setObjectName(QStringLiteral("batch_List"));
   listEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);

@@ -58,6 +58,7 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner) : QDialog(owner),
 
   auto* numberLabel = new QLabel(Translate(N_("DTU SIM number")), this);
   numberLabel->setObjectName(QStringLiteral("qr_SimNumberLabel"));
+  numberLabel->setTextFormat(Qt::PlainText);
   numberEdit_ = new QLineEdit(this);
   numberEdit_->setObjectName(QStringLiteral("qr_SimNumber"));
   numberLabel->setBuddy(numberEdit_);
@@ -65,6 +66,7 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner) : QDialog(owner),
   numberError_->setObjectName(QStringLiteral("qr_SimNumberError"));
   numberError_->setStyleSheet(QStringLiteral("color: #b00000"));
   numberError_->setWordWrap(true);
+  numberError_->setTextFormat(Qt::PlainText);  // it quotes what the user typed
   view_ = new QrCodeView(this);
   view_->setObjectName(QStringLiteral("qr_Code"));
   // The exact text, wrapped anywhere (it has no blanks) and selectable.

@@ -17,12 +17,10 @@ using namespace dtu::testing;
 // A damaged or hostile table ends the reading; what was read before stays.
 // Lookups through the table are tested with the localizer.
 TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
-  const struct {
-    const char* what;
-    std::vector<std::tuple<std::uint64_t, qsizetype, qsizetype, QByteArray>> entries;  // at 512: next, file, name
-    std::uint64_t table;
-    QString read;  // name@offset of each entry kept
-  } cases[] = {
+  // Entries at 512: next, file offset and size, name; `read` is name@offset of each entry kept.
+  // clang-format off
+  const struct { const char* what; std::vector<std::tuple<std::uint64_t, qsizetype, qsizetype, QByteArray>> entries;
+                 std::uint64_t table; QString read; } cases[] = {
       {"good", {{544, 0, 4, "BBBBBBBB"}, {576, 4, 2, " \taaaa  "}}, 512, "aaaa@4,BBBBBBBB@0"},
       {"loop", {{544, 0, 4, "AAAAAAAA"}, {512, 4, 4, "BBBBBBBB"}}, 512, "AAAAAAAA@0"},
       {"next entry past the end", {{1 << 20, 0, 4, "AAAAAAAA"}}, 512, ""},
@@ -32,6 +30,7 @@ TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
       {"duplicates: the first kept", {{544, 0, 4, "dup     "}, {576, 4, 4, "  DUP   "}}, 512, "dup@0"},
       {"zero table offset", {{544, 0, 4, "AAAAAAAA"}}, 0, ""},
   };
+  // clang-format on
   for (const auto& c : cases) {
     QByteArray bytes(512, 'i');
     for (const auto& [next, offset, size, name] : c.entries) PutEntry(bytes, next, offset, size, name);

@@ -71,16 +71,16 @@ inline QByteArray ReadBytes(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-inline QString CatalogIn(const QString& dir, const QString& code) {
-  return dir + "/locale/" + code + "/LC_MESSAGES/default.mo";
-}
+// clang-format off
+inline QString CatalogIn(const QString& dir, const QString& code) { return dir + "/locale/" + code + "/LC_MESSAGES/default.mo"; }
+// clang-format on
 inline QByteArray RealCatalog(const char* code) { return ReadBytes(QString(DTU_CATALOG_DIR "/%1.mo").arg(code)); }
 
 // Sets or unsets locale variables for one test and restores them after.
 class EnvGuard {
  public:
   EnvGuard(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
-    for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
+    for (const char* name : kNames) {
       if (const char* old = std::getenv(name)) saved_[name] = old;
       unsetenv(name);
     }
@@ -88,11 +88,12 @@ class EnvGuard {
       if (value) setenv(name, value->c_str(), 1);
   }
   ~EnvGuard() {
-    for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) unsetenv(name);
+    for (const char* name : kNames) unsetenv(name);
     for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
   }
 
  private:
+  static constexpr const char* kNames[] = {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"};
   std::map<std::string, std::string> saved_;
 };
 

@@ -23,19 +23,13 @@ using namespace std::chrono_literals;
 // Restores every probe hook when the test ends; keeps HTTP away from any proxy
 // the environment names.
 struct ProbeHookScope {
-  ProbeHookScope() {
-    setenv("no_proxy", "*", 1);
-    setenv("NO_PROXY", "*", 1);
-    SetTimeoutsForTesting({2s, 2s, 5s});
-  }
+  // clang-format off
+  ProbeHookScope() { setenv("no_proxy", "*", 1); setenv("NO_PROXY", "*", 1); SetTimeoutsForTesting({2s, 2s, 5s}); }
   ~ProbeHookScope() {
-    SetEventPump({});
-    SetResolverForTesting({});
-    SetHostNameSourceForTesting({});
-    SetAddressClassifierForTesting({});
-    SetInterfaceAddressSourceForTesting({});
-    SetTimeoutsForTesting({});
+    SetEventPump({}); SetResolverForTesting({}); SetHostNameSourceForTesting({}); SetAddressClassifierForTesting({});
+    SetInterfaceAddressSourceForTesting({}); SetTimeoutsForTesting({});
   }
+  // clang-format on
   ProbeHookScope(const ProbeHookScope&) = delete;
 };
 
@@ -93,15 +87,13 @@ class CannedHttpServer {
       : listener_(16, true, address), address_(address), response_(std::move(response)) {
     if (listener_.ok()) thread_ = std::thread([this] { Run(); });
   }
-  ~CannedHttpServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-  }
+  // clang-format off
+  ~CannedHttpServer() { stop_ = true; if (thread_.joinable()) thread_.join(); }
+  // clang-format on
   bool ok() const { return listener_.ok(); }
   std::string url() const {
-    return "http://" + std::to_string(address_ >> 24) + "." + std::to_string((address_ >> 16) & 255) + "." +
-           std::to_string((address_ >> 8) & 255) + "." + std::to_string(address_ & 255) + ":" +
-           std::to_string(listener_.port()) + "/";
+    const in_addr a{htonl(address_)};
+    return "http://" + std::string(::inet_ntoa(a)) + ":" + std::to_string(listener_.port()) + "/";
   }
   int requests() const { return requests_; }  // requests received, not connections
 

@@ -7,25 +7,23 @@ namespace dtu {
 namespace {
 
 TEST(FormatMessage, FillsPlaceholdersInOrderAndNeverReadsMissingValues) {
-  const QStringList two{QStringLiteral("192.0.2.15"), QStringLiteral("6000")};
+  const QStringList two{"192.0.2.15", "6000"};
   const struct {
-    QString format;
+    const char* format;
     QStringList values;
-    QString expected;
+    const char* expected;
   } cases[] = {
-      {QStringLiteral("With IP =%s, port =%d of server connection is successful!"), two,
-       QStringLiteral("With IP =192.0.2.15, port =6000 of server connection is successful!")},
-      {QStringLiteral("\u4e0eIP=%s\uff0c\u7aef\u53e3=%d\u7684"), two,
-       QStringLiteral("\u4e0eIP=192.0.2.15\uff0c\u7aef\u53e3=6000\u7684")},
-      // Hostile or broken catalog texts.
-      {QStringLiteral("%s%s%s%d"), two, QStringLiteral("192.0.2.156000%s%d")},
-      {QStringLiteral("%n%x%"), two, QStringLiteral("%n%x%")},
-      {QStringLiteral("100%% of %d"), {QStringLiteral("7")}, QStringLiteral("100% of 7")},
-      {QStringLiteral("no placeholders"), two, QStringLiteral("no placeholders")},
-      // A value that itself holds "%s" is inserted literally, not expanded.
-      {QStringLiteral("%s and %d"), {QStringLiteral("%s"), QStringLiteral("1")}, QStringLiteral("%s and 1")},
+      // clang-format off
+      {"With IP =%s, port =%d of server connection is successful!", two, "With IP =192.0.2.15, port =6000 of server connection is successful!"},
+      {"\u4e0eIP=%s\uff0c\u7aef\u53e3=%d\u7684", two, "\u4e0eIP=192.0.2.15\uff0c\u7aef\u53e3=6000\u7684"},
+      {"%s%s%s%d", two, "192.0.2.156000%s%d"},  // more placeholders than values
+      {"%n%x%", two, "%n%x%"},
+      {"100%% of %d", {"7"}, "100% of 7"},
+      {"%s and %d", {"%s", "1"}, "%s and 1"},  // a value holding "%s" is not expanded
+      // clang-format on
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatMessage(c.format, c.values), c.expected) << c.format.toStdString();
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatMessage(QString::fromUtf8(c.format), c.values), QString::fromUtf8(c.expected)) << c.format;
 }
 
 }  // namespace

@@ -29,12 +29,8 @@ TEST(SmsCheck, CountsAsAPhoneDoes) {
   };
   for (const auto& [text, expected] : cases) {
     const SmsCount n = CountSms(text);
-    EXPECT_EQ(QString("%1 %2 %3 %4")
-                  .arg(n.characters)
-                  .arg(n.units)
-                  .arg(n.parts)
-                  .arg(n.encoding == SmsEncoding::Gsm7 ? "gsm" : "ucs2"),
-              expected)
+    const char* encoding = n.encoding == SmsEncoding::Gsm7 ? "gsm" : "ucs2";
+    EXPECT_EQ(QString("%1 %2 %3 %4").arg(n.characters).arg(n.units).arg(n.parts).arg(encoding), expected)
         << text.left(20).toStdString();
   }
 }
@@ -45,8 +41,9 @@ TEST(SmsCheck, ClassifiesAddressesADtuCannotReach) {
       {"10.0.0.1 172.16.0.1 172.31.255.255 192.168.0.1", AddressClass::Private},
       {"169.254.9.9", AddressClass::LinkLocal},
       {"100.64.0.1 100.127.255.255", AddressClass::SharedNat},
-      {"172.15.0.1 172.32.0.1 192.169.0.1 169.253.9.9 100.63.255.255 100.128.0.1 203.0.113.5 dtuhub 10.0.0",
-       AddressClass::Public},
+      // clang-format off
+      {"172.15.0.1 172.32.0.1 192.169.0.1 169.253.9.9 100.63.255.255 100.128.0.1 203.0.113.5 dtuhub 10.0.0", AddressClass::Public},
+      // clang-format on
   };
   for (const auto& [addresses, expected] : cases)
     for (const QString& a : QString(addresses).split(' '))

@@ -30,29 +30,14 @@ void Spit(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 std::string Fixture(const std::string& name) { return Slurp(DTU_TEST_FIXTURES "/" + name); }
-mode_t Mode(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+std::set<std::string> Entries(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
+  return names;
 }
 
 class SettingsStoreTest : public ::testing::Test {
  protected:
-  // The folder's entries: a write must leave no temporary file behind.
-  std::set<std::string> Entries(const std::string& folder) const {
-    std::set<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) names.insert(e.path().filename().string());
-    return names;
-  }
-  // Expects `write` to fail with the error text and leave the folder as it was.
-  template <typename F>
-  void ExpectWriteFails(F write, const QString& shownPath, const std::string& folder, const std::string& file) {
-    const std::string before = Slurp(file);
-    const std::set<std::string> entries = Entries(folder);
-    EXPECT_APP_ERROR(write(), QStringLiteral("Unable to write to ") + shownPath);
-    EXPECT_EQ(Slurp(file), before);
-    EXPECT_EQ(Entries(folder), entries);
-  }
-
   // QTemporaryDir cannot remove names that are not UTF-8 (the GBK folder).
   ~SettingsStoreTest() override {
     ::chmod(folder_.c_str(), 0700);
@@ -65,8 +50,12 @@ class SettingsStoreTest : public ::testing::Test {
   const QString path_ = QString::fromStdString(file_);
 };
 
-// The text rules in detail are in IniTextTest; here, that the store applies them to the file.
+// Here, that the store applies the rules to the file; a missing file, folder
+// or empty path gives the defaults and creates nothing.
 TEST_F(SettingsStoreTest, ReadsByTheRules) {
+  for (const std::string& path : {file_, folder_ + "/missing/ZEREVuzi.ini", folder_, std::string()})
+    EXPECT_EQ(SettingsStore(QString::fromStdString(path)).ReadInteger("Main", "Port", 6000), 6000) << path;
+  EXPECT_EQ(Entries(folder_), std::set<std::string>{});
   Spit(file_, Fixture("rules.ini"));
   const SettingsStore store(path_);
   const QString none = QStringLiteral("<default>");
@@ -86,41 +75,29 @@ TEST_F(SettingsStoreTest, ReadsByTheRules) {
 TEST_F(SettingsStoreTest, RewritingTheSameValueKeepsTheFile) {
   SettingsStore store(path_);
   store.WriteInteger("Main", "Port", 7);
-  struct stat before {}, after {};
+  struct stat before {
+  }, after{};
   ::stat(file_.c_str(), &before);
   store.WriteInteger("Main", "Port", 7);
   ::stat(file_.c_str(), &after);
   EXPECT_EQ(after.st_ino, before.st_ino);
   ::chmod(file_.c_str(), 0444);
-  ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 7); }, path_, folder_, file_);
+  EXPECT_APP_ERROR(store.WriteInteger("Main", "Port", 7), "Unable to write to " + path_);
 }
 
-TEST_F(SettingsStoreTest, ReadingAMissingFileGivesDefaultsAndCreatesNothing) {
-  for (const std::string& path : {file_, folder_ + "/missing/ZEREVuzi.ini", folder_, std::string()}) {
-    const SettingsStore store(QString::fromStdString(path));
-    EXPECT_EQ(store.ReadString("Main", "DTU number", "KQ-GP000001"), "KQ-GP000001") << path;
-    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), 6000) << path;
-  }
-  EXPECT_EQ(Entries(folder_), std::set<std::string>{});
-}
-
-// Byte-for-byte content after a sequence of writes on a fixture (or none);
-// the edits themselves are tabled in IniTextTest.
+// Byte-for-byte content after writes on a fixture (or none); the edits
+// themselves are tabled in IniTextTest. A value never adds lines or keys.
 TEST_F(SettingsStoreTest, WritesEditInPlaceAndKeepEveryOtherByte) {
   const struct {
     std::string fixture;
     std::vector<std::pair<const char*, QString>> writes;
     std::string after;
   } cases[] = {
-      {"",  // first start
-       {{"Port", "6000"}, {"Static IP", "192.0.2.15"}, {"DTU number", "KQ-GP000001"}},
-       "[Main]\r\nPort=6000\r\nStatic IP=192.0.2.15\r\nDTU number=KQ-GP000001\r\n"},
-      {"bom_no_final_newline.ini",
-       {{"Port", "7001"}, {"Static IP", "192.0.2.9"}},
-       "\xEF\xBB\xBF[Main]\r\nPort=7001\r\nDTU number=KQ-GP000009\r\nStatic IP=192.0.2.9\r\n"},
-      {"",  // a value can never add lines or keys
-       {{"k", "a\r\n[Evil]\nPort=1\r"}},
-       "[Main]\r\nk=a  [Evil] Port=1 \r\n"},
+      // clang-format off
+      {"", {{"Port", "6000"}, {"Static IP", "192.0.2.15"}}, "[Main]\r\nPort=6000\r\nStatic IP=192.0.2.15\r\n"},
+      {"bom_no_final_newline.ini", {{"Port", "7001"}, {"Static IP", "192.0.2.9"}}, "\xEF\xBB\xBF[Main]\r\nPort=7001\r\nDTU number=KQ-GP000009\r\nStatic IP=192.0.2.9\r\n"},
+      {"", {{"k", "a\r\n[Evil]\nPort=1\r"}}, "[Main]\r\nk=a  [Evil] Port=1 \r\n"},
+      // clang-format on
   };
   for (const auto& c : cases) {
     std::filesystem::remove(file_);
@@ -128,7 +105,6 @@ TEST_F(SettingsStoreTest, WritesEditInPlaceAndKeepEveryOtherByte) {
     SettingsStore store(path_);
     for (const auto& [key, value] : c.writes) store.WriteString("Main", key, value);
     EXPECT_EQ(Slurp(file_), c.after) << c.fixture;
-    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"}) << c.fixture;
     EXPECT_EQ(store.ReadString("Evil", "Port", "<none>"), "<none>");
   }
 }
@@ -144,73 +120,29 @@ TEST_F(SettingsStoreTest, NoCacheAndLongValues) {
   EXPECT_EQ(store.ReadString("Main", "Long", ""), QString::fromStdString(longValue.substr(0, 2047)));
 }
 
-TEST_F(SettingsStoreTest, KeepsPermissionBitsAndGivesNewFilesTheUmaskMode) {
-  SettingsStore store(path_);
-  store.WriteInteger("Main", "Port", 1);
-  const mode_t mask = ::umask(022);
-  ::umask(mask);
-  EXPECT_EQ(Mode(file_), 0666 & ~mask);
-  ::chmod(file_.c_str(), 0604);
-  store.WriteInteger("Main", "Port", 2);
-  EXPECT_EQ(Mode(file_), 0604u);
-}
-
 // The path makes a round trip through the charset and reaches the disk in
-// UTF-8: "é" survives CP1252 and "测" GB18030; CP1252 turns "测试" into "??",
+// UTF-8: "é" survives CP1252 and "测" GBK; CP1252 turns "测试" into "??",
 // another (missing) place. The folder names on disk are UTF-8.
 TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
-  const struct {
-    const char* folder;
-    const char* charset;
-    bool reaches;
-  } cases[] = {{"dir_café", "CP1252", true},
-               {"dir_测试", "GB18030", true},
-               {"dir_测试", "GBK", true},
-               {"dir_测试", "CP1252", false}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.folder) + " " + c.charset);
-    const std::string folder = folder_ + "/" + c.folder;
+  const std::tuple<std::string, const char*, std::string> cases[] = {
+      {"dir_café", "CP1252", "dir_café"}, {"dir_测试", "GBK", "dir_测试"}, {"dir_测试", "CP1252", "dir_?\?"}};
+  for (const auto& [name, charset, shownName] : cases) {
+    SCOPED_TRACE(name + " " + charset);
+    const bool reaches = shownName == name;
+    const std::string folder = folder_ + "/" + name, file = folder + "/ZEREVuzi.ini";
     std::filesystem::create_directory(folder);
-    Spit(folder + "/ZEREVuzi.ini", "[Main]\r\nPort=7000\r\n");
-    const QString path = QString::fromStdString(folder + "/ZEREVuzi.ini");
-    SettingsStore store(path, AnsiCodec(c.charset));
-    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), c.reaches ? 7000 : 6000);
-    if (c.reaches) {
-      EXPECT_EQ(store.nativePath(), folder + "/ZEREVuzi.ini");
+    Spit(file, "[Main]\r\nPort=7000\r\n");
+    SettingsStore store(QString::fromStdString(file), AnsiCodec(charset));
+    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), reaches ? 7000 : 6000);
+    const std::string native = folder_ + "/" + shownName + "/ZEREVuzi.ini";
+    EXPECT_EQ(store.nativePath(), native);
+    if (reaches)
       store.WriteInteger("Main", "Port", 7001);
-      EXPECT_EQ(Slurp(folder + "/ZEREVuzi.ini"), "[Main]\r\nPort=7001\r\n");
-    } else {
-      EXPECT_EQ(store.nativePath(), folder_ +
-                                        "/dir_?"
-                                        "?/ZEREVuzi.ini");
-      ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 1); },
-                       dir_.path() + QStringLiteral("/dir_?"
-                                                    "?/ZEREVuzi.ini"),
-                       folder, folder + "/ZEREVuzi.ini");
-      EXPECT_EQ(store.lastErrno(), ENOENT);
-    }
-  }
-}
-
-// Root passes every permission check; a file or folder without any write bit
-// is read-only anyway, as the original platform's attribute made it.
-TEST_F(SettingsStoreTest, ReadOnlyFileOrFolderFailsTheWrite) {
-  const struct {
-    bool fileExists;
-    mode_t fileMode, folderMode;
-  } cases[] = {{true, 0444, 0755}, {true, 0, 0755}, {true, 0644, 0555}, {false, 0, 0555}};
-  for (const auto& c : cases) {
-    std::filesystem::remove(file_);
-    if (c.fileExists) {
-      Spit(file_, "[Main]\r\nPort=7000\r\n");
-      ::chmod(file_.c_str(), c.fileMode);
-    }
-    ::chmod(folder_.c_str(), c.folderMode);
-    SettingsStore store(path_);
-    ExpectWriteFails([&] { store.WriteInteger("Main", "Port", 1); }, path_, folder_, file_);
-    const bool readable = c.fileExists && ((c.fileMode & 0444) != 0 || ::geteuid() == 0);
-    EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), readable ? 7000 : 6000);
-    ::chmod(folder_.c_str(), 0700);
+    else
+      EXPECT_APP_ERROR(store.WriteInteger("Main", "Port", 7001),
+                       "Unable to write to " + QString::fromStdString(native));
+    EXPECT_EQ(Slurp(file), reaches ? "[Main]\r\nPort=7001\r\n" : "[Main]\r\nPort=7000\r\n");
+    EXPECT_EQ(store.lastErrno(), reaches ? 0 : ENOENT);
   }
 }
 
@@ -222,8 +154,7 @@ class FailingFileSystem : public FileSystem {
 
   int open(const char* path, int flags, mode_t mode) override {
     const int fd = FileSystem::open(path, flags, mode);
-    if (flags & O_DIRECTORY) folderFd_ = fd;
-    return fd;
+    return flags & O_DIRECTORY ? folderFd_ = fd : fd;
   }
   int openTempFile(const char* folder, mode_t mode) override {
     return tempFd_ = Fail("temp file") ? -1 : FileSystem::openTempFile(folder, mode);
@@ -237,9 +168,9 @@ class FailingFileSystem : public FileSystem {
   int rename(const char* a, const char* b) override { return Fail("rename") ? -1 : FileSystem::rename(a, b); }
 
  private:
+  // Calls on a descriptor fail on the temporary file only, a folder fsync on the folder.
   bool Fail(std::string_view call, int fd = -2) {
-    const int target = call == "folder fsync" ? folderFd_ : tempFd_;
-    if (call != call_ || (fd != -2 && fd != target)) return false;
+    if (call != call_ || (fd != -2 && fd != (call == "folder fsync" ? folderFd_ : tempFd_))) return false;
     errno = error_;
     return true;
   }
@@ -249,35 +180,75 @@ class FailingFileSystem : public FileSystem {
   bool wrote_ = false;
 };
 
-TEST_F(SettingsStoreTest, AFailingCallLeavesTheOldFileAndNoTemporaryFile) {
-  const std::pair<const char*, int> cases[] = {
-      {"temp file", EMFILE}, {"write", ENOSPC}, {"partial write", ENOSPC},
-      {"fsync", EIO},        {"link", ENOSPC},  {"rename", EXDEV},
+// One write per injected failure (or read-only file or folder: root passes
+// every permission check, but no write bit at all is read-only anyway, as the
+// original platform's attribute made it). A failing call leaves the old file
+// and no temporary file; after the rename a folder that cannot be synced is
+// reported, unless the file system does not sync folders (EINVAL). No
+// temporary file for a reason of permission: the file is rewritten in place;
+// without O_TMPFILE a named one does the work. Mode and (for root) owner stay;
+// a new file gets the umask's mode.
+TEST_F(SettingsStoreTest, WritesUnderInjectedFailures) {
+  enum Outcome { kFails, kWritten, kInPlace, kWrittenButFails };
+  const struct {
+    const char* call;
+    int error;
+    bool exists;
+    Outcome outcome;
+    mode_t fileMode = 0604, folderMode = 0700;
+  } cases[] = {
+      // clang-format off
+      {"", 0, true, kWritten},
+      {"", 0, false, kWritten},
+      {"", EACCES, true, kFails, 0444},
+      {"", EACCES, true, kFails, 0},
+      {"", EACCES, true, kFails, 0644, 0555},
+      {"", EACCES, false, kFails, 0, 0555},
+      {"temp file", EMFILE, true, kFails},
+      {"write", ENOSPC, true, kFails},
+      {"partial write", ENOSPC, true, kFails},
+      {"fsync", EIO, true, kFails},
+      {"link", ENOSPC, true, kFails},
+      {"rename", EXDEV, true, kFails},
+      {"folder fsync", EIO, true, kWrittenButFails},
+      {"folder fsync", EINVAL, true, kWritten},
+      {"temp file", EACCES, true, kInPlace},
+      {"temp file", EPERM, true, kInPlace},
+      {"temp file", EOPNOTSUPP, true, kWritten},
+      {"temp file", EACCES, false, kFails},
+      // clang-format on
   };
-  for (const auto& [call, error] : cases) {
-    SCOPED_TRACE(call);
-    Spit(file_, Fixture("nine_keys_crlf.ini"));
-    FailingFileSystem fs(call, error);
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    ::chmod(folder_.c_str(), 0700);
+    std::filesystem::remove(file_);
+    if (c.exists) Spit(file_, "[Main]\r\nDTU number=KQ-GP000001-and-more\r\n");
+    ::chmod(file_.c_str(), c.fileMode);
+    ::chmod(folder_.c_str(), c.folderMode);
+    if (::geteuid() == 0) ::chown(file_.c_str(), 4321, 4322);
+    const std::string old = Slurp(file_);
+    struct stat before {
+    }, after{};
+    ::stat(file_.c_str(), &before);
+    FailingFileSystem fs(c.call, c.error);
     SettingsStore store(path_, Ansi(), fs);
-    ExpectWriteFails([&] { store.WriteString("Main", "DTU number", "KQ-GP000002"); }, path_, folder_, file_);
-    EXPECT_EQ(store.lastErrno(), error);
-  }
-}
-
-// After the rename the new file is in place; a folder that cannot be synced
-// is reported, except where the file system does not sync folders (EINVAL).
-TEST_F(SettingsStoreTest, AFailingFolderSyncIsReportedUnlessUnsupported) {
-  for (const int error : {EIO, EINVAL}) {
-    Spit(file_, "[Main]\r\nPort=1\r\n");
-    FailingFileSystem fs("folder fsync", error);
-    SettingsStore store(path_, Ansi(), fs);
-    if (error == EINVAL) {
-      EXPECT_NO_THROW(store.WriteInteger("Main", "Port", 2));
+    if (c.outcome == kFails || c.outcome == kWrittenButFails) {
+      EXPECT_APP_ERROR(store.WriteString("Main", "DTU number", "B"), "Unable to write to " + path_);
+      EXPECT_EQ(store.lastErrno(), c.error);
     } else {
-      EXPECT_THROW(store.WriteInteger("Main", "Port", 2), AppError);
+      store.WriteString("Main", "DTU number", "B");
     }
-    EXPECT_EQ(Slurp(file_), "[Main]\r\nPort=2\r\n");
-    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"});
+    EXPECT_EQ(Slurp(file_), c.outcome == kFails ? old : "[Main]\r\nDTU number=B\r\n");
+    EXPECT_EQ(Entries(folder_),
+              c.exists || c.outcome != kFails ? std::set<std::string>{"ZEREVuzi.ini"} : std::set<std::string>{});
+    if (c.outcome == kFails) continue;
+    ::stat(file_.c_str(), &after);
+    EXPECT_EQ(after.st_ino == before.st_ino, c.outcome == kInPlace);
+    if (!c.exists) before.st_mode = S_IFREG | (0666 & ~mask), before.st_uid = ::geteuid(), before.st_gid = ::getegid();
+    EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
+              std::tuple(before.st_mode, before.st_uid, before.st_gid));
   }
 }
 
@@ -287,10 +258,14 @@ TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
   const struct {
     std::vector<std::pair<std::string, std::string>> links;  // name, target
     const char* written;                                     // null: fails (a loop)
-  } cases[] = {{{{"ZEREVuzi.ini", "real/a.ini"}}, "real/a.ini"},
-               {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", folder_ + "/real/b.ini"}}, "real/b.ini"},
-               {{{"ZEREVuzi.ini", "real/new.ini"}}, "real/new.ini"},
-               {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", "ZEREVuzi.ini"}}, nullptr}};
+  } cases[] = {
+      // clang-format off
+      {{{"ZEREVuzi.ini", "real/a.ini"}}, "real/a.ini"},
+      {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", folder_ + "/real/b.ini"}}, "real/b.ini"},
+      {{{"ZEREVuzi.ini", "real/new.ini"}}, "real/new.ini"},
+      {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", "ZEREVuzi.ini"}}, nullptr},
+      // clang-format on
+  };
   for (const auto& c : cases) {
     for (const auto& [name, target] : c.links) {
       std::filesystem::remove(folder_ + "/" + name);
@@ -308,45 +283,6 @@ TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
   }
   EXPECT_EQ(Entries(folder_ + "/real"), (std::set<std::string>{"a.ini", "b.ini", "new.ini"}));
 }
-
-// No temporary file for a reason of permission: the file is rewritten in
-// place; without O_TMPFILE a named one does the work; anything else fails.
-// Mode and (for root) owner stay either way.
-TEST_F(SettingsStoreTest, WithoutAnUnnamedTemporaryFile) {
-  const struct {
-    int error;
-    bool exists, inPlace, fails;
-  } cases[] = {{EACCES, true, true, false},
-               {EPERM, true, true, false},
-               {EOPNOTSUPP, true, false, false},
-               {EACCES, false, false, true},
-               {EMFILE, true, false, true}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.error);
-    std::filesystem::remove(file_);
-    if (c.exists) Spit(file_, "[Main]\r\nDTU number=KQ-GP000001-and-more\r\n");
-    ::chmod(file_.c_str(), 0640);
-    if (::geteuid() == 0) ::chown(file_.c_str(), 4321, 4322);
-    struct stat before {
-    }, after{};
-    ::stat(file_.c_str(), &before);
-    FailingFileSystem fs("temp file", c.error);
-    SettingsStore store(path_, Ansi(), fs);
-    if (c.fails) {
-      ExpectWriteFails([&] { store.WriteString("Main", "DTU number", "B"); }, path_, folder_, file_);
-      EXPECT_EQ(store.lastErrno(), c.error);
-      continue;
-    }
-    store.WriteString("Main", "DTU number", "B");
-    ::stat(file_.c_str(), &after);
-    EXPECT_EQ(Slurp(file_), "[Main]\r\nDTU number=B\r\n");
-    EXPECT_EQ(after.st_ino == before.st_ino, c.inPlace);
-    EXPECT_EQ(std::tuple(after.st_mode, after.st_uid, after.st_gid),
-              std::tuple(before.st_mode, before.st_uid, before.st_gid));
-    EXPECT_EQ(Entries(folder_), std::set<std::string>{"ZEREVuzi.ini"});
-  }
-}
-
 // Only our own temporary names, regular files older than a minute.
 TEST_F(SettingsStoreTest, StaleTemporaryFilesAreRemoved) {
   const std::pair<const char*, bool> cases[] = {{".ZEREVuzi.ini.Ab3xYz", true},  {".ZEREVuzi.ini.Ab3xY", false},

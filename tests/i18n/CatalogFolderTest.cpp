@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "i18n/Localizer.h"
 
@@ -20,23 +21,21 @@ TEST(CatalogFolders, OnlyThoseOfGoneOwnersAreRemoved) {
   if (gone == 0) ::_exit(0);
   ::waitpid(gone, nullptr, 0);
   const std::string parent = std::to_string(::getppid());  // outlives the test
-  std::ifstream stat("/proc/" + parent + "/stat");
   std::string line, start;
-  std::getline(stat, line);
+  std::getline(std::ifstream("/proc/" + parent + "/stat"), line);
   std::istringstream fields(line.substr(line.rfind(')') + 1));
-  for (int i = 3; i <= 22; ++i) fields >> start;
-  const std::pair<std::string, bool> cases[] = {
-      {parent + " " + start, false}, {parent + " 1", true}, {std::to_string(gone) + " " + start, true}};
-  QTemporaryDir tmp;
-  for (std::size_t i = 0; i < std::size(cases); ++i) {
-    std::filesystem::create_directories(tmp.path().toStdString() + "/dtusms-l10n-case0" + std::to_string(i) + "/1");
-    std::ofstream(tmp.path().toStdString() + "/dtusms-l10n-case0" + std::to_string(i) + "/owner") << cases[i].first;
+  for (int i = 3; i <= 22; ++i) fields >> start;  // the start time is field 22
+  const std::tuple<const char*, std::string, bool> cases[] = {{"live00", parent + " " + start, false},
+                                                              {"reused", parent + " 1", true},
+                                                              {"gone00", std::to_string(gone) + " " + start, true}};
+  const QTemporaryDir tmp;
+  const std::string root = tmp.path().toStdString() + "/dtusms-l10n-";
+  for (const auto& [name, owner, removed] : cases) {
+    std::filesystem::create_directories(root + name + "/1");
+    std::ofstream(root + name + "/owner") << owner;
   }
   RemoveAbandonedCatalogFolders(tmp.path());
-  for (std::size_t i = 0; i < std::size(cases); ++i)
-    EXPECT_EQ(std::filesystem::exists(tmp.path().toStdString() + "/dtusms-l10n-case0" + std::to_string(i)),
-              !cases[i].second)
-        << cases[i].first;
+  for (const auto& [name, owner, removed] : cases) EXPECT_EQ(std::filesystem::exists(root + name), !removed) << owner;
 }
 
 }  // namespace

@@ -2,12 +2,12 @@
 // Start-up with a damaged catalog, a close while a probe waits, and the
 // program's own process ending by signal or kill.
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -75,29 +75,13 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     QFile f(dir.filePath(QStringLiteral("ZEREVuzi.ini")));
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
   };
-  const auto spawn = [&] {
-    const QByteArray program = QFile::encodeName(exe), temp = QFile::encodeName(tmp);
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      for (const auto& [name, value] : {std::pair{"TMPDIR", temp.constData()},
-                                        {"LANG", "zh_CN.UTF-8"},
-                                        {"QT_QPA_PLATFORM", "offscreen"},
-                                        {"ASAN_OPTIONS", "detect_leaks=0"}})
-        ::setenv(name, value, 1);
-      ::unsetenv("LC_ALL");
-      ::execl(program.constData(), program.constData(), static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    return pid;
-  };
-  const auto stop = [](pid_t pid, int signal) {  // the wait status; -1 when it had to be killed
-    int status = -1;
-    ::kill(pid, signal);
-    if (QTest::qWaitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 10000)) return status;
-    ::kill(pid, SIGKILL);
-    ::waitpid(pid, nullptr, 0);
-    return -1;
-  };
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : {std::pair{"TMPDIR", tmp},
+                                    {"LANG", QStringLiteral("zh_CN.UTF-8")},
+                                    {"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
+                                    {"ASAN_OPTIONS", QStringLiteral("detect_leaks=0")}})
+    env.insert(QString::fromLatin1(name), value);
+  env.remove(QStringLiteral("LC_ALL"));
 
   // A kill leaves the private folder, which the next start removes.
   QStringList left;
@@ -106,15 +90,19 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     SCOPED_TRACE(signal);
     // Last, a read-only file: the failed writes of loading show boxes before the main loop runs.
     if (++round == 5) QFile::setPermissions(dir.filePath(QStringLiteral("ZEREVuzi.ini")), QFile::ReadOwner);
-    const pid_t pid = spawn();
+    QProcess program;  // killed on destruction if it did not end
+    program.setProcessEnvironment(env);
+    program.start(exe);
     // Started once its own folder is the only one and the fields are loaded.
     const bool ready = QTest::qWaitFor(
         [&] { return folders().size() == 1 && folders() != left && settings().contains("DTU"); }, 10000);
     const QByteArray before = settings();
-    const int status = stop(pid, signal);
-    ASSERT_TRUE(ready) << folders().join(u' ').toStdString();
-    EXPECT_TRUE(signal == SIGKILL ? WIFSIGNALED(status) : WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal)
-        << status;
+    ::kill(program.processId(), signal);
+    ASSERT_TRUE(ready && program.waitForFinished(10000)) << folders().join(u' ').toStdString();
+    EXPECT_EQ(program.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+    if (signal != SIGKILL) {
+      EXPECT_EQ(program.exitCode(), 128 + signal);
+    }
     EXPECT_EQ(folders().size(), signal == SIGKILL ? 1 : 0);
     EXPECT_EQ(settings(), before);  // nothing written at exit
     left = folders();

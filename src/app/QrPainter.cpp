@@ -24,18 +24,9 @@ void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target
                          target.y() + (target.height() - side) / 2 + module * kQrQuietZone);
     const QPointF snapped = module >= 1 ? QPointF(std::round(origin.x()), std::round(origin.y())) : origin;
     // One rectangle per horizontal run of dark modules.
-    for (int y = 0; y < matrix.size; ++y) {
-      for (int x = 0; x < matrix.size;) {
-        if (!matrix.isDark(x, y)) {
-          ++x;
-          continue;
-        }
-        int run = 1;
-        while (x + run < matrix.size && matrix.isDark(x + run, y)) ++run;
-        painter.fillRect(QRectF(snapped.x() + x * module, snapped.y() + y * module, run * module, module), Qt::black);
-        x += run;
-      }
-    }
+    matrix.forEachDarkRun([&](int x, int y, int run) {
+      painter.fillRect(QRectF(snapped.x() + x * module, snapped.y() + y * module, run * module, module), Qt::black);
+    });
   }
   painter.restore();
 }

@@ -53,18 +53,9 @@ QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& caption) {
   const int height = side + static_cast<int>(lines.size()) * kLineHeight + (lines.isEmpty() ? 0 : 8);
 
   QString path;
-  for (int y = 0; y < matrix.size; ++y) {
-    for (int x = 0; x < matrix.size;) {
-      if (!matrix.isDark(x, y)) {
-        ++x;
-        continue;
-      }
-      int run = 1;
-      while (x + run < matrix.size && matrix.isDark(x + run, y)) ++run;
-      path += QStringLiteral("M%1 %2h%3v1h-%3z").arg(x + kQrQuietZone).arg(y + kQrQuietZone).arg(run);
-      x += run;
-    }
-  }
+  matrix.forEachDarkRun([&](int x, int y, int run) {
+    path += QStringLiteral("M%1 %2h%3v1h-%3z").arg(x + kQrQuietZone).arg(y + kQrQuietZone).arg(run);
+  });
   QString svg = QStringLiteral(
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\">\n"

@@ -19,6 +19,20 @@ struct QrMatrix {
   std::vector<std::uint8_t> dark;  // size * size, row by row; non-zero is dark
   bool isEmpty() const noexcept { return size == 0; }
   bool isDark(int x, int y) const { return dark[static_cast<size_t>(y) * size + x] != 0; }
+
+  // Calls visit(x, y, length) for every horizontal run of dark modules, so
+  // that a drawing takes one rectangle a run instead of one a module.
+  template <typename Visit>
+  void forEachDarkRun(Visit visit) const {
+    for (int y = 0; y < size; ++y) {
+      for (int x = 0; x < size;) {
+        int run = 0;
+        while (x + run < size && isDark(x + run, y)) ++run;
+        if (run > 0) visit(x, y, run);
+        x += run > 0 ? run : 1;
+      }
+    }
+  }
 };
 
 // The DTU's SIM number as it goes into the link: blanks and "-" dropped,

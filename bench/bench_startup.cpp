@@ -20,7 +20,9 @@ QTemporaryDir* g_dir = nullptr;
 dtu::Ttntfrm_Main::Options Options(bool full) {
   dtu::Ttntfrm_Main::Options options;
   options.executablePath = g_dir->filePath(QStringLiteral("dtusms"));
-  options.localHostAddress = [] { return std::string("192.0.2.44"); };
+  options.services.probes.interfaces = [] {
+    return std::vector<dtu::net::InterfaceAddress>{{"192.0.2.44", true, false}};
+  };
   options.runFormHandlers = full;
   return options;
 }

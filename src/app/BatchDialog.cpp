@@ -36,8 +36,8 @@ QTableWidgetItem* Cell(const QString& text) {
 
 }  // namespace
 
-BatchDialog::BatchDialog(const SmsCommandInputs& fields, QWidget* owner)
-    : QDialog(owner), fields_(fields), setupProblem_(CheckBatchInputs(fields)) {
+BatchDialog::BatchDialog(const SmsCommandInputs& fields, QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes), fields_(fields), setupProblem_(CheckBatchInputs(fields)) {
   setObjectName(QStringLiteral("batch_Dialog"));
   setWindowTitle(Translate(N_("Batch")));
   setModal(true);
@@ -167,7 +167,7 @@ bool BatchDialog::exportSheet(const QString& path) {
 }
 
 void BatchDialog::showError(const QString& text) {
-  Presenter().show(BoxRequest{this, Translate(N_("Prompt")), text, BoxIcon::Critical});
+  boxes_.show(BoxRequest{this, Translate(N_("Prompt")), text, BoxIcon::Critical});
 }
 
 void BatchDialog::openClicked() {

@@ -17,11 +17,13 @@ class QTimer;
 
 namespace dtu {
 
+class MessagePresenter;
+
 class BatchDialog : public QDialog {
   Q_OBJECT
 
  public:
-  BatchDialog(const SmsCommandInputs& fields, QWidget* owner);
+  BatchDialog(const SmsCommandInputs& fields, QWidget* owner, MessagePresenter& boxes);
 
   // What the buttons do once a file is chosen; false after an error box.
   bool openList(const QString& path);
@@ -37,6 +39,7 @@ class BatchDialog : public QDialog {
   void exportSheetClicked();
   void showError(const QString& text);
 
+  MessagePresenter& boxes_;
   SmsCommandInputs fields_;
   BatchSetupProblem setupProblem_;
   BatchList list_;

@@ -2,7 +2,6 @@
 #include "app/HandlerGuard.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QWidget>
 #include <QWindow>
 #include <exception>
@@ -16,7 +15,6 @@
 namespace dtu {
 
 namespace {
-QPointer<QWidget> g_owner;
 int g_depth = 0;  // handlers running, nested ones included
 bool g_lastWindowClosedInside = false;
 
@@ -43,37 +41,34 @@ void QuitIfNoWindowLeft() {
 }
 }  // namespace
 
-void SetErrorBoxOwner(QWidget* owner) { g_owner = owner; }
-
 QString WithFullStop(const QString& message) {
   if (!message.isEmpty() && message.back().unicode() > u'.') return message + QLatin1Char('.');
   return message;
 }
 
-void ShowApplicationError(const QString& message) {
-  Presenter().show(
-      BoxRequest{g_owner.data(), QString::fromLatin1(kAppTitle), WithFullStop(message), BoxIcon::Critical});
+void ShowApplicationError(MessagePresenter& boxes, QWidget* owner, const QString& message) {
+  boxes.show(BoxRequest{owner, QString::fromLatin1(kAppTitle), WithFullStop(message), BoxIcon::Critical});
 }
 
-void ShowLocalizationProblem() {
+void ShowLocalizationProblem(MessagePresenter& boxes) {
   if (const std::optional<LocalizationProblem> problem = TakeLocalizationProblem())
-    Presenter().show(BoxRequest{nullptr, problem->caption, problem->text, BoxIcon::None});
+    boxes.show(BoxRequest{nullptr, problem->caption, problem->text, BoxIcon::None});
 }
 
-void RunGuarded(const std::function<void()>& handler) noexcept {
+void RunGuarded(MessagePresenter& boxes, QWidget* owner, const std::function<void()>& handler) noexcept {
   WatchLastWindow();
   ++g_depth;
   try {
     try {
       handler();
-      ShowLocalizationProblem();
+      ShowLocalizationProblem(boxes);
     } catch (const AppError& e) {
-      ShowLocalizationProblem();
-      ShowApplicationError(e.message());
+      ShowLocalizationProblem(boxes);
+      ShowApplicationError(boxes, owner, e.message());
     } catch (const std::exception& e) {
-      ShowApplicationError(QString::fromLocal8Bit(e.what()));
+      ShowApplicationError(boxes, owner, QString::fromLocal8Bit(e.what()));
     } catch (...) {
-      ShowApplicationError(QStringLiteral("Unexpected error"));
+      ShowApplicationError(boxes, owner, QStringLiteral("Unexpected error"));
     }
   } catch (...) {
     // Showing the box itself failed (out of memory); nothing sensible is left to do.

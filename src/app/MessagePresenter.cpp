@@ -16,12 +16,9 @@ void QtMessagePresenter::show(const BoxRequest& request) {
   box.exec();
 }
 
-namespace {
-QtMessagePresenter g_qtPresenter;
-MessagePresenter* g_presenter = &g_qtPresenter;
-}  // namespace
-
-MessagePresenter& Presenter() { return *g_presenter; }
-void SetPresenter(MessagePresenter* presenter) { g_presenter = presenter ? presenter : &g_qtPresenter; }
+MessagePresenter& QtPresenter() {
+  static QtMessagePresenter presenter;
+  return presenter;
+}
 
 }  // namespace dtu

@@ -31,8 +31,7 @@ class QtMessagePresenter final : public MessagePresenter {
   void show(const BoxRequest& request) override;
 };
 
-// The presenter used by the program; tests may install their own.
-MessagePresenter& Presenter();
-void SetPresenter(MessagePresenter* presenter);  // null restores the Qt one
+// The real boxes, for callers that were given no presenter.
+MessagePresenter& QtPresenter();
 
 }  // namespace dtu

@@ -50,7 +50,8 @@ class QrCodeView : public QWidget {
   QString message_;
 };
 
-QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner) : QDialog(owner), sms_(sms) {
+QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes), sms_(sms) {
   setObjectName(QStringLiteral("qr_Dialog"));
   setWindowTitle(Translate(N_("QR code")));
   setModal(true);
@@ -137,9 +138,9 @@ bool QrCodeDialog::saveImage(const QString& path) {
     written = written && file.commit();
   }
   if (!written) {
-    Presenter().show(BoxRequest{this, QString::fromLatin1(kAppTitle),
-                                FormatMessage(Translate(N_("The image could not be saved to %s.")), {path}),
-                                BoxIcon::Critical});
+    boxes_.show(BoxRequest{this, QString::fromLatin1(kAppTitle),
+                           FormatMessage(Translate(N_("The image could not be saved to %s.")), {path}),
+                           BoxIcon::Critical});
   }
   return written;
 }

@@ -19,13 +19,14 @@ namespace dtu {
 // The per-user key of the remembered SIM number (QSettings of the application).
 inline constexpr char kSimNumberSettingsKey[] = "DTU SIM number";
 
+class MessagePresenter;
 class QrCodeView;
 
 class QrCodeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  QrCodeDialog(const QString& sms, QWidget* owner);
+  QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter& boxes);
 
   // What the code holds now: the last payload made from a valid number.
   const QString& payload() const { return payload_; }
@@ -38,6 +39,7 @@ class QrCodeDialog : public QDialog {
   void numberChanged();
   void saveImageClicked();
 
+  MessagePresenter& boxes_;
   QString sms_;
   QString payload_;
   QrMatrix matrix_;

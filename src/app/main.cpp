@@ -12,7 +12,6 @@
 #include "app/uMain.h"
 #include "config/AnsiCodec.h"
 #include "i18n/Localizer.h"
-#include "net/NetProbe.h"
 
 namespace {
 
@@ -51,8 +50,6 @@ int main(int argc, char** argv) {
   app.setWindowIcon(dtu::AppIcon());
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(QCoreApplication::applicationFilePath());
-  // The probes let the window repaint at fixed points while they block.
-  dtu::net::SetEventPump([] { QCoreApplication::processEvents(); });
   dtu::Ttntfrm_Main window;
   window.show();
   if (command.quitWhenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -133,11 +133,12 @@ Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       options_(std::move(options)) {
-  if (!options_.localHostAddress) options_.localHostAddress = [] { return net::GetLocalHostAddress(); };
+  // The probes let the window repaint at fixed points while they block.
+  net::ProbeServices& probes = options_.services.probes;
+  if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
   buildControls();
   wireEvents();
-  SetErrorBoxOwner(this);
-  if (options_.runFormHandlers) RunGuarded([this] { TntFormCreate(); });
+  if (options_.runFormHandlers) guarded([this] { TntFormCreate(); });
 }
 
 Ttntfrm_Main::~Ttntfrm_Main() {
@@ -254,25 +255,25 @@ void Ttntfrm_Main::buildControls() {
 }
 
 void Ttntfrm_Main::wireEvents() {
-  auto guarded = [this](void (Ttntfrm_Main::*handler)()) {
-    return [this, handler] { RunGuarded([this, handler] { (this->*handler)(); }); };
+  auto guard = [this](void (Ttntfrm_Main::*handler)()) {
+    return [this, handler] { guarded([this, handler] { (this->*handler)(); }); };
   };
-  connect(tntcomb_ServerNetMode, &QComboBox::activated, this, guarded(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
-  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guarded(&Ttntfrm_Main::rzspnedt_PortChange));
-  connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_StaticIPChange));
-  connect(tntedt_DomainAddress, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_DomainAddressChange));
-  connect(tntcomb_ServiceNetwork, &QComboBox::activated, this, guarded(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
-  connect(tntedt_Other, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_OtherChange));
-  connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guarded(&Ttntfrm_Main::tntedt_DTUNumberChange));
-  connect(tntcomb_SMSCommandType, &QComboBox::activated, this, guarded(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
-  connect(tntbtn_StaticIP, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_StaticIPClick));
-  connect(tntbtn_TestServerPort, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_TestServerPortClick));
-  connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
-  connect(tntbtn_GenerationSMS, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
-  connect(tntbtn_Close, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CloseClick));
-  connect(tntbtn_Copy, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_CopyClick));
-  connect(tntbtn_QrCode, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_QrCodeClick));
-  connect(tntbtn_Batch, &QPushButton::clicked, this, guarded(&Ttntfrm_Main::tntbtn_BatchClick));
+  connect(tntcomb_ServerNetMode, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
+  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guard(&Ttntfrm_Main::rzspnedt_PortChange));
+  connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_StaticIPChange));
+  connect(tntedt_DomainAddress, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DomainAddressChange));
+  connect(tntcomb_ServiceNetwork, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
+  connect(tntedt_Other, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_OtherChange));
+  connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DTUNumberChange));
+  connect(tntcomb_SMSCommandType, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
+  connect(tntbtn_StaticIP, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_StaticIPClick));
+  connect(tntbtn_TestServerPort, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_TestServerPortClick));
+  connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
+  connect(tntbtn_GenerationSMS, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
+  connect(tntbtn_Close, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_CloseClick));
+  connect(tntbtn_Copy, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_CopyClick));
+  connect(tntbtn_QrCode, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_QrCodeClick));
+  connect(tntbtn_Batch, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_BatchClick));
   connect(tntedt_SMSCommandFormat, &QLineEdit::textChanged, this, &Ttntfrm_Main::updateHandOffButtons);
   // Any field that goes into the command makes a composed text stale.
   for (QComboBox* list : {tntcomb_ServerNetMode, tntcomb_ServiceNetwork, tntcomb_SMSCommandType})
@@ -281,10 +282,9 @@ void Ttntfrm_Main::wireEvents() {
        {tntedt_StaticIP, tntedt_DomainAddress, tntedt_Other, static_cast<QLineEdit*>(tntedt_DTUNumber)})
     connect(edit, &QLineEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
   connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
-  connect(tntpmn_Language, &QMenu::aboutToShow, this, guarded(&Ttntfrm_Main::tntpmn_LanguagePopup));
+  connect(tntpmn_Language, &QMenu::aboutToShow, this, guard(&Ttntfrm_Main::tntpmn_LanguagePopup));
   for (QAction* item : languageItems_) {
-    connect(item, &QAction::triggered, this,
-            [this, item] { RunGuarded([this, item] { tntmntm_AutomaticClick(item); }); });
+    connect(item, &QAction::triggered, this, [this, item] { guarded([this, item] { tntmntm_AutomaticClick(item); }); });
   }
 }
 
@@ -305,7 +305,7 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
   if (!shownOnce_ && !event->spontaneous()) {
     shownOnce_ = true;
     if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
-    if (options_.runFormHandlers) RunGuarded([this] { TntFormShow(); });
+    if (options_.runFormHandlers) guarded([this] { TntFormShow(); });
   }
   QWidget::showEvent(event);
 }
@@ -317,8 +317,11 @@ void Ttntfrm_Main::TntFormShow() {
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   ApplyLanguage(this, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, options_.localHostAddress);
+  ShowLocalizationProblem(boxes());
+  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
+
+void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
 
 // --- Field change handlers ------------------------------------------------------
 
@@ -356,16 +359,14 @@ void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
 
 // --- Buttons ---------------------------------------------------------------------
 
-void Ttntfrm_Main::tntbtn_StaticIPClick() {
-  ObtainIpFrom(*this, options_.echoUrl.empty() ? std::string(net::WanEchoUrl) : options_.echoUrl);
-}
-void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this); }
-void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this); }
+void Ttntfrm_Main::tntbtn_StaticIPClick() { ObtainIp(*this, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this, options_.services.probes); }
 
 void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->clear();
   const SmsCommandInputs inputs = fieldInputs();
-  const QString command = GenerateSmsCommand(this, inputs);
+  const QString command = GenerateSmsCommand(boxes(), this, inputs);
   tntedt_SMSCommandFormat->setText(command);
   outputStale_ = false;
   updateHandOffButtons();
@@ -386,7 +387,7 @@ SmsCommandInputs Ttntfrm_Main::fieldInputs() {
 }
 
 void Ttntfrm_Main::tntbtn_BatchClick() {
-  BatchDialog dialog(fieldInputs(), this);
+  BatchDialog dialog(fieldInputs(), this, boxes());
   dialog.exec();
 }
 
@@ -399,7 +400,7 @@ void Ttntfrm_Main::tntbtn_CopyClick() {
 }
 
 void Ttntfrm_Main::tntbtn_QrCodeClick() {
-  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), this);
+  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), this, boxes());
   dialog.exec();
 }
 
@@ -442,17 +443,19 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
       const int detected = DetectLanguageId();
       if (detected > 0) languageItemForTag(detected)->setChecked(true);
       ApplyLanguage(this, 0);
+      ShowLocalizationProblem(boxes());
       languageItemForTag(0)->setChecked(false);
       SysParameter.LanguageId = detected;
     } else {
       languageItemForTag(0)->setChecked(false);
       languageItemForTag(tag)->setChecked(true);
       ApplyLanguage(this, tag);
+      ShowLocalizationProblem(boxes());
       SysParameter.LanguageId = tag;
     }
   }
   writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, options_.localHostAddress);
+  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 // --- FieldControls ---------------------------------------------------------------------
@@ -493,9 +496,9 @@ void Ttntfrm_Main::setStatusText(const QString& text) {
   statusPanel_->setAccessibleDescription(text);
 }
 void Ttntfrm_Main::processPendingEvents() { QCoreApplication::processEvents(); }
-void Ttntfrm_Main::showInvalidField(const char* fieldName) { ShowInvalidFieldPrompt(this, fieldName); }
+void Ttntfrm_Main::showInvalidField(const char* fieldName) { ShowInvalidFieldPrompt(boxes(), this, fieldName); }
 void Ttntfrm_Main::showInformation(const QString& caption, const QString& text) {
-  Presenter().show(BoxRequest{this, caption, text, BoxIcon::Information});
+  boxes().show(BoxRequest{this, caption, text, BoxIcon::Information});
 }
 
 void Ttntfrm_Main::setBusy(bool busy) {

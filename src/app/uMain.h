@@ -6,8 +6,10 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "app/AppServices.h"
 #include "config/FieldHandling.h"
 #include "net/ServerDiagnostics.h"
 
@@ -33,10 +35,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   struct Options {
     // Empty: the running executable. Tests point it into a temporary folder.
     QString executablePath;
-    // Default: the machine's own address. Tests inject a fixed one.
-    LocalAddressFn localHostAddress;
-    // Empty: the built-in IP-echo page. Tests serve one on loopback.
-    std::string echoUrl;
+    // Resolver, interfaces, echo page, time-outs and message boxes.
+    AppServices services;
     // Off: the bare controls only, without translation, settings or loading
     // (the baseline that start-up benchmarks compare against).
     bool runFormHandlers = true;
@@ -85,6 +85,11 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void updateHandOffButtons();
   void tntpmn_LanguagePopup();
   void tntmntm_AutomaticClick(QObject* sender);
+
+  // Runs a handler with its errors shown in this window's boxes.
+  void guarded(const std::function<void()>& handler);
+  MessagePresenter& boxes() const { return options_.services.boxes(); }
+  std::string localHostAddress() const { return net::GetLocalHostAddress(options_.services.probes); }
 
   void writeString(const char* key, const QString& value);
   void writeInteger(const char* key, std::int32_t value);

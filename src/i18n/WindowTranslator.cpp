@@ -13,7 +13,6 @@
 #include <QWidget>
 #include <vector>
 
-#include "app/HandlerGuard.h"
 #include "i18n/Localizer.h"
 #include "i18n/Translate.h"
 
@@ -129,7 +128,6 @@ void TranslateComponent(QWidget* window) {
   auto* record = new TranslationRecord(window);
   record->languageCode = CurrentLanguageCode();
   Collector(*record).Visit(window, true);
-  ShowLocalizationProblem();
 }
 
 void RetranslateComponent(QWidget* window) {
@@ -146,7 +144,6 @@ void RetranslateComponent(QWidget* window) {
     }
   }
   record->languageCode = code;
-  ShowLocalizationProblem();
 }
 
 }  // namespace dtu

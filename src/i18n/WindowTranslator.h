@@ -7,7 +7,8 @@ namespace dtu {
 
 // First translation of a window: remembers every non-empty text with its
 // English source so later switches translate from the source, never from a
-// translation.
+// translation. A catalog problem met on the way is left for the caller to
+// show (TakeLocalizationProblem).
 void TranslateComponent(QWidget* window);
 // Brings a translated window into the Localizer's current language.
 void RetranslateComponent(QWidget* window);

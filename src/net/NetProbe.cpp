@@ -26,15 +26,8 @@ namespace dtu::net {
 
 namespace {
 
-std::function<void()> g_pump;
-Resolver g_resolver;
-HostNameSource g_hostName;
-AddressClassifier g_internal;
-InterfaceAddressSource g_interfaces;
-ProbeTimeouts g_timeouts;
-
-void PumpEvents() {
-  if (g_pump) g_pump();
+void PumpEvents(const ProbeServices& services) {
+  if (services.pumpEvents) services.pumpEvents();
 }
 
 // Names reach the platform as C strings, so anything after a NUL is not part
@@ -61,9 +54,9 @@ std::vector<std::string> SystemResolve(const std::string& name) {
   return out;
 }
 
-std::vector<std::string> Lookup(const std::string& name) {
+std::vector<std::string> Lookup(const std::string& name, const ProbeServices& services) {
   const std::string cname = CName(name);
-  return g_resolver ? g_resolver(cname) : SystemResolve(cname);
+  return services.resolve ? services.resolve(cname) : SystemResolve(cname);
 }
 
 std::optional<std::string> SystemHostName() {
@@ -89,8 +82,8 @@ std::vector<InterfaceAddress> SystemInterfaceAddresses() {
 }
 
 // The host name's own answer is only a fallback: Debian maps it to 127.0.1.1.
-std::string FirstInterfaceAddress() {
-  const std::vector<InterfaceAddress> list = g_interfaces ? g_interfaces() : SystemInterfaceAddresses();
+std::string FirstInterfaceAddress(const ProbeServices& services) {
+  const std::vector<InterfaceAddress> list = services.interfaces ? services.interfaces() : SystemInterfaceAddresses();
   for (const InterfaceAddress& entry : list)
     if (entry.up && !entry.loopback && !entry.address.empty()) return entry.address;
   return {};
@@ -183,6 +176,7 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 // program fetch a host in the user's own network, unless the echo page
 // itself lives there (a test or a company server).
 struct HopGuard {
+  const AddressClassifier& isInternal;
   bool firstHopSeen = false;
   bool internalAllowed = false;
   bool refused = false;
@@ -190,7 +184,7 @@ struct HopGuard {
 
 int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*remotePort*/, int /*localPort*/) {
   auto* guard = static_cast<HopGuard*>(user);
-  const bool internal = g_internal ? g_internal(connectedAddress) : IsInternalAddress(connectedAddress);
+  const bool internal = guard->isInternal ? guard->isInternal(connectedAddress) : IsInternalAddress(connectedAddress);
   if (!guard->firstHopSeen) {
     guard->firstHopSeen = true;
     guard->internalAllowed = internal;
@@ -203,29 +197,29 @@ int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*r
 
 }  // namespace
 
-std::string GetLocalHostAddress() {
+std::string GetLocalHostAddress(const ProbeServices& services) {
   try {
-    if (std::string address = FirstInterfaceAddress(); !address.empty()) return address;
+    if (std::string address = FirstInterfaceAddress(services); !address.empty()) return address;
   } catch (...) {
     // An interface list that cannot be read leaves the host name.
   }
   try {
-    std::optional<std::string> name = g_hostName ? g_hostName() : SystemHostName();
+    std::optional<std::string> name = services.hostName ? services.hostName() : SystemHostName();
     if (!name) return {};
     const std::string cname = CName(*name);
     if (cname.size() > 63) return {};  // would not fit the 64-byte host-name buffer
-    const std::vector<std::string> list = Lookup(cname);
+    const std::vector<std::string> list = Lookup(cname, services);
     return list.empty() ? std::string() : list.front();
   } catch (...) {
     return {};
   }
 }
 
-std::string ResolveHostAddress(const std::string& name) {
+std::string ResolveHostAddress(const std::string& name, const ProbeServices& services) {
   std::string result;
-  PumpEvents();
+  PumpEvents(services);
   try {
-    for (const std::string& address : Lookup(name)) result = address;
+    for (const std::string& address : Lookup(name, services)) result = address;
   } catch (...) {
     // A failed look-up is just "no address".
   }
@@ -250,7 +244,8 @@ std::string CutWanAddress(std::string_view page) {
   return std::string(page.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
 }
 
-std::string GetWanAddress(const std::string& url) {
+std::string GetWanAddress(const ProbeServices& services) {
+  const std::string& url = services.echoUrl;
   EnsureCurlInitialised();
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
   if (!curl) throw AppError(Translate("Could not create an HTTP request."));
@@ -267,15 +262,15 @@ std::string GetWanAddress(const std::string& url) {
   curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // the cap below applies to the decoded body
   curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/5.0 (compatible; dtusms)");
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_timeouts.httpConnect.count()));
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(g_timeouts.httpTotal.count()));
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(services.timeouts.httpConnect.count()));
+  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(services.timeouts.httpTotal.count()));
   curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxWanBodyBytes));
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
   // Called once the connection of each request (each hop) stands, with the
   // address actually connected, so a name that resolves anew is caught too.
-  HopGuard guard;
+  HopGuard guard{services.isInternal};
   curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckHop);
   curl_easy_setopt(h, CURLOPT_PREREQDATA, &guard);
 
@@ -295,12 +290,12 @@ std::string GetWanAddress(const std::string& url) {
   return CutWanAddress(Ansi().fromUnicode(text));
 }
 
-bool TestTcpConnect(const std::string& address, int port) {
+bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services) {
   std::this_thread::yield();
   try {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     SocketCloser closer(fd);
-    PumpEvents();
+    PumpEvents(services);
     if (fd < 0) return false;
     // The port field goes up to 99999; wrapping it to 16 bits would test a
     // different port than the one reported.
@@ -315,7 +310,7 @@ bool TestTcpConnect(const std::string& address, int port) {
 
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) return true;
     if (errno != EINPROGRESS) return false;
-    return FinishConnect(fd, g_timeouts.tcpConnect);
+    return FinishConnect(fd, services.timeouts.tcpConnect);
   } catch (...) {
     return false;
   }
@@ -347,13 +342,5 @@ bool IsDottedIpv4(std::string_view text) {
   in_addr parsed{};
   return copy.find('\0') == std::string::npos && ::inet_pton(AF_INET, copy.c_str(), &parsed) == 1;
 }
-
-void SetEventPump(std::function<void()> pump) { g_pump = std::move(pump); }
-void SetResolverForTesting(Resolver resolver) { g_resolver = std::move(resolver); }
-void SetHostNameSourceForTesting(HostNameSource source) { g_hostName = std::move(source); }
-void SetInterfaceAddressSourceForTesting(InterfaceAddressSource source) { g_interfaces = std::move(source); }
-void SetAddressClassifierForTesting(AddressClassifier classifier) { g_internal = std::move(classifier); }
-void SetTimeoutsForTesting(const ProbeTimeouts& timeouts) { g_timeouts = timeouts; }
-ProbeTimeouts CurrentTimeouts() { return g_timeouts; }
 
 }  // namespace dtu::net

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Blocking network probes behind the diagnostics buttons. They keep no state
-// between calls; the hooks below only let the application and the tests
-// replace the pieces that touch the outside world.
+// between calls; what they use of the outside world comes in ProbeServices.
 #pragma once
 
 #include <chrono>
@@ -18,24 +17,65 @@ namespace dtu::net {
 // The IP-echo page fetched by "Obtain IP", fixed at build time.
 inline constexpr const char* WanEchoUrl = kBuiltInWanEchoUrl;
 
+// One IPv4 address of a network interface, as the system lists it.
+struct InterfaceAddress {
+  std::string address;  // dotted text
+  bool up = false;
+  bool loopback = false;
+};
+
+// Returns the IPv4 addresses (dotted text) a name stands for, in resolver order.
+using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
+// This machine's host name, or nullopt when it cannot be read.
+using HostNameSource = std::function<std::optional<std::string>()>;
+// Every IPv4 interface address in the system's order, unfiltered.
+using InterfaceAddressSource = std::function<std::vector<InterfaceAddress>()>;
+using AddressClassifier = std::function<bool(const std::string& address)>;
+
+struct ProbeTimeouts {
+  std::chrono::milliseconds tcpConnect{21000};
+  std::chrono::milliseconds httpConnect{21000};
+  std::chrono::milliseconds httpTotal{30000};
+};
+
+// The parts of the outside world the probes use, passed to each call. An
+// empty function stands for the system's own: the window fills in the event
+// pump, tests put loopback stand-ins in the rest.
+struct ProbeServices {
+  // Lets the window process its pending events before a blocking step. Empty: none.
+  std::function<void()> pumpEvents;
+  // Empty: getaddrinfo (AF_INET), duplicates removed.
+  Resolver resolve;
+  // Empty: gethostname.
+  HostNameSource hostName;
+  // Empty: getifaddrs.
+  InterfaceAddressSource interfaces;
+  // The redirect rule of GetWanAddress, so that loopback servers can stand
+  // for public ones. Empty: IsInternalAddress.
+  AddressClassifier isInternal;
+  ProbeTimeouts timeouts;
+  // The IP-echo page fetched by "Obtain IP".
+  std::string echoUrl = WanEchoUrl;
+};
+
 // Dotted IPv4 text of this machine: the first IPv4 address of an interface
 // that is up and not loopback, in the system's interface order. Without one,
 // the first address of the machine's own name (at most 63 characters), which
 // on Debian is a loopback address; empty when that fails too.
-std::string GetLocalHostAddress();
+std::string GetLocalHostAddress(const ProbeServices& services = {});
 
 // Dotted IPv4 text of the LAST address a name resolves to; a dotted address
 // gives itself. Processes pending window events once before the look-up.
 // Never throws: anything that goes wrong gives "".
-std::string ResolveHostAddress(const std::string& name);
+std::string ResolveHostAddress(const std::string& name, const ProbeServices& services = {});
 
-// Fetches the echo page and cuts the public address out of it (CutWanAddress).
+// Fetches services.echoUrl and cuts the public address out of it (CutWanAddress).
 // Throws AppError when the request fails or the body exceeds kMaxWanBodyBytes.
 // Up to five redirects are followed, to http and https only, and never to a
-// connected address that IsInternalAddress calls internal unless the page's
+// connected address that services.isInternal calls internal unless the page's
 // own address is internal too; such a hop fails as an unreadable address.
 // The result is not checked for the form of an address.
-std::string GetWanAddress(const std::string& url = WanEchoUrl);
+std::string GetWanAddress(const ProbeServices& services = {});
 inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
 
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without
@@ -47,7 +87,7 @@ std::string CutWanAddress(std::string_view page);
 // for anything that is not a dotted IPv4 address, for a port outside
 // 1..65535 (never wrapped to 16 bits), and when the connect does not complete
 // within the connect time-out.
-bool TestTcpConnect(const std::string& address, int port);
+bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services = {});
 
 // Four decimal octets 0..255 without leading zeros and nothing else.
 bool IsDottedIpv4(std::string_view text);
@@ -55,45 +95,5 @@ bool IsDottedIpv4(std::string_view text);
 // Loopback, private, link-local, carrier-grade NAT, "this network" (0/8),
 // and their IPv6 kin (also IPv4-mapped); text that is no address counts too.
 bool IsInternalAddress(const std::string& address);
-
-// ---- Hooks ---------------------------------------------------------------
-
-// Called where the probes let the window process its pending events; the
-// application installs QCoreApplication::processEvents. Empty: no-op.
-void SetEventPump(std::function<void()> pump);
-
-// Returns the IPv4 addresses (dotted text) a name stands for, in resolver
-// order. Empty function: getaddrinfo (AF_INET), duplicates removed.
-using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
-void SetResolverForTesting(Resolver resolver);
-
-// This machine's host name, or nullopt when it cannot be read. Empty
-// function: gethostname.
-using HostNameSource = std::function<std::optional<std::string>()>;
-void SetHostNameSourceForTesting(HostNameSource source);
-
-// One IPv4 address of a network interface, as the system lists it.
-struct InterfaceAddress {
-  std::string address;  // dotted text
-  bool up = false;
-  bool loopback = false;
-};
-// Every IPv4 interface address in the system's order, unfiltered. Empty
-// function: getifaddrs.
-using InterfaceAddressSource = std::function<std::vector<InterfaceAddress>()>;
-void SetInterfaceAddressSourceForTesting(InterfaceAddressSource source);
-
-// Replaces IsInternalAddress for the redirect rule of GetWanAddress, so that
-// loopback servers can stand for public ones. Empty function: the real one.
-using AddressClassifier = std::function<bool(const std::string& address)>;
-void SetAddressClassifierForTesting(AddressClassifier classifier);
-
-struct ProbeTimeouts {
-  std::chrono::milliseconds tcpConnect{21000};
-  std::chrono::milliseconds httpConnect{21000};
-  std::chrono::milliseconds httpTotal{30000};
-};
-void SetTimeoutsForTesting(const ProbeTimeouts& timeouts);
-ProbeTimeouts CurrentTimeouts();
 
 }  // namespace dtu::net

@@ -40,22 +40,20 @@ QString Url(const std::string& url) { return QString::fromUtf8(url.data(), stati
 
 }  // namespace
 
-void ObtainIp(DiagnosticsView& view) { ObtainIpFrom(view, net::WanEchoUrl); }
-
-void ObtainIpFrom(DiagnosticsView& view, const std::string& echoUrl) {
+void ObtainIp(DiagnosticsView& view, const net::ProbeServices& services) {
   std::string address;
   {
     BusyScope busy(view);
-    address = net::GetWanAddress(echoUrl);
+    address = net::GetWanAddress(services);
   }
   // A changed echo page would otherwise overwrite a good address (and the
   // settings file) with a fragment of HTML.
   if (!net::IsDottedIpv4(address))
-    throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Url(echoUrl)}));
+    throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Url(services.echoUrl)}));
   view.setStaticIp(Ansi().toUnicode(address));
 }
 
-void TestServerPort(DiagnosticsView& view) {
+void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
   const bool addressed = mode == kServerModeStaticIp || mode == kServerModeDomain;
@@ -78,8 +76,8 @@ void TestServerPort(DiagnosticsView& view) {
   bool reachable = false;
   {
     BusyScope busy(view);
-    const std::string connectAddress = addressed ? net::ResolveHostAddress(target) : std::string();
-    reachable = net::TestTcpConnect(connectAddress, port);
+    const std::string connectAddress = addressed ? net::ResolveHostAddress(target, services) : std::string();
+    reachable = net::TestTcpConnect(connectAddress, port, services);
   }
 
   const QString result =
@@ -90,7 +88,7 @@ void TestServerPort(DiagnosticsView& view) {
   view.showInformation(caption, result);
 }
 
-void JudgeMapping(DiagnosticsView& view) {
+void JudgeMapping(DiagnosticsView& view, const net::ProbeServices& services) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
   QString message;
@@ -100,10 +98,10 @@ void JudgeMapping(DiagnosticsView& view) {
     BusyScope busy(view);
     bool equal = false;
     if (mode == kServerModeStaticIp) {
-      equal = *field == Ansi().toUnicode(net::GetLocalHostAddress());
+      equal = *field == Ansi().toUnicode(net::GetLocalHostAddress(services));
     } else {
-      const std::string server = net::ResolveHostAddress(Ansi().fromUnicode(*field));
-      equal = server == net::GetLocalHostAddress();
+      const std::string server = net::ResolveHostAddress(Ansi().fromUnicode(*field), services);
+      equal = server == net::GetLocalHostAddress(services);
     }
     message = equal ? Translate(
                           "The local IP network segment with the WAN IP is identical, users do not need port "

@@ -5,7 +5,8 @@
 #pragma once
 
 #include <QString>
-#include <string>
+
+#include "net/NetProbe.h"
 
 namespace dtu {
 
@@ -30,10 +31,8 @@ class DiagnosticsView {
   virtual void setBusy(bool busy) = 0;
 };
 
-void ObtainIp(DiagnosticsView& view);  // tntbtn_StaticIPClick
-// ObtainIp against another echo page (tests serve one on loopback).
-void ObtainIpFrom(DiagnosticsView& view, const std::string& echoUrl);
-void TestServerPort(DiagnosticsView& view);  // tntbtn_TestServerPortClick
-void JudgeMapping(DiagnosticsView& view);    // tntbtn_JudgeMapingClick
+void ObtainIp(DiagnosticsView& view, const net::ProbeServices& services);        // tntbtn_StaticIPClick
+void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services);  // tntbtn_TestServerPortClick
+void JudgeMapping(DiagnosticsView& view, const net::ProbeServices& services);    // tntbtn_JudgeMapingClick
 
 }  // namespace dtu

@@ -6,15 +6,17 @@
 
 namespace dtu {
 
-void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName) {
-  const QString text = Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
-  Presenter().show(BoxRequest{owner, Translate("Prompt"), text, BoxIcon::Information});
+void ShowInvalidFieldPrompt(MessagePresenter& boxes, QWidget* owner, const char* fieldName) {
+  const QString text =
+      Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
+  boxes.show(BoxRequest{owner, Translate("Prompt"), text, BoxIcon::Information});
 }
 
-QString GenerateSmsCommand(QWidget* owner, const SmsCommandInputs& inputs, const AnsiCodec& codec) {
+QString GenerateSmsCommand(MessagePresenter& boxes, QWidget* owner, const SmsCommandInputs& inputs,
+                           const AnsiCodec& codec) {
   const SmsComposition result = ComposeSmsCommand(inputs, codec);
   if (result.hasBlankField()) {
-    ShowInvalidFieldPrompt(owner, result.blankField);
+    ShowInvalidFieldPrompt(boxes, owner, result.blankField);
     return {};
   }
   return result.text;

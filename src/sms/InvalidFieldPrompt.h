@@ -11,12 +11,15 @@ class QWidget;
 
 namespace dtu {
 
+class MessagePresenter;
+
 // Modal information box naming a blank field; returns when it is closed.
-void ShowInvalidFieldPrompt(QWidget* owner, const char* fieldName);
+void ShowInvalidFieldPrompt(MessagePresenter& boxes, QWidget* owner, const char* fieldName);
 
 // The whole "Generation SMS" press after the output field has been emptied:
 // shows the box for a blank field and returns the output field's new text
 // (empty after a box).
-QString GenerateSmsCommand(QWidget* owner, const SmsCommandInputs& inputs, const AnsiCodec& codec = Ansi());
+QString GenerateSmsCommand(MessagePresenter& boxes, QWidget* owner, const SmsCommandInputs& inputs,
+                           const AnsiCodec& codec = Ansi());
 
 }  // namespace dtu

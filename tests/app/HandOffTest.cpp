@@ -105,7 +105,7 @@ TEST_F(HandOffTest, DialogEncodesRemembersAndRefusesLetters) {
 }
 
 TEST_F(HandOffTest, SavesPngAndSvgOrShowsAnError) {
-  QrCodeDialog dialog("(A55A#s)", nullptr);
+  QrCodeDialog dialog("(A55A#s)", nullptr, presenter);
   ASSERT_TRUE(dialog.saveImage(dir.filePath("code.png")) && dialog.saveImage(dir.filePath("code.SVG")));
   EXPECT_EQ(Decode(QImage(dir.filePath("code.png"))), "SMSTO::(A55A#s)");
   QFile svg(dir.filePath("code.SVG"));
@@ -113,7 +113,7 @@ TEST_F(HandOffTest, SavesPngAndSvgOrShowsAnError) {
   EXPECT_FALSE(dialog.saveImage(dir.filePath("missing/code.png")));
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].text, "The image could not be saved to " + dir.filePath("missing/code.png") + ".");
-  QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr);
+  QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr, presenter);
   EXPECT_FALSE(tooLong.findChild<QPushButton*>("qr_SaveImage")->isEnabled());
 }
 

@@ -120,7 +120,7 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
 }
 
 TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
-  net::testing::ProbeHookScope hooks;
+  services.probes = net::testing::LoopbackServices();
   net::testing::LoopbackListener listener;
   ASSERT_TRUE(listener.ok());
   writeIni("[Main]\r\nnLanguageID=2\r\nStatic IP=127.0.0.1\r\nPort=" + QByteArray::number(listener.port()) + "\r\n");

@@ -220,7 +220,7 @@ TEST_F(WindowTest, CloseWritesNothingButThePortCorrection) {
 // The real QMessageBox, closed by a timer: an unwritable folder shows one box
 // per write, the window opens all the same, and a typed value is kept.
 TEST_F(WindowTest, UnwritableFolderShowsOneErrorBoxPerWrite) {
-  SetPresenter(nullptr);
+  services.presenter = nullptr;
   ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
   QStringList seen;
   QTimer closer;

@@ -42,15 +42,16 @@ TEST_F(WindowTest, DamagedCatalogAtStartShowsOnceThenLoadsAndSaves) {
 // Closing while "Test server port" waits hides the window; Qt's own quit is
 // dropped when the result box appears, so the end must come from the handler.
 TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
-  net::testing::ProbeHookScope hooks;
-  start();
-  SetPresenter(nullptr);  // a real box: showing a window is what cancels Qt's quit
-  bool boxSeen = false;
-  net::SetResolverForTesting([&](const std::string&) {
+  services.presenter = nullptr;  // a real box: showing a window is what cancels Qt's quit
+  services.probes = net::testing::LoopbackServices();
+  services.probes.resolve = [&](const std::string&) {
     button("tntbtn_Close")->click();  // the queued click of a user, run inside the look-up
     return std::vector<std::string>{"127.0.0.1"};
-  });
-  net::SetTimeoutsForTesting({200ms, 200ms, 200ms});
+  };
+  services.probes.timeouts = {200ms, 200ms, 200ms};
+  services.probes.pumpEvents = [] {};  // Qt's posted quit must still be pending when the box appears
+  start();
+  bool boxSeen = false;
   QTimer closer;  // also the context of the single shots, which end with it
   closer.callOnTimeout([&] {
     if (QWidget* box = QApplication::activeModalWidget()) boxSeen = true, box->close();
@@ -61,7 +62,6 @@ TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
   EXPECT_EQ(QCoreApplication::exec(), 0);
   EXPECT_TRUE(boxSeen);
   EXPECT_FALSE(window->isVisible());
-  SetPresenter(&presenter);
 }
 
 // The real program in a folder of its own, with its own temporary directory

@@ -14,7 +14,6 @@
 #include <ostream>
 #include <vector>
 
-#include "app/MessagePresenter.h"
 #include "MyDataType.h"
 #include "app/PortSpinEdit.h"
 #include "app/uMain.h"
@@ -28,9 +27,7 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(dir.isValid());
     SysParameter = {};
   }
-  void TearDown() override {
-    window.reset();
-  }
+  void TearDown() override { window.reset(); }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
   QByteArray iniBytes() const {
@@ -43,11 +40,16 @@ class WindowTest : public ::testing::Test {
     f.write(bytes);
   }
 
-  // Creates and shows the window as the program does at start-up.
+  // Creates and shows the window as the program does at start-up, with
+  // `services` and this machine's only interface at `localAddress`.
   void start(const std::string& localAddress = "192.0.2.44") {
     Ttntfrm_Main::Options options;
     options.executablePath = dir.filePath(QStringLiteral("dtusms"));
-    options.localHostAddress = [localAddress] { return localAddress; };
+    options.services = services;
+    options.services.probes.interfaces = [localAddress] {
+      return std::vector<net::InterfaceAddress>{{localAddress, true, false}};
+    };
+    options.services.probes.hostName = [] { return std::optional<std::string>(); };
     window = std::make_unique<Ttntfrm_Main>(options);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
@@ -66,6 +68,7 @@ class WindowTest : public ::testing::Test {
 
   QTemporaryDir dir;
   RecordingPresenter presenter;
+  AppServices services{{}, &presenter};
   std::unique_ptr<Ttntfrm_Main> window;
 };
 

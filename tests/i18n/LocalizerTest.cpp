@@ -75,7 +75,6 @@ TEST(Localizer, LooksUpThroughLibintlWhateverTheLocale) {
 // right one in front of damaged tables gives a catalog without translations.
 TEST(Localizer, BrokenCatalogs) {
   EnvGuard env{};
-  RecordingPresenter presenter;
   const QByteArray real = RealCatalog("zh_cn");
   // A huge message count (byte 11) or length of the first id (byte 31).
   const auto patched = [&](int at) { return QByteArray(real).replace(at, 1, "\x7f"); };
@@ -95,7 +94,6 @@ TEST(Localizer, BrokenCatalogs) {
     }
     EXPECT_EQ(localizer->Translate("Close"), "Close");
   }
-  EXPECT_TRUE(presenter.boxes.empty());
 }
 
 // A catalog without UTF-8 turns translation off for good and is reported once.

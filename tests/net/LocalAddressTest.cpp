@@ -10,10 +10,10 @@ namespace dtu::net {
 namespace {
 
 TEST(LocalAddress, FirstInterfaceThatIsUpAndNotLoopbackThenTheHostName) {
-  testing::ProbeHookScope hooks;
-  SetResolverForTesting([](const std::string& name) {
+  ProbeServices services;
+  services.resolve = [](const std::string& name) {
     return name == "dtu-host" ? std::vector<std::string>{"127.0.1.1", "192.0.2.50"} : std::vector<std::string>{};
-  });
+  };
   const InterfaceAddress lo{"127.0.0.1", true, true}, down{"192.0.2.7", false, false};
   const struct {
     std::vector<InterfaceAddress> interfaces;
@@ -26,14 +26,14 @@ TEST(LocalAddress, FirstInterfaceThatIsUpAndNotLoopbackThenTheHostName) {
       {{}, std::nullopt, ""},
   };
   for (const auto& r : rows) {
-    SetInterfaceAddressSourceForTesting([&] { return r.interfaces; });
-    SetHostNameSourceForTesting([&] { return r.host; });
-    EXPECT_EQ(GetLocalHostAddress(), r.expected) << r.interfaces.size() << ' ' << r.host.value_or("-");
+    services.interfaces = [&] { return r.interfaces; };
+    services.hostName = [&] { return r.host; };
+    EXPECT_EQ(GetLocalHostAddress(services), r.expected) << r.interfaces.size() << ' ' << r.host.value_or("-");
   }
   // The real interface list: loopback never wins, whatever this machine has.
-  SetInterfaceAddressSourceForTesting({});
-  SetHostNameSourceForTesting([] { return std::optional<std::string>(); });
-  EXPECT_FALSE(GetLocalHostAddress().starts_with("127."));
+  services.interfaces = {};
+  services.hostName = [] { return std::optional<std::string>(); };
+  EXPECT_FALSE(GetLocalHostAddress(services).starts_with("127."));
 }
 
 }  // namespace

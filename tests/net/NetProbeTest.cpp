@@ -32,7 +32,7 @@ TEST(NetProbe, CutWanAddressAndDottedCheck) {
 
 // The injected resolver's first and last addresses are told apart in ServerDiagnosticsTest.
 TEST(NetProbe, ResolveAndTcpConnectOnlyToWhatItReports) {
-  testing::ProbeHookScope hooks;
+  ProbeServices services = testing::LoopbackServices();
   EXPECT_EQ(ResolveHostAddress("localhost"), "127.0.0.1");
   EXPECT_EQ(ResolveHostAddress("203.0.113.7"), "203.0.113.7");  // numeric: nothing is queried
   EXPECT_EQ(ResolveHostAddress(""), "");
@@ -54,13 +54,13 @@ TEST(NetProbe, ResolveAndTcpConnectOnlyToWhatItReports) {
   EXPECT_EQ(::recv(c, &byte, 1, MSG_DONTWAIT), 0) << "the probe sent data";
   ::close(c);
 
-  SetTimeoutsForTesting({300ms, 2s, 5s});
+  services.timeouts.tcpConnect = 300ms;
   // Backlog 0 admits one connection; with the queue full the kernel drops
   // further SYNs instead of refusing them.
   LoopbackListener full(0);
-  ASSERT_TRUE(full.ok() && TestTcpConnect("127.0.0.1", full.port()));
+  ASSERT_TRUE(full.ok() && TestTcpConnect("127.0.0.1", full.port(), services));
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(TestTcpConnect("127.0.0.1", full.port()));
+  EXPECT_FALSE(TestTcpConnect("127.0.0.1", full.port(), services));
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 250ms) << "ended early: the connection was refused, not left unanswered";
   EXPECT_LT(elapsed, 3s);

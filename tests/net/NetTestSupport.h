@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Loopback servers and hook scopes shared by the network tests. Everything
+// Loopback servers and probe services shared by the network tests. Everything
 // listens on 127.0.0.1 only and every wait is bounded.
 #pragma once
 
@@ -20,18 +20,14 @@ namespace dtu::net::testing {
 
 using namespace std::chrono_literals;
 
-// Restores every probe hook when the test ends; keeps HTTP away from any proxy
-// the environment names.
-struct ProbeHookScope {
-  // clang-format off
-  ProbeHookScope() { setenv("no_proxy", "*", 1); setenv("NO_PROXY", "*", 1); SetTimeoutsForTesting({2s, 2s, 5s}); }
-  ~ProbeHookScope() {
-    SetEventPump({}); SetResolverForTesting({}); SetHostNameSourceForTesting({}); SetAddressClassifierForTesting({});
-    SetInterfaceAddressSourceForTesting({}); SetTimeoutsForTesting({});
-  }
-  // clang-format on
-  ProbeHookScope(const ProbeHookScope&) = delete;
-};
+// Short time-outs, and HTTP kept away from any proxy the environment names.
+inline ProbeServices LoopbackServices() {
+  setenv("no_proxy", "*", 1);
+  setenv("NO_PROXY", "*", 1);
+  ProbeServices services;
+  services.timeouts = {2s, 2s, 5s};
+  return services;
+}
 
 // A socket bound to a free port of 127.0.0.1 (or another loopback address),
 // listening unless told otherwise.

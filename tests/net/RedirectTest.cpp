@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Where the echo page's redirects may lead: loopback servers stand for the
-// outside world by way of the address classifier hook.
+// outside world by way of an injected address classifier.
 #include <gtest/gtest.h>
 
 #include "AppError.h"
@@ -34,16 +34,17 @@ TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
   const std::string page = std::string(21, 'L') + "203.0.113.9" + std::string(69, 'T');
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    ProbeHookScope hooks;
+    ProbeServices services = LoopbackServices();
     if (c.firstHopPublic)
-      SetAddressClassifierForTesting([](const std::string& a) { return a != "127.0.0.1" && IsInternalAddress(a); });
+      services.isInternal = [](const std::string& a) { return a != "127.0.0.1" && IsInternalAddress(a); };
     CannedHttpServer target(HttpResponse(200, "text/html", "<h2>" + page + "</h2>"), c.target);
     CannedHttpServer echo(std::string("HTTP/1.1 302 Found\r\nLocation: ") + c.scheme + target.url().substr(4) +
                           "final\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     ASSERT_TRUE(target.ok() && echo.ok());
     std::string outcome;
     try {
-      outcome = GetWanAddress(echo.url());
+      services.echoUrl = echo.url();
+      outcome = GetWanAddress(services);
     } catch (const AppError& error) {
       outcome = error.message().toStdString();
     }

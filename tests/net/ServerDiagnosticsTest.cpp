@@ -21,12 +21,12 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
  protected:
   // clang-format off
   void SetUp() override {
-    net::SetEventPump([this] { log.push_back("probe-pump"); });
+    services.pumpEvents = [this] { log.push_back("probe-pump"); };
     // at() throws for an unknown name, as a failing resolver may.
-    net::SetResolverForTesting([this](const std::string& name) { log.push_back("resolve:" + name); return names.at(name); });
-    net::SetHostNameSourceForTesting([this] { return hostName; });
+    services.resolve = [this](const std::string& name) { log.push_back("resolve:" + name); return names.at(name); };
+    services.hostName = [this] { return hostName; };
     // No interface of this machine may stand in for the injected host name.
-    net::SetInterfaceAddressSourceForTesting([] { return std::vector<net::InterfaceAddress>{}; });
+    services.interfaces = [] { return std::vector<net::InterfaceAddress>{}; };
   }
   void TearDown() override {
     SetAnsiCharset("UTF-8");
@@ -49,7 +49,7 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
   }
   void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; log.push_back(busy ? "busy" : "idle"); }
 
-  net::testing::ProbeHookScope hooks;
+  net::ProbeServices services = net::testing::LoopbackServices();
   Log log;
   int mode = 0, portValue = 6000, busyDepth = 0;
   QString ip, domain, status = "previous";
@@ -69,7 +69,7 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
     return "With IP =" + target + ", port =" + std::to_string(p) + " of server connection is " + (ok ? "successful!" : "failed!");
   };
   Set(0, " 127.0.0.1", "");
-  TestServerPort(*this);
+  TestServerPort(*this, services);
   const std::string ok = Result(true, " 127.0.0.1");
   EXPECT_EQ(log, (Log{"port", "status:Are experimenting with IP = 127.0.0.1, port =" + std::to_string(p) + " of server connection...",
                       "view-pump", "busy", "probe-pump", "resolve: 127.0.0.1", "probe-pump", "idle", "status:" + ok, "box:Prompt|" + ok}));
@@ -77,12 +77,12 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
 
   SetAnsiCharset("ISO-8859-1");
   Set(1, "127.0.0.1", QString::fromUtf8("服务.test"));
-  TestServerPort(*this);
+  TestServerPort(*this, services);
   EXPECT_NE(std::find(log.begin(), log.end(), "resolve:??.test"), log.end());
   EXPECT_EQ(log.back(), "box:Prompt|" + Result(false, "??.test"));
 
   Set(-1, "127.0.0.1", "127.0.0.1");
-  TestServerPort(*this);
+  TestServerPort(*this, services);
   const std::string failed = Result(false, "");
   EXPECT_EQ(log, (Log{"port", "busy", "probe-pump", "idle", "status:" + failed, "box:Prompt|" + failed}));
 }
@@ -95,7 +95,7 @@ TEST_F(Diagnostics, BlankFieldStopsBothHandlers) {
   for (const auto& r : rows)
     for (auto handler : {&TestServerPort, &JudgeMapping}) {
       Set(r.mode, r.ip, r.domain);
-      handler(*this);
+      handler(*this, services);
       EXPECT_EQ(log, Log{"invalid:" + r.field});
       EXPECT_EQ(status, "previous");
     }
@@ -115,14 +115,14 @@ TEST_F(Diagnostics, MappingJudgement) {
   for (const auto& r : rows) {
     Set(r.mode, r.ip, r.domain);
     hostName = r.hostKnown ? std::optional<std::string>("dtu-host") : std::nullopt;
-    JudgeMapping(*this);
+    JudgeMapping(*this, services);
     EXPECT_EQ(log.back(), "box:Prompt|" + r.box) << r.mode << ' ' << r.ip.toStdString() << r.domain.toStdString();
     EXPECT_EQ(status, "previous");
   }
 }
 
 TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
-  net::SetTimeoutsForTesting({2s, 2s, 400ms});
+  services.timeouts.httpTotal = 400ms;
   // clang-format off
   const auto page = [](int status, const std::string& body) { return net::testing::HttpResponse(status, "text/html", body); };
   const auto heading = [](const std::string& text) { return "<h2>" + std::string(21, 'L') + text + std::string(69, 'T') + "</h2>"; };
@@ -138,7 +138,8 @@ TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
     net::testing::CannedHttpServer server(r.response);
     ASSERT_TRUE(server.ok());
     try {
-      ObtainIpFrom(*this, server.url());
+      services.echoUrl = server.url();
+      ObtainIp(*this, services);
       EXPECT_EQ(log, (Log{"busy", "idle", "setStaticIp:" + r.address})) << r.address;
     } catch (const AppError& e) {
       EXPECT_NE(e.message().indexOf(QString::fromStdString(r.error)), -1) << e.what();

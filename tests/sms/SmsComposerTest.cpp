@@ -4,8 +4,8 @@
 #include <QWidget>
 #include <vector>
 
-#include "support/TestSupport.h"
 #include "sms/InvalidFieldPrompt.h"
+#include "support/TestSupport.h"
 
 namespace dtu {
 namespace {
@@ -74,7 +74,7 @@ TEST(SmsComposer, ComposesOrNamesTheFirstBlankField) {
 TEST(SmsComposer, InvalidFieldPrompt) {
   testing::RecordingPresenter recorder;
   QWidget window;
-  ShowInvalidFieldPrompt(&window, kFieldDtuNumber);
+  ShowInvalidFieldPrompt(recorder, &window, kFieldDtuNumber);
   ASSERT_EQ(recorder.boxes.size(), 1u);
   EXPECT_EQ(recorder.boxes[0].owner, &window);
   EXPECT_EQ(recorder.boxes[0].caption, "Prompt");

@@ -14,12 +14,8 @@
 
 namespace dtu::testing {
 
-// Records every box instead of showing it; installed for its lifetime.
+// Records every box instead of showing it.
 struct RecordingPresenter final : MessagePresenter {
-  RecordingPresenter() { SetPresenter(this); }
-  ~RecordingPresenter() override { SetPresenter(nullptr); }
-  RecordingPresenter(const RecordingPresenter&) = delete;
-  RecordingPresenter& operator=(const RecordingPresenter&) = delete;
   void show(const BoxRequest& request) override { boxes.push_back(request); }
   std::vector<BoxRequest> boxes;
 };
@@ -27,14 +23,14 @@ struct RecordingPresenter final : MessagePresenter {
 }  // namespace dtu::testing
 
 // Expects `statement` to throw AppError with exactly `expected` as its message.
-#define EXPECT_APP_ERROR(statement, expected)                                     \
-  do {                                                                            \
-    try {                                                                         \
-      statement;                                                                  \
-      ADD_FAILURE() << "no AppError from " #statement;                            \
-    } catch (const ::dtu::AppError& error_) {                                     \
-      EXPECT_EQ(error_.message(), QString(expected));                             \
-    }                                                                             \
+#define EXPECT_APP_ERROR(statement, expected)          \
+  do {                                                 \
+    try {                                              \
+      statement;                                       \
+      ADD_FAILURE() << "no AppError from " #statement; \
+    } catch (const ::dtu::AppError& error_) {          \
+      EXPECT_EQ(error_.message(), QString(expected));  \
+    }                                                  \
   } while (false)
 
 // Readable QString values in assertion messages.

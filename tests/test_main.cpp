@@ -4,7 +4,16 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "MyDataType.h"
 #include "config/AnsiCodec.h"
+
+namespace {
+// The process-wide record outlives each test; starting every test from a
+// value no fixture sets shows when one relies on what another left.
+struct StaleRecord : ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override { dtu::SysParameter.LanguageId = 3; }
+};
+}  // namespace
 
 int main(int argc, char** argv) {
   // Widgets need an application object; tests never need a real display.
@@ -13,5 +22,6 @@ int main(int argc, char** argv) {
   // Tests choose charsets explicitly; the machine's locale must not leak in.
   dtu::SetAnsiCharset("UTF-8");
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new StaleRecord);
   return RUN_ALL_TESTS();
 }

@@ -23,10 +23,7 @@ namespace dtu::testing {
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(dir.isValid());
-    SysParameter = {};
-  }
+  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
   void TearDown() override { window.reset(); }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }

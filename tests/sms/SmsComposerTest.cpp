@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
-#include <QWidget>
-#include <vector>
-
-#include "sms/InvalidFieldPrompt.h"
+#include "sms/SmsComposer.h"
 #include "support/TestSupport.h"
 
 namespace dtu {
@@ -69,17 +66,6 @@ TEST(SmsComposer, ComposesOrNamesTheFirstBlankField) {
   EXPECT_EQ(ComposeSmsCommand(With([](auto&) {}), AnsiCodec("UTF-8")).text.size(), 46);
   const SmsCommandInputs chinese = With([](auto& in) { in.dtuNumber = "KQ-" + QString(QChar(0x4E2D)) + "01"; });
   EXPECT_EQ(ComposeSmsCommand(chinese, AnsiCodec("CP1252")).text, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-?01)");
-}
-
-TEST(SmsComposer, InvalidFieldPrompt) {
-  testing::RecordingPresenter recorder;
-  QWidget window;
-  ShowInvalidFieldPrompt(recorder, &window, kFieldDtuNumber);
-  ASSERT_EQ(recorder.boxes.size(), 1u);
-  EXPECT_EQ(recorder.boxes[0].owner, &window);
-  EXPECT_EQ(recorder.boxes[0].caption, "Prompt");
-  EXPECT_EQ(recorder.boxes[0].text, "Please enter valid \"DTU number\"");
-  EXPECT_EQ(recorder.boxes[0].icon, BoxIcon::Information);
 }
 
 }  // namespace

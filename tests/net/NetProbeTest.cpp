@@ -75,16 +75,12 @@ TEST(LocalAddress, FirstInterfaceThatIsUpAndNotLoopbackThenTheHostName) {
     return name == "dtu-host" ? std::vector<std::string>{"127.0.1.1", "192.0.2.50"} : std::vector<std::string>{};
   };
   const InterfaceAddress lo{"127.0.0.1", true, true}, down{"192.0.2.7", false, false};
-  const struct {
-    std::vector<InterfaceAddress> interfaces;
-    std::optional<std::string> host;
-    std::string expected;
-  } rows[] = {
+  // clang-format off
+  const struct { std::vector<InterfaceAddress> interfaces; std::optional<std::string> host; std::string expected; } rows[] = {
       {{lo, down, {"198.51.100.4", true, false}, {"203.0.113.9", true, false}}, "dtu-host", "198.51.100.4"},
       {{lo, down}, "dtu-host", "127.0.1.1"},  // the host name's first address
-      {{}, "unknown-host", ""},
-      {{}, std::nullopt, ""},
-  };
+      {{}, "unknown-host", ""}, {{}, std::nullopt, ""}};
+  // clang-format on
   for (const auto& r : rows) {
     services.interfaces = [&] { return r.interfaces; };
     services.hostName = [&] { return r.host; };
@@ -104,20 +100,14 @@ constexpr uint32_t kSecondLoopback = 0x7f000002;  // 127.0.0.2, also loopback on
 // public or not, every other address as usual), and only over http(s): the
 // refused rows give the start of the message and must not reach the target.
 TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
-  const struct {
-    bool firstHopPublic;
-    uint32_t target;
-    const char* scheme;
-    const char *refusal, *afterUrl;  // null: followed
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { bool firstHopPublic; uint32_t target; const char *scheme, *refusal, *afterUrl; } cases[] = {  // refusal null: followed
       {false, kSecondLoopback, "http", nullptr, nullptr},
       {true, kSecondLoopback, "http", "The public address could not be read from ", "."},
       {true, INADDR_LOOPBACK, "http", nullptr, nullptr},
       {false, INADDR_LOOPBACK, "ftp", "Could not fetch ", ": "},
-      {false, INADDR_LOOPBACK, "gopher", "Could not fetch ", ": "},
-      // clang-format on
-  };
+      {false, INADDR_LOOPBACK, "gopher", "Could not fetch ", ": "}};
+  // clang-format on
   const std::string page = std::string(21, 'L') + "203.0.113.9" + std::string(69, 'T');
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);

@@ -3,12 +3,10 @@
 // beside a test "executable".
 #include <QAccessible>
 #include <QAction>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
-#include <cstdlib>
 #include <optional>
 
 #include "../i18n/I18nTestSupport.h"

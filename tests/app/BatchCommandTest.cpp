@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
-#include <zbar.h>
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +7,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "QrDecode.h"
 #include "app/BatchCommand.h"
 
 namespace dtu {
@@ -19,21 +19,6 @@ const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
 QString WriteList(const QTemporaryDir& dir, const QByteArray& content) {
   QFile file(dir.filePath("list.csv"));
   return file.open(QIODevice::WriteOnly) && file.write(content) == content.size() ? file.fileName() : QString();
-}
-
-// Every QR code zbar finds in the image, sorted.
-QStringList DecodeAll(const QImage& image) {
-  const QImage gray = image.convertToFormat(QImage::Format_Grayscale8);
-  zbar::ImageScanner scanner;
-  scanner.set_config(zbar::ZBAR_NONE, zbar::ZBAR_CFG_ENABLE, 0);
-  scanner.set_config(zbar::ZBAR_QRCODE, zbar::ZBAR_CFG_ENABLE, 1);
-  // Any padding at the end of a line only widens the image by blank columns.
-  zbar::Image z(gray.bytesPerLine(), gray.height(), "Y800", gray.constBits(), gray.sizeInBytes());
-  scanner.scan(z);
-  QStringList found;
-  for (auto s = z.symbol_begin(); s != z.symbol_end(); ++s) found << QString::fromStdString(s->get_data());
-  found.sort();
-  return found;
 }
 
 TEST(BatchCommand, ExitStatusAndErrorLines) {
@@ -82,7 +67,7 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
                     .arg(i % 2 ? "+8613800138000" : "")
                     .arg(i);
   expected.sort();
-  EXPECT_EQ(DecodeAll(page), expected);
+  EXPECT_EQ(dtu::testing::DecodeQrCodes(page), expected);
 }
 
 // The program itself, away from any display, leaves no settings file behind.

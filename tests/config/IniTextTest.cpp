@@ -36,12 +36,12 @@ TEST(IniText, CleanValue) {
 }
 
 TEST(IniText, FindValue) {
-  const std::string_view file =
-      "\xEF\xBB\xBF[Main]\nk=1\n[a]\r\nk = \"2\" \r\nK=3\n;k=4\n[A]\nk=5\n[b]\nx\n[c] trailing\nk=6\n[d]\nk";
   // clang-format off
+  const std::string_view file =
+      "\xEF\xBB\xBF[Main]\nk=1\n[a]\r\n;k=4\r\nk = \"2\" \r\nK=3\n[ A ]\nk=5\nlate=5\n[b]\nx\n[ c ] trailing\nk=6\n[d]\nk";
   const struct { std::string_view section, key; std::optional<std::string_view> value; } cases[] = {
       {"Main", "k", "1"}, {"A", "K", "2"}, {" a ", " k ", "2"}, {"b", "x", {}}, {"c", "k", "6"}, {"d", "k", {}},
-      {"e", "k", {}}, {"a", "y", {}},
+      {"e", "k", {}}, {"a", "y", {}}, {"a", ";k", {}}, {"a", "late", {}},  // a later [a] is not read
   };
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(FindValue(file, c.section, c.key), c.value) << c.section << '/' << c.key;

@@ -36,7 +36,7 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {"A1,\r\n\r\n  B2 ", "UTF-8", "1:A1/=4*A1) 3:B2/=4*B2)"},
       {"A1;138 0013-8000\nB2;+8613800138000", "UTF-8", "1:A1/138 0013-8000=4*A1) 2:B2/+8613800138000=4*B2)"},
       {"A1\t1380\tx,y\n", "UTF-8", "1:A1/1380=4*A1)"},
-      {"dtu NUMBER,phone\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
+      {"dtu NUMBER,1\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
       {"Kennung,Rufnummer\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
       {"B,1\n\"A,1\",\"1 \"\"2\"\"\"\n", "UTF-8", "1:B/1=4*B) 2:A,1/1 \"2\"=6"},
       {"\"A\nB\",1\nC,2\n", "UTF-8", "1:A\nB/1=5 3:C/2=4*C)"},

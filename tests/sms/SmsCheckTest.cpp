@@ -65,8 +65,6 @@ TEST(QrPayload, NumbersAndLinks) {
   EXPECT_EQ(NormalizeSimNumber(" +86 138-0013-8000"), "+8613800138000");
   EXPECT_EQ(NormalizeSimNumber(" - "), "");
   for (const char* bad : {"12a", "1+2", "+", "１２"}) EXPECT_FALSE(NormalizeSimNumber(QString::fromUtf8(bad))) << bad;
-  EXPECT_EQ(SmsToPayload("+8613800138000", "(A55A#s)"), "SMSTO:+8613800138000:(A55A#s)");
-  EXPECT_EQ(SmsToPayload("", "(A55A#s)"), "SMSTO::(A55A#s)");
   EXPECT_TRUE(EncodeQrCode(QString(2400, QLatin1Char('9'))).isEmpty());  // beyond version 40 in byte mode
   EXPECT_EQ(EncodeQrCode("SMSTO::(A55A#s)").size, 25);                   // 15 bytes: version 2 at level M
 }

@@ -168,14 +168,8 @@ class FailingFileSystem : public FileSystem {
 // a new file gets the umask's mode.
 TEST_F(SettingsStoreTest, WritesUnderInjectedFailures) {
   enum Outcome { kFails, kWritten, kInPlace, kWrittenButFails };
-  const struct {
-    const char* call;
-    int error;
-    bool exists;
-    Outcome outcome;
-    mode_t fileMode = 0604, folderMode = 0700;
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { const char* call; int error; bool exists; Outcome outcome; mode_t fileMode = 0604, folderMode = 0700; } cases[] = {
       {"", 0, true, kWritten},
       {"", 0, false, kWritten},
       {"", EACCES, true, kFails, 0444},
@@ -191,9 +185,8 @@ TEST_F(SettingsStoreTest, WritesUnderInjectedFailures) {
       {"temp file", EACCES, true, kInPlace},
       {"temp file", EPERM, true, kInPlace},
       {"temp file", EOPNOTSUPP, true, kWritten},
-      {"temp file", EACCES, false, kFails},
-      // clang-format on
-  };
+      {"temp file", EACCES, false, kFails}};
+  // clang-format on
   const mode_t mask = ::umask(022);
   ::umask(mask);
   for (const auto& c : cases) {
@@ -229,17 +222,13 @@ TEST_F(SettingsStoreTest, WritesUnderInjectedFailures) {
 TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
   std::filesystem::create_directory(folder_ + "/real");
   for (const char* name : {"/real/a.ini", "/real/b.ini"}) Spit(folder_ + name, "[Main]\r\nPort=1\r\n");
-  const struct {
-    std::vector<std::pair<std::string, std::string>> links;  // name, target
-    const char* written;                                     // null: fails (a loop)
-  } cases[] = {
-      // clang-format off
+  // clang-format off
+  const struct { std::vector<std::pair<std::string, std::string>> links; const char* written; } cases[] = {  // links: name, target; written null: a loop
       {{{"ZEREVuzi.ini", "real/a.ini"}}, "real/a.ini"},
       {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", folder_ + "/real/b.ini"}}, "real/b.ini"},
       {{{"ZEREVuzi.ini", "real/new.ini"}}, "real/new.ini"},
-      {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", "ZEREVuzi.ini"}}, nullptr},
-      // clang-format on
-  };
+      {{{"ZEREVuzi.ini", "hop.ini"}, {"hop.ini", "ZEREVuzi.ini"}}, nullptr}};
+  // clang-format on
   for (const auto& c : cases) {
     for (const auto& [name, target] : c.links) {
       std::filesystem::remove(folder_ + "/" + name);
@@ -259,9 +248,10 @@ TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
 }
 // Only our own temporary names, regular files older than a minute.
 TEST_F(SettingsStoreTest, StaleTemporaryFilesAreRemoved) {
-  const std::pair<const char*, bool> cases[] = {{".ZEREVuzi.ini.Ab3xYz", true},  {".ZEREVuzi.ini.Ab3xY", false},
-                                                {".ZEREVuzi.ini.Ab3x-z", false}, {".other.ini.Ab3xYz", false},
-                                                {"ZEREVuzi.ini.Ab3xYz", false},  {".ZEREVuzi.ini.LinkYz", false}};
+  // clang-format off
+  const std::pair<const char*, bool> cases[] = {{".ZEREVuzi.ini.Ab3xYz", true}, {".ZEREVuzi.ini.Ab3xY", false}, {".ZEREVuzi.ini.Ab3x-z", false},
+                                                {".other.ini.Ab3xYz", false}, {"ZEREVuzi.ini.Ab3xYz", false}, {".ZEREVuzi.ini.LinkYz", false}};
+  // clang-format on
   const timespec old[2] = {{std::time(nullptr) - 120, 0}, {std::time(nullptr) - 120, 0}};
   for (const auto& [name, removed] : cases) {
     const std::string path = folder_ + "/" + name;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <stop_token>
 #include <string>
 #include <thread>
 
@@ -38,15 +39,12 @@ class LoopbackListener {
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(address);
-    if (fd_ >= 0 &&
-        (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0))) {
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0)) {
       ::close(fd_);
       fd_ = -1;
     }
   }
-  ~LoopbackListener() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~LoopbackListener() { ::close(fd_); }
   LoopbackListener(const LoopbackListener&) = delete;
 
   bool ok() const { return fd_ >= 0; }
@@ -81,11 +79,8 @@ class CannedHttpServer {
  public:
   explicit CannedHttpServer(std::string response, uint32_t address = INADDR_LOOPBACK)
       : listener_(16, true, address), address_(address), response_(std::move(response)) {
-    if (listener_.ok()) thread_ = std::thread([this] { Run(); });
+    if (listener_.ok()) thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   }
-  // clang-format off
-  ~CannedHttpServer() { stop_ = true; if (thread_.joinable()) thread_.join(); }
-  // clang-format on
   bool ok() const { return listener_.ok(); }
   std::string url() const {
     const in_addr a{htonl(address_)};
@@ -94,10 +89,10 @@ class CannedHttpServer {
   int requests() const { return requests_; }  // requests received, not connections
 
  private:
-  void Run() {
-    while (!stop_) {
-      if (!listener_.HasPendingConnection(20ms)) continue;
-      const int c = ::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC);
+  void Run(const std::stop_token& stop) {
+    while (!stop.stop_requested()) {
+      const int c =
+          listener_.HasPendingConnection(20ms) ? ::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC) : -1;
       if (c < 0) continue;
       const timeval limit{2, 0};
       ::setsockopt(c, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
@@ -110,7 +105,7 @@ class CannedHttpServer {
       if (!request.empty()) ++requests_;  // a connection alone is not a request
       for (ssize_t n = 1, sent = 0; n > 0 && sent < static_cast<ssize_t>(response_.size()); sent += n)
         n = ::send(c, response_.data() + sent, response_.size() - sent, MSG_NOSIGNAL);
-      while (response_.empty() && !stop_) std::this_thread::sleep_for(10ms);
+      while (response_.empty() && !stop.stop_requested()) std::this_thread::sleep_for(10ms);
       ::close(c);
     }
   }
@@ -119,8 +114,7 @@ class CannedHttpServer {
   uint32_t address_;
   std::atomic<int> requests_{0};
   std::string response_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  std::jthread thread_;  // last: stopped and joined before the members it uses go
 };
 
 }  // namespace dtu::net::testing

@@ -4,12 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QMenu>
 #include <QMessageBox>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "WindowFixture.h"
@@ -176,10 +171,10 @@ TEST_F(WindowTest, GenerationSmsComposesOrNamesTheBlankField) {
   QTest::mouseClick(button("tntbtn_GenerationSMS"), Qt::LeftButton);
   EXPECT_EQ(out->text(), QString());
   ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].text, QStringLiteral("Please enter valid \"DTU number\""));
-  EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("Prompt"));
-  EXPECT_EQ(presenter.boxes[0].icon, BoxIcon::Information);
-  EXPECT_EQ(presenter.boxes[0].owner, window.get());
+  const BoxRequest& box = presenter.boxes[0];
+  EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
+            std::tuple(window.get(), QStringLiteral("Prompt"), QStringLiteral("Please enter valid \"DTU number\""),
+                       BoxIcon::Information));
 }
 
 TEST_F(WindowTest, ProbesGiveTheCursorBack) {

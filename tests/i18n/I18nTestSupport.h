@@ -27,8 +27,7 @@ inline QByteArray BuildMo(std::vector<std::pair<QByteArray, QByteArray>> message
   messages.insert(messages.begin(), {QByteArray(), header});
   const std::uint64_t n = messages.size(), strings = 28 + 16 * n;
   QByteArray out, text;
-  for (std::uint64_t v :
-       {std::uint64_t{0x950412DE}, std::uint64_t{0}, n, std::uint64_t{28}, 28 + 8 * n, std::uint64_t{0}, strings})
+  for (std::uint64_t v : std::initializer_list<std::uint64_t>{0x950412DE, 0, n, 28, 28 + 8 * n, 0, strings})
     PutUInt(out, v, 4, bigEndian);
   for (auto side : {&std::pair<QByteArray, QByteArray>::first, &std::pair<QByteArray, QByteArray>::second}) {
     for (const auto& m : messages) {

@@ -47,8 +47,8 @@ class HandOffTest : public WindowTest {
 
 TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
   start();
-  EXPECT_EQ(std::pair(button("tntbtn_Copy")->geometry(), button("tntbtn_QrCode")->geometry()),
-            std::pair(QRect(278, 78, 75, 21), QRect(356, 78, 119, 21)));
+  EXPECT_EQ(button("tntbtn_Copy")->geometry(), QRect(278, 78, 75, 21));
+  EXPECT_EQ(button("tntbtn_QrCode")->geometry(), QRect(356, 78, 119, 21));
   EXPECT_EQ(button("tntbtn_GenerationSMS")->nextInFocusChain(), button("tntbtn_Copy"));
   EXPECT_EQ(button("tntbtn_Copy")->nextInFocusChain(), button("tntbtn_QrCode"));
   EXPECT_EQ(state().left(2), "00");

@@ -23,10 +23,8 @@ class HandOffTest : public WindowTest {
   QString output() const { return edit("tntedt_SMSCommandFormat")->text(); }
   // Copy and QR code enabled (two digits), then the status text.
   QString state() const {
-    return QString("%1%2 %3")
-        .arg(button("tntbtn_Copy")->isEnabled())
-        .arg(button("tntbtn_QrCode")->isEnabled())
-        .arg(find<QLabel>("tntstsbr_StatusPanel")->text());
+    const auto on = [this](const char* name) { return QString::number(button(name)->isEnabled()); };
+    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + find<QLabel>("tntstsbr_StatusPanel")->text();
   }
   // Presses "QR code..." and runs `check` on the modal dialog before closing it.
   template <typename F>

@@ -17,10 +17,9 @@ namespace {
 // B Backspace, D PageDown, E End, H Home, P PageUp, R Right, U Up, V paste, X cut.
 void Press(PortSpinEdit& port, const char* keys) {
   // clang-format off
-  static const std::map<char, std::pair<Qt::Key, Qt::KeyboardModifiers>> kKeys{
-      {'A', {Qt::Key_A, Qt::ControlModifier}}, {'B', {Qt::Key_Backspace, {}}}, {'D', {Qt::Key_PageDown, {}}}, {'E', {Qt::Key_End, {}}},
-      {'H', {Qt::Key_Home, {}}}, {'P', {Qt::Key_PageUp, {}}}, {'R', {Qt::Key_Right, {}}}, {'U', {Qt::Key_Up, {}}},
-      {'V', {Qt::Key_V, Qt::ControlModifier}}, {'X', {Qt::Key_X, Qt::ControlModifier}}};
+  static const std::map<char, QKeyCombination> kKeys{
+      {'A', Qt::CTRL | Qt::Key_A}, {'B', Qt::Key_Backspace}, {'D', Qt::Key_PageDown}, {'E', Qt::Key_End}, {'H', Qt::Key_Home},
+      {'P', Qt::Key_PageUp}, {'R', Qt::Key_Right}, {'U', Qt::Key_Up}, {'V', Qt::CTRL | Qt::Key_V}, {'X', Qt::CTRL | Qt::Key_X}};
   // clang-format on
   port.setFocus();
   for (const char* c = keys; *c; ++c) {
@@ -28,7 +27,7 @@ void Press(PortSpinEdit& port, const char* keys) {
     if (key == kKeys.end())
       QTest::keyClicks(&port, QString(QLatin1Char(*c)));
     else
-      QTest::keyClick(&port, key->second.first, key->second.second);
+      QTest::keyClick(&port, key->second.key(), key->second.keyboardModifiers());
   }
 }
 

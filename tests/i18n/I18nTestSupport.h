@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -78,13 +77,14 @@ inline QByteArray RealCatalog(const char* code) { return ReadBytes(QString(DTU_C
 // Sets or unsets locale variables for one test and restores them after.
 class EnvGuard {
  public:
-  EnvGuard(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
+  // A null value leaves the variable unset.
+  EnvGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
     for (const char* name : kNames) {
       if (const char* old = std::getenv(name)) saved_[name] = old;
       unsetenv(name);
     }
     for (const auto& [name, value] : values)
-      if (value) setenv(name, value->c_str(), 1);
+      if (value) setenv(name, value, 1);
   }
   ~EnvGuard() {
     for (const char* name : kNames) unsetenv(name);

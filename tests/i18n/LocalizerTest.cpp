@@ -29,7 +29,7 @@ std::unique_ptr<Localizer> Start(const QTemporaryDir& dir, const Catalogs& appen
 
 TEST(Localizer, FindsCatalogsInTheRightOrder) {
   // clang-format off
-  const struct { const char* what; Catalogs appended, onDisk; std::optional<std::string> lang, lcAll; QString code, expectedCode, opened, port; } cases[] = {
+  const struct { const char* what; Catalogs appended, onDisk; const char *lang, *lcAll; QString code, expectedCode, opened, port; } cases[] = {
       {"appended before disk for the same path", {{"zh_cn", Marked("A")}}, {{"zh_cn", Marked("D")}}, {}, {}, "zh_cn", "zh_cn", "zh_cn", "A"},
       {"disk catalog of the full code before an appended two-letter one", {{"zh", Marked("A")}}, {{"zh_CN", Marked("D")}}, {}, {}, "zh_CN", "zh_CN", "zh_CN", "D"},
       {"LANG with codeset, before LC_ALL", {{"zh_tw", Marked("T")}}, {}, "zh_TW.UTF-8", "de_DE.UTF-8", "", "zh_TW", "zh_TW", "T"},

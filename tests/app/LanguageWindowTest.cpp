@@ -19,19 +19,13 @@
 namespace dtu::testing {
 namespace {
 
-struct Texts {
-  QString title, group, language, listItems, menuItem;
-};
-
-// What the window shows in each language (from the catalogs' message table).
-const Texts kEnglish{"ZU-3RIVE VID idoverivirora dave", "Network configuration", " Language",
-                     "CMNET(China Mobile)|CMWAP(China Mobile)|UNINET(China Unicom)|Other", "Simplified Chinese"};
-const Texts kSimplified{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("网络配置"), QStringLiteral("语言"),
-                        QStringLiteral("CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它"),
-                        QStringLiteral("简体中文")};
-const Texts kTraditional{QStringLiteral("VI-3ZEZI短信配置工具"), QStringLiteral("網絡配置"), QStringLiteral("語言"),
-                         QStringLiteral("CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它"),
-                         QStringLiteral("簡體中文")};
+// What the window shows in each language (from the catalogs' message table):
+// title, group box, menu button, list items, a menu item.
+// clang-format off
+const char* const kEnglish = "ZU-3RIVE VID idoverivirora dave|Network configuration| Language|CMNET(China Mobile)|CMWAP(China Mobile)|UNINET(China Unicom)|Other|Simplified Chinese";
+const char* const kSimplified = "VI-3ZEZI短信配置工具|网络配置|语言|CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它|简体中文";
+const char* const kTraditional = "VI-3ZEZI短信配置工具|網絡配置|語言|CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它|簡體中文";
+// clang-format on
 
 class LanguageWindowTest : public WindowTest {
  protected:
@@ -49,27 +43,23 @@ class LanguageWindowTest : public WindowTest {
 
   // Starts the localizer and the window with `lang` as the system language.
   void startIn(const char* lang) {
-    env.emplace(std::initializer_list<std::pair<const char*, std::optional<std::string>>>{{"LANG", lang}});
+    env.emplace(std::initializer_list<std::pair<const char*, const char*>>{{"LANG", lang}});
     StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
     start();
   }
 
-  void expectTexts(const Texts& t) {
-    EXPECT_EQ(window->windowTitle(), t.title);
-    EXPECT_EQ(find<QGroupBox>("tntgrp_NetWork")->title(), t.group);
-    EXPECT_EQ(button("rzMenubtn_Language")->text(), t.language);
-    QStringList items;
+  QString texts() const {
+    QStringList shown{window->windowTitle(), find<QGroupBox>("tntgrp_NetWork")->title(),
+                      button("rzMenubtn_Language")->text()};
     for (int i = 0; i < list("tntcomb_ServiceNetwork")->count(); ++i)
-      items << list("tntcomb_ServiceNetwork")->itemText(i);
-    EXPECT_EQ(items.join(QLatin1Char('|')), t.listItems);
-    EXPECT_EQ(find<QAction>("tntmntm_SimplifiedChinese")->text(), t.menuItem);
+      shown << list("tntcomb_ServiceNetwork")->itemText(i);
+    return (shown << find<QAction>("tntmntm_SimplifiedChinese")->text()).join(QLatin1Char('|'));
   }
 
   QString checkedItems() const {
     QStringList names;
-    for (const char* name :
-         {"tntmntm_Automatic", "tntmntm_English", "tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese"})
-      if (window->findChild<QAction*>(QString::fromLatin1(name))->isChecked()) names << QString::fromLatin1(name);
+    for (const QAction* item : find<QMenu>("tntpmn_Language")->actions())
+      if (item->isChecked()) names << item->objectName();
     return names.join(QLatin1Char(','));
   }
   void pick(const char* item = nullptr) {
@@ -77,8 +67,10 @@ class LanguageWindowTest : public WindowTest {
     find<QMenu>("tntpmn_Language")->hide();
     if (item) find<QAction>(item)->trigger();
   }
-  QString storedLanguage() const {
-    return SettingsStore(iniPath()).ReadString(kSettingsSection, keys::kLanguageId, QStringLiteral("<missing>"));
+  // The checked menu items and the stored language id.
+  QString menuState() const {
+    return checkedItems() + '/' +
+           SettingsStore(iniPath()).ReadString(kSettingsSection, keys::kLanguageId, QStringLiteral("<missing>"));
   }
 
   QTemporaryDir empty;
@@ -87,28 +79,27 @@ class LanguageWindowTest : public WindowTest {
 
 TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheFields) {
   startIn("en_US.UTF-8");
-  expectTexts(kEnglish);
+  EXPECT_EQ(texts(), kEnglish);
   // A user pick and a typed value must survive every switch.
-  QComboBox* mode = list("tntcomb_ServerNetMode");
-  QTest::keyClick(mode, Qt::Key_Down);
+  QTest::keyClick(list("tntcomb_ServerNetMode"), Qt::Key_Down);
   QTest::keyClicks(edit("tntedt_DomainAddress"), QStringLiteral("dtuhub"));
 
   // clang-format off
-  const struct { const char* item; const Texts* texts; const char* stored; } steps[] = {
-      {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_English", &kEnglish, "1"},
-      {"tntmntm_TraditionalChinese", &kTraditional, "3"}, {"tntmntm_TraditionalChinese", &kTraditional, "3"},
-      {"tntmntm_SimplifiedChinese", &kSimplified, "2"}, {"tntmntm_English", &kEnglish, "1"}};
+  const struct { const char* item; const char* texts; const char* stored; } steps[] = {
+      {"tntmntm_SimplifiedChinese", kSimplified, "2"}, {"tntmntm_English", kEnglish, "1"},
+      {"tntmntm_TraditionalChinese", kTraditional, "3"}, {"tntmntm_TraditionalChinese", kTraditional, "3"},
+      {"tntmntm_SimplifiedChinese", kSimplified, "2"}, {"tntmntm_English", kEnglish, "1"}};
   // clang-format on
   for (const auto& step : steps) {
     pick(step.item);
-    expectTexts(*step.texts);
-    EXPECT_EQ(checkedItems(), QString::fromLatin1(step.item));
-    EXPECT_EQ(storedLanguage(), QString::fromLatin1(step.stored));
-    EXPECT_EQ(mode->currentIndex(), 1) << step.item;
-    EXPECT_EQ(list("tntcomb_ServiceNetwork")->currentIndex(), 0) << step.item;
-    EXPECT_EQ(edit("tntedt_DomainAddress")->text(), QStringLiteral("dtuhub"));
-    EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
-    EXPECT_EQ(portField()->text(), QStringLiteral("6000"));
+    EXPECT_EQ(texts(), step.texts);
+    EXPECT_EQ(menuState(), QString::fromLatin1(step.item) + '/' + step.stored);
+    // Modes, network, domain (enabled) and port.
+    const QStringList fields{QString::number(list("tntcomb_ServerNetMode")->currentIndex()),
+                             QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
+                             edit("tntedt_DomainAddress")->text(),
+                             QString::number(edit("tntedt_DomainAddress")->isEnabled()), portField()->text()};
+    EXPECT_EQ(fields.join('|'), "1|0|dtuhub|1|6000") << step.item;
   }
   EXPECT_TRUE(presenter.boxes.empty());
 }
@@ -119,14 +110,13 @@ TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
   ASSERT_TRUE(listener.ok());
   writeIni("[Main]\r\nnLanguageID=2\r\nStatic IP=127.0.0.1\r\nPort=" + QByteArray::number(listener.port()) + "\r\n");
   startIn("en_US.UTF-8");
-  expectTexts(kSimplified);
+  EXPECT_EQ(texts(), kSimplified);
   QTest::mouseClick(button("tntbtn_TestServerPort"), Qt::LeftButton);
   const QString chinese = QStringLiteral("与IP=127.0.0.1，端口=%1的服务器连接成功！").arg(listener.port());
   ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].text, chinese);
-  EXPECT_EQ(presenter.boxes[0].caption, QStringLiteral("提示"));
+  EXPECT_EQ(presenter.boxes[0].caption + ": " + presenter.boxes[0].text, QStringLiteral("提示: ") + chinese);
   pick("tntmntm_English");
-  expectTexts(kEnglish);
+  EXPECT_EQ(texts(), kEnglish);
   EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), chinese);
 }
 
@@ -159,17 +149,15 @@ TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
 }
 
 TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
+  // The texts and menu state (checked item/stored id) at start and after picking Automatic.
   // clang-format off
-  const struct {
-    QByteArray ini; const char* lang; const Texts* atStart; const char* checkedOnOpen;
-    const Texts* afterAutomatic; const char* checkedAfterAutomatic; const char* storedAfterAutomatic;
-  } cases[] = {
+  const struct { QByteArray ini; const char *lang, *atStart, *onOpen, *afterAutomatic, *stateAfterAutomatic; } cases[] = {
       // First start: the system language, "Automatic" checked when the menu opens.
-      {"", "zh_CN.UTF-8", &kSimplified, "tntmntm_Automatic", &kSimplified, "tntmntm_SimplifiedChinese", "2"},
-      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", &kTraditional, "tntmntm_TraditionalChinese", &kEnglish, "tntmntm_English", "1"},
-      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", &kEnglish, "tntmntm_English", &kTraditional, "tntmntm_TraditionalChinese", "3"},
+      {"", "zh_CN.UTF-8", kSimplified, "tntmntm_Automatic", kSimplified, "tntmntm_SimplifiedChinese/2"},
+      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", kTraditional, "tntmntm_TraditionalChinese", kEnglish, "tntmntm_English/1"},
+      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", kEnglish, "tntmntm_English", kTraditional, "tntmntm_TraditionalChinese/3"},
       // Out of range: applied as Automatic, kept, so no item is checked. An unknown system language records 0.
-      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", &kEnglish, "", &kEnglish, "", "0"},
+      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", kEnglish, "", kEnglish, "/0"},
   };
   // clang-format on
   for (const auto& c : cases) {
@@ -177,13 +165,12 @@ TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
     QFile::remove(iniPath());
     if (!c.ini.isEmpty()) writeIni(c.ini);
     startIn(c.lang);
-    expectTexts(*c.atStart);
+    EXPECT_EQ(texts(), c.atStart) << c.lang;
     pick();
-    EXPECT_EQ(checkedItems(), QString::fromLatin1(c.checkedOnOpen)) << c.lang;
+    EXPECT_EQ(checkedItems(), QString::fromLatin1(c.onOpen)) << c.lang;
     find<QAction>("tntmntm_Automatic")->trigger();
-    expectTexts(*c.afterAutomatic);
-    EXPECT_EQ(checkedItems(), QString::fromLatin1(c.checkedAfterAutomatic)) << c.lang;
-    EXPECT_EQ(storedLanguage(), QString::fromLatin1(c.storedAfterAutomatic)) << c.lang;
+    EXPECT_EQ(texts(), c.afterAutomatic) << c.lang;
+    EXPECT_EQ(menuState(), QString::fromLatin1(c.stateAfterAutomatic)) << c.lang;
   }
 }
 

@@ -17,10 +17,9 @@ namespace {
 // B Backspace, D PageDown, E End, H Home, P PageUp, R Right, U Up, V paste, X cut.
 void Press(PortSpinEdit& port, const char* keys) {
   // clang-format off
-  static const std::map<char, std::pair<Qt::Key, Qt::KeyboardModifiers>> kKeys{
-      {'A', {Qt::Key_A, Qt::ControlModifier}}, {'B', {Qt::Key_Backspace, {}}}, {'D', {Qt::Key_PageDown, {}}}, {'E', {Qt::Key_End, {}}},
-      {'H', {Qt::Key_Home, {}}}, {'P', {Qt::Key_PageUp, {}}}, {'R', {Qt::Key_Right, {}}}, {'U', {Qt::Key_Up, {}}},
-      {'V', {Qt::Key_V, Qt::ControlModifier}}, {'X', {Qt::Key_X, Qt::ControlModifier}}};
+  static const std::map<char, QKeyCombination> kKeys{
+      {'A', Qt::CTRL | Qt::Key_A}, {'B', Qt::Key_Backspace}, {'D', Qt::Key_PageDown}, {'E', Qt::Key_End}, {'H', Qt::Key_Home},
+      {'P', Qt::Key_PageUp}, {'R', Qt::Key_Right}, {'U', Qt::Key_Up}, {'V', Qt::CTRL | Qt::Key_V}, {'X', Qt::CTRL | Qt::Key_X}};
   // clang-format on
   port.setFocus();
   for (const char* c = keys; *c; ++c) {
@@ -28,46 +27,41 @@ void Press(PortSpinEdit& port, const char* keys) {
     if (key == kKeys.end())
       QTest::keyClicks(&port, QString(QLatin1Char(*c)));
     else
-      QTest::keyClick(&port, key->second.first, key->second.second);
+      QTest::keyClick(&port, key->second.key(), key->second.keyboardModifiers());
   }
 }
 
-TEST(PortSpinEdit, KeystrokeRulesAndReading) {
+// Keys typed, then a value the program sets (-1: none), and what the field shows and reads.
+TEST(PortSpinEdit, KeystrokeRulesProgramValuesAndReading) {
   QApplication::clipboard()->setText(QStringLiteral("4321"));
   // clang-format off
-  const std::tuple<const char*, const char*, int> rows[] = {
-      {"A1000A2500", "2500", 2500},
-      {"A2500-a. ", "2500", 2500},        // only digits
-      {"A2500E+H+H+", "+2500", 2500},       // one leading "+", nowhere else
-      {"A+2500HR+", "+2500", 2500},
-      {"A2500U", "2501", 2501},
-      {"A2500D", "2490", 2490},
-      {"A99995P", "99999", 99999},        // steps stay within the limits
-      {"A1005D", "1000", 1000},
-      {"A1000A123456", "123456", 123456}, // the window's handler caps typed values
-      {"A123456U", "99999", 99999},
-      {"A1000AVAX", "1000", 1000},        // no paste, no cut
-      {"A1000AB", "", 1000},
-      {"A12", "12", 12},
+  const std::tuple<const char*, int, const char*, int> rows[] = {
+      {"A1000A2500", -1, "2500", 2500},
+      {"A2500-a. ", -1, "2500", 2500},        // only digits
+      {"A2500E+H+H+", -1, "+2500", 2500},       // one leading "+", nowhere else
+      {"A+2500HR+", -1, "+2500", 2500},
+      {"A2500U", -1, "2501", 2501},
+      {"A2500D", -1, "2490", 2490},
+      {"A99995P", -1, "99999", 99999},        // steps stay within the limits
+      {"A1005D", -1, "1000", 1000},
+      {"A1000A123456", -1, "123456", 123456}, // the window's handler caps typed values
+      {"A123456U", -1, "99999", 99999},
+      {"A1000AVAX", -1, "1000", 1000},        // no paste, no cut
+      {"A1000AB", -1, "", 1000},
+      {"A12", -1, "12", 12},
+      {"", 123456, "99999", 99999},          // values the program sets are brought within the limits
+      {"", 7, "1000", 1000},
+      {"A123456", 0, "1000", 1000},
   };
   // clang-format on
-  for (const auto& [keys, shown, value] : rows) {
+  for (const auto& [keys, set, shown, value] : rows) {
     PortSpinEdit port;
     port.show();
     Press(port, keys);
+    if (set >= 0) port.setValue(set);
     EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
     EXPECT_EQ(port.value(), value) << keys;
     if (*shown) EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys << ": reading changed the text";
-  }
-}
-
-// Values the program sets are brought within the limits.
-TEST(PortSpinEdit, ProgramValues) {
-  PortSpinEdit port;
-  for (const auto& [keys, value, shown] : {std::tuple{"", 123456, "99999"}, {"", 7, "1000"}, {"A123456", 0, "1000"}}) {
-    Press(port, keys);
-    port.setValue(value);
-    EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << value;
   }
 }
 

@@ -7,7 +7,6 @@
 
 #include "I18nTestSupport.h"
 #include "i18n/FileLocator.h"
-#include "i18n/MoCatalog.h"
 
 namespace dtu {
 namespace {

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,8 +26,7 @@ inline QByteArray BuildMo(std::vector<std::pair<QByteArray, QByteArray>> message
   messages.insert(messages.begin(), {QByteArray(), header});
   const std::uint64_t n = messages.size(), strings = 28 + 16 * n;
   QByteArray out, text;
-  for (std::uint64_t v :
-       {std::uint64_t{0x950412DE}, std::uint64_t{0}, n, std::uint64_t{28}, 28 + 8 * n, std::uint64_t{0}, strings})
+  for (std::uint64_t v : std::initializer_list<std::uint64_t>{0x950412DE, 0, n, 28, 28 + 8 * n, 0, strings})
     PutUInt(out, v, 4, bigEndian);
   for (auto side : {&std::pair<QByteArray, QByteArray>::first, &std::pair<QByteArray, QByteArray>::second}) {
     for (const auto& m : messages) {
@@ -79,13 +77,14 @@ inline QByteArray RealCatalog(const char* code) { return ReadBytes(QString(DTU_C
 // Sets or unsets locale variables for one test and restores them after.
 class EnvGuard {
  public:
-  EnvGuard(std::initializer_list<std::pair<const char*, std::optional<std::string>>> values) {
+  // A null value leaves the variable unset.
+  EnvGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
     for (const char* name : kNames) {
       if (const char* old = std::getenv(name)) saved_[name] = old;
       unsetenv(name);
     }
     for (const auto& [name, value] : values)
-      if (value) setenv(name, value->c_str(), 1);
+      if (value) setenv(name, value, 1);
   }
   ~EnvGuard() {
     for (const char* name : kNames) unsetenv(name);

@@ -64,7 +64,6 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
   QTemporaryDir dir;
   QFile huge(dir.filePath("huge.csv"));
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
-  huge.close();
   EXPECT_EQ(ReadBatchFile(huge.fileName()).error, BatchFileError::TooLarge);
   EXPECT_EQ(ReadBatchFile(dir.filePath("missing.csv")).error, BatchFileError::CannotOpen);
   EXPECT_EQ(ReadBatchFile(dir.path()).error, BatchFileError::CannotOpen);
@@ -78,8 +77,7 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
             "B,,(A55A#1*192.0.2.15*5000#3*CMNET#4*B),36\r\n");
   QString error;
   EXPECT_TRUE(WriteFileAtomically(dir.filePath("out.csv"), csv, &error));
-  EXPECT_FALSE(WriteFileAtomically(dir.filePath("no/such/dir/out.csv"), csv, &error));
-  EXPECT_FALSE(error.isEmpty());
+  EXPECT_TRUE(!WriteFileAtomically(dir.filePath("no/such/dir/out.csv"), csv, &error) && !error.isEmpty());
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"huge.csv", "out.csv"}));
 }
 

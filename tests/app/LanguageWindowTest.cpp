@@ -133,7 +133,7 @@ TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
     }
   });
   reader.start(10);
-  QContextMenuEvent request(QContextMenuEvent::Keyboard, {2, 2});
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, {2, 2}, {2, 2});
   for (const char* item : {"tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese", "tntmntm_English"}) {
     pick(item);
     QApplication::sendEvent(portField(), &request);

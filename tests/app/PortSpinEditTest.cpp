@@ -61,7 +61,9 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesAndReading) {
     if (set >= 0) port.setValue(set);
     EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
     EXPECT_EQ(port.value(), value) << keys;
-    if (*shown) EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys << ": reading changed the text";
+    if (*shown) {
+      EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys << ": reading changed the text";
+    }
   }
 }
 

@@ -61,9 +61,8 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesAndReading) {
     if (set >= 0) port.setValue(set);
     EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
     EXPECT_EQ(port.value(), value) << keys;
-    if (*shown) {
-      EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys << ": reading changed the text";
-    }
+    // Reading refills an emptied field and changes nothing else.
+    EXPECT_EQ(port.text(), *shown ? QString::fromLatin1(shown) : QString::number(value)) << keys << " after reading";
   }
 }
 

@@ -81,7 +81,8 @@ TEST(Localizer, BrokenCatalogs) {
   // clang-format off
   const struct { QByteArray bytes; bool appended, badMagic; } cases[] = {
       {"\xdf" + real.mid(1), false, true}, {"\x95\x04\x12\xdf" + BuildMo({}, true).mid(4), true, true}, {"\xde\x12", true, true},
-      {real.left(27), false, false}, {real.left(real.size() - 1), true, false}, {patched(11), true, false}, {patched(31), true, false}};
+      {real.left(27), false, false}, {real.left(real.size() - 1), true, false}, {patched(11), true, false}, {patched(31), true, false},
+      {BuildMo({{"Close", "X"}}).replace(66, 1, "x"), true, false}};  // "Close" not ended by NUL (byte 66)
   // clang-format on
   for (const auto& c : cases) {
     QTemporaryDir dir;
@@ -114,9 +115,13 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(legacyDir.path(), "zh_cn") +
                                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
 
-  const auto localizer = Start(dir, {}, {{"zh_cn", BuildMo({{"a\nb", "x\ny\r\nz"}, {"Port", "first"}})}}, "zh_cn");
-  const QStringList lines{localizer->Translate("a\r\nb"), localizer->Translate("p\nq"), localizer->Translate("Port")};
-  EXPECT_EQ(lines.join('|'), "x\r\ny\r\nz|p\r\nq|first");
+  // A message with plural forms gives its singular.
+  const QByteArray plural =
+      BuildMo({{QByteArray("File\0Files", 10), QByteArray("F1\0F2", 5)}, {"Port", "first"}, {"a\nb", "x\ny\r\nz"}});
+  const auto localizer = Start(dir, {}, {{"zh_cn", plural}}, "zh_cn");
+  const QStringList lines{localizer->Translate("a\r\nb"), localizer->Translate("p\nq"), localizer->Translate("Port"),
+                          localizer->Translate("File")};
+  EXPECT_EQ(lines.join('|'), "x\r\ny\r\nz|p\r\nq|first|F1");
   ASSERT_TRUE(WriteBytes(CatalogIn(dir.path(), "zh_cn"), Marked("second")));
   EXPECT_EQ(localizer->Translate("Port"), "first");
   localizer->SetCurrentLanguage("zh_cn");

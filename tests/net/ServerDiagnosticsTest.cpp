@@ -126,12 +126,15 @@ TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
   // clang-format off
   const auto page = [](int status, const std::string& body) { return net::testing::HttpResponse(status, "text/html", body); };
   const auto heading = [](const std::string& text) { return "<h2>" + std::string(21, 'L') + text + std::string(69, 'T') + "</h2>"; };
+  // Without a length up front only the program's own cap stops the page.
+  const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n100001\r\n" + std::string(net::kMaxWanBodyBytes + 1, 'x') + "\r\n0\r\n\r\n";
   // No address: AppError with this text, and no setStaticIp.
   const struct { std::string response, address, error; } rows[] = {
       {page(200, heading("203.0.113.7")), "203.0.113.7", ""}, {page(404, heading("203.0.113.8")), "203.0.113.8", ""},
       {page(200, heading("IP: 203.0.113.7")), "", "could not be read"},
       {page(200, std::string(net::kMaxWanBodyBytes, 'x')), "", "could not be read"},
-      {page(200, std::string(net::kMaxWanBodyBytes + 1, 'x')), "", "larger than 1 MiB"}, {"", "", "Could not fetch"}};
+      {page(200, std::string(net::kMaxWanBodyBytes + 1, 'x')), "", "larger than 1 MiB"}, {chunked, "", "larger than 1 MiB"},
+      {"", "", "Could not fetch"}};
   // clang-format on
   for (const auto& r : rows) {
     Set(0, "192.0.2.200", "");

@@ -195,6 +195,17 @@ int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*r
   return CURL_PREREQFUNC_OK;
 }
 
+Ipv4Range RangeOf(in_addr v4) {
+  const uint32_t a = ntohl(v4.s_addr);
+  const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+  if (in(0x7f000000, 8)) return Ipv4Range::Loopback;
+  if (in(0x0a000000, 8) || in(0xac100000, 12) || in(0xc0a80000, 16)) return Ipv4Range::Private;
+  if (in(0xa9fe0000, 16)) return Ipv4Range::LinkLocal;
+  if (in(0x64400000, 10)) return Ipv4Range::SharedNat;
+  if (in(0x00000000, 8)) return Ipv4Range::ThisNetwork;
+  return Ipv4Range::Public;
+}
+
 }  // namespace
 
 std::string GetLocalHostAddress(const ProbeServices& services) {
@@ -330,10 +341,14 @@ bool IsInternalAddress(const std::string& address) {
   } else if (::inet_pton(AF_INET, address.c_str(), &v4) != 1) {
     return true;  // not an address at all: nothing to trust
   }
-  const uint32_t a = ntohl(v4.s_addr);
-  const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
-  return in(0x00000000, 8) || in(0x0a000000, 8) || in(0x7f000000, 8) || in(0x64400000, 10) || in(0xa9fe0000, 16) ||
-         in(0xac100000, 12) || in(0xc0a80000, 16);
+  return RangeOf(v4) != Ipv4Range::Public;
+}
+
+std::optional<Ipv4Range> ClassifyIpv4(std::string_view dotted) {
+  if (!IsDottedIpv4(dotted)) return std::nullopt;
+  in_addr v4{};
+  ::inet_pton(AF_INET, std::string(dotted).c_str(), &v4);
+  return RangeOf(v4);
 }
 
 bool IsDottedIpv4(std::string_view text) {

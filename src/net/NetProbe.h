@@ -92,8 +92,13 @@ bool TestTcpConnect(const std::string& address, int port, const ProbeServices& s
 // Four decimal octets 0..255 without leading zeros and nothing else.
 bool IsDottedIpv4(std::string_view text);
 
-// Loopback, private, link-local, carrier-grade NAT, "this network" (0/8),
-// and their IPv6 kin (also IPv4-mapped); text that is no address counts too.
+// The IPv4 ranges a host on another network cannot reach.
+enum class Ipv4Range { Public, ThisNetwork, Loopback, Private, LinkLocal, SharedNat };
+// The range of a dotted IPv4 address (IsDottedIpv4); nullopt for anything else.
+std::optional<Ipv4Range> ClassifyIpv4(std::string_view dotted);
+
+// Any range but Public, their IPv6 kin (also IPv4-mapped); text that is no
+// address counts too.
 bool IsInternalAddress(const std::string& address);
 
 }  // namespace dtu::net

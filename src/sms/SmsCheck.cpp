@@ -93,15 +93,7 @@ SmsCount CountSms(const QString& text) {
 
 AddressClass ClassifyServerAddress(const QString& address) {
   if (address.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return AddressClass::Loopback;
-  if (!net::IsDottedIpv4(address.toStdString())) return AddressClass::Public;
-  const QStringList octets = address.split(QLatin1Char('.'));
-  const int a = octets[0].toInt();
-  const int b = octets[1].toInt();
-  if (a == 127) return AddressClass::Loopback;
-  if (a == 10 || (a == 172 && b >= 16 && b <= 31) || (a == 192 && b == 168)) return AddressClass::Private;
-  if (a == 169 && b == 254) return AddressClass::LinkLocal;
-  if (a == 100 && b >= 64 && b <= 127) return AddressClass::SharedNat;
-  return AddressClass::Public;
+  return net::ClassifyIpv4(address.toStdString()).value_or(AddressClass::Public);
 }
 
 QString CommandServerAddress(const SmsCommandInputs& inputs) {
@@ -131,6 +123,7 @@ QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
     case AddressClass::SharedNat:
       addressWarning = N_("Carrier-NAT address: a DTU on a mobile network cannot reach it.");
       break;
+    case AddressClass::ThisNetwork:  // 0/8 names no host at all; the line has no warning for it
     case AddressClass::Public:
       break;
   }

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "net/NetProbe.h"
 #include "sms/SmsComposer.h"
 
 namespace dtu {
@@ -26,7 +27,7 @@ struct SmsCount {
 // never splits an escape pair or a surrogate pair across parts.
 SmsCount CountSms(const QString& text);
 
-enum class AddressClass { Public, Loopback, Private, LinkLocal, SharedNat };
+using AddressClass = net::Ipv4Range;
 
 // Classes a dotted IPv4 address (or "localhost"); anything else, names
 // included, is Public because it cannot be judged without a lookup.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/QrCodeDialog.h"
 
+#include <QBuffer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -19,8 +19,21 @@
 #include "app/QrPainter.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
+#include "sms/BatchList.h"
 
 namespace dtu {
+
+namespace {
+// PNG, or SVG for a name ending in ".svg"; empty when there is no code.
+QByteArray ImageFile(const QrMatrix& matrix, const QString& sms, const QString& path) {
+  if (matrix.isEmpty()) return {};
+  if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) return QrCodeSvg(matrix, sms);
+  QByteArray png;
+  QBuffer buffer(&png);
+  const bool drawn = buffer.open(QIODevice::WriteOnly) && RenderQrSheet(matrix, sms).save(&buffer, "PNG");
+  return drawn ? png : QByteArray();
+}
+}  // namespace
 
 // The code at no less than four pixels a module, or a message in its place.
 class QrCodeView : public QWidget {
@@ -128,15 +141,8 @@ void QrCodeDialog::numberChanged() {
 }
 
 bool QrCodeDialog::saveImage(const QString& path) {
-  QSaveFile file(path);
-  bool written = false;
-  if (!matrix_.isEmpty() && file.open(QIODevice::WriteOnly)) {
-    if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive))
-      written = file.write(QrCodeSvg(matrix_, sms_)) >= 0;
-    else
-      written = RenderQrSheet(matrix_, sms_).save(&file, "PNG");
-    written = written && file.commit();
-  }
+  const QByteArray image = ImageFile(matrix_, sms_, path);
+  const bool written = !image.isEmpty() && WriteFileAtomically(path, image, nullptr);
   if (!written) {
     boxes_.show(BoxRequest{this, QString::fromLatin1(kAppTitle),
                            FormatMessage(Translate(N_("The image could not be saved to %s.")), {path}),

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "app/QrSheet.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 #include "app/QrPainter.h"
 #include "i18n/Format.h"
@@ -98,17 +98,13 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device) {
 }
 
 bool SaveQrSheet(const BatchList& list, const QString& path, QString* error) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
-    if (error) *error = file.errorString();
+  QByteArray pdf;
+  QBuffer buffer(&pdf);
+  if (!buffer.open(QIODevice::WriteOnly) || !PaintQrSheet(list, buffer)) {
+    if (error) *error = buffer.errorString();
     return false;
   }
-  if (!PaintQrSheet(list, file) || file.error() != QFileDevice::NoError || !file.commit()) {
-    if (error) *error = file.errorString();
-    file.cancelWriting();
-    return false;
-  }
-  return true;
+  return WriteFileAtomically(path, pdf, error);
 }
 
 }  // namespace dtu

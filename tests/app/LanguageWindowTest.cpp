@@ -10,7 +10,6 @@
 #include <optional>
 
 #include "../i18n/I18nTestSupport.h"
-#include "../net/NetTestSupport.h"
 #include "WindowFixture.h"
 #include "config/SettingsStore.h"
 #include "i18n/Localizer.h"
@@ -83,6 +82,7 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
   // A user pick and a typed value must survive every switch.
   QTest::keyClick(list("tntcomb_ServerNetMode"), Qt::Key_Down);
   QTest::keyClicks(edit("tntedt_DomainAddress"), QStringLiteral("dtuhub"));
+  button("tntbtn_GenerationSMS")->click();  // a status line keeps the language it was shown in
 
   // clang-format off
   const struct { const char* item; const char* texts; const char* stored; } steps[] = {
@@ -94,30 +94,16 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
     pick(step.item);
     EXPECT_EQ(texts(), step.texts);
     EXPECT_EQ(menuState(), QString::fromLatin1(step.item) + '/' + step.stored);
-    // Modes, network, domain (enabled) and port.
+    // Modes, network, domain (enabled), port and status line.
     const QStringList fields{QString::number(list("tntcomb_ServerNetMode")->currentIndex()),
                              QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
                              edit("tntedt_DomainAddress")->text(),
-                             QString::number(edit("tntedt_DomainAddress")->isEnabled()), portField()->text()};
-    EXPECT_EQ(fields.join('|'), "1|0|dtuhub|1|6000") << step.item;
+                             QString::number(edit("tntedt_DomainAddress")->isEnabled()),
+                             portField()->text(),
+                             find<QLabel>("tntstsbr_StatusPanel")->text()};
+    EXPECT_EQ(fields.join('|'), "1|0|dtuhub|1|6000|42 characters, 1 SMS (GSM 7-bit)") << step.item;
   }
   EXPECT_TRUE(presenter.boxes.empty());
-}
-
-TEST_F(LanguageWindowTest, StatusTextKeepsTheLanguageItWasShownIn) {
-  services.probes = net::testing::LoopbackServices();
-  net::testing::LoopbackListener listener;
-  ASSERT_TRUE(listener.ok());
-  writeIni("[Main]\r\nnLanguageID=2\r\nStatic IP=127.0.0.1\r\nPort=" + QByteArray::number(listener.port()) + "\r\n");
-  startIn("en_US.UTF-8");
-  EXPECT_EQ(texts(), kSimplified);
-  QTest::mouseClick(button("tntbtn_TestServerPort"), Qt::LeftButton);
-  const QString chinese = QStringLiteral("与IP=127.0.0.1，端口=%1的服务器连接成功！").arg(listener.port());
-  ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].caption + ": " + presenter.boxes[0].text, QStringLiteral("提示: ") + chinese);
-  pick("tntmntm_English");
-  EXPECT_EQ(texts(), kEnglish);
-  EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), chinese);
 }
 
 // Qt's catalog follows the language menu, also in the port field's own menu,

@@ -1,18 +1,37 @@
 // SPDX-License-Identifier: MIT
+// The main window offscreen, its port field alone, start-up with a damaged
+// catalog, a close while a probe waits, and the program's own process ending
+// by signal or kill.
+#include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
+#include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <map>
 
+#include "../i18n/I18nTestSupport.h"
+#include "../net/NetTestSupport.h"
 #include "WindowFixture.h"
 #include "app/HandlerGuard.h"
+#include "app/PortSpinEdit.h"
 #include "config/SettingsStore.h"
+#include "i18n/Localizer.h"
 
 namespace dtu::testing {
 namespace {
+
+using namespace std::chrono_literals;
 
 // The value the settings file holds for a key right now ("<missing>" if none).
 QString Stored(const QString& path, const char* key) {
@@ -86,7 +105,7 @@ TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
   }
 }
 
-// The keystroke rules are tabled in PortSpinEditTest; here, what reaches the file.
+// The keystroke rules are tabled with the port field alone; here, what reaches the file.
 TEST_F(WindowTest, PortFieldWritesEveryChange) {
   start();
   PortSpinEdit* port = portField();
@@ -158,25 +177,6 @@ TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
 }
 
-TEST_F(WindowTest, GenerationSmsComposesOrNamesTheBlankField) {
-  writeIni("[Main]\r\nStatic IP= 192.0.2.15  \r\nPort=5000\r\n");
-  start();
-  edit("tntedt_StaticIP")->setText(QStringLiteral(" 192.0.2.15  "));
-  QLineEdit* out = edit("tntedt_SMSCommandFormat");
-  QTest::mouseClick(button("tntbtn_GenerationSMS"), Qt::LeftButton);
-  EXPECT_EQ(out->text(), QStringLiteral("(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000001)"));
-  EXPECT_TRUE(presenter.boxes.empty());
-
-  edit("tntedt_DTUNumber")->setText(QStringLiteral("  "));
-  QTest::mouseClick(button("tntbtn_GenerationSMS"), Qt::LeftButton);
-  EXPECT_EQ(out->text(), QString());
-  ASSERT_EQ(presenter.boxes.size(), 1u);
-  const BoxRequest& box = presenter.boxes[0];
-  EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
-            std::tuple(window.get(), QStringLiteral("Prompt"), QStringLiteral("Please enter valid \"DTU number\""),
-                       BoxIcon::Information));
-}
-
 TEST_F(WindowTest, ProbesGiveTheCursorBack) {
   start();
   QTest::mouseClick(button("tntbtn_JudgeMaping"), Qt::LeftButton);
@@ -229,6 +229,155 @@ TEST_F(WindowTest, UnwritableFolderShowsOneErrorBoxPerWrite) {
   EXPECT_EQ(seen, (QStringList{line, line, line, line}));  // Port, Static IP, DTU number, Other APN
   EXPECT_TRUE(window->isVisible());
   EXPECT_EQ(edit("tntedt_Other")->text(), QStringLiteral("x"));
+}
+
+// Types `keys` into the field; capitals stand for keys: A select all,
+// B Backspace, D PageDown, E End, H Home, P PageUp, R Right, U Up, V paste, X cut.
+void Press(PortSpinEdit& port, const char* keys) {
+  // clang-format off
+  static const std::map<char, QKeyCombination> kKeys{
+      {'A', Qt::CTRL | Qt::Key_A}, {'B', Qt::Key_Backspace}, {'D', Qt::Key_PageDown}, {'E', Qt::Key_End}, {'H', Qt::Key_Home},
+      {'P', Qt::Key_PageUp}, {'R', Qt::Key_Right}, {'U', Qt::Key_Up}, {'V', Qt::CTRL | Qt::Key_V}, {'X', Qt::CTRL | Qt::Key_X}};
+  // clang-format on
+  port.setFocus();
+  for (const char* c = keys; *c; ++c) {
+    const auto key = kKeys.find(*c);
+    if (key == kKeys.end())
+      QTest::keyClicks(&port, QString(QLatin1Char(*c)));
+    else
+      QTest::keyClick(&port, key->second.key(), key->second.keyboardModifiers());
+  }
+}
+
+// Keys typed, then a value the program sets (-1: none), and what the field shows and reads.
+TEST(PortSpinEdit, KeystrokeRulesProgramValuesAndReading) {
+  QApplication::clipboard()->setText(QStringLiteral("4321"));
+  // clang-format off
+  const std::tuple<const char*, int, const char*, int> rows[] = {
+      {"A1000A2500", -1, "2500", 2500},
+      {"A2500-a. ", -1, "2500", 2500},        // only digits
+      {"A2500E+H+H+", -1, "+2500", 2500},       // one leading "+", nowhere else
+      {"A+2500HR+", -1, "+2500", 2500},
+      {"A2500U", -1, "2501", 2501},
+      {"A2500D", -1, "2490", 2490},
+      {"A99995P", -1, "99999", 99999},        // steps stay within the limits
+      {"A1005D", -1, "1000", 1000},
+      {"A1000A123456", -1, "123456", 123456}, // the window's handler caps typed values
+      {"A123456U", -1, "99999", 99999},
+      {"A1000AVAX", -1, "1000", 1000},        // no paste, no cut
+      {"A1000AB", -1, "", 1000},
+      {"A12", -1, "12", 12},
+      {"", 123456, "99999", 99999},          // values the program sets are brought within the limits
+      {"", 7, "1000", 1000},
+      {"A123456", 0, "1000", 1000},
+  };
+  // clang-format on
+  for (const auto& [keys, set, shown, value] : rows) {
+    PortSpinEdit port;
+    port.show();
+    Press(port, keys);
+    if (set >= 0) port.setValue(set);
+    EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
+    EXPECT_EQ(port.value(), value) << keys;
+    // Reading refills an emptied field and changes nothing else.
+    EXPECT_EQ(port.text(), *shown ? QString::fromLatin1(shown) : QString::number(value)) << keys << " after reading";
+  }
+}
+
+TEST(PortSpinEdit, FocusLossCorrectsOnlyForAnotherControlOfTheWindow) {
+  QWidget window, other;
+  auto* field = new PortSpinEdit(&window);
+  auto* next = new QLineEdit(&window);
+  const std::tuple<Qt::FocusReason, QWidget*, bool> rows[] = {
+      {Qt::TabFocusReason, next, true},       {Qt::MouseFocusReason, next, true},
+      {Qt::OtherFocusReason, nullptr, false}, {Qt::ActiveWindowFocusReason, &other, false},
+      {Qt::PopupFocusReason, next, false},    {Qt::MouseFocusReason, &other, false}};
+  for (const auto& [reason, to, corrects] : rows)
+    EXPECT_EQ(PortSpinEdit::CorrectsOnFocusLoss(reason, field, to), corrects) << reason << ' ' << to;
+}
+
+TEST_F(WindowTest, DamagedCatalogAtStartShowsOnceThenLoadsAndSaves) {
+  const QString catalog = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES/default.mo"));
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(catalog).path()) && QFile(catalog).open(QIODevice::WriteOnly));  // empty
+  writeIni("[Main]\r\nDTU number=KQ-GP000777\r\n");
+  {
+    EnvGuard env{{"LANG", "fr_FR.UTF-8"}};
+    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    start();
+    edit("tntedt_DTUNumber")->setText(edit("tntedt_DTUNumber")->text() + QLatin1Char('8'));
+  }
+  const QTemporaryDir none;
+  StartLocalizer(none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
+  EXPECT_TRUE(iniBytes().contains("DTU number=KQ-GP0007778\r\n")) << iniBytes().constData();
+}
+
+// Closing while "Test server port" waits hides the window; Qt's own quit is
+// dropped when the result box appears, so the end must come from the handler.
+TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
+  services.presenter = nullptr;  // a real box: showing a window is what cancels Qt's quit
+  services.probes = net::testing::LoopbackServices();
+  services.probes.resolve = [&](const std::string&) {
+    button("tntbtn_Close")->click();  // the queued click of a user, run inside the look-up
+    return std::vector<std::string>{"127.0.0.1"};
+  };
+  services.probes.timeouts = {200ms, 200ms, 200ms};
+  services.probes.pumpEvents = [] {};  // Qt's posted quit must still be pending when the box appears
+  start();
+  bool boxSeen = false;
+  QTimer closer;  // also the context of the single shots, which end with it
+  closer.callOnTimeout([&] {
+    if (QWidget* box = QApplication::activeModalWidget()) boxSeen = true, box->close();
+  });
+  closer.start(50);
+  QTimer::singleShot(10s, &closer, [] { QCoreApplication::exit(99); });
+  QTimer::singleShot(0, &closer, [&] { button("tntbtn_TestServerPort")->click(); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_TRUE(boxSeen);
+  EXPECT_FALSE(window->isVisible());
+}
+
+// The real program in a folder of its own, with its own temporary directory
+// and a language with a catalog, so that the private folder is made.
+TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
+  QTemporaryDir dir;
+  const QString exe = dir.filePath(QStringLiteral("dtusms")), tmp = dir.filePath(QStringLiteral("tmp"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe) && QDir().mkpath(tmp));
+  const auto folders = [&] { return QDir(tmp).entryList({QStringLiteral("dtusms-l10n-*")}, QDir::Dirs); };
+  const auto settings = [&] { return ReadBytes(dir.filePath(QStringLiteral("ZEREVuzi.ini"))); };
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : {std::pair{"TMPDIR", tmp},
+                                    {"LANG", QStringLiteral("zh_CN.UTF-8")},
+                                    {"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
+                                    {"ASAN_OPTIONS", QStringLiteral("detect_leaks=0")}})
+    env.insert(QString::fromLatin1(name), value);
+  env.remove(QStringLiteral("LC_ALL"));
+
+  // A kill leaves the private folder, which the next start removes.
+  QStringList left;
+  int round = 0;
+  for (const int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    // Last, a read-only file: the failed writes of loading show boxes before the main loop runs.
+    if (++round == 5) QFile::setPermissions(dir.filePath(QStringLiteral("ZEREVuzi.ini")), QFile::ReadOwner);
+    QProcess program;  // killed on destruction if it did not end
+    program.setProcessEnvironment(env);
+    program.start(exe);
+    // Started once its own folder is the only one and the fields are loaded.
+    const bool ready = QTest::qWaitFor(
+        [&] { return folders().size() == 1 && folders() != left && settings().contains("DTU"); }, 10000);
+    const QByteArray before = settings();
+    ::kill(program.processId(), signal);
+    ASSERT_TRUE(ready && program.waitForFinished(10000)) << folders().join(u' ').toStdString();
+    EXPECT_EQ(program.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+    if (signal != SIGKILL) {
+      EXPECT_EQ(program.exitCode(), 128 + signal);
+    }
+    EXPECT_EQ(folders().size(), signal == SIGKILL ? 1 : 0);
+    EXPECT_EQ(settings(), before);  // nothing written at exit
+    left = folders();
+  }
 }
 
 }  // namespace

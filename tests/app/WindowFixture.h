@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -27,15 +26,8 @@ class WindowTest : public ::testing::Test {
   void TearDown() override { window.reset(); }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
-  QByteArray iniBytes() const {
-    QFile f(iniPath());
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  void writeIni(const QByteArray& bytes) const {
-    QFile f(iniPath());
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-  }
+  QByteArray iniBytes() const { return ReadBytes(iniPath()); }
+  void writeIni(const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(iniPath(), bytes)); }
 
   // Creates and shows the window as the program does at start-up, with
   // `services` and this machine's only interface at `localAddress`.

@@ -3,8 +3,6 @@
 // executables with an appended table, environment and presenter guards.
 #pragma once
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <cstdlib>
@@ -56,17 +54,6 @@ inline std::pair<QByteArray, std::uint64_t> BuildExecutable(const QByteArray& im
   }
   PutUInt(out, 0, 8);
   return {out + files, std::uint64_t(image.size())};
-}
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-inline QByteArray ReadBytes(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // clang-format off

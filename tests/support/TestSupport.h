@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Helpers every test folder shares: the recording presenter, an
-// expected-error assertion and readable QString output.
+// Helpers every test folder shares: the recording presenter, whole-file
+// reads and writes, an expected-error assertion and readable QString output.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <ostream>
 #include <vector>
@@ -19,6 +21,19 @@ struct RecordingPresenter final : MessagePresenter {
   void show(const BoxRequest& request) override { boxes.push_back(request); }
   std::vector<BoxRequest> boxes;
 };
+
+// Writes `bytes` to `path`, making its folder first.
+inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
+  QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The file's bytes; empty if it cannot be read.
+inline QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 }  // namespace dtu::testing
 

@@ -1,11 +1,27 @@
 // SPDX-License-Identifier: MIT
+// The catalog chain: the appended-file table, the localizer and its private
+// folders, message formatting, and the translation of a window's texts.
 #include <gtest/gtest.h>
 #include <libintl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <QtWidgets>
 #include <clocale>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <tuple>
 
 #include "I18nTestSupport.h"
+#include "i18n/FileLocator.h"
+#include "i18n/Format.h"
+#include "i18n/LanguageSelection.h"
 #include "i18n/Localizer.h"
+#include "i18n/WindowTranslator.h"
 
 namespace dtu {
 namespace {
@@ -126,6 +142,127 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EXPECT_EQ(localizer->Translate("Port"), "first");
   localizer->SetCurrentLanguage("zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "second");
+}
+
+// A damaged or hostile table ends the reading; what was read before stays.
+// Lookups through the table are tested with the localizer.
+TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
+  // Entries at 512: next, file offset and size, name; `read` is name@offset of each entry kept.
+  // clang-format off
+  const struct { const char* what; std::vector<std::tuple<std::uint64_t, qsizetype, qsizetype, QByteArray>> entries;
+                 std::uint64_t table; QString read; } cases[] = {
+      {"good", {{544, 0, 4, "BBBBBBBB"}, {576, 4, 2, " \taaaa  "}}, 512, "aaaa@4,BBBBBBBB@0"},
+      {"loop", {{544, 0, 4, "AAAAAAAA"}, {512, 4, 4, "BBBBBBBB"}}, 512, "AAAAAAAA@0"},
+      {"next entry past the end", {{1 << 20, 0, 4, "AAAAAAAA"}}, 512, ""},
+      {"table offset past the end", {}, 1 << 20, ""},
+      {"file past the end", {{544, 0, 4, "AAAAAAAA"}, {576, 100, -50, "BBBBBBBB"}}, 512, "AAAAAAAA@0"},
+      {"name too long", {{512 + 24 + 5000, 0, 4, QByteArray(5000, 'n')}}, 512, ""},
+      {"duplicates: the first kept", {{544, 0, 4, "dup     "}, {576, 4, 4, "  DUP   "}}, 512, "dup@0"},
+      {"zero table offset", {{544, 0, 4, "AAAAAAAA"}}, 0, ""},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    QByteArray bytes(512, 'i');
+    for (const auto& [next, offset, size, name] : c.entries) PutEntry(bytes, next, offset, size, name);
+    PutUInt(bytes, 0, 8);
+    QBuffer buffer(&bytes);
+    ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
+    QStringList read;
+    for (const auto& e : FileLocator::ReadTable(buffer, c.table)) read << e.name + '@' + QString::number(e.info.offset);
+    EXPECT_EQ(read.join(','), c.read) << c.what;
+  }
+}
+
+TEST(AppendedExecutable, CarriesTheThreeCatalogsInOrder) {
+  const QByteArray exe = ReadBytes(QStringLiteral(DTU_APP_EXECUTABLE));
+  const qsizetype marker = exe.indexOf(appended::kMarkerText);
+  ASSERT_GE(marker, 0);
+  EXPECT_EQ(exe.indexOf(appended::kMarkerText, marker + 1), -1);
+  const FileLocator locator(DTU_APP_EXECUTABLE, qFromLittleEndian<quint64>(exe.constData() + marker + 36));
+  std::uint64_t last = 0;
+  for (const char* code : {"en", "zh_cn", "zh_tw"}) {
+    const auto info = locator.Find(QStringLiteral("locale\\%1\\LC_MESSAGES\\default.mo").arg(QLatin1String(code)));
+    ASSERT_TRUE(info) << code;
+    EXPECT_EQ(exe.mid(qsizetype(info->offset), qsizetype(info->size)), RealCatalog(code)) << code;
+    EXPECT_GT(info->offset, last) << code;
+    last = info->offset;
+  }
+}
+
+// A private folder is removed only when its owner has gone: the id names no
+// process, or a process that started at another time (a reused id).
+TEST(CatalogFolders, OnlyThoseOfGoneOwnersAreRemoved) {
+  const pid_t gone = ::fork();
+  if (gone == 0) ::_exit(0);
+  ::waitpid(gone, nullptr, 0);
+  const std::string parent = std::to_string(::getppid());  // outlives the test
+  std::string line, start;
+  std::getline(std::ifstream("/proc/" + parent + "/stat"), line);
+  std::istringstream fields(line.substr(line.rfind(')') + 1));
+  for (int i = 3; i <= 22; ++i) fields >> start;  // the start time is field 22
+  const std::tuple<const char*, std::string, bool> cases[] = {{"live00", parent + " " + start, false},
+                                                              {"reused", parent + " 1", true},
+                                                              {"gone00", std::to_string(gone) + " " + start, true}};
+  const QTemporaryDir tmp;
+  const std::string root = tmp.path().toStdString() + "/dtusms-l10n-";
+  for (const auto& [name, owner, removed] : cases) {
+    std::filesystem::create_directories(root + name + "/1");
+    std::ofstream(root + name + "/owner") << owner;
+  }
+  RemoveAbandonedCatalogFolders(tmp.path());
+  for (const auto& [name, owner, removed] : cases) EXPECT_EQ(std::filesystem::exists(root + name), !removed) << owner;
+}
+
+TEST(FormatMessage, FillsPlaceholdersInOrderAndNeverReadsMissingValues) {
+  const QStringList two{"192.0.2.15", "6000"};
+  // clang-format off
+  const struct { const char* format; QStringList values; const char* expected; } cases[] = {
+      {"With IP =%s, port =%d of server connection is successful!", two, "With IP =192.0.2.15, port =6000 of server connection is successful!"},
+      {"%s%s%s%d", two, "192.0.2.156000%s%d"},  // more placeholders than values
+      {"%n%x%", two, "%n%x%"},
+      {"100%% of %d", {"7"}, "100% of 7"},
+      {"%s and %d", {"%s", "1"}, "%s and 1"},  // a value holding "%s" is not expanded
+  };
+  // clang-format on
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatMessage(QString::fromUtf8(c.format), c.values), QString::fromUtf8(c.expected)) << c.format;
+}
+
+TEST(WindowTranslation, TranslatesRecordedTextsOnlyAndLeavesFieldsAlone) {
+  EnvGuard env{{"LANG", "en_US.UTF-8"}};
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid() && WriteBytes(CatalogIn(dir.path(), "zh_cn"), RealCatalog("zh_cn")));
+  StartLocalizer(dir.filePath("dtusms"), 0);
+  SetCurrentLanguage("en");
+
+  // Catalog ids everywhere, so anything wrongly translated shows.
+  QWidget window;
+  auto* blank = new QLabel(&window);
+  auto* button = new QPushButton("Close", &window);
+  button->setToolTip("Port");
+  auto* list = new QComboBox(&window);
+  list->addItems({"Static IP", "", "Other"});
+  list->setItemData(2, 42);
+  auto* edit = new QLineEdit("Port", &window);
+  auto* spin = new QSpinBox(&window);
+  spin->setValue(60);
+  auto* status = new QStatusBar(&window);
+  status->showMessage("Port");
+  TranslateComponent(&window);
+  blank->setText("Close");  // set afterwards: not a text of the window
+
+  // The same language again rebuilds nothing, so the selection stays.
+  for (const auto& [id, selection] : {std::pair{2, -1}, std::pair{2, 2}, std::pair{1, -1}}) {
+    list->setCurrentIndex(2);
+    ApplyLanguage(&window, id);
+    EXPECT_EQ(list->currentIndex(), selection) << id;
+    const QStringList translated{button->text(), button->toolTip(), list->itemText(0), list->itemText(1),
+                                 list->itemData(2).toString()};
+    EXPECT_EQ(translated.join('|'), id == 2 ? "关闭|端口|固定IP||42" : "Close|Port|Static IP||42");
+    const QStringList untouched{blank->text(), edit->text(), spin->text(), status->currentMessage()};
+    EXPECT_EQ(untouched.join('|'), "Close|Port|60|Port");
+    TranslateComponent(&window);  // again: must not take the Chinese texts for sources
+  }
 }
 
 }  // namespace

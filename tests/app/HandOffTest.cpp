@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -18,7 +17,6 @@
 #include "WindowFixture.h"
 #include "app/BatchCommand.h"
 #include "app/QrCodeDialog.h"
-#include "support/TestSupport.h"
 
 namespace dtu::testing {
 namespace {
@@ -168,27 +166,6 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
     expected << QString("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)").arg(i % 2 ? "+8613800138000" : "").arg(i);
   expected.sort();
   EXPECT_EQ(dtu::testing::DecodeQrCodes(page), expected);
-}
-
-// The program itself, away from any display, leaves no settings file behind.
-TEST(BatchCommand, ProgramNeedsNoDisplayAndWritesNoSettings) {
-  QTemporaryDir dir;
-  const QString exe = dir.filePath("dtusms"), list = WriteList(dir, "A1,+8613800138000\nA1\n");
-  ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe));
-  QProcess program;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
-  program.setProcessEnvironment(env);
-  program.start(exe, {"--batch", list, "--pdf", dir.filePath("out.pdf")});
-  ASSERT_TRUE(program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit);
-  EXPECT_EQ(program.exitCode(), 1);
-  EXPECT_EQ(program.readAllStandardError(), list.toLocal8Bit() + ":2: The DTU number \"A1\" is already on line 1.\n");
-  EXPECT_TRUE(program.readAllStandardOutput().startsWith("DTU number,SIM number,SMS command,SMS check\r\nA1,"));
-  // The PDF, and no ZEREVuzi.ini.
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), (QStringList{"dtusms", "list.csv", "out.pdf"}));
-  program.start(exe, {"--csv", dir.filePath("out.csv")});  // a usage error needs no display either
-  ASSERT_TRUE(program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit);
-  EXPECT_EQ(program.exitCode(), 2);
 }
 
 }  // namespace

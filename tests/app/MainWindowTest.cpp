@@ -339,7 +339,8 @@ TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
 }
 
 // The real program in a folder of its own, with its own temporary directory
-// and a language with a catalog, so that the private folder is made.
+// and a language with a catalog (the last one appended), so that the private
+// folder is made.
 TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   QTemporaryDir dir;
   const QString exe = dir.filePath(QStringLiteral("dtusms")), tmp = dir.filePath(QStringLiteral("tmp"));
@@ -348,14 +349,16 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   const auto settings = [&] { return ReadBytes(dir.filePath(QStringLiteral("ZEREVuzi.ini"))); };
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   for (const auto& [name, value] : {std::pair{"TMPDIR", tmp},
-                                    {"LANG", QStringLiteral("zh_CN.UTF-8")},
+                                    {"LANG", QStringLiteral("zh_TW.UTF-8")},
                                     {"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
                                     {"ASAN_OPTIONS", QStringLiteral("detect_leaks=0")}})
     env.insert(QString::fromLatin1(name), value);
   env.remove(QStringLiteral("LC_ALL"));
 
-  // A kill leaves the private folder, which the next start removes.
-  QStringList left;
+  // A kill leaves the private folder, which the next start removes, as it
+  // removes one whose owner's id now names another process (this test).
+  ASSERT_TRUE(WriteBytes(tmp + "/dtusms-l10n-reused/owner", QByteArray::number(::getpid()) + " 1"));
+  QStringList left{QStringLiteral("dtusms-l10n-reused")};
   int round = 0;
   for (const int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
     SCOPED_TRACE(signal);
@@ -378,6 +381,23 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     EXPECT_EQ(settings(), before);  // nothing written at exit
     left = folders();
   }
+
+  // The batch command needs no display and leaves the settings alone; so does a usage error.
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+  env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+  const QString list = dir.filePath(QStringLiteral("list.csv")), pdf = dir.filePath(QStringLiteral("out.pdf"));
+  ASSERT_TRUE(WriteBytes(list, "A1,+8613800138000\nA1\n"));
+  const QByteArray before = settings();
+  QProcess batch;
+  batch.setProcessEnvironment(env);
+  for (const auto& [arguments, status] :
+       {std::pair{QStringList{"--batch", list, "--pdf", pdf}, 1}, std::pair{QStringList{"--csv", list}, 2}}) {
+    batch.start(exe, arguments);
+    ASSERT_TRUE(batch.waitForFinished(30000) && batch.exitStatus() == QProcess::NormalExit);
+    EXPECT_EQ(batch.exitCode(), status);
+  }
+  EXPECT_TRUE(QFile::exists(pdf));
+  EXPECT_EQ(settings(), before);
 }
 
 }  // namespace

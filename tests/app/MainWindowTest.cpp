@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -50,16 +49,27 @@ std::shared_ptr<QStringList> WatchWrites(Sender* sender, Signal signal, const QS
 TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
   start("");  // no local address: no Static IP line
   EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nDTU number=KQ-GP000001\r\n"));
+  EXPECT_TRUE(presenter.boxes.empty());
   window.reset();
   QFile::remove(iniPath());
-  start("192.0.2.44");
+  // Again with an empty catalog for the system's language: one box, and loading goes on.
+  const QString catalog = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES/default.mo"));
+  ASSERT_TRUE(WriteBytes(catalog, {}));
+  {
+    EnvGuard env{{"LANG", "fr_FR.UTF-8"}};
+    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    start("192.0.2.44");
+  }
+  const QTemporaryDir none;
+  StartLocalizer(none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
   EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
   EXPECT_EQ(list("tntcomb_ServerNetMode")->currentText(), QStringLiteral("Static IP"));
   EXPECT_EQ(list("tntcomb_ServiceNetwork")->currentIndex(), 0);
   EXPECT_EQ(list("tntcomb_SMSCommandType")->currentIndex(), 0);
   EXPECT_EQ(edit("tntedt_StaticIP")->text(), QStringLiteral("192.0.2.44"));
   EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
-  EXPECT_TRUE(presenter.boxes.empty());
 }
 
 TEST_F(WindowTest, WindowModelMatchesTheDesign) {
@@ -68,18 +78,16 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
-  const std::pair<const char*, QRect> layout[] = {{"tntgrp_SMSCommandFormat", {0, 109, 495, 142}},
-                                                  {"rzspnedt_Port", {356, 17, 119, 21}},
-                                                  {"tntedt_SMSCommandFormat", {111, 108, 364, 21}},
+  const std::pair<const char*, QRect> layout[] = {{"rzspnedt_Port", {356, 17, 119, 21}},
                                                   {"tntbtn_Close", {400, 5, 75, 25}}};
   for (const auto& [name, geometry] : layout) EXPECT_EQ(find<QWidget>(name)->geometry(), geometry) << name;
   EXPECT_EQ(button("rzMenubtn_Language")->text(), QStringLiteral(" Language"));
   EXPECT_EQ(find<QAction>("tntmntm_TraditionalChinese")->data().toInt(), 3);
   // Tab order: the first group, then the second, then the bottom panel, where
-  // "Close" comes before "Generation SMS"; added controls only follow.
-  const QStringList described{"tntcomb_ServerNetMode", "rzspnedt_Port",           "tntbtn_JudgeMaping",
-                              "tntedt_DTUNumber",      "tntedt_SMSCommandFormat", "rzMenubtn_Language",
-                              "tntbtn_Close",          "tntbtn_GenerationSMS"};
+  // "Close" comes before "Generation SMS"; the added Copy and QR code follow.
+  const QStringList described{
+      "tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping",   "tntedt_DTUNumber", "tntedt_SMSCommandFormat",
+      "rzMenubtn_Language",    "tntbtn_Close",  "tntbtn_GenerationSMS", "tntbtn_Copy",      "tntbtn_QrCode"};
   QStringList chain;
   QWidget* w = list("tntcomb_ServerNetMode");
   do {
@@ -89,7 +97,8 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(chain, described);
 }
 
-TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
+// The keystroke rules of the port field are tabled with the field alone; here, what reaches the file.
+TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKey) {
   start();
   const std::pair<const char*, const char*> edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
                                                        {"tntedt_DomainAddress", keys::kDomainAddress},
@@ -103,11 +112,6 @@ TEST_F(WindowTest, EveryKeystrokeInAnEditWritesItsKey) {
     QTest::keyClicks(field, QStringLiteral("ab c"));
     EXPECT_EQ(*seen, (QStringList{"a", "ab", "ab", "ab c"})) << control;  // "ab " reads back trimmed
   }
-}
-
-// The keystroke rules are tabled with the port field alone; here, what reaches the file.
-TEST_F(WindowTest, PortFieldWritesEveryChange) {
-  start();
   PortSpinEdit* port = portField();
   auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), keys::kPort);
   port->setFocus();
@@ -157,10 +161,9 @@ TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
 
 TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   start();
-  const QByteArray afterStart = iniBytes();
   QComboBox* mode = list("tntcomb_ServerNetMode");
   // Loading selected all three lists without writing anything.
-  EXPECT_EQ(afterStart.count("Server address mode"), 0);
+  EXPECT_EQ(iniBytes().count("Server address mode"), 0);
   mode->setFocus();
   QTest::keyClick(mode, Qt::Key_Down);  // keyboard pick in the closed list
   EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("1"));
@@ -175,13 +178,6 @@ TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   // A program selection writes nothing.
   type->setCurrentIndex(0);
   EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
-}
-
-TEST_F(WindowTest, ProbesGiveTheCursorBack) {
-  start();
-  QTest::mouseClick(button("tntbtn_JudgeMaping"), Qt::LeftButton);
-  ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST(ApplicationError, FullStopRule) {
@@ -284,35 +280,6 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesAndReading) {
   }
 }
 
-TEST(PortSpinEdit, FocusLossCorrectsOnlyForAnotherControlOfTheWindow) {
-  QWidget window, other;
-  auto* field = new PortSpinEdit(&window);
-  auto* next = new QLineEdit(&window);
-  const std::tuple<Qt::FocusReason, QWidget*, bool> rows[] = {
-      {Qt::TabFocusReason, next, true},       {Qt::MouseFocusReason, next, true},
-      {Qt::OtherFocusReason, nullptr, false}, {Qt::ActiveWindowFocusReason, &other, false},
-      {Qt::PopupFocusReason, next, false},    {Qt::MouseFocusReason, &other, false}};
-  for (const auto& [reason, to, corrects] : rows)
-    EXPECT_EQ(PortSpinEdit::CorrectsOnFocusLoss(reason, field, to), corrects) << reason << ' ' << to;
-}
-
-TEST_F(WindowTest, DamagedCatalogAtStartShowsOnceThenLoadsAndSaves) {
-  const QString catalog = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES/default.mo"));
-  ASSERT_TRUE(QDir().mkpath(QFileInfo(catalog).path()) && QFile(catalog).open(QIODevice::WriteOnly));  // empty
-  writeIni("[Main]\r\nDTU number=KQ-GP000777\r\n");
-  {
-    EnvGuard env{{"LANG", "fr_FR.UTF-8"}};
-    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
-    start();
-    edit("tntedt_DTUNumber")->setText(edit("tntedt_DTUNumber")->text() + QLatin1Char('8'));
-  }
-  const QTemporaryDir none;
-  StartLocalizer(none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
-  ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
-  EXPECT_TRUE(iniBytes().contains("DTU number=KQ-GP0007778\r\n")) << iniBytes().constData();
-}
-
 // Closing while "Test server port" waits hides the window; Qt's own quit is
 // dropped when the result box appears, so the end must come from the handler.
 TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
@@ -336,6 +303,7 @@ TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
   EXPECT_EQ(QCoreApplication::exec(), 0);
   EXPECT_TRUE(boxSeen);
   EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the probe gave the cursor back
 }
 
 // The real program in a folder of its own, with its own temporary directory

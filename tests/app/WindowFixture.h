@@ -30,13 +30,16 @@ class WindowTest : public ::testing::Test {
   void writeIni(const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(iniPath(), bytes)); }
 
   // Creates and shows the window as the program does at start-up, with
-  // `services` and this machine's only interface at `localAddress`.
+  // `services`, whose first interface that is up and not loopback is at
+  // `localAddress` (none if empty), and no host name.
   void start(const std::string& localAddress = "192.0.2.44") {
     Ttntfrm_Main::Options options;
     options.executablePath = dir.filePath(QStringLiteral("dtusms"));
     options.services = services;
     options.services.probes.interfaces = [localAddress] {
-      return std::vector<net::InterfaceAddress>{{localAddress, true, false}};
+      std::vector<net::InterfaceAddress> up{{"127.0.0.1", true, true}, {"192.0.2.7", false, false}};
+      if (!localAddress.empty()) up.insert(up.end(), {{localAddress, true, false}, {"203.0.113.9", true, false}});
+      return up;
     };
     options.services.probes.hostName = [] { return std::optional<std::string>(); };
     window = std::make_unique<Ttntfrm_Main>(options);

@@ -76,29 +76,6 @@ TEST(NetProbe, ResolveAndTcpConnectOnlyToWhatItReports) {
   EXPECT_LT(elapsed, 3s);
 }
 
-TEST(LocalAddress, FirstInterfaceThatIsUpAndNotLoopbackThenTheHostName) {
-  ProbeServices services;
-  services.resolve = [](const std::string& name) {
-    return name == "dtu-host" ? std::vector<std::string>{"127.0.1.1", "192.0.2.50"} : std::vector<std::string>{};
-  };
-  const InterfaceAddress lo{"127.0.0.1", true, true}, down{"192.0.2.7", false, false};
-  // clang-format off
-  const struct { std::vector<InterfaceAddress> interfaces; std::optional<std::string> host; std::string expected; } rows[] = {
-      {{lo, down, {"198.51.100.4", true, false}, {"203.0.113.9", true, false}}, "dtu-host", "198.51.100.4"},
-      {{lo, down}, "dtu-host", "127.0.1.1"},  // the host name's first address
-      {{}, "unknown-host", ""}, {{}, std::nullopt, ""}};
-  // clang-format on
-  for (const auto& r : rows) {
-    services.interfaces = [&] { return r.interfaces; };
-    services.hostName = [&] { return r.host; };
-    EXPECT_EQ(GetLocalHostAddress(services), r.expected) << r.interfaces.size() << ' ' << r.host.value_or("-");
-  }
-  // The real interface list: loopback never wins, whatever this machine has.
-  services.interfaces = {};
-  services.hostName = [] { return std::optional<std::string>(); };
-  EXPECT_FALSE(GetLocalHostAddress(services).starts_with("127."));
-}
-
 // Where the echo page's redirects may lead: loopback servers stand for the
 // outside world by way of an injected address classifier.
 constexpr uint32_t kSecondLoopback = 0x7f000002;  // 127.0.0.2, also loopback on Linux

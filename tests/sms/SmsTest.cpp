@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The command text, the check a phone would make of it, the QR payload and
-// the batch list.
+// The command text, the check a phone would make of it, and the batch list
+// (SIM numbers as the QR payload takes them).
 #include <gtest/gtest.h>
 
 #include <QDir>

@@ -45,8 +45,9 @@ int RefusingPort() {
 void BM_PortTestRefused(benchmark::State& state) {
   SilentView view;
   view.port_ = RefusingPort();
+  const dtu::net::ProbeServices services;  // the system's resolver and time-outs
   for (auto _ : state) {
-    dtu::TestServerPort(view);
+    dtu::TestServerPort(view, services);
     benchmark::DoNotOptimize(view.status_);
   }
   if (view.boxes_ != static_cast<long>(state.iterations()) || !view.status_.endsWith("failed!"))

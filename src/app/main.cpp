@@ -31,8 +31,12 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
   if (command.action == dtu::CommandLine::Action::kBatch)
     return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf});
-  // The usage error stands as it is where no display would let QApplication start.
-  const bool noDisplay = qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+  // The usage error stands as it is where no display would let QApplication
+  // start; Qt's own -platform option (one dash or two) names one.
+  const bool platformNamed =
+      arguments.contains(QLatin1String("-platform")) || arguments.contains(QLatin1String("--platform"));
+  const bool noDisplay = !platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
+                         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
   if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command);
   QApplication app(argc, argv);

@@ -53,6 +53,7 @@ err=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/dtusms" --no-such-option 2>&1) || s
 case $err in *no-such-option*--help*) ;; *) fail "unclear error '$err'" ;; esac
 
 # The window opens from the user's copy and writes the settings beside it.
-"$prefix/bin/dtusms" -platform offscreen --quit-when-shown || fail "the window did not start"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/dtusms" -platform offscreen --quit-when-shown \
+  || fail "the window did not start"
 grep -q '^\[Main\]' "$XDG_DATA_HOME/dtusms/ZEREVuzi.ini" || fail "no settings file in the user's copy"
 echo "install tree: all checks passed"

@@ -10,6 +10,7 @@
 #include "MyDataType.h"
 #include "app/QrSheet.h"
 #include "config/AnsiCodec.h"
+#include "config/AtomicFile.h"
 #include "i18n/Format.h"
 #include "i18n/Localizer.h"
 #include "i18n/Translate.h"

@@ -14,6 +14,7 @@
 #include "app/BatchCommand.h"
 #include "app/MessagePresenter.h"
 #include "app/QrSheet.h"
+#include "config/AtomicFile.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
 

@@ -17,9 +17,9 @@
 #include "MyDataType.h"
 #include "app/MessagePresenter.h"
 #include "app/QrPainter.h"
+#include "config/AtomicFile.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
-#include "sms/BatchList.h"
 
 namespace dtu {
 

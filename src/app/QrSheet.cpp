@@ -9,6 +9,7 @@
 #include <QPdfWriter>
 
 #include "app/QrPainter.h"
+#include "config/AtomicFile.h"
 #include "i18n/Format.h"
 #include "i18n/Translate.h"
 #include "sms/QrCode.h"

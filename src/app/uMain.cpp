@@ -316,12 +316,18 @@ void Ttntfrm_Main::TntFormShow() {
     // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
-  ApplyLanguage(this, SysParameter.LanguageId);
-  ShowLocalizationProblem(boxes());
+  switchLanguage(SysParameter.LanguageId);
   LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
+
+// A catalog that cannot serve is reported before anything the rest of the
+// handler may show.
+void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
+  ApplyLanguage(this, languageId);
+  ShowLocalizationProblem(boxes());
+}
 
 // --- Field change handlers ------------------------------------------------------
 
@@ -442,15 +448,13 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
       // An unknown system language records Automatic, so the next start detects again.
       const int detected = DetectLanguageId();
       if (detected > 0) languageItemForTag(detected)->setChecked(true);
-      ApplyLanguage(this, 0);
-      ShowLocalizationProblem(boxes());
+      switchLanguage(0);
       languageItemForTag(0)->setChecked(false);
       SysParameter.LanguageId = detected;
     } else {
       languageItemForTag(0)->setChecked(false);
       languageItemForTag(tag)->setChecked(true);
-      ApplyLanguage(this, tag);
-      ShowLocalizationProblem(boxes());
+      switchLanguage(tag);
       SysParameter.LanguageId = tag;
     }
   }

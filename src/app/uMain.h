@@ -88,6 +88,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
 
   // Runs a handler with its errors shown in this window's boxes.
   void guarded(const std::function<void()>& handler);
+  // Translates the window into a language id (0: the system's) and shows a catalog problem.
+  void switchLanguage(std::int32_t languageId);
   MessagePresenter& boxes() const { return options_.services.boxes(); }
   std::string localHostAddress() const { return net::GetLocalHostAddress(options_.services.probes); }
 

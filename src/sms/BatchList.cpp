@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
@@ -362,16 +361,6 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
     out += "\r\n";
   }
   return out;
-}
-
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-    if (error) *error = file.errorString();
-    file.cancelWriting();
-    return false;
-  }
-  return true;
 }
 
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::function<std::string()>& localAddress) {

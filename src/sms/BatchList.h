@@ -94,10 +94,6 @@ QString DescribeRowLimit();
 // `check` gives the SMS check column for a command.
 QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QString&)>& check);
 
-// Replaces `path` only once everything is written; on failure the old file
-// (or none) stays and `error` holds the reason.
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error);
-
 // The fields of the settings file as the window would load them, read only.
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::function<std::string()>& localAddress);
 

@@ -10,7 +10,6 @@
 
 #include "../i18n/I18nTestSupport.h"
 #include "WindowFixture.h"
-#include "config/SettingsStore.h"
 #include "i18n/Localizer.h"
 #include "i18n/QtTranslations.h"
 
@@ -64,8 +63,7 @@ class LanguageWindowTest : public WindowTest {
     QStringList names;
     for (const QAction* item : find<QMenu>("tntpmn_Language")->actions())
       if (item->isChecked()) names << item->objectName();
-    return names.join(QLatin1Char(',')) + '/' +
-           SettingsStore(iniPath()).ReadString(kSettingsSection, keys::kLanguageId, QStringLiteral("<missing>"));
+    return names.join(QLatin1Char(',')) + '/' + Stored(iniPath(), keys::kLanguageId);
   }
 
   QTemporaryDir empty;

@@ -23,18 +23,12 @@
 #include "WindowFixture.h"
 #include "app/HandlerGuard.h"
 #include "app/PortSpinEdit.h"
-#include "config/SettingsStore.h"
 #include "i18n/Localizer.h"
 
 namespace dtu::testing {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The value the settings file holds for a key right now ("<missing>" if none).
-QString Stored(const QString& path, const char* key) {
-  return SettingsStore(path).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
-}
 
 // Records the stored value of `key` each time `signal` fires, after the
 // window's own handler (connected earlier) has written it.

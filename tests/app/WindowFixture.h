@@ -16,9 +16,15 @@
 #include "MyDataType.h"
 #include "app/PortSpinEdit.h"
 #include "app/uMain.h"
+#include "config/SettingsStore.h"
 #include "support/TestSupport.h"
 
 namespace dtu::testing {
+
+// The value the settings file holds for a key right now ("<missing>" if none).
+inline QString Stored(const QString& path, const char* key) {
+  return SettingsStore(path).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+}
 
 class WindowTest : public ::testing::Test {
  protected:

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "config/AtomicFile.h"
 #include "sms/BatchList.h"
 #include "sms/SmsCheck.h"
 #include "sms/SmsComposer.h"

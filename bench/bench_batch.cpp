@@ -7,8 +7,8 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
-#include "app/QrSheet.h"
-#include "sms/BatchList.h"
+#include "ui/QrSheet.h"
+#include "core/batch/BatchList.h"
 
 namespace {
 

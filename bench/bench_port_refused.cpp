@@ -7,7 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "net/ServerDiagnostics.h"
+#include "core/net/ServerDiagnostics.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "config/SettingsStore.h"
+#include "core/config/SettingsStore.h"
 
 namespace {
 

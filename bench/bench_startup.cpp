@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "app/uMain.h"
-#include "config/AnsiCodec.h"
-#include "i18n/Localizer.h"
+#include "ui/uMain.h"
+#include "core/config/AnsiCodec.h"
+#include "core/i18n/Localizer.h"
 
 namespace {
 

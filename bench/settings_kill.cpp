@@ -25,7 +25,7 @@
 #include <string>
 #include <thread>
 
-#include "config/SettingsStore.h"
+#include "core/config/SettingsStore.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "i18n/MoCatalog.h"
+#include "core/i18n/MoCatalog.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/IniText.h"
+#include "core/config/IniText.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "i18n/FileLocator.h"
+#include "core/i18n/FileLocator.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;

@@ -4,8 +4,8 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "MyDataType.h"
-#include "config/AnsiCodec.h"
+#include "core/MyDataType.h"
+#include "core/config/AnsiCodec.h"
 
 namespace {
 // The process-wide record outlives each test; starting every test from a

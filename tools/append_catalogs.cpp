@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "i18n/AppendedTable.h"
+#include "core/i18n/AppendedTable.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/uMain.h"
+#include "ui/uMain.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -11,8 +11,8 @@
 #include <ostream>
 #include <vector>
 
-#include "AppError.h"
-#include "app/MessagePresenter.h"
+#include "core/AppError.h"
+#include "ui/MessagePresenter.h"
 
 namespace dtu::testing {
 

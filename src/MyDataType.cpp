@@ -1,6 +1,0 @@
-// SPDX-License-Identifier: MIT
-#include "MyDataType.h"
-
-namespace dtu {
-tagSysParameter SysParameter;
-}

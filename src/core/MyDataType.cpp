@@ -1,0 +1,6 @@
+// SPDX-License-Identifier: MIT
+#include "core/MyDataType.h"
+
+namespace dtu {
+tagSysParameter SysParameter;
+}

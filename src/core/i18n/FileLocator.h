@@ -1,0 +1,67 @@
+// SPDX-License-Identifier: MIT
+// The table of files appended behind the program image, and the marker
+// through which the program finds it.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "core/i18n/AppendedTable.h"
+
+class QIODevice;
+
+namespace dtu {
+
+// The 36 marker characters followed by the table offset (64-bit little
+// endian). The appending build step patches those 8 bytes in the finished
+// executable, so they must stay in the image and must never be folded.
+inline constexpr std::size_t kAppendedTableMarkerLength = appended::kMarkerLength;
+extern const volatile unsigned char kAppendedTableMarker[kAppendedTableMarkerLength + 8];
+
+// Offset of the first table entry in this executable; 0 when nothing is appended.
+std::uint64_t AppendedTableOffset();
+
+struct EmbeddedFileInfo {
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
+};
+
+class FileLocator {
+ public:
+  struct Entry {
+    QString name;  // as in the table: relative, "\" between parts
+    EmbeddedFileInfo info;
+  };
+
+  // Bounds that keep a damaged table from making the start slow or large.
+  static constexpr std::uint64_t kMaxNameLength = 4096;
+  static constexpr std::size_t kMaxEntries = 4096;
+
+  FileLocator() = default;
+  // Reads the table of `executablePath` at `tableOffset` (0: none). A damaged
+  // table ends the reading; the entries read before the damage are kept.
+  FileLocator(const QString& executablePath, std::uint64_t tableOffset);
+
+  // Reads the table from any seekable device; `device` must be open.
+  static std::vector<Entry> ReadTable(QIODevice& device, std::uint64_t tableOffset);
+
+  // The executable's directory with its trailing separator.
+  const QString& BaseDirectory() const { return baseDirectory_; }
+  const QString& ExecutablePath() const { return executablePath_; }
+  // Sorted without regard to letter case, no duplicate names.
+  const std::vector<Entry>& Entries() const { return entries_; }
+
+  // `path` is absolute (starting with the base directory) or relative to it,
+  // with "/" or "\" between parts; names compare without regard to case.
+  std::optional<EmbeddedFileInfo> Find(const QString& path) const;
+  bool IsAppended(const QString& path) const { return Find(path).has_value(); }
+
+ private:
+  QString executablePath_;
+  QString baseDirectory_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace dtu

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+// What a phone will make of the composed command before the technician sends
+// it: how many SMS parts, in which encoding, and whether the server address
+// can be reached from a mobile network at all. Advice only: it never blocks,
+// changes the text or touches the settings file.
+#pragma once
+
+#include <QString>
+
+#include "core/net/NetProbe.h"
+#include "core/sms/SmsComposer.h"
+
+namespace dtu {
+
+enum class SmsEncoding { Gsm7, Ucs2 };
+
+struct SmsCount {
+  int characters = 0;  // Unicode characters, as a person counts them
+  int units = 0;       // septets (GSM 7-bit) or UTF-16 code units (UCS-2)
+  int parts = 0;       // 0 for the empty text
+  SmsEncoding encoding = SmsEncoding::Gsm7;
+};
+
+// GSM 03.38 default alphabet with its extension table (two septets each);
+// one character outside both makes the whole SMS UCS-2. 160 septets or 70
+// code units fit one SMS; concatenated parts hold 153 or 67, and a phone
+// never splits an escape pair or a surrogate pair across parts.
+SmsCount CountSms(const QString& text);
+
+using AddressClass = net::Ipv4Range;
+
+// Classes a dotted IPv4 address (or "localhost"); anything else, names
+// included, is Public because it cannot be judged without a lookup.
+AddressClass ClassifyServerAddress(const QString& address);
+
+// The trimmed server address a configuration command carries; empty for the
+// running query or without a server address mode.
+QString CommandServerAddress(const SmsCommandInputs& inputs);
+
+// The status-bar line, translated: the count, then a warning for an address
+// a DTU cannot reach, more than one part, or UCS-2. `serverAddress` is the
+// trimmed address the command carries (empty for the running query).
+QString SmsCheckLine(const QString& sms, const QString& serverAddress);
+
+}  // namespace dtu

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// What the window takes from the outside world, in one value: the program
+// passes the real pieces, tests pass loopback stand-ins and a recorder.
+#pragma once
+
+#include "ui/MessagePresenter.h"
+#include "core/net/NetProbe.h"
+
+namespace dtu {
+
+struct AppServices {
+  // Empty members are the system's own; the window fills in its event pump.
+  net::ProbeServices probes;
+  // Null: real message boxes.
+  MessagePresenter* presenter = nullptr;
+
+  MessagePresenter& boxes() const { return presenter ? *presenter : QtPresenter(); }
+};
+
+}  // namespace dtu

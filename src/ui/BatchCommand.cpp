@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+#include "ui/BatchCommand.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "core/MyDataType.h"
+#include "ui/QrSheet.h"
+#include "core/config/AnsiCodec.h"
+#include "core/config/AtomicFile.h"
+#include "core/i18n/Format.h"
+#include "core/i18n/Localizer.h"
+#include "core/i18n/Translate.h"
+#include "core/net/NetProbe.h"
+#include "core/batch/BatchList.h"
+#include "core/sms/SmsCheck.h"
+
+namespace dtu {
+
+namespace {
+
+void Line(QByteArray& err, const QString& where, const QString& message) {
+  err += (where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
+}
+
+QString At(const QString& list, int line) { return list + QLatin1Char(':') + QString::number(line); }
+
+}  // namespace
+
+std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) {
+  const QString address = CommandServerAddress(base);
+  return [address](const QString& sms) { return SmsCheckLine(sms, address); };
+}
+
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArray& out, QByteArray& err) {
+  const BatchSetupProblem setup = CheckBatchInputs(base);
+  if (setup.any()) {
+    Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
+    return kBatchUsageOrFileError;
+  }
+  BatchText text = ReadBatchFile(options.list);
+  BatchList list;
+  if (text.error == BatchFileError::None) {
+    list = ParseBatchList(text.text);
+    if (list.rows.empty()) text.error = BatchFileError::NoRows;
+  }
+  if (text.error != BatchFileError::None) {
+    Line(err, options.list, DescribeBatchFileError(text));
+    return kBatchUsageOrFileError;
+  }
+
+  ComposeBatch(list, base);
+  for (const BatchRow& row : list.rows)
+    if (!row.ok()) Line(err, At(options.list, row.line), DescribeBatchProblem(row));
+  if (list.truncatedAtLine) Line(err, At(options.list, list.truncatedAtLine), DescribeRowLimit());
+  const bool allComposed = list.okCount() == static_cast<int>(list.rows.size()) && !list.truncatedAtLine;
+  if (list.okCount() == 0) {
+    Line(err, options.list, Translate("No row composed; nothing was written."));
+    return kBatchSomeRowsFailed;
+  }
+
+  const QByteArray csv = BatchCsv(list, BatchCheck(base));
+  QString reason;
+  if (options.csv.isEmpty()) {
+    out += csv;
+  } else if (!WriteFileAtomically(options.csv, csv, &reason)) {
+    Line(err, options.csv, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
+    return kBatchUsageOrFileError;
+  }
+  if (!options.pdf.isEmpty() && !SaveQrSheet(list, options.pdf, &reason)) {
+    Line(err, options.pdf, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
+    return kBatchUsageOrFileError;
+  }
+  return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
+}
+
+int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
+  // Standard error carries the list's problems only; Qt's notes about the
+  // environment (no runtime folder, fonts) would read as if they were some.
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
+  std::unique_ptr<QCoreApplication> app;
+  if (options.pdf.isEmpty()) {
+    app = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    // Nothing is shown; the sheet only needs fonts.
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    app = std::make_unique<QGuiApplication>(argc, argv);
+  }
+  SetAnsiCharset(AnsiCodec::CharsetFromEnvironment());
+  StartLocalizer(QCoreApplication::applicationFilePath());
+  // The path as the window sees it: through the 8-bit charset.
+  const QString exe = Ansi().toUnicode(Ansi().fromUnicode(QCoreApplication::applicationFilePath()));
+  const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
+  const SmsCommandInputs base = ReadStoredSmsInputs(settings, [] { return net::GetLocalHostAddress(); });
+
+  QByteArray out;
+  QByteArray err;
+  const int status = RunBatch(options, base, out, err);
+  std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+  std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
+  return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;
+}
+
+}  // namespace dtu

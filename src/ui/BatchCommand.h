@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// "dtusms --batch LIST [--csv OUT.csv] [--pdf OUT.pdf]": composes a list with
+// the stored fields, without a window and without writing the settings file.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+#include "core/sms/SmsComposer.h"
+
+namespace dtu {
+
+struct CommandLine;
+
+struct BatchOptions {
+  QString list;
+  QString csv;  // empty: the CSV goes to standard output
+  QString pdf;  // empty: no sheet
+};
+
+inline constexpr int kBatchAllComposed = 0;
+inline constexpr int kBatchSomeRowsFailed = 1;
+inline constexpr int kBatchUsageOrFileError = 2;
+
+// The SMS check column for commands composed with `base`.
+std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
+
+// Everything but the process: `out` receives the CSV when it is not written
+// to a file, `err` one line per problem ("LIST:LINE: message").
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArray& out, QByteArray& err);
+
+// The process around RunBatch: the application object (a PDF needs fonts,
+// so a display-less one then), the stored fields, standard output and error.
+int RunBatchProcess(int argc, char** argv, const BatchOptions& options);
+
+}  // namespace dtu

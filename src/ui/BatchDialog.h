@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: MIT
+// "Batch...": many DTUs composed with the window's current fields. The list
+// comes from a file or is pasted; the preview shows every row with its
+// command or its problem; the rows that composed go to a CSV file or a
+// printable sheet of QR codes.
+#pragma once
+
+#include <QDialog>
+
+#include "core/batch/BatchList.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class QTimer;
+
+namespace dtu {
+
+class MessagePresenter;
+
+class BatchDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  BatchDialog(const SmsCommandInputs& fields, QWidget* owner, MessagePresenter& boxes);
+
+  // What the buttons do once a file is chosen; false after an error box.
+  bool openList(const QString& path);
+  bool exportCsv(const QString& path);
+  bool exportSheet(const QString& path);
+  const BatchList& list() const { return list_; }
+
+ private:
+  void compose();
+  void showRows();
+  void openClicked();
+  void exportCsvClicked();
+  void exportSheetClicked();
+  void showError(const QString& text);
+
+  MessagePresenter& boxes_;
+  SmsCommandInputs fields_;
+  BatchSetupProblem setupProblem_;
+  BatchList list_;
+  QPlainTextEdit* listEdit_ = nullptr;
+  QTableWidget* table_ = nullptr;
+  QLabel* summary_ = nullptr;
+  QPushButton* csvButton_ = nullptr;
+  QPushButton* sheetButton_ = nullptr;
+  QTimer* composeTimer_ = nullptr;
+};
+
+}  // namespace dtu

@@ -1,0 +1,166 @@
+// SPDX-License-Identifier: MIT
+#include "ui/QrCodeDialog.h"
+
+#include <QBuffer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/MyDataType.h"
+#include "ui/MessagePresenter.h"
+#include "ui/QrPainter.h"
+#include "core/config/AtomicFile.h"
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+
+namespace dtu {
+
+namespace {
+// PNG, or SVG for a name ending in ".svg"; empty when there is no code.
+QByteArray ImageFile(const QrMatrix& matrix, const QString& sms, const QString& path) {
+  if (matrix.isEmpty()) return {};
+  if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) return QrCodeSvg(matrix, sms);
+  QByteArray png;
+  QBuffer buffer(&png);
+  const bool drawn = buffer.open(QIODevice::WriteOnly) && RenderQrSheet(matrix, sms).save(&buffer, "PNG");
+  return drawn ? png : QByteArray();
+}
+}  // namespace
+
+// The code at no less than four pixels a module, or a message in its place.
+class QrCodeView : public QWidget {
+ public:
+  explicit QrCodeView(QWidget* parent) : QWidget(parent) {}
+  void show(const QrMatrix& matrix, const QString& message) {
+    matrix_ = matrix;
+    message_ = message;
+    const int side = std::max(240, (matrix.size + 2 * kQrQuietZone) * 4);
+    setFixedSize(side, side);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    if (!matrix_.isEmpty()) {
+      PaintQrCode(painter, matrix_, rect());
+      return;
+    }
+    painter.fillRect(rect(), palette().window());
+    painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, message_);
+  }
+
+ private:
+  QrMatrix matrix_;
+  QString message_;
+};
+
+QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes), sms_(sms) {
+  setObjectName(QStringLiteral("qr_Dialog"));
+  setWindowTitle(Translate(N_("QR code")));
+  setModal(true);
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+  auto* numberLabel = new QLabel(Translate(N_("DTU SIM number")), this);
+  numberLabel->setObjectName(QStringLiteral("qr_SimNumberLabel"));
+  numberLabel->setTextFormat(Qt::PlainText);
+  numberEdit_ = new QLineEdit(this);
+  numberEdit_->setObjectName(QStringLiteral("qr_SimNumber"));
+  numberLabel->setBuddy(numberEdit_);
+  numberError_ = new QLabel(this);
+  numberError_->setObjectName(QStringLiteral("qr_SimNumberError"));
+  numberError_->setStyleSheet(QStringLiteral("color: #b00000"));
+  numberError_->setWordWrap(true);
+  numberError_->setTextFormat(Qt::PlainText);  // it quotes what the user typed
+  view_ = new QrCodeView(this);
+  view_->setObjectName(QStringLiteral("qr_Code"));
+  // The exact text, wrapped anywhere (it has no blanks) and selectable.
+  payloadText_ = new QPlainTextEdit(this);
+  payloadText_->setObjectName(QStringLiteral("qr_Payload"));
+  payloadText_->setReadOnly(true);
+  payloadText_->setWordWrapMode(QTextOption::WrapAnywhere);
+  payloadText_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  payloadText_->setFixedHeight(payloadText_->fontMetrics().lineSpacing() * 3 + 12);
+  saveButton_ = new QPushButton(Translate(N_("Save image...")), this);
+  saveButton_->setObjectName(QStringLiteral("qr_SaveImage"));
+  saveButton_->setAutoDefault(false);
+  auto* closeButton = new QPushButton(Translate(N_("Close")), this);
+  closeButton->setObjectName(QStringLiteral("qr_Close"));
+
+  auto* numberRow = new QHBoxLayout;
+  numberRow->addWidget(numberLabel);
+  numberRow->addWidget(numberEdit_, 1);
+  auto* buttonRow = new QHBoxLayout;
+  buttonRow->addWidget(saveButton_);
+  buttonRow->addStretch(1);
+  buttonRow->addWidget(closeButton);
+  auto* layout = new QVBoxLayout(this);
+  // The dialog takes the size its contents need and the user cannot change it.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->addLayout(numberRow);
+  layout->addWidget(numberError_);
+  layout->addWidget(view_, 0, Qt::AlignHCenter);
+  layout->addWidget(payloadText_);
+  layout->addLayout(buttonRow);
+
+  connect(numberEdit_, &QLineEdit::textChanged, this, &QrCodeDialog::numberChanged);
+  connect(saveButton_, &QPushButton::clicked, this, &QrCodeDialog::saveImageClicked);
+  connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+  const QString remembered = QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString();
+  numberEdit_->setText(remembered);
+  if (remembered.isEmpty()) numberChanged();  // setText raised nothing
+}
+
+void QrCodeDialog::numberChanged() {
+  const std::optional<QString> number = NormalizeSimNumber(numberEdit_->text());
+  if (!number) {
+    // The code keeps the last valid payload, so what is shown always scans.
+    numberError_->setText(
+        Translate(N_("The number may hold only digits, a leading \"+\", blanks and \"-\". The code is unchanged.")));
+    if (!payload_.isEmpty()) return;
+  } else {
+    numberError_->clear();
+    QSettings().setValue(QLatin1String(kSimNumberSettingsKey), numberEdit_->text());
+  }
+  payload_ = SmsToPayload(number.value_or(QString()), sms_);
+  matrix_ = EncodeQrCode(payload_);
+  view_->show(matrix_, Translate(N_("The SMS is too long for a QR code.")));
+  payloadText_->setPlainText(payload_);
+  payloadText_->setFixedWidth(view_->width());
+  saveButton_->setEnabled(!matrix_.isEmpty());
+}
+
+bool QrCodeDialog::saveImage(const QString& path) {
+  const QByteArray image = ImageFile(matrix_, sms_, path);
+  const bool written = !image.isEmpty() && WriteFileAtomically(path, image, nullptr);
+  if (!written) {
+    boxes_.show(BoxRequest{this, QString::fromLatin1(kAppTitle),
+                           FormatMessage(Translate(N_("The image could not be saved to %s.")), {path}),
+                           BoxIcon::Critical});
+  }
+  return written;
+}
+
+void QrCodeDialog::saveImageClicked() {
+  const QString png = Translate(N_("PNG image (*.png)"));
+  QString filter = png;
+  const QString path =
+      QFileDialog::getSaveFileName(this, Translate(N_("Save image")), QStringLiteral("dtu-sms.png"),
+                                   png + QStringLiteral(";;") + Translate(N_("SVG image (*.svg)")), &filter);
+  if (path.isEmpty()) return;
+  const bool svg = filter != png;
+  const bool hasSuffix = !QFileInfo(path).suffix().isEmpty();
+  saveImage(hasSuffix ? path : path + (svg ? QStringLiteral(".svg") : QStringLiteral(".png")));
+}
+
+}  // namespace dtu

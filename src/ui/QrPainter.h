@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// Draws a QR module matrix on any paint device (screen, image, PDF page).
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include "core/sms/QrCode.h"
+
+class QPainter;
+class QRectF;
+
+namespace dtu {
+
+// Fills `target` white and draws the code centred in it as a square with its
+// quiet zone. A module is a whole number of the painter's units whenever the
+// target allows one, so edges stay crisp; nothing is antialiased.
+void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target);
+
+// The code alone, `pixelsPerModule` (at least 1) for each module and the quiet zone.
+QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule);
+
+// The code with `caption` wrapped under it, as "Save image..." writes it.
+QImage RenderQrSheet(const QrMatrix& matrix, const QString& caption, int pixelsPerModule = 8);
+
+}  // namespace dtu

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: MIT
+#include <QApplication>
+#include <QIcon>
+#include <QTimer>
+#include <cstdio>
+
+#include "core/MyDataType.h"
+#include "ui/AppIcon.h"
+#include "ui/BatchCommand.h"
+#include "core/CommandLine.h"
+#include "ui/SignalQuit.h"
+#include "ui/uMain.h"
+#include "core/config/AnsiCodec.h"
+#include "core/i18n/Localizer.h"
+
+namespace {
+
+int Finish(const dtu::CommandLine& command) {
+  const bool failed = command.action == dtu::CommandLine::Action::kFail;
+  std::fputs(command.text.toLocal8Bit().constData(), failed ? stderr : stdout);
+  return failed ? dtu::CommandLine::kUsageExitCode : 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Read before the application object, so that --help and --version need no display.
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  dtu::CommandLine command = dtu::ParseCommandLine(arguments);
+  if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
+  if (command.action == dtu::CommandLine::Action::kBatch)
+    return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf});
+  // The usage error stands as it is where no display would let QApplication
+  // start; Qt's own -platform option (one dash or two) names one.
+  const bool platformNamed =
+      arguments.contains(QLatin1String("-platform")) || arguments.contains(QLatin1String("--platform"));
+  const bool noDisplay = !platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
+                         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+                         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+  if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command);
+  QApplication app(argc, argv);
+  // Qt has taken its own options (-platform, -style...) out of the arguments by now.
+  if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
+  if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
+  dtu::QuitOnTerminationSignals();  // the temporary files go when the loop ends
+  // Not the display name: Qt would append that to every window title.
+  QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
+  // Per-user QSettings (the remembered SIM number); the fields stay in the file beside the executable.
+  QCoreApplication::setOrganizationName(QStringLiteral("dtusms"));
+  // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
+  app.setWindowIcon(dtu::AppIcon());
+  dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
+  dtu::StartLocalizer(QCoreApplication::applicationFilePath());
+  dtu::Ttntfrm_Main window;
+  window.show();
+  if (command.quitWhenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);
+  return app.exec();
+}

@@ -1,0 +1,518 @@
+// SPDX-License-Identifier: MIT
+#include "ui/uMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+
+#include "core/MyDataType.h"
+#include "ui/BatchDialog.h"
+#include "ui/HandlerGuard.h"
+#include "ui/LimitedLineEdit.h"
+#include "ui/MessagePresenter.h"
+#include "ui/PortSpinEdit.h"
+#include "ui/QrCodeDialog.h"
+#include "core/config/AnsiCodec.h"
+#include "core/config/SettingsStore.h"
+#include "ui/LanguageSelection.h"
+#include "core/i18n/Translate.h"
+#include "ui/WindowTranslator.h"
+#include "core/net/NetProbe.h"
+#include "ui/InvalidFieldPrompt.h"
+#include "core/sms/SmsCheck.h"
+
+namespace dtu {
+
+namespace {
+
+// Right-aligned captions and the text of a closed drop-down list live in fixed
+// boxes sized for Tahoma; with a wider stand-in font or a long translation the
+// text shrinks a little instead of being cut off.
+QFont FittingFont(QFont font, const QString& text, int width) {
+  int px = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
+  while (px > 8 && QFontMetrics(font).horizontalAdvance(text) > width) font.setPixelSize(--px);
+  return font;
+}
+
+class FittingLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setFont(FittingFont(font(), text(), contentsRect().width()));
+    style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(), text(),
+                          foregroundRole());
+  }
+};
+
+class FittingComboBox : public QComboBox {
+ public:
+  using QComboBox::QComboBox;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    const QRect field = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    const QFont font = FittingFont(this->font(), option.currentText, field.width() - 2);
+    painter.setFont(font);
+    option.fontMetrics = QFontMetrics(font);
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+  }
+};
+
+template <typename T>
+T* Named(T* object, const char* name) {
+  object->setObjectName(QString::fromLatin1(name));
+  return object;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect geometry,
+                  Qt::Alignment alignment = Qt::AlignRight | Qt::AlignVCenter) {
+  auto* label = Named(new FittingLabel(QString::fromUtf8(caption), parent), name);
+  label->setGeometry(geometry);
+  label->setAlignment(alignment);
+  label->setTextFormat(Qt::PlainText);
+  return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
+  auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+  button->setGeometry(geometry);
+  button->setAutoDefault(false);
+  return button;
+}
+
+QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<const char*> items, QRect geometry) {
+  auto* list = Named(new FittingComboBox(parent), name);
+  for (const char* item : items) list->addItem(QString::fromUtf8(item));
+  list->setGeometry(geometry);
+  list->setCurrentIndex(-1);
+  return list;
+}
+
+template <typename Edit>
+Edit* MakeEdit(Edit* edit, const char* name, QRect geometry) {
+  Named(edit, name);
+  edit->setGeometry(geometry);
+  // No length limit of our own; QLineEdit's default of 32767 would cut program text.
+  edit->setMaxLength(std::numeric_limits<int>::max());
+  return edit;
+}
+
+// The directory part of an 8-bit path, including its separator. Only "/"
+// separates here; a ":" is part of a name.
+QString DirectoryOf(const QString& path) {
+  const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+  return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+}  // namespace
+
+Ttntfrm_Main::Ttntfrm_Main() : Ttntfrm_Main(Options()) {}
+
+Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      options_(std::move(options)) {
+  // The probes let the window repaint at fixed points while they block.
+  net::ProbeServices& probes = options_.services.probes;
+  if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
+  buildControls();
+  wireEvents();
+  if (options_.runFormHandlers) guarded([this] { TntFormCreate(); });
+}
+
+Ttntfrm_Main::~Ttntfrm_Main() {
+  while (busyDepth_ > 0) setBusy(false);
+}
+
+void Ttntfrm_Main::buildControls() {
+  setObjectName(QStringLiteral("tntfrm_Main"));
+  setWindowTitle(QString::fromLatin1(N_("ZU-3RIVE VID idoverivirora dave")));
+  setFixedSize(495, 305);
+  // Metric-compatible stand-ins first where Tahoma is missing; the CJK face supplies Chinese glyphs.
+  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                         QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("WenQuanYi Micro Hei")});
+  font.setPixelSize(11);
+  setFont(font);
+
+  tntgrp_NetWork = Named(new QGroupBox(QString::fromLatin1(N_("Network configuration")), this), "tntgrp_NetWork");
+  tntgrp_NetWork->setGeometry(0, 0, 495, 109);
+  QWidget* g1 = tntgrp_NetWork;
+  tntlbl_ServerNetMode = MakeLabel(g1, "tntlbl_ServerNetMode", N_("Server address mode"), {5, 21, 105, 13});
+  tntcomb_ServerNetMode =
+      MakeList(g1, "tntcomb_ServerNetMode", {N_("Static IP"), N_("Domain resolution")}, {111, 17, 162, 21});
+  tntlbl_Port = MakeLabel(g1, "tntlbl_Port", N_("Port"), {278, 22, 76, 13});
+  rzspnedt_Port = Named(new PortSpinEdit(g1), "rzspnedt_Port");
+  rzspnedt_Port->setGeometry(356, 17, 119, 21);
+  tntlbl_StaticIP = MakeLabel(g1, "tntlbl_StaticIP", N_("Static IP"), {5, 51, 105, 13});
+  tntedt_StaticIP = MakeEdit(new QLineEdit(g1), "tntedt_StaticIP", {111, 47, 110, 21});
+  tntbtn_StaticIP = MakeButton(g1, "tntbtn_StaticIP", N_("Obtain IP"), {224, 47, 49, 21});
+  tntlbl_DomainAddress = MakeLabel(g1, "tntlbl_DomainAddress", N_("Domain address"), {278, 51, 76, 13});
+  tntedt_DomainAddress = MakeEdit(new QLineEdit(g1), "tntedt_DomainAddress", {356, 47, 119, 21});
+  tntbtn_JudgeMaping =
+      MakeButton(g1, "tntbtn_JudgeMaping", N_("Judge whether the server port mapping"), {24, 77, 249, 25});
+  tntbtn_TestServerPort = MakeButton(g1, "tntbtn_TestServerPort", N_("Test server port"), {356, 77, 119, 25});
+
+  tntgrp_SMSCommandFormat =
+      Named(new QGroupBox(QString::fromLatin1(N_("SMS command format")), this), "tntgrp_SMSCommandFormat");
+  tntgrp_SMSCommandFormat->setGeometry(0, 109, 495, 142);
+  QWidget* g2 = tntgrp_SMSCommandFormat;
+  tntlbl_ServiceNetwork = MakeLabel(g2, "tntlbl_ServiceNetwork", N_("Service network(APN)"), {5, 21, 105, 13});
+  tntcomb_ServiceNetwork =
+      MakeList(g2, "tntcomb_ServiceNetwork",
+               {N_("CMNET(China Mobile)"), N_("CMWAP(China Mobile)"), N_("UNINET(China Unicom)"), N_("Other")},
+               {111, 17, 162, 21});
+  tntlbl_Ohter = MakeLabel(g2, "tntlbl_Ohter", N_("Other"), {278, 21, 76, 13});
+  tntedt_Other = MakeEdit(new QLineEdit(g2), "tntedt_Other", {356, 17, 119, 21});
+  tntlbl_DTUNumber = MakeLabel(g2, "tntlbl_DTUNumber", N_("DTU number"), {5, 51, 105, 13});
+  tntedt_DTUNumber = MakeEdit(new LimitedLineEdit(kDtuNumberUserLimit, g2), "tntedt_DTUNumber", {111, 47, 162, 21});
+  tntlbl1 = MakeLabel(g2, "tntlbl1", N_("SMS command type"), {5, 82, 105, 13});
+  tntcomb_SMSCommandType = MakeList(g2, "tntcomb_SMSCommandType",
+                                    {N_("DTU configuration parameters"), N_("DTU running query")}, {111, 78, 162, 21});
+  tntcomb_SMSCommandType->setCurrentIndex(0);
+  tntlbl_SMSCommandFormat = MakeLabel(g2, "tntlbl_SMSCommandFormat", N_("SMS command format"), {5, 112, 103, 13});
+  tntedt_SMSCommandFormat = MakeEdit(new QLineEdit(g2), "tntedt_SMSCommandFormat", {111, 108, 364, 21});
+  // Beside "SMS command type"; the row beside "DTU number" stays free.
+  tntbtn_Copy = MakeButton(g2, "tntbtn_Copy", N_("Copy"), {278, 78, 75, 21});
+  tntbtn_QrCode = MakeButton(g2, "tntbtn_QrCode", N_("QR code..."), {356, 78, 119, 21});
+  tntbtn_Copy->setEnabled(false);
+  tntbtn_QrCode->setEnabled(false);
+  // Beside "DTU number": the list takes the place of that one field.
+  tntbtn_Batch = MakeButton(g2, "tntbtn_Batch", N_("Batch..."), {356, 47, 119, 21});
+
+  TntPanel1 = Named(new QWidget(this), "TntPanel1");
+  TntPanel1->setGeometry(0, 251, 495, 35);
+  rzMenubtn_Language = MakeButton(TntPanel1, "rzMenubtn_Language", N_(" Language"), {19, 5, 90, 25});
+  tntbtn_GenerationSMS = MakeButton(TntPanel1, "tntbtn_GenerationSMS", N_("Generation SMS"), {287, 5, 90, 25});
+  tntbtn_Close = MakeButton(TntPanel1, "tntbtn_Close", N_("Close"), {400, 5, 75, 25});
+
+  tntpmn_Language = Named(new QMenu(this), "tntpmn_Language");
+  const struct {
+    const char* name;
+    const char* caption;
+  } items[] = {{"tntmntm_Automatic", N_("Automatic")},
+               {"tntmntm_English", N_("English")},
+               {"tntmntm_SimplifiedChinese", N_("Simplified Chinese")},
+               {"tntmntm_TraditionalChinese", N_("Traditional Chinese")}};
+  for (int tag = 0; tag < 4; ++tag) {
+    QAction* item = Named(tntpmn_Language->addAction(QString::fromUtf8(items[tag].caption)), items[tag].name);
+    item->setCheckable(true);
+    item->setChecked(false);
+    item->setData(tag);
+    item->setProperty("Tag", tag);
+    languageItems_[static_cast<size_t>(tag)] = item;
+  }
+  rzMenubtn_Language->setMenu(tntpmn_Language);
+
+  tntstsbr_Status = Named(new QStatusBar(this), "tntstsbr_Status");
+  tntstsbr_Status->setGeometry(0, 286, 495, 19);
+  tntstsbr_Status->setSizeGripEnabled(false);
+  statusPanel_ = Named(new QLabel(tntstsbr_Status), "tntstsbr_StatusPanel");
+  statusPanel_->setTextFormat(Qt::PlainText);
+  // Translated with the window's texts; the status itself is the description.
+  statusPanel_->setAccessibleName(QString::fromLatin1(N_("Status")));
+  tntstsbr_Status->addWidget(statusPanel_, 1);
+
+  // Screen readers announce a field by its label's (translated) text, not by the group's title.
+  const std::pair<QLabel*, QWidget*> captions[] = {{tntlbl_ServerNetMode, tntcomb_ServerNetMode},
+                                                   {tntlbl_Port, rzspnedt_Port},
+                                                   {tntlbl_StaticIP, tntedt_StaticIP},
+                                                   {tntlbl_DomainAddress, tntedt_DomainAddress},
+                                                   {tntlbl_ServiceNetwork, tntcomb_ServiceNetwork},
+                                                   {tntlbl_Ohter, tntedt_Other},
+                                                   {tntlbl_DTUNumber, tntedt_DTUNumber},
+                                                   {tntlbl1, tntcomb_SMSCommandType},
+                                                   {tntlbl_SMSCommandFormat, tntedt_SMSCommandFormat}};
+  for (const auto& [label, field] : captions) label->setBuddy(field);
+
+  // Tab order: first group, second group, then the bottom panel.
+  QWidget* order[] = {tntcomb_ServerNetMode, rzspnedt_Port,         tntedt_StaticIP,        tntbtn_StaticIP,
+                      tntedt_DomainAddress,  tntbtn_TestServerPort, tntbtn_JudgeMaping,     tntcomb_ServiceNetwork,
+                      tntedt_Other,          tntedt_DTUNumber,      tntcomb_SMSCommandType, tntedt_SMSCommandFormat,
+                      rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_Copy,
+                      tntbtn_QrCode,         tntbtn_Batch};
+  for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+}
+
+void Ttntfrm_Main::wireEvents() {
+  auto guard = [this](void (Ttntfrm_Main::*handler)()) {
+    return [this, handler] { guarded([this, handler] { (this->*handler)(); }); };
+  };
+  connect(tntcomb_ServerNetMode, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
+  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guard(&Ttntfrm_Main::rzspnedt_PortChange));
+  connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_StaticIPChange));
+  connect(tntedt_DomainAddress, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DomainAddressChange));
+  connect(tntcomb_ServiceNetwork, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
+  connect(tntedt_Other, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_OtherChange));
+  connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DTUNumberChange));
+  connect(tntcomb_SMSCommandType, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
+  connect(tntbtn_StaticIP, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_StaticIPClick));
+  connect(tntbtn_TestServerPort, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_TestServerPortClick));
+  connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
+  connect(tntbtn_GenerationSMS, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_GenerationSMSClick));
+  connect(tntbtn_Close, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_CloseClick));
+  connect(tntbtn_Copy, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_CopyClick));
+  connect(tntbtn_QrCode, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_QrCodeClick));
+  connect(tntbtn_Batch, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_BatchClick));
+  connect(tntedt_SMSCommandFormat, &QLineEdit::textChanged, this, &Ttntfrm_Main::updateHandOffButtons);
+  // Any field that goes into the command makes a composed text stale.
+  for (QComboBox* list : {tntcomb_ServerNetMode, tntcomb_ServiceNetwork, tntcomb_SMSCommandType})
+    connect(list, &QComboBox::activated, this, &Ttntfrm_Main::markOutputStale);
+  for (QLineEdit* edit :
+       {tntedt_StaticIP, tntedt_DomainAddress, tntedt_Other, static_cast<QLineEdit*>(tntedt_DTUNumber)})
+    connect(edit, &QLineEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
+  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
+  connect(tntpmn_Language, &QMenu::aboutToShow, this, guard(&Ttntfrm_Main::tntpmn_LanguagePopup));
+  for (QAction* item : languageItems_) {
+    connect(item, &QAction::triggered, this, [this, item] { guarded([this, item] { tntmntm_AutomaticClick(item); }); });
+  }
+}
+
+// --- Form handlers -----------------------------------------------------------
+
+void Ttntfrm_Main::TntFormCreate() {
+  // The paths come first: a damaged catalog ends this handler in the translation.
+  QString exe = options_.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options_.executablePath;
+  // The file layer sees the path as 8-bit text: what the charset cannot hold is lost here.
+  exe = Ansi().toUnicode(Ansi().fromUnicode(exe));
+  appDirectory_ = DirectoryOf(exe);
+  settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
+  SettingsStore(settingsFilePath_).RemoveStaleTemporaryFiles();
+  TranslateComponent(this);
+}
+
+void Ttntfrm_Main::showEvent(QShowEvent* event) {
+  if (!shownOnce_ && !event->spontaneous()) {
+    shownOnce_ = true;
+    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+    if (options_.runFormHandlers) guarded([this] { TntFormShow(); });
+  }
+  QWidget::showEvent(event);
+}
+
+void Ttntfrm_Main::TntFormShow() {
+  {
+    const SettingsStore store(settingsFilePath_);
+    // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
+    SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
+  }
+  switchLanguage(SysParameter.LanguageId);
+  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+}
+
+void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
+
+// A catalog that cannot serve is reported before anything the rest of the
+// handler may show.
+void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
+  ApplyLanguage(this, languageId);
+  ShowLocalizationProblem(boxes());
+}
+
+// --- Field change handlers ------------------------------------------------------
+
+void Ttntfrm_Main::writeString(const char* key, const QString& value) {
+  SettingsStore(settingsFilePath_).WriteString(kSettingsSection, key, value);
+}
+
+void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) {
+  SettingsStore(settingsFilePath_).WriteInteger(kSettingsSection, key, value);
+}
+
+void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
+  const int index = tntcomb_ServerNetMode->currentIndex();
+  // Written first: a failed write leaves the enablement as it was.
+  writeInteger(keys::kServerAddressMode, index);
+  UpdateServerModeControls(*this, index);
+}
+
+void Ttntfrm_Main::rzspnedt_PortChange() {
+  // Reading an empty field puts the minimum back, which runs this handler nested.
+  if (rzspnedt_Port->value() > rzspnedt_Port->maximum()) rzspnedt_Port->setValue(rzspnedt_Port->maximum());
+  writeInteger(keys::kPort, rzspnedt_Port->value());
+}
+
+void Ttntfrm_Main::tntedt_StaticIPChange() { writeString(keys::kStaticIp, tntedt_StaticIP->text()); }
+void Ttntfrm_Main::tntedt_DomainAddressChange() { writeString(keys::kDomainAddress, tntedt_DomainAddress->text()); }
+void Ttntfrm_Main::tntcomb_ServiceNetworkChange() {
+  writeInteger(keys::kServiceNetwork, tntcomb_ServiceNetwork->currentIndex());
+}
+void Ttntfrm_Main::tntedt_OtherChange() { writeString(keys::kOtherApn, tntedt_Other->text()); }
+void Ttntfrm_Main::tntedt_DTUNumberChange() { writeString(keys::kDtuNumber, tntedt_DTUNumber->text()); }
+void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
+  writeInteger(keys::kSmsCommandType, tntcomb_SMSCommandType->currentIndex());
+}
+
+// --- Buttons ---------------------------------------------------------------------
+
+void Ttntfrm_Main::tntbtn_StaticIPClick() { ObtainIp(*this, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this, options_.services.probes); }
+
+void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
+  tntedt_SMSCommandFormat->clear();
+  const SmsCommandInputs inputs = fieldInputs();
+  const QString command = GenerateSmsCommand(boxes(), this, inputs);
+  tntedt_SMSCommandFormat->setText(command);
+  outputStale_ = false;
+  updateHandOffButtons();
+  if (!command.isEmpty()) setStatusText(SmsCheckLine(command, CommandServerAddress(inputs)));
+}
+
+SmsCommandInputs Ttntfrm_Main::fieldInputs() {
+  SmsCommandInputs inputs;
+  inputs.commandType = tntcomb_SMSCommandType->currentIndex();
+  inputs.serverMode = tntcomb_ServerNetMode->currentIndex();
+  inputs.staticIp = tntedt_StaticIP->text();
+  inputs.domainAddress = tntedt_DomainAddress->text();
+  inputs.port = rzspnedt_Port->value();
+  inputs.apnIndex = tntcomb_ServiceNetwork->currentIndex();
+  inputs.otherApn = tntedt_Other->text();
+  inputs.dtuNumber = tntedt_DTUNumber->text();
+  return inputs;
+}
+
+void Ttntfrm_Main::tntbtn_BatchClick() {
+  BatchDialog dialog(fieldInputs(), this, boxes());
+  dialog.exec();
+}
+
+void Ttntfrm_Main::tntbtn_CopyClick() {
+  const QString command = tntedt_SMSCommandFormat->text();
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(command, QClipboard::Clipboard);
+  if (clipboard->supportsSelection()) clipboard->setText(command, QClipboard::Selection);
+  setStatusText(Translate(N_("The SMS command was copied.")));
+}
+
+void Ttntfrm_Main::tntbtn_QrCodeClick() {
+  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), this, boxes());
+  dialog.exec();
+}
+
+void Ttntfrm_Main::markOutputStale() {
+  if (outputStale_ || tntedt_SMSCommandFormat->text().isEmpty()) return;
+  outputStale_ = true;
+  updateHandOffButtons();
+  setStatusText(Translate(N_("Fields changed: press Generation SMS again.")));
+}
+
+void Ttntfrm_Main::updateHandOffButtons() {
+  const bool ready = !outputStale_ && !tntedt_SMSCommandFormat->text().isEmpty();
+  tntbtn_Copy->setEnabled(ready);
+  tntbtn_QrCode->setEnabled(ready);
+}
+
+void Ttntfrm_Main::tntbtn_CloseClick() { close(); }
+
+// --- Language menu -------------------------------------------------------------------
+
+QAction* Ttntfrm_Main::languageItemForTag(int tag) const {
+  return tag >= 0 && tag < 4 ? languageItems_[static_cast<size_t>(tag)] : nullptr;
+}
+
+void Ttntfrm_Main::tntpmn_LanguagePopup() {
+  if (QAction* item = languageItemForTag(SysParameter.LanguageId)) item->setChecked(true);
+}
+
+void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
+  for (QAction* item : languageItems_) item->setChecked(false);
+  auto* clicked = qobject_cast<QAction*>(sender);
+  const bool isLanguageItem =
+      clicked && std::find(languageItems_.begin(), languageItems_.end(), clicked) != languageItems_.end();
+  if (isLanguageItem) {
+    clicked->setChecked(true);
+    const int tag = clicked->data().toInt();
+    if (tag == 0) {
+      // A one-time detection: what is stored is the concrete language found.
+      // An unknown system language records Automatic, so the next start detects again.
+      const int detected = DetectLanguageId();
+      if (detected > 0) languageItemForTag(detected)->setChecked(true);
+      switchLanguage(0);
+      languageItemForTag(0)->setChecked(false);
+      SysParameter.LanguageId = detected;
+    } else {
+      languageItemForTag(0)->setChecked(false);
+      languageItemForTag(tag)->setChecked(true);
+      switchLanguage(tag);
+      SysParameter.LanguageId = tag;
+    }
+  }
+  writeInteger(keys::kLanguageId, SysParameter.LanguageId);
+  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+}
+
+// --- FieldControls ---------------------------------------------------------------------
+
+namespace {
+void SelectIndex(QComboBox* list, int index) {
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+}  // namespace
+
+void Ttntfrm_Main::selectServerMode(int index) { SelectIndex(tntcomb_ServerNetMode, index); }
+void Ttntfrm_Main::selectSmsCommandType(int index) { SelectIndex(tntcomb_SMSCommandType, index); }
+void Ttntfrm_Main::selectServiceNetwork(int index) { SelectIndex(tntcomb_ServiceNetwork, index); }
+void Ttntfrm_Main::setPortValue(std::int64_t value) { rzspnedt_Port->setValue(value); }
+void Ttntfrm_Main::setStaticIpText(const QString& text) { tntedt_StaticIP->setText(text); }
+void Ttntfrm_Main::setDomainAddressText(const QString& text) { tntedt_DomainAddress->setText(text); }
+void Ttntfrm_Main::setOtherApnText(const QString& text) { tntedt_Other->setText(text); }
+void Ttntfrm_Main::setDtuNumberText(const QString& text) { tntedt_DTUNumber->setText(text); }
+
+void Ttntfrm_Main::setServerModeControlsEnabled(bool staticIpControls, bool domainControls) {
+  tntlbl_StaticIP->setEnabled(staticIpControls);
+  tntedt_StaticIP->setEnabled(staticIpControls);
+  tntbtn_StaticIP->setEnabled(staticIpControls);
+  tntlbl_DomainAddress->setEnabled(domainControls);
+  tntedt_DomainAddress->setEnabled(domainControls);
+}
+
+// --- DiagnosticsView -------------------------------------------------------------------
+
+int Ttntfrm_Main::serverMode() const { return tntcomb_ServerNetMode->currentIndex(); }
+QString Ttntfrm_Main::staticIp() const { return tntedt_StaticIP->text(); }
+void Ttntfrm_Main::setStaticIp(const QString& text) { tntedt_StaticIP->setText(text); }
+QString Ttntfrm_Main::domainAddress() const { return tntedt_DomainAddress->text(); }
+int Ttntfrm_Main::port() { return rzspnedt_Port->value(); }
+void Ttntfrm_Main::setStatusText(const QString& text) {
+  statusPanel_->setText(text);
+  // The accessible name is the panel's caption; screen readers find the status here.
+  statusPanel_->setAccessibleDescription(text);
+}
+void Ttntfrm_Main::processPendingEvents() { QCoreApplication::processEvents(); }
+void Ttntfrm_Main::showInvalidField(const char* fieldName) { ShowInvalidFieldPrompt(boxes(), this, fieldName); }
+void Ttntfrm_Main::showInformation(const QString& caption, const QString& text) {
+  boxes().show(BoxRequest{this, caption, text, BoxIcon::Information});
+}
+
+void Ttntfrm_Main::setBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++busyDepth_;
+  } else if (busyDepth_ > 0) {
+    QApplication::restoreOverrideCursor();
+    --busyDepth_;
+  }
+}
+
+}  // namespace dtu

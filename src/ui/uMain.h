@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: MIT
+// The main window: builds every control, wires each event to a thin handler
+// and implements the views that the field loader and the diagnostics drive.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ui/AppServices.h"
+#include "core/config/FieldHandling.h"
+#include "core/net/ServerDiagnostics.h"
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace dtu {
+
+class LimitedLineEdit;
+struct SmsCommandInputs;
+class PortSpinEdit;
+
+class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsView {
+  Q_OBJECT
+
+ public:
+  struct Options {
+    // Empty: the running executable. Tests point it into a temporary folder.
+    QString executablePath;
+    // Resolver, interfaces, echo page, time-outs and message boxes.
+    AppServices services;
+    // Off: the bare controls only, without translation, settings or loading
+    // (the baseline that start-up benchmarks compare against).
+    bool runFormHandlers = true;
+  };
+
+  Ttntfrm_Main();
+  explicit Ttntfrm_Main(Options options, QWidget* parent = nullptr);
+  ~Ttntfrm_Main() override;
+
+  const QString& AppDirectory() const { return appDirectory_; }
+  const QString& SettingsFilePath() const { return settingsFilePath_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildControls();
+  void wireEvents();
+
+  // Form handlers.
+  void TntFormCreate();
+  void TntFormShow();
+
+  // Field change handlers.
+  void tntcomb_ServerNetModeChange();
+  void rzspnedt_PortChange();
+  void tntedt_StaticIPChange();
+  void tntedt_DomainAddressChange();
+  void tntcomb_ServiceNetworkChange();
+  void tntedt_OtherChange();
+  void tntedt_DTUNumberChange();
+  void tntcomb_SMSCommandTypeChange();
+
+  // Buttons and the language menu.
+  void tntbtn_StaticIPClick();
+  void tntbtn_TestServerPortClick();
+  void tntbtn_JudgeMapingClick();
+  void tntbtn_GenerationSMSClick();
+  void tntbtn_CloseClick();
+  // Hand-off of the composed command to a phone.
+  void tntbtn_CopyClick();
+  void tntbtn_QrCodeClick();
+  void tntbtn_BatchClick();
+  SmsCommandInputs fieldInputs();
+  void markOutputStale();
+  void updateHandOffButtons();
+  void tntpmn_LanguagePopup();
+  void tntmntm_AutomaticClick(QObject* sender);
+
+  // Runs a handler with its errors shown in this window's boxes.
+  void guarded(const std::function<void()>& handler);
+  // Translates the window into a language id (0: the system's) and shows a catalog problem.
+  void switchLanguage(std::int32_t languageId);
+  MessagePresenter& boxes() const { return options_.services.boxes(); }
+  std::string localHostAddress() const { return net::GetLocalHostAddress(options_.services.probes); }
+
+  void writeString(const char* key, const QString& value);
+  void writeInteger(const char* key, std::int32_t value);
+  QAction* languageItemForTag(int tag) const;
+
+  // FieldControls
+  void selectServerMode(int index) override;
+  void selectSmsCommandType(int index) override;
+  void selectServiceNetwork(int index) override;
+  void setPortValue(std::int64_t value) override;
+  void setStaticIpText(const QString& text) override;
+  void setDomainAddressText(const QString& text) override;
+  void setOtherApnText(const QString& text) override;
+  void setDtuNumberText(const QString& text) override;
+  void setServerModeControlsEnabled(bool staticIpControls, bool domainControls) override;
+
+  // DiagnosticsView
+  int serverMode() const override;
+  QString staticIp() const override;
+  void setStaticIp(const QString& text) override;
+  QString domainAddress() const override;
+  int port() override;
+  void setStatusText(const QString& text) override;
+  void processPendingEvents() override;
+  void showInvalidField(const char* fieldName) override;
+  void showInformation(const QString& caption, const QString& text) override;
+  void setBusy(bool busy) override;
+
+  Options options_;
+  QString appDirectory_;
+  QString settingsFilePath_;
+  bool shownOnce_ = false;
+  int busyDepth_ = 0;
+  // A field changed after "Generation SMS": the output no longer matches them.
+  bool outputStale_ = false;
+
+  QGroupBox* tntgrp_NetWork = nullptr;
+  QLabel* tntlbl_ServerNetMode = nullptr;
+  QComboBox* tntcomb_ServerNetMode = nullptr;
+  QLabel* tntlbl_Port = nullptr;
+  PortSpinEdit* rzspnedt_Port = nullptr;
+  QLabel* tntlbl_StaticIP = nullptr;
+  QLineEdit* tntedt_StaticIP = nullptr;
+  QPushButton* tntbtn_StaticIP = nullptr;
+  QLabel* tntlbl_DomainAddress = nullptr;
+  QLineEdit* tntedt_DomainAddress = nullptr;
+  QPushButton* tntbtn_TestServerPort = nullptr;
+  QPushButton* tntbtn_JudgeMaping = nullptr;
+
+  QGroupBox* tntgrp_SMSCommandFormat = nullptr;
+  QLabel* tntlbl_ServiceNetwork = nullptr;
+  QComboBox* tntcomb_ServiceNetwork = nullptr;
+  QLabel* tntlbl_Ohter = nullptr;
+  QLineEdit* tntedt_Other = nullptr;
+  QLabel* tntlbl_DTUNumber = nullptr;
+  LimitedLineEdit* tntedt_DTUNumber = nullptr;
+  QLabel* tntlbl1 = nullptr;
+  QComboBox* tntcomb_SMSCommandType = nullptr;
+  QLabel* tntlbl_SMSCommandFormat = nullptr;
+  QLineEdit* tntedt_SMSCommandFormat = nullptr;
+
+  QWidget* TntPanel1 = nullptr;
+  QPushButton* rzMenubtn_Language = nullptr;
+  QPushButton* tntbtn_Close = nullptr;
+  QPushButton* tntbtn_GenerationSMS = nullptr;
+  QPushButton* tntbtn_Copy = nullptr;
+  QPushButton* tntbtn_QrCode = nullptr;
+  QPushButton* tntbtn_Batch = nullptr;
+  QMenu* tntpmn_Language = nullptr;
+  std::array<QAction*, 4> languageItems_{};  // indexed by Tag
+
+  QStatusBar* tntstsbr_Status = nullptr;
+  QLabel* statusPanel_ = nullptr;
+};
+
+}  // namespace dtu

@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: MIT
+// The command text, the check a phone would make of it, and the batch list
+// (SIM numbers as the QR payload takes them).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "core/config/AtomicFile.h"
+#include "core/batch/BatchList.h"
+#include "core/sms/SmsCheck.h"
+#include "core/sms/SmsComposer.h"
+#include "support/TestSupport.h"
+
+namespace dtu {
+namespace {
+
+TEST(SmsComposer, ComposesOrNamesTheFirstBlankField) {
+  const QString ip = "192.0.2.15", dtu = "KQ-GP000001";
+  // clang-format off
+  const struct { SmsCommandInputs in; QString text; const char* blank; } rows[] = {
+      {{0, 0, ip, "", 5000, 0, "", dtu}, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000001)", nullptr},
+      {{0, 1, "", "dtuhub", 6000, 3, "FIELDNET", dtu}, "(A55A#2*dtuhub*6000#3*FIELDNET#4*KQ-GP000001)", nullptr},
+      {{1, -1, "", "", 0, -1, "", ""}, "(A55A#s)", nullptr},
+      {{-1, 0, ip, "", 5000, 0, "", dtu}, "", nullptr},
+      {{0, 0, " \t", "dtuhub", 5000, 0, "", ""}, "", kFieldStaticIp},  // the first blank field only
+      {{0, 0, "\tServer 1\r\n", "", 1000, 3, " my apn\t", "\nKQ GP01 "}, "(A55A#1*Server 1*1000#3*my apn#4*KQ GP01)", nullptr},
+      {{0, 0, ip, "", 5000, 3, "", dtu}, "", kFieldServiceNetwork},
+      {{0, 0, ip, "", 5000, 1, "", dtu}, "(A55A#1*192.0.2.15*5000#3*CMWAP#4*KQ-GP000001)", nullptr},
+      {{0, 0, ip, "", 5000, 2, "", dtu}, "(A55A#1*192.0.2.15*5000#3*UNINET#4*KQ-GP000001)", nullptr},
+      {{0, 0, ip, "", 5000, -1, "FIELDNET", dtu}, "(A55A#1*192.0.2.15*5000#3*#4*KQ-GP000001)", nullptr},
+      {{0, -1, ip, "", 5000, 0, "", dtu}, "", nullptr},
+      {{0, -1, ip, "", 5000, 0, "", " "}, "", kFieldDtuNumber},
+      // Only white space and control characters are trimmed, not other Unicode spaces.
+      {{0, 0, ip, "", 5000, 3, QChar(0xA0) + QString("x") + QChar(0x3000), dtu}, "(A55A#1*192.0.2.15*5000#3*\u00a0x\u3000#4*KQ-GP000001)", nullptr},
+  };
+  // clang-format on
+  for (const auto& r : rows) {
+    SCOPED_TRACE(&r - rows);
+    const SmsComposition result = ComposeSmsCommand(r.in, AnsiCodec("UTF-8"));
+    EXPECT_EQ(result.text, r.text);
+    EXPECT_STREQ(result.blankField, r.blank);
+  }
+  const SmsCommandInputs chinese{0, 0, ip, "", 5000, 0, "", "KQ-" + QString(QChar(0x4E2D)) + "01"};
+  EXPECT_EQ(ComposeSmsCommand(chinese, AnsiCodec("CP1252")).text, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-?01)");
+}
+
+QString Times(int n, const char* piece) { return QString::fromUtf8(piece).repeated(n); }
+
+// Characters, septets or code units, parts and encoding, as a phone counts them.
+TEST(SmsCheck, CountsAsAPhoneDoes) {
+  const std::pair<QString, const char*> cases[] = {
+      {"", "0 0 0 gsm"},
+      {Times(160, "a"), "160 160 1 gsm"},
+      {Times(161, "a"), "161 161 2 gsm"},
+      {Times(158, "a") + Times(1, "€"), "159 160 1 gsm"},
+      {Times(159, "a") + "{", "160 161 2 gsm"},
+      {Times(152, "a") + "[" + Times(152, "a"), "305 306 3 gsm"},  // an escape pair never straddles parts
+      {Times(1, "@£$¥èéùìòÇØøÅåΔ_ΦΓΛΩΠΨΣΘΞÆæßÉ!¤¡ÄÖÑÜ§¿äöñüà^}\\~]|"), "49 55 1 gsm"},
+      {Times(1, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-中000001)"), "45 45 1 ucs2"},
+      {Times(35, "😀"), "35 70 1 ucs2"},
+      {Times(66, "a") + Times(1, "😀") + Times(66, "a") + Times(1, "😀"), "134 136 3 ucs2"},  // nor a surrogate pair
+  };
+  for (const auto& [text, expected] : cases) {
+    const SmsCount n = CountSms(text);
+    const char* encoding = n.encoding == SmsEncoding::Gsm7 ? "gsm" : "ucs2";
+    EXPECT_EQ(QString("%1 %2 %3 %4").arg(n.characters).arg(n.units).arg(n.parts).arg(encoding), expected)
+        << text.left(20).toStdString();
+  }
+}
+
+TEST(SmsCheck, ClassifiesAddressesADtuCannotReach) {
+  const std::pair<const char*, AddressClass> cases[] = {
+      {"127.0.0.1 127.255.255.254 LocalHost", AddressClass::Loopback},
+      {"10.0.0.1 172.16.0.1 172.31.255.255 192.168.0.1", AddressClass::Private},
+      {"169.254.9.9", AddressClass::LinkLocal},
+      {"100.64.0.1 100.127.255.255", AddressClass::SharedNat},
+      // clang-format off
+      {"172.15.0.1 172.32.0.1 192.169.0.1 169.253.9.9 100.63.255.255 100.128.0.1 203.0.113.5 dtuhub 10.0.0", AddressClass::Public},
+      // clang-format on
+  };
+  for (const auto& [addresses, expected] : cases)
+    for (const QString& a : QString(addresses).split(' '))
+      EXPECT_EQ(ClassifyServerAddress(a), expected) << a.toStdString();
+}
+
+TEST(SmsCheck, LineCountsAndWarns) {
+  SmsCommandInputs in{0, 0, " 192.168.1.2 ", "203.0.113.5", 6000, 0, "", "KQ-GP000001"};
+  EXPECT_EQ(CommandServerAddress(in), "192.168.1.2");
+  in.commandType = 1;
+  EXPECT_EQ(CommandServerAddress(in), "");
+  EXPECT_EQ(SmsCheckLine("(A55A#1*100.64.1.1*6000#3*CMNET#4*KQ-GP000001)", "100.64.1.1"),
+            "46 characters, 1 SMS (GSM 7-bit) Carrier-NAT address: a DTU on a mobile network cannot reach it.");
+  EXPECT_EQ(SmsCheckLine(Times(71, "中"), "dtuhub"),
+            "71 characters, 2 SMS (UCS-2) Several parts: the DTU may not join them. UCS-2: the DTU may not read it.");
+}
+
+const SmsCommandInputs kBase{0, 0, "192.0.2.15", "", 5000, 0, "", ""};
+
+// "line:dtu/sim=state" for every row; state is the command's DTU group, or
+// the problem's number.
+QString Summary(const QByteArray& bytes, const char* charset = "UTF-8") {
+  const BatchText text = DecodeBatchBytes(bytes, AnsiCodec(charset));
+  if (text.error != BatchFileError::None) return QStringLiteral("error %1").arg(static_cast<int>(text.error));
+  BatchList list = ParseBatchList(text.text);
+  ComposeBatch(list, kBase);
+  QStringList out;
+  if (list.hasHeader) out << QStringLiteral("header");
+  for (const BatchRow& row : list.rows) {
+    const QString state = row.ok() ? row.command.section(QLatin1Char('#'), 3) : QString::number(int(row.problem));
+    out << QStringLiteral("%1:%2/%3=%4").arg(row.line).arg(row.dtuNumber, row.simNumber, state);
+  }
+  return out.join(QLatin1Char(' '));
+}
+
+TEST(BatchList, ParsesChecksAndComposesEveryRow) {
+  // Blank lines, trimming, separators, both header rules, RFC 4180 quotes,
+  // BOM and 8-bit charsets, refused bytes, row checks and an over-long line.
+  // clang-format off
+  const struct { QByteArray in; const char* charset; QString expected; } rows[] = {
+      {"A1,\r\n\r\n  B2 ", "UTF-8", "1:A1/=4*A1) 3:B2/=4*B2)"},
+      {"A1;138 0013-8000\nB2;+8613800138000", "UTF-8", "1:A1/138 0013-8000=4*A1) 2:B2/+8613800138000=4*B2)"},
+      {"A1\t1380\tx,y\n", "UTF-8", "1:A1/1380=4*A1)"},
+      {"dtu NUMBER,1\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
+      {"Kennung,Rufnummer\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
+      {"B,1\n\"A,1\",\"1 \"\"2\"\"\"\n", "UTF-8", "1:B/1=4*B) 2:A,1/1 \"2\"=6"},
+      {"\"A\nB\",1\nC,2\n", "UTF-8", "1:A\nB/1=5 3:C/2=4*C)"},
+      {"\"A1,1\nB2,2\n", "UTF-8", "1:A1,1\nB2,2/=2"},
+      {"\xEF\xBB\xBF" "A\xC3\xA9,1\n", "UTF-8", "1:A\u00e9/1=4*A\u00e9)"},
+      {"A\xE9,1\n", "CP1252", "1:A\u00e9/1=4*A\u00e9)"},
+      {"\xB1\xE0\xBA\xC5\n", "GBK", "1:\u7f16\u53f7/=4*\u7f16\u53f7)"},
+      {"A\xE9,1\n", "UTF-8", "error 5"},
+      {"\xFF\xFE" "A\0", "UTF-8", "error 4"},
+      {QByteArray("A1\n\x01\x02", 5), "UTF-8", "error 3"},
+      {" ,1\nKQ-GP0000012,1\nC3,\uff11\uff12\nA1,1\nA1,2\n", "UTF-8", "1:/1=3 2:KQ-GP0000012/1=4 3:C3/\uff11\uff12=6 4:A1/1=4*A1) 5:A1/2=7"},
+      {"A," + QByteArray(2'000'000, '1') + "\nB\n", "UTF-8", "1:A/=1 2:B/=4*B)"},
+  };
+  // clang-format on
+  for (const auto& row : rows) EXPECT_EQ(Summary(row.in, row.charset), row.expected) << row.in.left(40).toStdString();
+}
+
+TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
+  QByteArray many;
+  for (int i = 0; i < 100'000; ++i) many += "D" + QByteArray::number(i) + "\n";
+  const BatchList capped = ParseBatchList(DecodeBatchBytes(many).text);
+  EXPECT_EQ(capped.rows.size(), size_t(kBatchRowLimit));
+  EXPECT_EQ(capped.truncatedAtLine, kBatchRowLimit + 1);
+
+  QTemporaryDir dir;
+  QFile huge(dir.filePath("huge.csv"));
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
+  EXPECT_EQ(ReadBatchFile(huge.fileName()).error, BatchFileError::TooLarge);
+  EXPECT_EQ(ReadBatchFile(dir.filePath("missing.csv")).error, BatchFileError::CannotOpen);
+  EXPECT_EQ(ReadBatchFile(dir.path()).error, BatchFileError::CannotOpen);
+
+  BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n");
+  ComposeBatch(list, kBase);
+  const QByteArray csv = BatchCsv(list, [](const QString& sms) { return QString::number(sms.size()); });
+  EXPECT_EQ(csv,
+            "DTU number,SIM number,SMS command,SMS check\r\n"
+            "\"A,1\",1,\"(A55A#1*192.0.2.15*5000#3*CMNET#4*A,1)\",38\r\n"
+            "B,,(A55A#1*192.0.2.15*5000#3*CMNET#4*B),36\r\n");
+  QString error;
+  EXPECT_TRUE(WriteFileAtomically(dir.filePath("out.csv"), csv, &error));
+  EXPECT_TRUE(!WriteFileAtomically(dir.filePath("no/such/dir/out.csv"), csv, &error) && !error.isEmpty());
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{"huge.csv", "out.csv"}));
+}
+
+}  // namespace
+}  // namespace dtu

@@ -1,0 +1,157 @@
+// SPDX-License-Identifier: MIT
+// Handing the command over: copy, the QR dialog, and the batch command with
+// its sheet of codes.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "QrDecode.h"
+#include "WindowFixture.h"
+#include "ui/BatchCommand.h"
+#include "ui/QrCodeDialog.h"
+
+namespace dtu::testing {
+namespace {
+
+class HandOffTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    // The remembered number must not reach the real user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("user"));
+  }
+  QString output() const { return edit("tntedt_SMSCommandFormat")->text(); }
+  // Copy and QR code enabled (two digits), then the status text.
+  QString state() const {
+    const auto on = [this](const char* name) { return QString::number(button(name)->isEnabled()); };
+    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + find<QLabel>("tntstsbr_StatusPanel")->text();
+  }
+};
+
+TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
+  start();
+  EXPECT_EQ(state().left(2), "00");
+  const QByteArray ini = iniBytes();
+  button("tntbtn_GenerationSMS")->click();
+  ASSERT_EQ(state(), "11 46 characters, 1 SMS (GSM 7-bit)");
+  button("tntbtn_Copy")->click();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "(A55A#1*192.0.2.44*6000#3*CMNET#4*KQ-GP000001)");
+  EXPECT_EQ(state(), "11 The SMS command was copied.");
+  EXPECT_EQ(iniBytes(), ini);
+
+  edit("tntedt_StaticIP")->setText("192.168.1.2");
+  EXPECT_EQ(state(), "00 Fields changed: press Generation SMS again.");
+  EXPECT_EQ(output(), "(A55A#1*192.0.2.44*6000#3*CMNET#4*KQ-GP000001)");  // stale, but kept
+  button("tntbtn_GenerationSMS")->click();
+  EXPECT_EQ(state(), "11 47 characters, 1 SMS (GSM 7-bit) Private address: a DTU on a mobile network cannot reach it.");
+  edit("tntedt_DTUNumber")->setText("  ");
+  button("tntbtn_GenerationSMS")->click();  // a box and no output
+  EXPECT_EQ(state().left(2) + output(), "00");
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  const BoxRequest& box = presenter.boxes[0];
+  EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
+            std::tuple(window.get(), QStringLiteral("Prompt"), QStringLiteral("Please enter valid \"DTU number\""),
+                       BoxIcon::Information));
+}
+
+// The dialog the button opens, then dialogs made directly: the number in the
+// code, a refused letter, the number remembered outside the settings file,
+// PNG and SVG files, a failed save.
+TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
+  start();
+  button("tntbtn_GenerationSMS")->click();
+  const QString sms = output();
+  QString opened;
+  QTimer::singleShot(0, window.get(), [&] {
+    if (auto* dialog = qobject_cast<QrCodeDialog*>(QApplication::activeModalWidget()))
+      opened = QString::number(dialog->parentWidget() == window.get()) + dialog->payload(), dialog->reject();
+  });
+  button("tntbtn_QrCode")->click();
+  EXPECT_EQ(opened, "1SMSTO::" + sms);
+  {
+    QrCodeDialog dialog(sms, window.get(), presenter);
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "+86 138-0013-8000");
+    EXPECT_EQ(dialog.payload(), "SMSTO:+8613800138000:" + sms);
+    EXPECT_EQ(DecodeQrCodes(dialog.findChild<QWidget*>("qr_Code")->grab().toImage()), QStringList{dialog.payload()});
+    EXPECT_EQ(dialog.findChild<QPlainTextEdit*>("qr_Payload")->toPlainText(), dialog.payload());
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "+");  // only a leading one
+    EXPECT_NE(dialog.findChild<QLabel*>("qr_SimNumberError")->text(), "");
+    EXPECT_EQ(dialog.payload(), "SMSTO:+8613800138000:" + sms);
+  }
+  EXPECT_FALSE(iniBytes().contains("138"));
+
+  QrCodeDialog dialog("(A55A#s)", nullptr, presenter);
+  EXPECT_EQ(dialog.findChild<QLineEdit*>("qr_SimNumber")->text(), "+86 138-0013-8000");
+  ASSERT_TRUE(dialog.saveImage(dir.filePath("code.png")) && dialog.saveImage(dir.filePath("code.SVG")));
+  EXPECT_EQ(DecodeQrCodes(QImage(dir.filePath("code.png"))), QStringList{"SMSTO:+8613800138000:(A55A#s)"});
+  EXPECT_TRUE(ReadBytes(dir.filePath("code.SVG")).contains("(A55A#s)</text>"));
+  EXPECT_FALSE(dialog.saveImage(dir.filePath("missing/code.png")));
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "The image could not be saved to " + dir.filePath("missing/code.png") + ".");
+  QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr, presenter);
+  EXPECT_FALSE(tooLong.findChild<QPushButton*>("qr_SaveImage")->isEnabled());
+}
+
+const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
+
+// `content` written as list.csv in `dir`.
+QString WriteList(const QTemporaryDir& dir, const QByteArray& content) {
+  return testing::WriteBytes(dir.filePath("list.csv"), content) ? dir.filePath("list.csv") : QString();
+}
+
+TEST(BatchCommand, ExitStatusAndErrorLines) {
+  // clang-format off
+  const struct { QByteArray list; SmsCommandInputs base; const char* csv; int status; QString err; int outLines; } rows[] = {
+      {"DTU number;SIM\nA1;138\nB2\n", kBase, "", 0, "", 3},
+      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "LIST:3: The DTU number \"A1\" is already on line 1.\nLIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
+      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
+      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
+      {"\n \n", kBase, "", 2, "LIST: The list holds no DTU number.\n", 0},
+      {"A1\n", kBase, "missing/out.csv", 2, "OUT: Cannot write the file: No such file or directory\n", 0},
+  };
+  // clang-format on
+  for (const auto& row : rows) {
+    QTemporaryDir dir;
+    const QString list = WriteList(dir, row.list),
+                  csv = *row.csv ? dir.filePath(QString::fromLatin1(row.csv)) : QString();
+    QByteArray out, err;
+    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, out, err), row.status) << row.list.toStdString();
+    QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
+    EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
+    EXPECT_EQ(out.count("\r\n"), row.outLines);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"list.csv"});
+  }
+}
+
+// The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar.
+TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
+  QTemporaryDir dir;
+  QByteArray list = "DTU number,SIM number\n";
+  for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
+  QByteArray out, err;
+  const QString pdf = dir.filePath("out.pdf");
+  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, out, err), 0) << err.toStdString();
+  QProcess render;
+  render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
+  ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";
+  const QImage page(dir.filePath("page.png"));
+  // A4 at 150 dpi; twelve codes on the first page, the thirteenth on the second.
+  EXPECT_EQ(page.size(), QSize(1240, 1755));
+  QStringList expected;
+  for (int i = 1; i <= 12; ++i)
+    expected << QString("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)").arg(i % 2 ? "+8613800138000" : "").arg(i);
+  expected.sort();
+  EXPECT_EQ(dtu::testing::DecodeQrCodes(page), expected);
+}
+
+}  // namespace
+}  // namespace dtu::testing

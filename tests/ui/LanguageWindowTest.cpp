@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// The language menu on the real window, with the compiled catalogs on disk
+// beside a test "executable".
+#include <QAccessible>
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <optional>
+
+#include "core/i18n/I18nTestSupport.h"
+#include "WindowFixture.h"
+#include "core/i18n/Localizer.h"
+#include "ui/QtTranslations.h"
+
+namespace dtu::testing {
+namespace {
+
+// What the window shows in each language (from the catalogs' message table):
+// title, group box, menu button, list items, a menu item.
+// clang-format off
+const char* const kEnglish = "ZU-3RIVE VID idoverivirora dave|Network configuration| Language|CMNET(China Mobile)|CMWAP(China Mobile)|UNINET(China Unicom)|Other|Simplified Chinese";
+const char* const kSimplified = "VI-3ZEZI短信配置工具|网络配置|语言|CMNET(中国移动)|CMWAP(中国移动)|UNINET(中国联通)|其它|简体中文";
+const char* const kTraditional = "VI-3ZEZI短信配置工具|網絡配置|語言|CMNET(中國移動)|CMWAP(中國移動)|UNINET(中國聯通)|其它|簡體中文";
+// clang-format on
+
+class LanguageWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    for (const char* code : {"en", "zh_cn", "zh_tw"})
+      ASSERT_TRUE(WriteBytes(CatalogIn(dir.path(), code), RealCatalog(code))) << code;
+  }
+  void TearDown() override {
+    WindowTest::TearDown();
+    // Later tests expect English message ids and Qt texts.
+    StartLocalizer(empty.filePath(QStringLiteral("dtusms")), 0);
+    ApplyQtTranslations(QString());
+  }
+
+  // Starts the localizer and the window with `lang` as the system language.
+  void startIn(const char* lang) {
+    env.emplace(std::initializer_list<std::pair<const char*, const char*>>{{"LANG", lang}});
+    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    start();
+  }
+
+  QString texts() const {
+    QStringList shown{window->windowTitle(), find<QGroupBox>("tntgrp_NetWork")->title(),
+                      button("rzMenubtn_Language")->text()};
+    for (int i = 0; i < list("tntcomb_ServiceNetwork")->count(); ++i)
+      shown << list("tntcomb_ServiceNetwork")->itemText(i);
+    return (shown << find<QAction>("tntmntm_SimplifiedChinese")->text()).join(QLatin1Char('|'));
+  }
+
+  void pick(const char* item = nullptr) {
+    find<QMenu>("tntpmn_Language")->popup(QPoint(0, 0));  // runs the pop-up handler
+    find<QMenu>("tntpmn_Language")->hide();
+    if (item) find<QAction>(item)->trigger();
+  }
+  // The checked menu items and the stored language id.
+  QString menuState() const {
+    QStringList names;
+    for (const QAction* item : find<QMenu>("tntpmn_Language")->actions())
+      if (item->isChecked()) names << item->objectName();
+    return names.join(QLatin1Char(',')) + '/' + Stored(iniPath(), keys::kLanguageId);
+  }
+
+  QTemporaryDir empty;
+  std::optional<EnvGuard> env;
+};
+
+TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheFields) {
+  startIn("en_US.UTF-8");
+  EXPECT_EQ(texts(), kEnglish);
+  // A user pick and a typed value must survive every switch.
+  QTest::keyClick(list("tntcomb_ServerNetMode"), Qt::Key_Down);
+  QTest::keyClicks(edit("tntedt_DomainAddress"), QStringLiteral("dtuhub"));
+  button("tntbtn_GenerationSMS")->click();  // a status line keeps the language it was shown in
+
+  // clang-format off
+  const struct { const char* item; const char* texts; const char* stored; } steps[] = {
+      {"tntmntm_SimplifiedChinese", kSimplified, "2"}, {"tntmntm_English", kEnglish, "1"},
+      {"tntmntm_TraditionalChinese", kTraditional, "3"}, {"tntmntm_TraditionalChinese", kTraditional, "3"},
+      {"tntmntm_SimplifiedChinese", kSimplified, "2"}, {"tntmntm_English", kEnglish, "1"}};
+  // clang-format on
+  for (const auto& step : steps) {
+    pick(step.item);
+    EXPECT_EQ(texts(), step.texts);
+    EXPECT_EQ(menuState(), QString::fromLatin1(step.item) + '/' + step.stored);
+    // Modes, network, domain (enabled), port and status line.
+    const QStringList fields{QString::number(list("tntcomb_ServerNetMode")->currentIndex()),
+                             QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
+                             edit("tntedt_DomainAddress")->text(),
+                             QString::number(edit("tntedt_DomainAddress")->isEnabled()),
+                             portField()->text(),
+                             find<QLabel>("tntstsbr_StatusPanel")->text()};
+    EXPECT_EQ(fields.join('|'), "1|0|dtuhub|1|6000|42 characters, 1 SMS (GSM 7-bit)") << step.item;
+  }
+  EXPECT_TRUE(presenter.boxes.empty());
+}
+
+// Qt's catalog follows the language menu, also in the port field's own menu,
+// and screen readers name each field by its (translated) label.
+TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
+  startIn("en_US.UTF-8");
+  QStringList seen;
+  for (const char* item : {"tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese", "tntmntm_English"}) {
+    pick(item);
+    // Two items of the port field's own menu.
+    seen << QCoreApplication::translate("QLineEdit", "&Copy") +
+                QCoreApplication::translate("QAbstractSpinBox", "&Step up");
+    QAccessibleInterface* port = QAccessible::queryAccessibleInterface(portField());
+    seen << port->relations(QAccessible::Label).value(0).first->text(QAccessible::Name);
+  }
+  EXPECT_EQ(seen.join('|').toStdString(), "复制(&C)升高(&S)|端口|複製(&C)單步向上(&S)|端口|&Copy&Step up|Port");
+  for (const char* name : {"tntlbl_StaticIP", "tntlbl_DTUNumber", "tntlbl1"}) {
+    QAccessibleInterface* field = QAccessible::queryAccessibleInterface(find<QLabel>(name)->buddy());
+    ASSERT_TRUE(field) << name;
+    EXPECT_EQ(field->relations(QAccessible::Label).value(0).first->text(QAccessible::Name), find<QLabel>(name)->text());
+  }
+}
+
+TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {
+  // The texts and menu state (checked item/stored id) at start and after picking Automatic.
+  // clang-format off
+  const struct { QByteArray ini; const char *lang, *atStart, *onOpen, *afterAutomatic, *stateAfterAutomatic; } cases[] = {
+      // First start: the system language, "Automatic" checked when the menu opens.
+      {"", "zh_CN.UTF-8", kSimplified, "tntmntm_Automatic", kSimplified, "tntmntm_SimplifiedChinese/2"},
+      {"[Main]\r\nnLanguageID=3\r\n", "en_US.UTF-8", kTraditional, "tntmntm_TraditionalChinese", kEnglish, "tntmntm_English/1"},
+      {"[Main]\r\nnLanguageID=1\r\n", "zh_TW.UTF-8", kEnglish, "tntmntm_English", kTraditional, "tntmntm_TraditionalChinese/3"},
+      // Out of range: applied as Automatic, kept, so no item is checked. An unknown system language records 0.
+      {"[Main]\r\nnLanguageID=7\r\n", "de_DE.UTF-8", kEnglish, "", kEnglish, "/0"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    window.reset();
+    QFile::remove(iniPath());
+    if (!c.ini.isEmpty()) writeIni(c.ini);
+    startIn(c.lang);
+    EXPECT_EQ(texts(), c.atStart) << c.lang;
+    pick();
+    EXPECT_EQ(menuState().section('/', 0, 0), QString::fromLatin1(c.onOpen)) << c.lang;
+    find<QAction>("tntmntm_Automatic")->trigger();
+    EXPECT_EQ(texts(), c.afterAutomatic) << c.lang;
+    EXPECT_EQ(menuState(), QString::fromLatin1(c.stateAfterAutomatic)) << c.lang;
+  }
+}
+
+}  // namespace
+}  // namespace dtu::testing

@@ -1,0 +1,367 @@
+// SPDX-License-Identifier: MIT
+// The main window offscreen, its port field alone, start-up with a damaged
+// catalog, a close while a probe waits, and the program's own process ending
+// by signal or kill.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <map>
+
+#include "core/i18n/I18nTestSupport.h"
+#include "core/net/NetTestSupport.h"
+#include "WindowFixture.h"
+#include "ui/HandlerGuard.h"
+#include "ui/PortSpinEdit.h"
+#include "core/i18n/Localizer.h"
+
+namespace dtu::testing {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records the stored value of `key` each time `signal` fires, after the
+// window's own handler (connected earlier) has written it.
+template <typename Sender, typename Signal>
+std::shared_ptr<QStringList> WatchWrites(Sender* sender, Signal signal, const QString& path, const char* key) {
+  auto seen = std::make_shared<QStringList>();
+  QObject::connect(sender, signal, sender, [seen, path, key] { seen->append(Stored(path, key)); });
+  return seen;
+}
+
+TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
+  start("");  // no local address: no Static IP line
+  EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nDTU number=KQ-GP000001\r\n"));
+  EXPECT_TRUE(presenter.boxes.empty());
+  window.reset();
+  QFile::remove(iniPath());
+  // Again with an empty catalog for the system's language: one box, and loading goes on.
+  const QString catalog = dir.filePath(QStringLiteral("locale/fr/LC_MESSAGES/default.mo"));
+  ASSERT_TRUE(WriteBytes(catalog, {}));
+  {
+    EnvGuard env{{"LANG", "fr_FR.UTF-8"}};
+    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    start("192.0.2.44");
+  }
+  const QTemporaryDir none;
+  StartLocalizer(none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
+  ASSERT_EQ(presenter.boxes.size(), 1u);
+  EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
+  EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
+  EXPECT_EQ(list("tntcomb_ServerNetMode")->currentText(), QStringLiteral("Static IP"));
+  EXPECT_EQ(edit("tntedt_StaticIP")->text(), QStringLiteral("192.0.2.44"));
+}
+
+TEST_F(WindowTest, WindowModelMatchesTheDesign) {
+  start();
+  EXPECT_EQ(window->size(), QSize(495, 305));
+  EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+  EXPECT_FALSE(window->windowFlags() & Qt::WindowMaximizeButtonHint);
+  const std::pair<const char*, QRect> layout[] = {{"rzspnedt_Port", {356, 17, 119, 21}},
+                                                  {"tntbtn_Close", {400, 5, 75, 25}}};
+  for (const auto& [name, geometry] : layout) EXPECT_EQ(find<QWidget>(name)->geometry(), geometry) << name;
+  // Tab order: the first group, then the second, then the bottom panel, where
+  // "Close" comes before "Generation SMS"; the added Copy and QR code follow.
+  const QStringList described{
+      "tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping",   "tntedt_DTUNumber", "tntedt_SMSCommandFormat",
+      "rzMenubtn_Language",    "tntbtn_Close",  "tntbtn_GenerationSMS", "tntbtn_Copy",      "tntbtn_QrCode"};
+  QStringList chain;
+  QWidget* w = list("tntcomb_ServerNetMode");
+  do {
+    if (described.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
+    w = w->nextInFocusChain();
+  } while (w != list("tntcomb_ServerNetMode"));
+  EXPECT_EQ(chain, described);
+}
+
+// The keystroke rules of the port field are tabled with the field alone; here, what reaches the file.
+TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKey) {
+  start();
+  const std::pair<const char*, const char*> edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
+                                                       {"tntedt_DomainAddress", keys::kDomainAddress},
+                                                       {"tntedt_Other", keys::kOtherApn},
+                                                       {"tntedt_DTUNumber", keys::kDtuNumber}};
+  for (const auto& [control, key] : edits) {
+    QLineEdit* field = edit(control);
+    field->setEnabled(true);
+    field->clear();
+    auto seen = WatchWrites(field, &QLineEdit::textChanged, iniPath(), key);
+    QTest::keyClicks(field, QStringLiteral("ab c"));
+    EXPECT_EQ(*seen, (QStringList{"a", "ab", "ab", "ab c"})) << control;  // "ab " reads back trimmed
+  }
+  PortSpinEdit* port = portField();
+  auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), keys::kPort);
+  port->setFocus();
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("250"));
+  QTest::keyClick(port, Qt::Key_PageUp);
+  QTest::keyClick(port, Qt::Key_Return);  // the base class must not reinterpret the text
+  EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "1000"}));
+}
+
+TEST_F(WindowTest, StoredValuesOutOfRange) {
+  // clang-format off
+  const struct { QByteArray file; QString portShown, portStored; int modeIndex; bool domainEnabled; } cases[] = {
+      {"[Main]\r\nPort=500\r\n", "1000", "500", 0, false},        // below: shown corrected, not written
+      {"[Main]\r\nPort=123456\r\n", "99999", "99999", 0, false},  // above: shown and written
+      {"[Main]\r\nServer address mode=1\r\n", "6000", "6000", 1, true},
+      {"[Main]\r\nServer address mode=2\r\n", "6000", "6000", -1, true},  // stays all enabled
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    window.reset();
+    writeIni(c.file);
+    start();
+    EXPECT_EQ(portField()->text(), c.portShown) << c.file.constData();
+    EXPECT_EQ(Stored(iniPath(), keys::kPort), c.portStored) << c.file.constData();
+    EXPECT_EQ(list("tntcomb_ServerNetMode")->currentIndex(), c.modeIndex) << c.file.constData();
+    EXPECT_EQ(edit("tntedt_DomainAddress")->isEnabled(), c.domainEnabled) << c.file.constData();
+    EXPECT_EQ(edit("tntedt_StaticIP")->isEnabled(), c.modeIndex != 1) << c.file.constData();
+  }
+}
+
+TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
+  writeIni("[Main]\r\nDTU number=KQ-GP0000012345\r\n");
+  start();
+  QLineEdit* dtu = edit("tntedt_DTUNumber");
+  EXPECT_EQ(dtu->text(), QStringLiteral("KQ-GP0000012345"));  // program text is not cut
+  dtu->clear();
+  QTest::keyClicks(dtu, QStringLiteral("ABCDEFGHIJKLMN"));
+  EXPECT_EQ(dtu->text(), QStringLiteral("ABCDEFGHIJK"));
+  QTest::keyClick(dtu, Qt::Key_Backspace);
+  QTest::keyClick(dtu, Qt::Key_Backspace);
+  QApplication::clipboard()->setText(QStringLiteral("XYZW"));
+  QTest::keyClick(dtu, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(dtu->text(), QStringLiteral("ABCDEFGHIXY"));
+  EXPECT_EQ(Stored(iniPath(), keys::kDtuNumber), QStringLiteral("ABCDEFGHIXY"));
+}
+
+TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
+  start();
+  QComboBox* mode = list("tntcomb_ServerNetMode");
+  // Loading selected all three lists without writing anything.
+  EXPECT_EQ(iniBytes().count("Server address mode"), 0);
+  mode->setFocus();
+  QTest::keyClick(mode, Qt::Key_Down);  // keyboard pick in the closed list
+  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("1"));
+  EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
+  EXPECT_FALSE(button("tntbtn_StaticIP")->isEnabled());
+  QTest::keyClick(mode, Qt::Key_Up);
+  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("0"));
+  EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
+  QComboBox* type = list("tntcomb_SMSCommandType");
+  QTest::keyClick(type, Qt::Key_Down);
+  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
+  // A program selection writes nothing.
+  type->setCurrentIndex(0);
+  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
+}
+
+TEST(ApplicationError, FullStopRule) {
+  const std::pair<const char*, const char*> rows[] = {{"", ""},           {"Failed", "Failed."}, {"Done.", "Done."},
+                                                      {"Stop!", "Stop!"}, {"a/b", "a/b."},       {"a-", "a-"}};
+  for (const auto& [message, shown] : rows) EXPECT_EQ(WithFullStop(message), shown) << message;
+}
+
+TEST_F(WindowTest, CloseWritesNothingButThePortCorrection) {
+  start();
+  PortSpinEdit* port = portField();
+  port->setFocus();
+  QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(port, QStringLiteral("7"));
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("7"));
+  QTest::mouseClick(button("tntbtn_Close"), Qt::LeftButton);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(Stored(iniPath(), keys::kPort), QStringLiteral("1000"));
+  const QByteArray before = iniBytes();
+  window.reset();
+  EXPECT_EQ(iniBytes(), before);
+}
+
+// The real QMessageBox, closed by a timer: an unwritable folder shows one box
+// per write, the window opens all the same, and a typed value is kept.
+TEST_F(WindowTest, UnwritableFolderShowsOneErrorBoxPerWrite) {
+  services.presenter = nullptr;
+  ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
+  QStringList seen;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      seen << box->windowTitle() + QLatin1Char('|') + box->text() + QLatin1Char('|') +
+                  QString::number(box->icon() == QMessageBox::Critical);
+      box->accept();
+    }
+  });
+  closer.start(20);
+  start();
+  QTest::keyClicks(edit("tntedt_Other"), QStringLiteral("x"));
+  closer.stop();
+  chmod(QFile::encodeName(dir.path()).constData(), 0755);
+  const QString line =
+      QString::fromLatin1(kAppTitle) + QStringLiteral("|Unable to write to ") + iniPath() + QStringLiteral(".|1");
+  EXPECT_EQ(seen, (QStringList{line, line, line, line}));  // Port, Static IP, DTU number, Other APN
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_EQ(edit("tntedt_Other")->text(), QStringLiteral("x"));
+}
+
+// Types `keys` into the field; capitals stand for keys: A select all,
+// B Backspace, D PageDown, E End, H Home, P PageUp, R Right, U Up, V paste, X cut.
+void Press(PortSpinEdit& port, const char* keys) {
+  // clang-format off
+  static const std::map<char, QKeyCombination> kKeys{
+      {'A', Qt::CTRL | Qt::Key_A}, {'B', Qt::Key_Backspace}, {'D', Qt::Key_PageDown}, {'E', Qt::Key_End}, {'H', Qt::Key_Home},
+      {'P', Qt::Key_PageUp}, {'R', Qt::Key_Right}, {'U', Qt::Key_Up}, {'V', Qt::CTRL | Qt::Key_V}, {'X', Qt::CTRL | Qt::Key_X}};
+  // clang-format on
+  port.setFocus();
+  for (const char* c = keys; *c; ++c) {
+    const auto key = kKeys.find(*c);
+    if (key == kKeys.end())
+      QTest::keyClicks(&port, QString(QLatin1Char(*c)));
+    else
+      QTest::keyClick(&port, key->second.key(), key->second.keyboardModifiers());
+  }
+}
+
+// Keys typed, then a value the program sets (-1: none), and what the field shows and reads.
+TEST(PortSpinEdit, KeystrokeRulesProgramValuesReadingAndFocusLoss) {
+  QApplication::clipboard()->setText(QStringLiteral("4321"));
+  // clang-format off
+  const std::tuple<const char*, int, const char*, int> rows[] = {
+      {"A1000A2500", -1, "2500", 2500},
+      {"A2500-a. ", -1, "2500", 2500},        // only digits
+      {"A2500E+H+H+", -1, "+2500", 2500},       // one leading "+", nowhere else
+      {"A+2500HR+", -1, "+2500", 2500},
+      {"A2500U", -1, "2501", 2501},
+      {"A2500D", -1, "2490", 2490},
+      {"A99995P", -1, "99999", 99999},        // steps stay within the limits
+      {"A1005D", -1, "1000", 1000},
+      {"A1000A123456", -1, "123456", 123456}, // the window's handler caps typed values
+      {"A123456U", -1, "99999", 99999},
+      {"A1000AVAX", -1, "1000", 1000},        // no paste, no cut
+      {"A1000AB", -1, "", 1000},
+      {"A12", -1, "12", 12},
+      {"", 123456, "99999", 99999},          // values the program sets are brought within the limits
+      {"", 7, "1000", 1000},
+      {"A123456", 0, "1000", 1000},
+  };
+  // clang-format on
+  for (const auto& [keys, set, shown, value] : rows) {
+    PortSpinEdit port;
+    port.show();
+    Press(port, keys);
+    if (set >= 0) port.setValue(set);
+    EXPECT_EQ(port.text(), QString::fromLatin1(shown)) << keys;
+    EXPECT_EQ(port.value(), value) << keys;
+    // Reading refills an emptied field and changes nothing else.
+    EXPECT_EQ(port.text(), *shown ? QString::fromLatin1(shown) : QString::number(value)) << keys << " after reading";
+  }
+  // Leaving corrects the text only for another control of the same window.
+  QWidget window, other;
+  auto* field = new PortSpinEdit(&window);
+  auto* next = new QLineEdit(&window);
+  EXPECT_TRUE(PortSpinEdit::CorrectsOnFocusLoss(Qt::TabFocusReason, field, next));
+  EXPECT_FALSE(PortSpinEdit::CorrectsOnFocusLoss(Qt::PopupFocusReason, field, next));
+  EXPECT_FALSE(PortSpinEdit::CorrectsOnFocusLoss(Qt::MouseFocusReason, field, &other));
+}
+
+// Closing while "Test server port" waits hides the window; Qt's own quit is
+// dropped when the result box appears, so the end must come from the handler.
+TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
+  services.presenter = nullptr;  // a real box: showing a window is what cancels Qt's quit
+  services.probes = net::testing::LoopbackServices();
+  services.probes.resolve = [&](const std::string&) {
+    button("tntbtn_Close")->click();  // the queued click of a user, run inside the look-up
+    return std::vector<std::string>{"127.0.0.1"};
+  };
+  services.probes.timeouts = {200ms, 200ms, 200ms};
+  services.probes.pumpEvents = [] {};  // Qt's posted quit must still be pending when the box appears
+  start();
+  bool boxSeen = false;
+  QTimer closer;  // also the context of the single shots, which end with it
+  closer.callOnTimeout([&] {
+    if (QWidget* box = QApplication::activeModalWidget()) boxSeen = true, box->close();
+  });
+  closer.start(50);
+  QTimer::singleShot(10s, &closer, [] { QCoreApplication::exit(99); });
+  QTimer::singleShot(0, &closer, [&] { button("tntbtn_TestServerPort")->click(); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_TRUE(boxSeen);
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the probe gave the cursor back
+}
+
+// The real program in a folder of its own, with its own temporary directory
+// and a language with a catalog (the last one appended), so that the private
+// folder is made.
+TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
+  QTemporaryDir dir;
+  const QString exe = dir.filePath(QStringLiteral("dtusms")), tmp = dir.filePath(QStringLiteral("tmp"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe) && QDir().mkpath(tmp));
+  const auto folders = [&] { return QDir(tmp).entryList({QStringLiteral("dtusms-l10n-*")}, QDir::Dirs); };
+  const auto settings = [&] { return ReadBytes(dir.filePath(QStringLiteral("ZEREVuzi.ini"))); };
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const auto& [name, value] : {std::pair{"TMPDIR", tmp},
+                                    {"LANG", QStringLiteral("zh_TW.UTF-8")},
+                                    {"QT_QPA_PLATFORM", QStringLiteral("offscreen")},
+                                    {"ASAN_OPTIONS", QStringLiteral("detect_leaks=0")}})
+    env.insert(QString::fromLatin1(name), value);
+  env.remove(QStringLiteral("LC_ALL"));
+
+  // A kill leaves the private folder, which the next start removes, as it
+  // removes one whose owner's id now names another process (this test).
+  ASSERT_TRUE(WriteBytes(tmp + "/dtusms-l10n-reused/owner", QByteArray::number(::getpid()) + " 1"));
+  QStringList left{QStringLiteral("dtusms-l10n-reused")};
+  int round = 0;
+  for (const int signal : {SIGKILL, SIGTERM, SIGINT, SIGHUP, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    // Last, a read-only file: the failed writes of loading show boxes before the main loop runs.
+    if (++round == 5) QFile::setPermissions(dir.filePath(QStringLiteral("ZEREVuzi.ini")), QFile::ReadOwner);
+    QProcess program;  // killed on destruction if it did not end
+    program.setProcessEnvironment(env);
+    program.start(exe);
+    // Started once its own folder is the only one and the fields are loaded.
+    const bool ready = QTest::qWaitFor(
+        [&] { return folders().size() == 1 && folders() != left && settings().contains("DTU"); }, 10000);
+    const QByteArray before = settings();
+    ::kill(program.processId(), signal);
+    ASSERT_TRUE(ready && program.waitForFinished(10000)) << folders().join(u' ').toStdString();
+    EXPECT_EQ(program.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
+    if (signal != SIGKILL) {
+      EXPECT_EQ(program.exitCode(), 128 + signal);
+    }
+    EXPECT_EQ(folders().size(), signal == SIGKILL ? 1 : 0);
+    EXPECT_EQ(settings(), before);  // nothing written at exit
+    left = folders();
+  }
+
+  // The batch command needs no display and leaves the settings alone; so does a usage error.
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(QString::fromLatin1(name));
+  env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+  const QString list = dir.filePath(QStringLiteral("list.csv")), pdf = dir.filePath(QStringLiteral("out.pdf"));
+  ASSERT_TRUE(WriteBytes(list, "A1,+8613800138000\nA1\n"));
+  const QByteArray before = settings();
+  QProcess batch;
+  batch.setProcessEnvironment(env);
+  for (const auto& [arguments, status] :
+       {std::pair{QStringList{"--batch", list, "--pdf", pdf}, 1}, std::pair{QStringList{"--csv", list}, 2}}) {
+    batch.start(exe, arguments);
+    ASSERT_TRUE(batch.waitForFinished(30000) && batch.exitStatus() == QProcess::NormalExit);
+    EXPECT_EQ(batch.exitCode(), status);
+  }
+  EXPECT_TRUE(QFile::exists(pdf));
+  EXPECT_EQ(settings(), before);
+}
+
+}  // namespace
+}  // namespace dtu::testing

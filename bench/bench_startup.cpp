@@ -18,7 +18,9 @@ namespace {
 QTemporaryDir* g_dir = nullptr;
 
 dtu::Ttntfrm_Main::Options Options(bool full) {
+  static const dtu::platform::SystemPlatform platform;
   dtu::Ttntfrm_Main::Options options;
+  options.services.platform = &platform.get();
   options.executablePath = g_dir->filePath(QStringLiteral("dtusms"));
   options.services.probes.interfaces = [] {
     return std::vector<dtu::net::InterfaceAddress>{{"192.0.2.44", true, false}};

@@ -9,7 +9,9 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  const dtu::platform::SystemPlatform platform;
   dtu::Ttntfrm_Main::Options options;
+  options.services.platform = &platform.get();
   options.runFormHandlers = false;
   dtu::Ttntfrm_Main window(options);
   window.show();

@@ -3,12 +3,15 @@
 // passes the real pieces, tests pass loopback stand-ins and a recorder.
 #pragma once
 
+#include "platform/Platform.h"
 #include "ui/MessagePresenter.h"
 #include "core/net/NetProbe.h"
 
 namespace dtu {
 
 struct AppServices {
+  // The operating system; main passes the system's own, tests fakes. Never null.
+  const platform::Platform* platform = nullptr;
   // Empty members are the system's own; the window fills in its event pump.
   net::ProbeServices probes;
   // Null: real message boxes.

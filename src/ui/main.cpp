@@ -12,6 +12,7 @@
 #include "ui/uMain.h"
 #include "core/config/AnsiCodec.h"
 #include "core/i18n/Localizer.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
                          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
   if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command);
   QApplication app(argc, argv);
+  const dtu::platform::SystemPlatform platform;
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
   if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
@@ -54,7 +56,9 @@ int main(int argc, char** argv) {
   app.setWindowIcon(dtu::AppIcon());
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(QCoreApplication::applicationFilePath());
-  dtu::Ttntfrm_Main window;
+  dtu::Ttntfrm_Main::Options options;
+  options.services.platform = &platform.get();
+  dtu::Ttntfrm_Main window(options);
   window.show();
   if (command.quitWhenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);
   return app.exec();

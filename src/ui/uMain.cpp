@@ -127,8 +127,6 @@ QString DirectoryOf(const QString& path) {
 
 }  // namespace
 
-Ttntfrm_Main::Ttntfrm_Main() : Ttntfrm_Main(Options()) {}
-
 Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),

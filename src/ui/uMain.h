@@ -42,7 +42,6 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
     bool runFormHandlers = true;
   };
 
-  Ttntfrm_Main();
   explicit Ttntfrm_Main(Options options, QWidget* parent = nullptr);
   ~Ttntfrm_Main() override;
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/AppError.h"
+#include "platform/Platform.h"
 #include "ui/MessagePresenter.h"
 
 namespace dtu::testing {
@@ -21,6 +22,12 @@ struct RecordingPresenter final : MessagePresenter {
   void show(const BoxRequest& request) override { boxes.push_back(request); }
   std::vector<BoxRequest> boxes;
 };
+
+// The system's own facilities, for tests that need the real thing.
+inline const platform::Platform& TestPlatform() {
+  static const platform::SystemPlatform system;
+  return system.get();
+}
 
 // Writes `bytes` to `path`, making its folder first.
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {

@@ -66,7 +66,7 @@ class WindowTest : public ::testing::Test {
 
   QTemporaryDir dir;
   RecordingPresenter presenter;
-  AppServices services{{}, &presenter};
+  AppServices services{&TestPlatform(), {}, &presenter};
   std::unique_ptr<Ttntfrm_Main> window;
 };
 

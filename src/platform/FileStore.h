@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: MIT
+// The file store: what the settings file needs of the file system. Paths are
+// the bytes the file system takes (QFile::encodeName on POSIX).
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dtu::platform {
+
+// Why a file operation failed: the system's error number (errno, or
+// GetLastError on Windows) and its text (strerror, FormatMessage).
+struct FileFailure {
+  int code = 0;
+  std::string cause;
+};
+
+struct FileRead {
+  enum class Status { Ok, Missing, Failed };
+  Status status = Status::Missing;
+  std::string bytes;      // with Ok: the whole file
+  FileFailure failure;    // with Failed
+};
+
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+
+  // The whole of a regular file. Missing: nothing at `path` (or a dangling link).
+  virtual FileRead readFile(const std::string& path) = 0;
+
+  // Replaces the file's content with `bytes`, atomically: a kill or a power
+  // cut leaves the old content or the new one. A link is written through (its
+  // final target is replaced and the link stays). The file keeps its owner
+  // (where the process may) and its permissions; a new file gets the
+  // process's defaults. A file or folder without any write permission is
+  // read-only and fails. Where the folder takes no new file, an existing
+  // file is rewritten in place. A failure leaves the file as it was and no
+  // temporary file behind.
+  virtual std::optional<FileFailure> replaceFile(const std::string& path, std::string_view bytes) = 0;
+
+  // The checks replaceFile makes before writing (links, read-only file or
+  // folder), without writing anything.
+  virtual std::optional<FileFailure> checkWritable(const std::string& path) = 0;
+
+  // Removes this user's temporary files that a killed replaceFile of `path`
+  // left behind and that are older than `minimumAge`. Best effort.
+  virtual void removeStaleTemporaries(const std::string& path, std::chrono::seconds minimumAge) noexcept = 0;
+};
+
+}  // namespace dtu::platform

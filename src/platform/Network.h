@@ -1,0 +1,59 @@
+// SPDX-License-Identifier: MIT
+// The network as the probes use it: addresses are dotted IPv4 text.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dtu::platform {
+
+// One IPv4 address of a network interface, as the system lists it.
+struct InterfaceAddress {
+  std::string address;  // dotted text
+  bool up = false;
+  bool loopback = false;
+};
+
+struct HttpRequest {
+  std::string url;
+  std::chrono::milliseconds connectTimeout{21000};
+  std::chrono::milliseconds totalTimeout{30000};
+  std::size_t maxBodyBytes = 1024 * 1024;  // of the decoded body
+  int maxRedirects = 5;                    // to http and https only
+  // Asked once each hop's connection stands, with the address actually
+  // connected (IPv4 or IPv6 text); false ends the request as Refused.
+  std::function<bool(const std::string& connectedAddress)> allowConnection;
+};
+
+struct HttpResponse {
+  enum class Outcome { Ok, Refused, TooLarge, Failed };
+  Outcome outcome = Outcome::Failed;
+  std::string body;
+  std::string contentType;  // the last response's Content-Type, "" when none
+  std::string error;        // with Failed: the reason, for the user
+};
+
+class Network {
+ public:
+  virtual ~Network() = default;
+
+  // Every IPv4 interface address in the system's order, unfiltered.
+  virtual std::vector<InterfaceAddress> interfaceAddresses() = 0;
+  // This machine's host name; nullopt when it cannot be read.
+  virtual std::optional<std::string> hostName() = 0;
+  // The IPv4 addresses of a name in the resolver's order, without duplicates;
+  // empty when the look-up fails.
+  virtual std::vector<std::string> resolveIpv4(const std::string& name) = 0;
+  // One TCP connection to a dotted IPv4 address, closed at once without
+  // sending anything; false on refusal, failure or time-out.
+  virtual bool connectTcp(const std::string& address, std::uint16_t port, std::chrono::milliseconds timeout) = 0;
+  // One blocking HTTP GET.
+  virtual HttpResponse httpGet(const HttpRequest& request) = 0;
+};
+
+}  // namespace dtu::platform

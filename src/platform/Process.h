@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+// The running program: its executable, its private temporary folder, the
+// signals that end it, its environment.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class QIODevice;
+
+namespace dtu::platform {
+
+class Process {
+ public:
+  virtual ~Process() = default;
+
+  // The running executable's full path.
+  virtual QString executablePath() = 0;
+  // The executable's bytes, open for reading; null when they cannot be read.
+  virtual std::unique_ptr<QIODevice> openExecutable() = 0;
+
+  // A folder only this process uses (made on first call, with an owner
+  // record inside; removed when the process ends normally); nullopt when it
+  // cannot be made.
+  virtual std::optional<QString> privateFolder() = 0;
+  // Removes this user's private folders whose owning process is gone.
+  virtual void removeAbandonedPrivateFolders() = 0;
+
+  // Makes the termination requests (Ctrl+C, SIGTERM, SIGHUP, log-off) end
+  // the application's event loop normally; call once the application object
+  // exists. False when they cannot be caught; they keep their defaults then.
+  virtual bool quitOnTerminationRequests() = 0;
+
+  // Sets an environment variable unless it is set already.
+  virtual void setDefaultEnvironment(const char* name, const char* value) = 0;
+};
+
+}  // namespace dtu::platform

@@ -444,7 +444,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     if (tag == 0) {
       // A one-time detection: what is stored is the concrete language found.
       // An unknown system language records Automatic, so the next start detects again.
-      const int detected = DetectLanguageId();
+      const int detected = DetectLanguageId(options_.services.platform->locale);
       if (detected > 0) languageItemForTag(detected)->setChecked(true);
       switchLanguage(0);
       languageItemForTag(0)->setChecked(false);

@@ -10,7 +10,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/i18n/LocaleName.h"
+#include "platform/posix/PosixLocaleName.h"
 
 namespace dtu {
 
@@ -160,11 +160,11 @@ QString AnsiCodec::toUnicode(std::string_view bytes) const {
 }
 
 std::string AnsiCodec::CharsetFromEnvironment() {
-  return CharsetForLocale(FirstLocaleVariable({"LC_ALL", "LC_CTYPE", "LANG"}));
+  return CharsetForLocale(platform::FirstLocaleVariable({"LC_ALL", "LC_CTYPE", "LANG"}));
 }
 
 std::string AnsiCodec::CharsetForLocale(std::string_view localeName) {
-  const LocaleName locale = ParseLocaleName(localeName);
+  const platform::LocaleName locale = platform::ParseLocaleName(localeName);
   if (!locale.codeset.empty()) return IsUtf8Name(locale.codeset) ? "UTF-8" : locale.codeset;
   if (localeName.find('.') != std::string_view::npos) return "UTF-8";  // a dot with no codeset behind it
   if (locale.isCLocale) return "UTF-8";

@@ -23,7 +23,7 @@
 #include <utility>
 
 #include "core/AppError.h"
-#include "core/i18n/LocaleName.h"
+#include "platform/posix/PosixLocaleName.h"
 
 namespace dtu {
 
@@ -155,13 +155,13 @@ std::unique_ptr<Localizer>& GlobalSlot() {
 }  // namespace
 
 LocaleParts UserLocaleParts() {
-  const LocaleName locale = ParseLocaleName(FirstLocaleVariable({"LC_ALL", "LC_MESSAGES", "LANG"}));
+  const platform::LocaleName locale = platform::ParseLocaleName(platform::FirstLocaleVariable({"LC_ALL", "LC_MESSAGES", "LANG"}));
   return {QString::fromStdString(locale.language), QString::fromStdString(locale.country)};
 }
 
 QString SystemDefaultLanguageCode() {
-  const std::string lang = FirstLocaleVariable({"LANG"});
-  if (!lang.empty()) return QString::fromStdString(ParseLocaleName(lang).beforeDot);
+  const std::string lang = platform::FirstLocaleVariable({"LANG"});
+  if (!lang.empty()) return QString::fromStdString(platform::ParseLocaleName(lang).beforeDot);
   const LocaleParts parts = UserLocaleParts();
   // Without a usable locale the program speaks its own language.
   if (parts.language.isEmpty()) return QStringLiteral("en");

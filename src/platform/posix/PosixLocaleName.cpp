@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "core/i18n/LocaleName.h"
+#include "platform/posix/PosixLocaleName.h"
 
 #include <cstdlib>
 
-namespace dtu {
+namespace dtu::platform {
 
 LocaleName ParseLocaleName(std::string_view name) {
   LocaleName out;
@@ -29,4 +29,4 @@ std::string FirstLocaleVariable(std::initializer_list<const char*> variables) {
   return {};
 }
 
-}  // namespace dtu
+}  // namespace dtu::platform

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace dtu {
+namespace dtu::platform {
 
 struct LocaleName {
   std::string language;     // "zh"; empty for C and POSIX
@@ -22,4 +22,4 @@ LocaleName ParseLocaleName(std::string_view name);
 // The value of the first variable that is set and not empty; "" when none is.
 std::string FirstLocaleVariable(std::initializer_list<const char*> variables);
 
-}  // namespace dtu
+}  // namespace dtu::platform

@@ -34,13 +34,6 @@ inline constexpr int kPortMinimum = 1000;
 inline constexpr int kPortMaximum = 99999;
 inline constexpr int kDtuNumberUserLimit = 11;
 
-// Indexed by LanguageId: 0 Automatic (system default), 1 English,
-// 2 Simplified Chinese, 3 Traditional Chinese.
-inline constexpr std::array<const char*, 4> LanguageCodes = {"", "en", "zh_cn", "zh_tw"};
-
-// A hand-edited settings file may hold any number; only 0..3 index the table.
-constexpr int SafeLanguageId(std::int32_t id) { return id >= 0 && id <= 3 ? id : 0; }
-
 struct tagSysParameter {
   std::int32_t LanguageId = 0;
 };

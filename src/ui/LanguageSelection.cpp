@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "core/MyDataType.h"
+#include "core/i18n/Languages.h"
 #include "core/i18n/Localizer.h"
 #include "ui/QtTranslations.h"
 #include "ui/WindowTranslator.h"
@@ -11,7 +11,7 @@
 namespace dtu {
 
 void ApplyLanguage(QWidget* window, std::int32_t languageId) {
-  SetCurrentLanguage(QString::fromLatin1(LanguageCodes[static_cast<std::size_t>(SafeLanguageId(languageId))]));
+  SetCurrentLanguage(QString::fromLatin1(kLanguages[static_cast<std::size_t>(SafeLanguageId(languageId))].code));
   ApplyQtTranslations(CurrentLanguageCode());
   if (window) RetranslateComponent(window);
 }

@@ -9,9 +9,8 @@ class QWidget;
 
 namespace dtu {
 
-// Makes LanguageCodes[languageId] the Localizer's language, loads Qt's own
-// catalog for it and re-translates the window. Ids outside 0..3 are applied
-// as 0.
+// Makes the language of `languageId` the Localizer's, loads Qt's own
+// catalog for it and re-translates the window. An unknown id is applied as 0.
 void ApplyLanguage(QWidget* window, std::int32_t languageId);
 
 }  // namespace dtu

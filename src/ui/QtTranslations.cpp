@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QTranslator>
 
+#include "core/i18n/Languages.h"
+
 namespace dtu {
 
 namespace {
@@ -14,10 +16,8 @@ QPointer<QTranslator> g_translator;
 }  // namespace
 
 QString QtLanguageFor(const QString& languageCode) {
-  const QString code = languageCode.toLower();
-  if (code == QLatin1String("zh_cn")) return QStringLiteral("zh_CN");
-  if (code == QLatin1String("zh_tw")) return QStringLiteral("zh_TW");
-  return {};
+  const Language* row = LanguageForCode(languageCode.toStdString());
+  return row ? QString::fromLatin1(row->qtCatalog) : QString();
 }
 
 bool ApplyQtTranslations(const QString& languageCode) {

@@ -7,9 +7,9 @@
 
 namespace dtu {
 
-// The Qt catalog language for a Localizer language code: "zh_CN" for
-// Simplified and "zh_TW" for Traditional Chinese (any letter case), empty for
-// English and every language the program has no catalog of its own for.
+// The Qt catalog language for a Localizer language code (any letter case):
+// "zh_CN" for zh_cn, empty for English and every language the program has
+// no catalog of its own for.
 QString QtLanguageFor(const QString& languageCode);
 
 // Installs qtbase_<language>.qm from Qt's translations folder for the code,

@@ -205,15 +205,9 @@ void Ttntfrm_Main::buildControls() {
   tntbtn_Close = MakeButton(TntPanel1, "tntbtn_Close", N_("Close"), {400, 5, 75, 25});
 
   tntpmn_Language = Named(new QMenu(this), "tntpmn_Language");
-  const struct {
-    const char* name;
-    const char* caption;
-  } items[] = {{"tntmntm_Automatic", N_("Automatic")},
-               {"tntmntm_English", N_("English")},
-               {"tntmntm_SimplifiedChinese", N_("Simplified Chinese")},
-               {"tntmntm_TraditionalChinese", N_("Traditional Chinese")}};
-  for (int tag = 0; tag < 4; ++tag) {
-    QAction* item = Named(tntpmn_Language->addAction(QString::fromUtf8(items[tag].caption)), items[tag].name);
+  for (const Language& language : kLanguages) {
+    const int tag = language.id;
+    QAction* item = Named(tntpmn_Language->addAction(QString::fromUtf8(language.menuText)), language.objectName);
     item->setCheckable(true);
     item->setChecked(false);
     item->setData(tag);
@@ -426,7 +420,7 @@ void Ttntfrm_Main::tntbtn_CloseClick() { close(); }
 // --- Language menu -------------------------------------------------------------------
 
 QAction* Ttntfrm_Main::languageItemForTag(int tag) const {
-  return tag >= 0 && tag < 4 ? languageItems_[static_cast<size_t>(tag)] : nullptr;
+  return tag >= 0 && tag < static_cast<int>(languageItems_.size()) ? languageItems_[static_cast<size_t>(tag)] : nullptr;
 }
 
 void Ttntfrm_Main::tntpmn_LanguagePopup() {

@@ -11,6 +11,7 @@
 
 #include "ui/AppServices.h"
 #include "core/config/FieldHandling.h"
+#include "core/i18n/Languages.h"
 #include "core/net/ServerDiagnostics.h"
 
 class QAction;
@@ -160,7 +161,7 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   QPushButton* tntbtn_QrCode = nullptr;
   QPushButton* tntbtn_Batch = nullptr;
   QMenu* tntpmn_Language = nullptr;
-  std::array<QAction*, 4> languageItems_{};  // indexed by Tag
+  std::array<QAction*, kLanguages.size()> languageItems_{};  // indexed by Tag
 
   QStatusBar* tntstsbr_Status = nullptr;
   QLabel* statusPanel_ = nullptr;

@@ -1,21 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "core/i18n/LanguageDetection.h"
 
+#include "core/i18n/Languages.h"
 #include "platform/LocaleFacts.h"
 
 namespace dtu {
 
 int DetectLanguageId(platform::LocaleFacts& locale) {
-  switch (locale.userDefaultLangId()) {
-    case 0x0404:
-      return 3;
-    case 0x0409:
-      return 1;
-    case 0x0804:
-      return 2;
-    default:
-      return 0;
-  }
+  const std::uint16_t system = locale.userDefaultLangId();
+  for (const Language& row : kLanguages)
+    if (row.windowsLangId != 0 && row.windowsLangId == system) return row.id;
+  return 0;
 }
 
 }  // namespace dtu

@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
-#include <QPointer>
 #include <QTranslator>
 
 #include "core/i18n/Languages.h"
@@ -11,8 +10,8 @@
 namespace dtu {
 
 namespace {
-// Owned by the application object, so it goes when the application goes.
-QPointer<QTranslator> g_translator;
+// Owned by the application object, so it goes when the application goes; found again by name.
+constexpr char kTranslatorName[] = "dtuQtTranslator";
 }  // namespace
 
 QString QtLanguageFor(const QString& languageCode) {
@@ -24,10 +23,11 @@ bool ApplyQtTranslations(const QString& languageCode) {
   QCoreApplication* app = QCoreApplication::instance();
   if (!app) return false;
   const QString language = QtLanguageFor(languageCode);
-  if (g_translator && g_translator->property("dtuLanguage").toString() == language) return !language.isEmpty();
-  if (g_translator) {
-    QCoreApplication::removeTranslator(g_translator);
-    delete g_translator;
+  QTranslator* installed = app->findChild<QTranslator*>(QLatin1String(kTranslatorName), Qt::FindDirectChildrenOnly);
+  if (installed && installed->property("dtuLanguage").toString() == language) return !language.isEmpty();
+  if (installed) {
+    QCoreApplication::removeTranslator(installed);
+    delete installed;
   }
   if (language.isEmpty()) return false;
   auto* translator = new QTranslator(app);
@@ -35,9 +35,9 @@ bool ApplyQtTranslations(const QString& languageCode) {
     delete translator;
     return false;
   }
+  translator->setObjectName(QLatin1String(kTranslatorName));
   translator->setProperty("dtuLanguage", language);
   QCoreApplication::installTranslator(translator);
-  g_translator = translator;
   return true;
 }
 

@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
-  dtu::StartLocalizer(QCoreApplication::applicationFilePath());
+  dtu::StartLocalizer(platform.get());
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();
   dtu::Ttntfrm_Main window(options);

@@ -4,6 +4,7 @@
 // the executable are tested on the real program (MainWindowTest).
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFileInfo>

@@ -17,10 +17,14 @@ namespace {
 
 QTemporaryDir* g_dir = nullptr;
 
-dtu::Ttntfrm_Main::Options Options(bool full) {
+const dtu::platform::Platform& System() {
   static const dtu::platform::SystemPlatform platform;
+  return platform.get();
+}
+
+dtu::Ttntfrm_Main::Options Options(bool full) {
   dtu::Ttntfrm_Main::Options options;
-  options.services.platform = &platform.get();
+  options.services.platform = &System();
   options.executablePath = g_dir->filePath(QStringLiteral("dtusms"));
   options.services.probes.interfaces = [] {
     return std::vector<dtu::net::InterfaceAddress>{{"192.0.2.44", true, false}};
@@ -61,7 +65,7 @@ int main(int argc, char** argv) {
     QFile::copy(QStringLiteral(DTU_CATALOG_DIR "/%1.mo").arg(QLatin1String(code)),
                 target + QStringLiteral("/default.mo"));
   }
-  dtu::StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+  dtu::StartLocalizer(System(), dir.filePath(QStringLiteral("dtusms")), 0);
   ::benchmark::Initialize(&argc, argv);
   ::benchmark::RunSpecifiedBenchmarks();
   ::benchmark::Shutdown();

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 #include "core/MyDataType.h"
@@ -17,6 +16,7 @@
 #include "core/net/NetProbe.h"
 #include "core/batch/BatchList.h"
 #include "core/sms/SmsCheck.h"
+#include "platform/Platform.h"
 
 namespace dtu {
 
@@ -83,16 +83,20 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
   });
+  // Static, as the localizer refers to it until exit; made before the
+  // application object, whose environment it may set.
+  static const platform::SystemPlatform system;
+  const platform::Platform& platform = system.get();
   std::unique_ptr<QCoreApplication> app;
   if (options.pdf.isEmpty()) {
     app = std::make_unique<QCoreApplication>(argc, argv);
   } else {
     // Nothing is shown; the sheet only needs fonts.
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    platform.process.setDefaultEnvironment("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
   SetAnsiCharset(AnsiCodec::CharsetFromEnvironment());
-  StartLocalizer(QCoreApplication::applicationFilePath());
+  StartLocalizer(platform);
   // The path as the window sees it: through the 8-bit charset.
   const QString exe = Ansi().toUnicode(Ansi().fromUnicode(QCoreApplication::applicationFilePath()));
   const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);

@@ -8,7 +8,6 @@
 #include "ui/AppIcon.h"
 #include "ui/BatchCommand.h"
 #include "core/CommandLine.h"
-#include "ui/SignalQuit.h"
 #include "ui/uMain.h"
 #include "core/config/AnsiCodec.h"
 #include "core/i18n/Localizer.h"
@@ -45,7 +44,7 @@ int main(int argc, char** argv) {
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
   if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
-  dtu::QuitOnTerminationSignals();  // the temporary files go when the loop ends
+  platform.get().process.quitOnTerminationRequests();  // the temporary files go when the loop ends
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
@@ -55,7 +54,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());
   dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
-  dtu::StartLocalizer(QCoreApplication::applicationFilePath());
+  dtu::StartLocalizer(platform.get());
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();
   dtu::Ttntfrm_Main window(options);

@@ -34,14 +34,14 @@ class LanguageWindowTest : public WindowTest {
   void TearDown() override {
     WindowTest::TearDown();
     // Later tests expect English message ids and Qt texts.
-    StartLocalizer(empty.filePath(QStringLiteral("dtusms")), 0);
+    StartLocalizer(TestPlatform(), empty.filePath(QStringLiteral("dtusms")), 0);
     ApplyQtTranslations(QString());
   }
 
   // Starts the localizer and the window with `lang` as the system language.
   void startIn(const char* lang) {
     env.emplace(std::initializer_list<std::pair<const char*, const char*>>{{"LANG", lang}});
-    StartLocalizer(dir.filePath(QStringLiteral("dtusms")), 0);
+    StartLocalizer(TestPlatform(), dir.filePath(QStringLiteral("dtusms")), 0);
     start();
   }
 

@@ -15,19 +15,16 @@
 
 namespace dtu {
 
-// The language the empty code stands for: LANG when set and not empty, else
-// the language and country of the user's locale (LC_ALL, LC_MESSAGES, LANG);
-// cut before the first ".".
-QString SystemDefaultLanguageCode();
+namespace platform {
+class LocaleFacts;
+class MessageCatalogs;
+struct Platform;
+}  // namespace platform
 
-// Language and country of the user's locale name (LC_ALL, LC_MESSAGES, LANG:
-// the first that is set and not empty): "zh_CN.UTF-8" gives {"zh", "CN"}.
-// Both empty for C, POSIX or no locale at all.
-struct LocaleParts {
-  QString language;
-  QString country;
-};
-LocaleParts UserLocaleParts();
+// The language the empty code stands for: LANG when set and not empty, cut
+// before the first "."; else the language and country of the user's locale;
+// else "en".
+QString SystemDefaultLanguageCode(platform::LocaleFacts& locale);
 
 // A catalog that cannot serve: the localizer keeps it for the window to show.
 struct LocalizationProblem {
@@ -37,11 +34,15 @@ struct LocalizationProblem {
 
 class Localizer {
  public:
-  enum class Backend { None, Libintl, Builtin };
+  // System: the system's look-up answers (the own one stands in whenever it
+  // cannot); Builtin: the own look-up alone.
+  enum class Backend { None, System, Builtin };
 
-  // Reads the appended-file table, binds the domain to <exe dir>/locale and
-  // starts in the system's default language.
-  Localizer(const QString& executablePath, std::uint64_t tableOffset);
+  // Reads the appended-file table and starts in the system's default
+  // language. Without `catalogs` every look-up is the own one. `catalogs`
+  // holds one catalog at a time, so it serves one localizer.
+  Localizer(platform::LocaleFacts& locale, platform::MessageCatalogs* catalogs, const QString& executablePath,
+            std::uint64_t tableOffset);
   ~Localizer();
   Localizer(const Localizer&) = delete;
   Localizer& operator=(const Localizer&) = delete;
@@ -68,10 +69,11 @@ class Localizer {
 
  private:
   void OpenCatalog();
-  bool PresentToLibintl();
-  bool EnsureLibintlSees();
+  bool PresentToSystem();
   QByteArray Lookup(const QByteArray& id);
 
+  platform::LocaleFacts& locale_;
+  platform::MessageCatalogs* catalogs_;
   FileLocator files_;
   QString code_;
   bool opened_ = false;
@@ -80,21 +82,17 @@ class Localizer {
   QString openPath_;
   std::optional<MoCatalog> catalog_;
   Backend backend_ = Backend::None;
-  QByteArray libintlDirectory_;  // the private directory bound to "default"
   std::optional<LocalizationProblem> problem_;
   QStringList reportedBadCatalogs_;
 };
 
-// Removes the private catalog folders in `tempDirectory` that belong to this
-// user and whose owning process is gone (a kill leaves them behind).
-void RemoveAbandonedCatalogFolders(const QString& tempDirectory);
-
-// The one Localizer of the program, alive from StartLocalizer to exit.
-// Call StartLocalizer(QCoreApplication::applicationFilePath()) after the
-// QApplication exists and before the main window is built; this form also
-// tidies the temporary directory.
-void StartLocalizer(const QString& executablePath);
-void StartLocalizer(const QString& executablePath, std::uint64_t tableOffset);
+// The one Localizer of the program, alive from StartLocalizer to exit. Call
+// StartLocalizer after the application object exists and before the main
+// window is built: it tidies what killed runs left and reads the catalogs
+// appended to the running executable. The second form, for tests, takes the
+// executable and its table offset as given.
+void StartLocalizer(const platform::Platform& platform);
+void StartLocalizer(const platform::Platform& platform, const QString& executablePath, std::uint64_t tableOffset);
 // Null before StartLocalizer; Translate then gives the message ids.
 Localizer* GlobalLocalizer();
 void SetCurrentLanguage(const QString& code);

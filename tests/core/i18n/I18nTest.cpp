@@ -14,6 +14,8 @@
 #include "core/i18n/Format.h"
 #include "ui/LanguageSelection.h"
 #include "core/i18n/Localizer.h"
+#include "platform/posix/LibintlCatalogs.h"
+#include "support/FakeProcess.h"
 #include "ui/WindowTranslator.h"
 
 namespace dtu {
@@ -27,11 +29,11 @@ QByteArray Marked(const QByteArray& marker) { return BuildMo({{"Port", marker}})
 // A localizer for a program in `dir` whose executable carries `appended`,
 // with `onDisk` beside it, switched to `code` (empty: the system's language).
 std::unique_ptr<Localizer> Start(const QTemporaryDir& dir, const Catalogs& appended, const Catalogs& onDisk,
-                                 const QString& code) {
+                                 const QString& code, platform::MessageCatalogs* catalogs = TestPlatform().catalogs) {
   const auto [bytes, table] = BuildExecutable(QByteArray(700, 'x'), appended);
   EXPECT_TRUE(dir.isValid() && WriteBytes(dir.filePath("dtusms"), bytes));
   for (const auto& [c, mo] : onDisk) EXPECT_TRUE(WriteBytes(CatalogIn(dir.path(), c), mo));
-  auto localizer = std::make_unique<Localizer>(dir.filePath("dtusms"), table);
+  auto localizer = std::make_unique<Localizer>(TestPlatform().locale, catalogs, dir.filePath("dtusms"), table);
   localizer->SetCurrentLanguage(code);
   return localizer;
 }
@@ -60,10 +62,37 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
     EXPECT_EQ(localizer->Translate("No such message"), "No such message");
     EXPECT_EQ(localizer->OpenCatalogPath(), c.opened.isEmpty() ? "" : CatalogIn(dir.path(), c.opened));
     // libintl itself answers, also once LC_MESSAGES is C again, as Qt or anyone may set it.
-    EXPECT_EQ(localizer->ActiveBackend(), c.opened.isEmpty() ? Localizer::Backend::None : Localizer::Backend::Libintl);
+    EXPECT_EQ(localizer->ActiveBackend(), c.opened.isEmpty() ? Localizer::Backend::None : Localizer::Backend::System);
     std::setlocale(LC_MESSAGES, "C");
     EXPECT_EQ(localizer->Translate("Port"), c.port);
   }
+}
+
+// libintl reads a private copy (0600, a new folder for each catalog); where it
+// cannot serve, or on a system without it, the own look-up answers.
+TEST(Localizer, SystemLookUpAndItsFallbacks) {
+  EnvGuard env{};
+  QTemporaryDir dir, folder;
+  FakeProcess process;
+  platform::LibintlCatalogs libintl(process);
+  // clang-format off
+  const struct { std::optional<QString> folder; platform::MessageCatalogs* catalogs; Localizer::Backend backend; } cases[] = {
+      {folder.path(), &libintl, Localizer::Backend::System},
+      {std::nullopt, &libintl, Localizer::Backend::Builtin},
+      {folder.path(), nullptr, Localizer::Backend::Builtin}};
+  // clang-format on
+  for (const auto& c : cases) {
+    process.folder = c.folder;
+    const auto localizer = Start(dir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "", c.catalogs);
+    for (const auto& [code, port] : {std::pair{"zh_cn", "A"}, {"zh_tw", "T"}}) {
+      localizer->SetCurrentLanguage(code);
+      EXPECT_EQ(localizer->Translate("Port"), port);
+      EXPECT_EQ(localizer->ActiveBackend(), c.backend);
+    }
+  }
+  EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), (QStringList{"1", "2"}));
+  EXPECT_EQ(QFile::permissions(folder.filePath("2/dtusms/LC_MESSAGES/default.mo")),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
 // A wrong magic number, in either byte order, is an error naming the file. A
@@ -171,7 +200,7 @@ TEST(WindowTranslation, TranslatesRecordedTextsOnlyAndLeavesFieldsAlone) {
   EnvGuard env{{"LANG", "en_US.UTF-8"}};
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid() && WriteBytes(CatalogIn(dir.path(), "zh_cn"), RealCatalog("zh_cn")));
-  StartLocalizer(dir.filePath("dtusms"), 0);
+  StartLocalizer(TestPlatform(), dir.filePath("dtusms"), 0);
   SetCurrentLanguage("en");
 
   // Catalog ids everywhere, so anything wrongly translated shows.

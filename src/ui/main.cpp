@@ -10,7 +10,6 @@
 #include "core/CommandLine.h"
 #include "ui/SignalQuit.h"
 #include "ui/uMain.h"
-#include "core/config/AnsiCodec.h"
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 
@@ -54,7 +53,6 @@ int main(int argc, char** argv) {
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());
-  dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(QCoreApplication::applicationFilePath());
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();

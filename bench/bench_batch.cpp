@@ -9,10 +9,17 @@
 
 #include "ui/QrSheet.h"
 #include "core/batch/BatchList.h"
+#include "platform/posix/PosixCodePage.h"
 
 namespace {
 
 const dtu::SmsCommandInputs kBase{0, 1, "", "dtu-hub.example.com", 6000, 0, "", ""};
+
+const dtu::AnsiCodec& Utf8() {
+  static dtu::platform::PosixCodePage codePage;
+  static const dtu::AnsiCodec codec("UTF-8", codePage);
+  return codec;
+}
 
 QByteArray List(int rows) {
   QByteArray text = "DTU number;SIM number\r\n";
@@ -24,8 +31,8 @@ QByteArray List(int rows) {
 void BM_ReadAndCompose10000(benchmark::State& state) {
   const QByteArray bytes = List(10000);
   for (auto _ : state) {
-    dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(bytes).text);
-    dtu::ComposeBatch(list, kBase);
+    dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(bytes, Utf8()).text);
+    dtu::ComposeBatch(list, kBase, Utf8());
     if (list.okCount() != 10000) state.SkipWithError("rows failed");
     benchmark::DoNotOptimize(list);
   }
@@ -33,8 +40,8 @@ void BM_ReadAndCompose10000(benchmark::State& state) {
 BENCHMARK(BM_ReadAndCompose10000)->Unit(benchmark::kMillisecond);
 
 void BM_QrSheet1000(benchmark::State& state) {
-  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(1000)).text);
-  dtu::ComposeBatch(list, kBase);
+  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(1000), Utf8()).text);
+  dtu::ComposeBatch(list, kBase, Utf8());
   for (auto _ : state) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);

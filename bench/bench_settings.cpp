@@ -13,8 +13,11 @@
 #include <string>
 
 #include "core/config/SettingsStore.h"
+#include "platform/posix/PosixCodePage.h"
 
 namespace {
+
+dtu::platform::PosixCodePage g_codePage;
 
 const std::string kNineKeys =
     "[Main]\r\nnLanguageID=2\r\nServer address mode=0\r\nPort=6000\r\nStatic IP=192.0.2.15\r\n"
@@ -42,7 +45,7 @@ class Folder {
 void BM_WriteString(benchmark::State& state) {
   Folder folder;
   const QString path = QString::fromStdString(folder.file());
-  const dtu::AnsiCodec codec("UTF-8");
+  const dtu::AnsiCodec codec("UTF-8", g_codePage);
   int i = 0;
   for (auto _ : state) {
     dtu::SettingsStore store(path, codec);  // one store per access, as the handlers do
@@ -77,7 +80,7 @@ void BM_BareWriteFsyncRenameFolderSync(benchmark::State& state) { BareReplace(st
 
 void BM_ReadString(benchmark::State& state) {
   Folder folder;
-  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8"));
+  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8", g_codePage));
   for (auto _ : state) benchmark::DoNotOptimize(store.ReadString("Main", "DTU number", QString()));
 }
 

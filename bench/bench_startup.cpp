@@ -10,7 +10,6 @@
 #include <cstdlib>
 
 #include "ui/uMain.h"
-#include "core/config/AnsiCodec.h"
 #include "core/i18n/Localizer.h"
 
 namespace {
@@ -57,7 +56,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QTemporaryDir dir;
   g_dir = &dir;
-  dtu::SetAnsiCharset("UTF-8");
   // The compiled catalogs lie beside a stand-in executable in the temporary folder.
   for (const char* code : {"en", "zh_cn", "zh_tw"}) {
     const QString target = dir.filePath(QStringLiteral("locale/%1/LC_MESSAGES").arg(QLatin1String(code)));

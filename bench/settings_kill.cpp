@@ -26,10 +26,13 @@
 #include <thread>
 
 #include "core/config/SettingsStore.h"
+#include "platform/posix/PosixCodePage.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+dtu::platform::PosixCodePage g_codePage;
 
 // The value of write number n: its length varies so that a torn write shows.
 std::string Value(unsigned long n) {
@@ -52,7 +55,7 @@ bool Whole(const std::string& bytes) {
 }
 
 [[noreturn]] void Writer(const std::string& path, int ready) {
-  dtu::SettingsStore store(QString::fromStdString(path));
+  dtu::SettingsStore store(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage));
   (void)!::write(ready, "r", 1);
   ::close(ready);
   // Going on from the file's number, first finishing a pair that a kill cut
@@ -129,7 +132,7 @@ int main(int argc, char** argv) {
   const auto aged = fs::file_time_type::clock::now() - std::chrono::minutes(2);
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename().string().starts_with(".ZEREVuzi.ini.")) fs::last_write_time(entry.path(), aged);
-  dtu::SettingsStore(QString::fromStdString(path)).RemoveStaleTemporaryFiles();
+  dtu::SettingsStore(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage)).RemoveStaleTemporaryFiles();
   const std::size_t afterStart = Temporaries(folder).size();
 
   std::printf("kills: %d\ntorn files: %d\nkills that left a temporary file: %d\n", kills, torn, killsWithLeftover);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "core/MyDataType.h"
-#include "core/config/AnsiCodec.h"
 
 namespace {
 // The process-wide record outlives each test; starting every test from a
@@ -19,8 +18,6 @@ int main(int argc, char** argv) {
   // Widgets need an application object; tests never need a real display.
   if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication app(argc, argv);
-  // Tests choose charsets explicitly; the machine's locale must not leak in.
-  dtu::SetAnsiCharset("UTF-8");
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new StaleRecord);
   return RUN_ALL_TESTS();

@@ -35,13 +35,14 @@ std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) 
   return [address](const QString& sms) { return SmsCheckLine(sms, address); };
 }
 
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArray& out, QByteArray& err) {
-  const BatchSetupProblem setup = CheckBatchInputs(base);
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
+             QByteArray& err) {
+  const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
     Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
     return kBatchUsageOrFileError;
   }
-  BatchText text = ReadBatchFile(options.list);
+  BatchText text = ReadBatchFile(options.list, codec);
   BatchList list;
   if (text.error == BatchFileError::None) {
     list = ParseBatchList(text.text);
@@ -52,7 +53,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArr
     return kBatchUsageOrFileError;
   }
 
-  ComposeBatch(list, base);
+  ComposeBatch(list, base, codec);
   for (const BatchRow& row : list.rows)
     if (!row.ok()) Line(err, At(options.list, row.line), DescribeBatchProblem(row));
   if (list.truncatedAtLine) Line(err, At(options.list, list.truncatedAtLine), DescribeRowLimit());
@@ -95,16 +96,16 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
     platform.process.setDefaultEnvironment("QT_QPA_PLATFORM", "offscreen");
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
-  SetAnsiCharset(AnsiCodec::CharsetFromEnvironment());
+  const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);
   StartLocalizer(platform);
   // The path as the window sees it: through the 8-bit charset.
-  const QString exe = Ansi().toUnicode(Ansi().fromUnicode(QCoreApplication::applicationFilePath()));
+  const QString exe = codec.toUnicode(codec.fromUnicode(QCoreApplication::applicationFilePath()));
   const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
-  const SmsCommandInputs base = ReadStoredSmsInputs(settings, [] { return net::GetLocalHostAddress(); });
+  const SmsCommandInputs base = ReadStoredSmsInputs(settings, codec, [] { return net::GetLocalHostAddress(); });
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, out, err);
+  const int status = RunBatch(options, base, codec, out, err);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

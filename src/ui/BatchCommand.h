@@ -28,7 +28,8 @@ std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
 
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message").
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArray& out, QByteArray& err);
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
+             QByteArray& err);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

@@ -37,8 +37,9 @@ QTableWidgetItem* Cell(const QString& text) {
 
 }  // namespace
 
-BatchDialog::BatchDialog(const SmsCommandInputs& fields, QWidget* owner, MessagePresenter& boxes)
-    : QDialog(owner), boxes_(boxes), fields_(fields), setupProblem_(CheckBatchInputs(fields)) {
+BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, QWidget* owner,
+                         MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes), codec_(codec), fields_(fields), setupProblem_(CheckBatchInputs(fields, codec)) {
   setObjectName(QStringLiteral("batch_Dialog"));
   setWindowTitle(Translate(N_("Batch")));
   setModal(true);
@@ -100,7 +101,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, QWidget* owner, Message
 }
 
 bool BatchDialog::openList(const QString& path) {
-  const BatchText text = ReadBatchFile(path);
+  const BatchText text = ReadBatchFile(path, codec_);
   if (text.error != BatchFileError::None) {
     showError(path + QStringLiteral(": ") + DescribeBatchFileError(text));
     return false;
@@ -113,7 +114,7 @@ bool BatchDialog::openList(const QString& path) {
 void BatchDialog::compose() {
   composeTimer_->stop();
   list_ = ParseBatchList(listEdit_->toPlainText());
-  if (!setupProblem_.any()) ComposeBatch(list_, fields_);
+  if (!setupProblem_.any()) ComposeBatch(list_, fields_, codec_);
   showRows();
 }
 

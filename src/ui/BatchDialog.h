@@ -23,7 +23,8 @@ class BatchDialog : public QDialog {
   Q_OBJECT
 
  public:
-  BatchDialog(const SmsCommandInputs& fields, QWidget* owner, MessagePresenter& boxes);
+  // Lists are read and fields composed in `codec`'s charset.
+  BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, QWidget* owner, MessagePresenter& boxes);
 
   // What the buttons do once a file is chosen; false after an error box.
   bool openList(const QString& path);
@@ -40,6 +41,7 @@ class BatchDialog : public QDialog {
   void showError(const QString& text);
 
   MessagePresenter& boxes_;
+  AnsiCodec codec_;
   SmsCommandInputs fields_;
   BatchSetupProblem setupProblem_;
   BatchList list_;

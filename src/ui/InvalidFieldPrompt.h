@@ -20,6 +20,6 @@ void ShowInvalidFieldPrompt(MessagePresenter& boxes, QWidget* owner, const char*
 // shows the box for a blank field and returns the output field's new text
 // (empty after a box).
 QString GenerateSmsCommand(MessagePresenter& boxes, QWidget* owner, const SmsCommandInputs& inputs,
-                           const AnsiCodec& codec = Ansi());
+                           const AnsiCodec& codec);
 
 }  // namespace dtu

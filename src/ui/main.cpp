@@ -9,7 +9,6 @@
 #include "ui/BatchCommand.h"
 #include "core/CommandLine.h"
 #include "ui/uMain.h"
-#include "core/config/AnsiCodec.h"
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 
@@ -53,7 +52,6 @@ int main(int argc, char** argv) {
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());
-  dtu::SetAnsiCharset(dtu::AnsiCodec::CharsetFromEnvironment());
   dtu::StartLocalizer(platform.get());
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();

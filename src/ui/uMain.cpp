@@ -130,7 +130,8 @@ QString DirectoryOf(const QString& path) {
 Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      codec_(AnsiCodec::ForUser(options_.services.platform->codePage)) {
   // The probes let the window repaint at fixed points while they block.
   net::ProbeServices& probes = options_.services.probes;
   if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
@@ -286,10 +287,10 @@ void Ttntfrm_Main::TntFormCreate() {
   // The paths come first: a damaged catalog ends this handler in the translation.
   QString exe = options_.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options_.executablePath;
   // The file layer sees the path as 8-bit text: what the charset cannot hold is lost here.
-  exe = Ansi().toUnicode(Ansi().fromUnicode(exe));
+  exe = codec_.toUnicode(codec_.fromUnicode(exe));
   appDirectory_ = DirectoryOf(exe);
   settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
-  SettingsStore(settingsFilePath_).RemoveStaleTemporaryFiles();
+  SettingsStore(settingsFilePath_, codec_).RemoveStaleTemporaryFiles();
   TranslateComponent(this);
 }
 
@@ -304,12 +305,12 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 
 void Ttntfrm_Main::TntFormShow() {
   {
-    const SettingsStore store(settingsFilePath_);
+    const SettingsStore store(settingsFilePath_, codec_);
     // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   switchLanguage(SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
@@ -324,11 +325,11 @@ void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
 // --- Field change handlers ------------------------------------------------------
 
 void Ttntfrm_Main::writeString(const char* key, const QString& value) {
-  SettingsStore(settingsFilePath_).WriteString(kSettingsSection, key, value);
+  SettingsStore(settingsFilePath_, codec_).WriteString(kSettingsSection, key, value);
 }
 
 void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) {
-  SettingsStore(settingsFilePath_).WriteInteger(kSettingsSection, key, value);
+  SettingsStore(settingsFilePath_, codec_).WriteInteger(kSettingsSection, key, value);
 }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
@@ -357,14 +358,14 @@ void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
 
 // --- Buttons ---------------------------------------------------------------------
 
-void Ttntfrm_Main::tntbtn_StaticIPClick() { ObtainIp(*this, options_.services.probes); }
-void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this, options_.services.probes); }
-void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_StaticIPClick() { ObtainIp(*this, codec_, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_TestServerPortClick() { TestServerPort(*this, codec_, options_.services.probes); }
+void Ttntfrm_Main::tntbtn_JudgeMapingClick() { JudgeMapping(*this, codec_, options_.services.probes); }
 
 void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->clear();
   const SmsCommandInputs inputs = fieldInputs();
-  const QString command = GenerateSmsCommand(boxes(), this, inputs);
+  const QString command = GenerateSmsCommand(boxes(), this, inputs, codec_);
   tntedt_SMSCommandFormat->setText(command);
   outputStale_ = false;
   updateHandOffButtons();
@@ -385,7 +386,7 @@ SmsCommandInputs Ttntfrm_Main::fieldInputs() {
 }
 
 void Ttntfrm_Main::tntbtn_BatchClick() {
-  BatchDialog dialog(fieldInputs(), this, boxes());
+  BatchDialog dialog(fieldInputs(), codec_, this, boxes());
   dialog.exec();
 }
 
@@ -451,7 +452,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     }
   }
   writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 // --- FieldControls ---------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/AppServices.h"
+#include "core/config/AnsiCodec.h"
 #include "core/config/FieldHandling.h"
 #include "core/i18n/Languages.h"
 #include "core/net/ServerDiagnostics.h"
@@ -121,6 +122,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void setBusy(bool busy) override;
 
   Options options_;
+  // The user's charset, from the platform's code page.
+  AnsiCodec codec_;
   QString appDirectory_;
   QString settingsFilePath_;
   bool shownOnce_ = false;

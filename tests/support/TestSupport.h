@@ -13,6 +13,7 @@
 
 #include "core/AppError.h"
 #include "platform/Platform.h"
+#include "support/FakeCodePage.h"
 #include "ui/MessagePresenter.h"
 
 namespace dtu::testing {
@@ -23,10 +24,14 @@ struct RecordingPresenter final : MessagePresenter {
   std::vector<BoxRequest> boxes;
 };
 
-// The system's own facilities, for tests that need the real thing.
+// The system's own facilities, for tests that need the real thing; only the
+// user's charset is UTF-8 whatever the machine's locale.
 inline const platform::Platform& TestPlatform() {
   static const platform::SystemPlatform system;
-  return system.get();
+  static FakeCodePage utf8("UTF-8");
+  const platform::Platform& s = system.get();
+  static const platform::Platform platform{s.files, s.network, utf8, s.locale, s.process, s.catalogs};
+  return platform;
 }
 
 // Writes `bytes` to `path`, making its folder first.

@@ -123,7 +123,7 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
     const QString list = WriteList(dir, row.list),
                   csv = *row.csv ? dir.filePath(QString::fromLatin1(row.csv)) : QString();
     QByteArray out, err;
-    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, out, err), row.status) << row.list.toStdString();
+    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, TestCodec(), out, err), row.status) << row.list.toStdString();
     QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
     EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
     EXPECT_EQ(out.count("\r\n"), row.outLines);
@@ -139,7 +139,8 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
   QByteArray out, err;
   const QString pdf = dir.filePath("out.pdf");
-  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, out, err), 0) << err.toStdString();
+  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), out, err), 0)
+      << err.toStdString();
   QProcess render;
   render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
   ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";

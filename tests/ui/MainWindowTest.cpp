@@ -110,6 +110,20 @@ TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKey) {
   EXPECT_EQ(*seen, (QStringList{"2", "25", "250", "1000"}));
 }
 
+// The window's charset is the platform's: the file and the command get only what it holds.
+TEST_F(WindowTest, FieldsGoThroughThePlatformCharset) {
+  static FakeCodePage latin1;
+  const platform::Platform& system = TestPlatform();
+  static const platform::Platform withLatin1{system.files,  system.network, latin1,
+                                             system.locale, system.process, system.catalogs};
+  services.platform = &withLatin1;
+  start();
+  edit("tntedt_DTUNumber")->setText(QStringLiteral("KQ-\u00e9\u4e2d"));
+  EXPECT_TRUE(iniBytes().contains("DTU number=KQ-\xE9?\r\n")) << iniBytes().toStdString();
+  button("tntbtn_GenerationSMS")->click();
+  EXPECT_EQ(edit("tntedt_SMSCommandFormat")->text(), QStringLiteral("(A55A#1*192.0.2.44*6000#3*CMNET#4*KQ-\u00e9?)"));
+}
+
 TEST_F(WindowTest, StoredValuesOutOfRange) {
   // clang-format off
   const struct { QByteArray file; QString portShown, portStored; int modeIndex; bool domainEnabled; } cases[] = {

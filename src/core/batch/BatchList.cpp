@@ -363,8 +363,9 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
   return out;
 }
 
-SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::function<std::string()>& localAddress) {
-  const SettingsStore store(settingsPath);
+SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec,
+                                     const std::function<std::string()>& localAddress) {
+  const SettingsStore store(settingsPath, codec);
   const auto text = [&store](const char* key, const QString& fallback) {
     return store.ReadString(kSettingsSection, key, fallback);
   };
@@ -375,7 +376,7 @@ SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::fun
   in.serverMode = number(keys::kServerAddressMode, 0);
   // The port field shows a stored value clamped to its limits.
   in.port = std::clamp<std::int32_t>(number(keys::kPort, kDefaultPort), kPortMinimum, kPortMaximum);
-  in.staticIp = text(keys::kStaticIp, Ansi().toUnicode(localAddress ? localAddress() : std::string()));
+  in.staticIp = text(keys::kStaticIp, codec.toUnicode(localAddress ? localAddress() : std::string()));
   in.domainAddress = text(keys::kDomainAddress, QString());
   in.commandType = number(keys::kSmsCommandType, 0);
   in.apnIndex = number(keys::kServiceNetwork, 0);

@@ -32,10 +32,10 @@ struct BatchText {
 
 // Refuses binary data and UTF-16; takes UTF-8 (a BOM is dropped) and
 // otherwise the 8-bit charset of `codec`.
-BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec = Ansi());
+BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec);
 // Reads at most one byte more than the file limit, so a huge file or an
 // endless device costs no more than that.
-BatchText ReadBatchFile(const QString& path, const AnsiCodec& codec = Ansi());
+BatchText ReadBatchFile(const QString& path, const AnsiCodec& codec);
 
 enum class BatchProblem {
   None,
@@ -78,11 +78,11 @@ struct BatchSetupProblem {
   bool noCommand = false;
   bool any() const { return blankField != nullptr || noCommand; }
 };
-BatchSetupProblem CheckBatchInputs(const SmsCommandInputs& base, const AnsiCodec& codec = Ansi());
+BatchSetupProblem CheckBatchInputs(const SmsCommandInputs& base, const AnsiCodec& codec);
 
 // Composes every row with `base` and the row's DTU number through the
 // composer of "Generation SMS", then checks what that cannot see.
-void ComposeBatch(BatchList& list, const SmsCommandInputs& base, const AnsiCodec& codec = Ansi());
+void ComposeBatch(BatchList& list, const SmsCommandInputs& base, const AnsiCodec& codec);
 
 // Translated texts, made when they are shown.
 QString DescribeBatchProblem(const BatchRow& row);
@@ -95,6 +95,7 @@ QString DescribeRowLimit();
 QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QString&)>& check);
 
 // The fields of the settings file as the window would load them, read only.
-SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::function<std::string()>& localAddress);
+SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec,
+                                     const std::function<std::string()>& localAddress);
 
 }  // namespace dtu

@@ -1,40 +1,38 @@
 // SPDX-License-Identifier: MIT
 // The 8-bit charset that stands for the Windows "ANSI code page" of the
 // user's locale: the settings file, its path, the SMS text and the addresses
-// handed to the socket layer are all 8-bit text in this charset.
+// handed to the socket layer are all 8-bit text in this charset. The program
+// makes the user's codec once at start and hands it to whatever needs it.
 #pragma once
 
 #include <QString>
 #include <string>
 #include <string_view>
 
+#include "platform/CodePage.h"
+
 namespace dtu {
 
 class AnsiCodec {
  public:
-  // iconv charset name such as "UTF-8", "GBK", "CP1252".
-  explicit AnsiCodec(std::string charset = "UTF-8");
+  // `charset` as the code page names it: "UTF-8", "GBK", "CP1252". UTF-8 is
+  // converted here, any other through `codePage`, which must outlive the codec.
+  AnsiCodec(std::string charset, platform::CodePage& codePage);
+  // The user's own charset.
+  static AnsiCodec ForUser(platform::CodePage& codePage);
 
   const std::string& charset() const { return charset_; }
+  platform::CodePage& codePage() const { return *codePage_; }
 
   // Characters the charset cannot hold become '?'. ASCII passes unchanged.
   std::string fromUnicode(const QString& text) const;
   // Bytes that are not valid in the charset become '?'.
   QString toUnicode(std::string_view bytes) const;
 
-  // LC_ALL, then LC_CTYPE, then LANG.
-  static std::string CharsetFromEnvironment();
-  // "zh_CN.GB18030" -> GB18030; "zh_TW" -> BIG5; "", "C", "POSIX" -> UTF-8.
-  static std::string CharsetForLocale(std::string_view localeName);
-
  private:
   std::string charset_;
+  platform::CodePage* codePage_;
   bool utf8_ = true;
 };
-
-// The process-wide codec, chosen from the environment at first use unless the
-// program or a test sets one.
-const AnsiCodec& Ansi();
-void SetAnsiCharset(const std::string& charset);
 
 }  // namespace dtu

@@ -2,16 +2,15 @@
 #include "core/config/FieldHandling.h"
 
 #include "core/MyDataType.h"
-#include "core/config/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
 
 namespace dtu {
 
-void LoadSettings(const QString& settingsPath, std::int32_t& languageId, FieldControls& controls,
-                  const LocalAddressFn& localHostAddress) {
+void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, std::int32_t& languageId,
+                  FieldControls& controls, const LocalAddressFn& localHostAddress) {
   // The order of the steps decides which change handlers run, and so the
   // order in which keys first appear in a new file.
-  const SettingsStore store(settingsPath);
+  const SettingsStore store(settingsPath, codec);
   // Kept as stored, also outside 0..3: ApplyLanguage treats such a value as 0
   // and the language menu checks no item for it.
   languageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
@@ -24,7 +23,7 @@ void LoadSettings(const QString& settingsPath, std::int32_t& languageId, FieldCo
 
   // Looked up at every load, also when a stored value makes it unused.
   const std::string local = localHostAddress ? localHostAddress() : std::string();
-  controls.setStaticIpText(store.ReadString(kSettingsSection, keys::kStaticIp, Ansi().toUnicode(local)));
+  controls.setStaticIpText(store.ReadString(kSettingsSection, keys::kStaticIp, codec.toUnicode(local)));
   controls.setDomainAddressText(store.ReadString(kSettingsSection, keys::kDomainAddress, QString()));
   controls.selectSmsCommandType(store.ReadInteger(kSettingsSection, keys::kSmsCommandType, 0));
   controls.selectServiceNetwork(store.ReadInteger(kSettingsSection, keys::kServiceNetwork, 0));

@@ -63,7 +63,7 @@ class SettingsStore {
   // `path` makes a round trip through the codec's charset, as the file layer
   // of the original platform saw it: a path the charset cannot hold
   // addresses another file.
-  explicit SettingsStore(const QString& path, const AnsiCodec& codec = Ansi());
+  SettingsStore(const QString& path, const AnsiCodec& codec);
   // The same, with the file calls going through `fs` (tests inject failures).
   SettingsStore(const QString& path, const AnsiCodec& codec, FileSystem& fs);
 

@@ -163,11 +163,11 @@ std::string CharsetOf(const char* contentType) {
   return cs;
 }
 
-QString DecodeBody(const std::string& body, const std::string& charset) {
-  if (!charset.empty()) return AnsiCodec(charset).toUnicode(body);  // unknown names fall back to UTF-8
+QString DecodeBody(const std::string& body, const std::string& charset, platform::CodePage& codePage) {
+  if (!charset.empty()) return AnsiCodec(charset, codePage).toUnicode(body);  // unknown names fall back to UTF-8
   std::string_view view(body);
   if (view.starts_with("\xEF\xBB\xBF")) view.remove_prefix(3);
-  return AnsiCodec("UTF-8").toUnicode(view);
+  return AnsiCodec("UTF-8", codePage).toUnicode(view);
 }
 
 QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
@@ -255,7 +255,7 @@ std::string CutWanAddress(std::string_view page) {
   return std::string(page.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
 }
 
-std::string GetWanAddress(const ProbeServices& services) {
+std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services) {
   const std::string& url = services.echoUrl;
   EnsureCurlInitialised();
   std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
@@ -297,8 +297,8 @@ std::string GetWanAddress(const ProbeServices& services) {
 
   char* contentType = nullptr;
   curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType);
-  const QString text = DecodeBody(sink.body, CharsetOf(contentType));
-  return CutWanAddress(Ansi().fromUnicode(text));
+  const QString text = DecodeBody(sink.body, CharsetOf(contentType), codec.codePage());
+  return CutWanAddress(codec.fromUnicode(text));
 }
 
 bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BuildConfig.h"
+#include "core/config/AnsiCodec.h"
 
 namespace dtu::net {
 
@@ -74,8 +75,9 @@ std::string ResolveHostAddress(const std::string& name, const ProbeServices& ser
 // Up to five redirects are followed, to http and https only, and never to a
 // connected address that services.isInternal calls internal unless the page's
 // own address is internal too; such a hop fails as an unreadable address.
-// The result is not checked for the form of an address.
-std::string GetWanAddress(const ProbeServices& services = {});
+// The result is not checked for the form of an address. The page's own charset
+// goes through codec's code page; the address comes back in codec's charset.
+std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services = {});
 inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
 
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without

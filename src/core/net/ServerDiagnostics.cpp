@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "core/AppError.h"
-#include "core/config/AnsiCodec.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
@@ -40,20 +39,20 @@ QString Url(const std::string& url) { return QString::fromUtf8(url.data(), stati
 
 }  // namespace
 
-void ObtainIp(DiagnosticsView& view, const net::ProbeServices& services) {
+void ObtainIp(DiagnosticsView& view, const AnsiCodec& codec, const net::ProbeServices& services) {
   std::string address;
   {
     BusyScope busy(view);
-    address = net::GetWanAddress(services);
+    address = net::GetWanAddress(codec, services);
   }
   // A changed echo page would otherwise overwrite a good address (and the
   // settings file) with a fragment of HTML.
   if (!net::IsDottedIpv4(address))
     throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Url(services.echoUrl)}));
-  view.setStaticIp(Ansi().toUnicode(address));
+  view.setStaticIp(codec.toUnicode(address));
 }
 
-void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services) {
+void TestServerPort(DiagnosticsView& view, const AnsiCodec& codec, const net::ProbeServices& services) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
   const bool addressed = mode == kServerModeStaticIp || mode == kServerModeDomain;
@@ -63,11 +62,11 @@ void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services) {
   if (addressed) {
     const std::optional<QString> field = AddressField(view, mode);
     if (!field) return;
-    target = Ansi().fromUnicode(*field);
+    target = codec.fromUnicode(*field);
   }
   // Read only once the field check has passed: reading refills an empty port field.
   const int port = view.port();
-  const QStringList values{Ansi().toUnicode(target), QString::number(port)};
+  const QStringList values{codec.toUnicode(target), QString::number(port)};
   if (addressed) {
     view.setStatusText(
         FormatMessage(Translate("Are experimenting with IP =%s, port =%d of server connection..."), values));
@@ -88,7 +87,7 @@ void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services) {
   view.showInformation(caption, result);
 }
 
-void JudgeMapping(DiagnosticsView& view, const net::ProbeServices& services) {
+void JudgeMapping(DiagnosticsView& view, const AnsiCodec& codec, const net::ProbeServices& services) {
   const QString caption = Translate("Prompt");
   const int mode = view.serverMode();
   QString message;
@@ -98,9 +97,9 @@ void JudgeMapping(DiagnosticsView& view, const net::ProbeServices& services) {
     BusyScope busy(view);
     bool equal = false;
     if (mode == kServerModeStaticIp) {
-      equal = *field == Ansi().toUnicode(net::GetLocalHostAddress(services));
+      equal = *field == codec.toUnicode(net::GetLocalHostAddress(services));
     } else {
-      const std::string server = net::ResolveHostAddress(Ansi().fromUnicode(*field), services);
+      const std::string server = net::ResolveHostAddress(codec.fromUnicode(*field), services);
       equal = server == net::GetLocalHostAddress(services);
     }
     message = equal ? Translate(

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include "core/config/AnsiCodec.h"
 #include "core/net/NetProbe.h"
 
 namespace dtu {
@@ -31,8 +32,12 @@ class DiagnosticsView {
   virtual void setBusy(bool busy) = 0;
 };
 
-void ObtainIp(DiagnosticsView& view, const net::ProbeServices& services);        // tntbtn_StaticIPClick
-void TestServerPort(DiagnosticsView& view, const net::ProbeServices& services);  // tntbtn_TestServerPortClick
-void JudgeMapping(DiagnosticsView& view, const net::ProbeServices& services);    // tntbtn_JudgeMapingClick
+// Addresses pass through `codec` on their way to and from the socket layer.
+void ObtainIp(DiagnosticsView& view, const AnsiCodec& codec,
+              const net::ProbeServices& services);  // tntbtn_StaticIPClick
+void TestServerPort(DiagnosticsView& view, const AnsiCodec& codec,
+                    const net::ProbeServices& services);  // tntbtn_TestServerPortClick
+void JudgeMapping(DiagnosticsView& view, const AnsiCodec& codec,
+                  const net::ProbeServices& services);  // tntbtn_JudgeMapingClick
 
 }  // namespace dtu

@@ -49,6 +49,6 @@ struct SmsComposition {
 
 // Checks the required fields in order and stops at the first blank one.
 // Field values pass through `codec`, so characters it cannot hold become '?'.
-SmsComposition ComposeSmsCommand(const SmsCommandInputs& inputs, const AnsiCodec& codec = Ansi());
+SmsComposition ComposeSmsCommand(const SmsCommandInputs& inputs, const AnsiCodec& codec);
 
 }  // namespace dtu

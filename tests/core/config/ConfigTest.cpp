@@ -19,6 +19,7 @@
 #include "core/config/AnsiCodec.h"
 #include "core/config/IniText.h"
 #include "core/config/SettingsStore.h"
+#include "support/FakeCodePage.h"
 #include "support/TestSupport.h"
 
 namespace dtu {
@@ -90,34 +91,24 @@ TEST(IniText, ReplaceValue) {
   }
 }
 
-TEST(AnsiCodec, CharsetForLocale) {
-  // clang-format off
-  const struct { const char* locale; const char* charset; } cases[] = {
-      {"zh_CN.GB18030", "GB18030"}, {"de_DE.ISO-8859-1", "ISO-8859-1"}, {"en_US.UTF-8", "UTF-8"}, {"en_US.utf8", "UTF-8"},
-      {"zh_CN", "GBK"}, {"zh_SG", "GBK"}, {"zh_TW", "BIG5"}, {"zh_HK", "BIG5"}, {"ja_JP", "CP932"}, {"ko_KR", "CP949"},
-      {"ru_RU", "CP1251"}, {"de_DE", "CP1252"}, {"de_DE@euro", "CP1252"}, {"de_DE.ISO-8859-15@euro", "ISO-8859-15"},
-      {"C", "UTF-8"}, {"POSIX", "UTF-8"}, {"", "UTF-8"}, {"C.UTF-8", "UTF-8"}, {"zh_CN.", "UTF-8"},
-  };
-  // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(AnsiCodec::CharsetForLocale(c.locale), c.charset) << c.locale;
-}
-
-// Unknown charsets fall back to UTF-8; invalid bytes and what the charset cannot hold become "?".
-// CP1252 and GBK are exercised by the path and composer tests.
+// UTF-8 is converted in the codec; other charsets go through the code page
+// (here a Latin-1 one); an unknown charset falls back to UTF-8. What the
+// charset cannot hold, a lone surrogate and invalid bytes become "?".
 TEST(AnsiCodec, RoundTripsAndReplacesWhatTheCharsetCannotHold) {
   // clang-format off
   const struct { const char* charset; QString text; std::string bytes; QString back; } cases[] = {
-      {"BIG5", QStringLiteral("\u9ad4"), "\xc5\xe9", QStringLiteral("\u9ad4")},
-      {"UTF-8", QString(QChar(0xD800)), "?", QStringLiteral("?")},
+      {"UTF-8", QString(QChar(0xD800)) + "a", "?a", QStringLiteral("?a")},
+      {"utf8", QStringLiteral("\u4e2d\U0001F600"), "\xe4\xb8\xad\xf0\x9f\x98\x80", QStringLiteral("\u4e2d\U0001F600")},
+      {"ISO-8859-1", QStringLiteral("\u00e9\u4e2d"), "\xe9?", QStringLiteral("\u00e9?")},
       {"NO-SUCH-CHARSET-42", QStringLiteral("\u4e2d"), "\xe4\xb8\xad", QStringLiteral("\u4e2d")},
   };
   // clang-format on
   for (const auto& c : cases) {
-    AnsiCodec codec(c.charset);
+    const AnsiCodec codec = testing::TestCodec(c.charset);
     EXPECT_EQ(codec.fromUnicode(c.text), c.bytes) << c.charset;
     EXPECT_EQ(codec.toUnicode(codec.fromUnicode(c.text)), c.back) << c.charset;
   }
-  EXPECT_EQ(AnsiCodec("UTF-8").toUnicode("a\377b"), QStringLiteral("a?b"));
+  EXPECT_EQ(testing::TestCodec().toUnicode("a\377b"), QStringLiteral("a?b"));
 }
 
 std::string Slurp(const std::string& path) {
@@ -156,12 +147,13 @@ class SettingsStoreTest : public ::testing::Test {
 // Otherwise the text rules (tabled above) apply to the file as it is.
 TEST_F(SettingsStoreTest, ReadsTheFileOrGivesTheDefaults) {
   for (const std::string& path : {file_, folder_ + "/missing/ZEREVuzi.ini", folder_, std::string()})
-    EXPECT_EQ(SettingsStore(QString::fromStdString(path)).ReadInteger("Main", "Port", 6000), 6000) << path;
+    EXPECT_EQ(SettingsStore(QString::fromStdString(path), testing::TestCodec()).ReadInteger("Main", "Port", 6000), 6000)
+        << path;
   EXPECT_EQ(Entries(folder_), std::set<std::string>{});
   const std::string bytes =
       "[Other]\r\nPort=1111\r\n[Main]\r\nport = \"quoted value\" \r\nHex=$1F40\r\nBad=8000abc\r\nEmpty=\r\n";
   Spit(file_, bytes);
-  const SettingsStore store(path_);
+  const SettingsStore store(path_, testing::TestCodec());
   const QString none = QStringLiteral("<default>");
   const std::pair<const char*, QString> texts[] = {{"Port", "quoted value"}, {"Empty", ""}, {"None", none}};
   for (const auto& [key, value] : texts) EXPECT_EQ(store.ReadString("Main", key, none), value) << key;
@@ -173,7 +165,7 @@ TEST_F(SettingsStoreTest, ReadsTheFileOrGivesTheDefaults) {
 
 // Loading writes every key back unchanged: no new file, but read-only stays read-only.
 TEST_F(SettingsStoreTest, RewritingTheSameValueKeepsTheFile) {
-  SettingsStore store(path_);
+  SettingsStore store(path_, testing::TestCodec());
   store.WriteInteger("Main", "Port", 7);
   const ino_t before = Stat(file_).st_ino;
   store.WriteInteger("Main", "Port", 7);
@@ -186,7 +178,7 @@ TEST_F(SettingsStoreTest, RewritingTheSameValueKeepsTheFile) {
 // byte (mark, comment, missing final line end) and the whole value, which
 // reads back cut.
 TEST_F(SettingsStoreTest, NoCacheAndEveryOtherByteKept) {
-  SettingsStore store(path_);
+  SettingsStore store(path_, testing::TestCodec());
   store.WriteString("Main", "DTU number", "A");
   Spit(file_, "\xEF\xBB\xBF[Main]\r\nDTU number=B\r\n; added by hand");
   EXPECT_EQ(store.ReadString("Main", "DTU number", ""), "B");
@@ -197,18 +189,18 @@ TEST_F(SettingsStoreTest, NoCacheAndEveryOtherByteKept) {
 }
 
 // The path makes a round trip through the charset and reaches the disk in
-// UTF-8: "é" survives CP1252 and "测" GBK; CP1252 turns "测试" into "??",
+// UTF-8: "é" survives Latin-1 and "测" UTF-8; Latin-1 turns "测试" into "??",
 // another (missing) place. The folder names on disk are UTF-8.
 TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
   const std::tuple<std::string, const char*, std::string> cases[] = {
-      {"dir_café", "CP1252", "dir_café"}, {"dir_测试", "GBK", "dir_测试"}, {"dir_测试", "CP1252", "dir_?\?"}};
+      {"dir_café", "ISO-8859-1", "dir_café"}, {"dir_测试", "UTF-8", "dir_测试"}, {"dir_测试", "ISO-8859-1", "dir_?\?"}};
   for (const auto& [name, charset, shownName] : cases) {
     SCOPED_TRACE(name + " " + charset);
     const bool reaches = shownName == name;
     const std::string folder = folder_ + "/" + name, file = folder + "/ZEREVuzi.ini";
     std::filesystem::create_directory(folder);
     Spit(file, "[Main]\r\nPort=7000\r\n");
-    SettingsStore store(QString::fromStdString(file), AnsiCodec(charset));
+    SettingsStore store(QString::fromStdString(file), testing::TestCodec(charset));
     EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), reaches ? 7000 : 6000);
     const std::string native = folder_ + "/" + shownName + "/ZEREVuzi.ini";
     EXPECT_EQ(store.nativePath(), native);
@@ -298,7 +290,7 @@ TEST_F(SettingsStoreTest, WritesUnderInjectedFailures) {
     const std::string old = Slurp(file_);
     struct stat before = Stat(file_);
     FailingFileSystem fs(c.call, c.error);
-    SettingsStore store(path_, Ansi(), fs);
+    SettingsStore store(path_, testing::TestCodec(), fs);
     if (c.outcome == kFails || c.outcome == kWrittenButFails) {
       EXPECT_APP_ERROR(store.WriteString("Main", "DTU number", "B"), "Unable to write to " + path_);
       EXPECT_EQ(store.lastErrno(), c.error);
@@ -324,7 +316,7 @@ TEST_F(SettingsStoreTest, LinksAreWrittenThrough) {
   std::filesystem::create_directory(folder_ + "/real");
   std::filesystem::create_symlink("hop.ini", file_);
   std::filesystem::create_symlink(target, hop);
-  SettingsStore store(path_);
+  SettingsStore store(path_, testing::TestCodec());
   for (const int port : {2, 3}) {
     store.WriteInteger("Main", "Port", port);
     EXPECT_EQ(Slurp(target), "[Main]\r\nPort=" + std::to_string(port) + "\r\n");
@@ -350,7 +342,7 @@ TEST_F(SettingsStoreTest, StaleTemporaryFilesAreRemoved) {
     ::utimensat(AT_FDCWD, path.c_str(), old, AT_SYMLINK_NOFOLLOW);
   }
   Spit(folder_ + "/.ZEREVuzi.ini.Young1", "x");  // may be a write in progress
-  SettingsStore(path_).RemoveStaleTemporaryFiles();
+  SettingsStore(path_, testing::TestCodec()).RemoveStaleTemporaryFiles();
   for (const auto& [name, removed] : cases)
     EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(folder_ + "/" + name)), !removed) << name;
   EXPECT_TRUE(std::filesystem::exists(folder_ + "/.ZEREVuzi.ini.Young1"));

@@ -10,6 +10,7 @@
 #include "core/AppError.h"
 #include "NetTestSupport.h"
 #include "core/config/AnsiCodec.h"
+#include "support/FakeCodePage.h"
 #include "core/net/NetProbe.h"
 #include "core/net/ServerDiagnostics.h"
 
@@ -105,7 +106,7 @@ TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
     std::string outcome;
     try {
       services.echoUrl = echo.url();
-      outcome = GetWanAddress(services);
+      outcome = GetWanAddress(dtu::testing::TestCodec(), services);
     } catch (const AppError& error) {
       outcome = error.message().toStdString();
     }
@@ -137,7 +138,6 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
     services.interfaces = [] { return std::vector<net::InterfaceAddress>{}; };
   }
   void TearDown() override {
-    SetAnsiCharset("UTF-8");
     EXPECT_EQ(busyDepth, 0) << "busy cursor left on";
   }
   void Set(int newMode, const QString& newIp, const QString& newDomain) {
@@ -158,6 +158,7 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
   void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; log.push_back(busy ? "busy" : "idle"); }
 
   net::ProbeServices services = net::testing::LoopbackServices();
+  AnsiCodec codec = dtu::testing::TestCodec();
   Log log;
   int mode = 0, portValue = 6000, busyDepth = 0;
   QString ip, domain, status = "previous";
@@ -177,25 +178,25 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
     return "With IP =" + target + ", port =" + std::to_string(p) + " of server connection is " + (ok ? "successful!" : "failed!");
   };
   Set(0, " 127.0.0.1", "");
-  TestServerPort(*this, services);
+  TestServerPort(*this, codec, services);
   const std::string ok = Result(true, " 127.0.0.1");
   EXPECT_EQ(log, (Log{"port", "status:Are experimenting with IP = 127.0.0.1, port =" + std::to_string(p) + " of server connection...",
                       "view-pump", "busy", "probe-pump", "resolve: 127.0.0.1", "probe-pump", "idle", "status:" + ok, "box:Prompt|" + ok}));
   // clang-format on
 
-  SetAnsiCharset("ISO-8859-1");
+  codec = dtu::testing::TestCodec("ISO-8859-1");
   Set(1, "127.0.0.1", QString::fromUtf8("服务.test"));
-  TestServerPort(*this, services);
+  TestServerPort(*this, codec, services);
   EXPECT_NE(std::find(log.begin(), log.end(), "resolve:??.test"), log.end());
   EXPECT_EQ(log.back(), "box:Prompt|" + Result(false, "??.test"));
 
   Set(-1, "127.0.0.1", "127.0.0.1");
-  TestServerPort(*this, services);
+  TestServerPort(*this, codec, services);
   const std::string failed = Result(false, "");
   EXPECT_EQ(log, (Log{"port", "busy", "probe-pump", "idle", "status:" + failed, "box:Prompt|" + failed}));
 
   Set(1, "127.0.0.1", " \t");
-  TestServerPort(*this, services);
+  TestServerPort(*this, codec, services);
   EXPECT_EQ(log, Log{"invalid:Domain address"});
 }
 
@@ -217,7 +218,7 @@ TEST_F(Diagnostics, MappingJudgement) {
   for (const auto& r : rows) {
     Set(r.mode, r.ip, r.domain);
     hostName = r.hostKnown ? std::optional<std::string>("dtu-host") : std::nullopt;
-    JudgeMapping(*this, services);
+    JudgeMapping(*this, codec, services);
     EXPECT_EQ(log.back(), r.last) << r.mode << ' ' << r.ip.toStdString() << r.domain.toStdString();
     EXPECT_TRUE(log.size() == 1 || !r.last.starts_with("invalid:")) << "the box is all";
     EXPECT_EQ(status, "previous");
@@ -245,7 +246,7 @@ TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
     ASSERT_TRUE(server.ok());
     try {
       services.echoUrl = server.url();
-      ObtainIp(*this, services);
+      ObtainIp(*this, codec, services);
       EXPECT_EQ(log, (Log{"busy", "idle", "setStaticIp:" + r.address})) << r.address;
     } catch (const AppError& e) {
       EXPECT_NE(e.message().indexOf(QString::fromStdString(r.error)), -1) << e.what();

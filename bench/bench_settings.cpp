@@ -13,6 +13,7 @@
 #include <string>
 
 #include "core/config/SettingsStore.h"
+#include "platform/posix/PosixFileStore.h"
 
 namespace {
 
@@ -43,9 +44,10 @@ void BM_WriteString(benchmark::State& state) {
   Folder folder;
   const QString path = QString::fromStdString(folder.file());
   const dtu::AnsiCodec codec("UTF-8");
+  dtu::platform::PosixFileStore files;
   int i = 0;
   for (auto _ : state) {
-    dtu::SettingsStore store(path, codec);  // one store per access, as the handlers do
+    dtu::SettingsStore store(path, codec, files);  // one store per access, as the handlers do
     store.WriteString("Main", "DTU number", (++i & 1) ? QStringLiteral("KQ-GP000002") : QStringLiteral("KQ-GP000001"));
   }
 }
@@ -77,7 +79,8 @@ void BM_BareWriteFsyncRenameFolderSync(benchmark::State& state) { BareReplace(st
 
 void BM_ReadString(benchmark::State& state) {
   Folder folder;
-  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8"));
+  dtu::platform::PosixFileStore files;
+  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8"), files);
   for (auto _ : state) benchmark::DoNotOptimize(store.ReadString("Main", "DTU number", QString()));
 }
 

@@ -17,6 +17,7 @@
 #include "core/net/NetProbe.h"
 #include "core/batch/BatchList.h"
 #include "core/sms/SmsCheck.h"
+#include "platform/Platform.h"
 
 namespace dtu {
 
@@ -96,7 +97,9 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   // The path as the window sees it: through the 8-bit charset.
   const QString exe = Ansi().toUnicode(Ansi().fromUnicode(QCoreApplication::applicationFilePath()));
   const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
-  const SmsCommandInputs base = ReadStoredSmsInputs(settings, [] { return net::GetLocalHostAddress(); });
+  const platform::SystemPlatform system;
+  const SmsCommandInputs base =
+      ReadStoredSmsInputs(settings, system.get().files, [] { return net::GetLocalHostAddress(); });
 
   QByteArray out;
   QByteArray err;

@@ -18,7 +18,9 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <cstdio>
 
+#include "core/AppError.h"
 #include "core/MyDataType.h"
 #include "ui/BatchDialog.h"
 #include "ui/HandlerGuard.h"
@@ -295,7 +297,7 @@ void Ttntfrm_Main::TntFormCreate() {
   exe = Ansi().toUnicode(Ansi().fromUnicode(exe));
   appDirectory_ = DirectoryOf(exe);
   settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
-  SettingsStore(settingsFilePath_).RemoveStaleTemporaryFiles();
+  SettingsStore(settingsFilePath_, Ansi(), files()).RemoveStaleTemporaryFiles();
   TranslateComponent(this);
 }
 
@@ -310,12 +312,12 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 
 void Ttntfrm_Main::TntFormShow() {
   {
-    const SettingsStore store(settingsFilePath_);
+    const SettingsStore store(settingsFilePath_, Ansi(), files());
     // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   switchLanguage(SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
@@ -329,13 +331,18 @@ void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
 
 // --- Field change handlers ------------------------------------------------------
 
+// The box names the file; the system's cause goes to standard error.
 void Ttntfrm_Main::writeString(const char* key, const QString& value) {
-  SettingsStore(settingsFilePath_).WriteString(kSettingsSection, key, value);
+  SettingsStore store(settingsFilePath_, Ansi(), files());
+  try {
+    store.WriteString(kSettingsSection, key, value);
+  } catch (const AppError& error) {
+    std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+    throw;
+  }
 }
 
-void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) {
-  SettingsStore(settingsFilePath_).WriteInteger(kSettingsSection, key, value);
-}
+void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) { writeString(key, QString::number(value)); }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
   const int index = tntcomb_ServerNetMode->currentIndex();
@@ -457,7 +464,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     }
   }
   writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 // --- FieldControls ---------------------------------------------------------------------

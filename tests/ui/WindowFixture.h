@@ -23,7 +23,8 @@ namespace dtu::testing {
 
 // The value the settings file holds for a key right now ("<missing>" if none).
 inline QString Stored(const QString& path, const char* key) {
-  return SettingsStore(path).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+  const SettingsStore store(path, Ansi(), TestPlatform().files);
+  return store.ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
 }
 
 class WindowTest : public ::testing::Test {

@@ -363,8 +363,9 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
   return out;
 }
 
-SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const std::function<std::string()>& localAddress) {
-  const SettingsStore store(settingsPath);
+SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, platform::FileStore& files,
+                                     const std::function<std::string()>& localAddress) {
+  const SettingsStore store(settingsPath, Ansi(), files);
   const auto text = [&store](const char* key, const QString& fallback) {
     return store.ReadString(kSettingsSection, key, fallback);
   };

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/FileStore.h"
+
 namespace dtu {
 
 class FieldControls {
@@ -33,8 +35,8 @@ class FieldControls {
 
 using LocalAddressFn = std::function<std::string()>;
 
-void LoadSettings(const QString& settingsPath, std::int32_t& languageId, FieldControls& controls,
-                  const LocalAddressFn& localHostAddress);
+void LoadSettings(const QString& settingsPath, platform::FileStore& files, std::int32_t& languageId,
+                  FieldControls& controls, const LocalAddressFn& localHostAddress);
 
 void UpdateServerModeControls(FieldControls& controls, std::int32_t mode);
 

@@ -32,9 +32,7 @@ int SysCalls::rename(const char* from, const char* to) { return ::rename(from, t
 int SysCalls::unlink(const char* path) { return ::unlink(path); }
 int SysCalls::stat(const char* path, struct stat* info) { return ::stat(path, info); }
 int SysCalls::lstat(const char* path, struct stat* info) { return ::lstat(path, info); }
-ssize_t SysCalls::readlink(const char* path, char* buffer, std::size_t size) {
-  return ::readlink(path, buffer, size);
-}
+ssize_t SysCalls::readlink(const char* path, char* buffer, std::size_t size) { return ::readlink(path, buffer, size); }
 int SysCalls::fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
 
 mode_t SysCalls::newFileMode() {

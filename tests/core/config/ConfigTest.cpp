@@ -189,8 +189,11 @@ TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
 // system's cause as the detail and its code kept, and leaves the bytes as
 // they were; a file that cannot be read is not replaced blind.
 TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
-  const struct { bool failReads; std::int32_t port; int replaces, checks; } cases[] = {
-      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}};
+  const struct {
+    bool failReads;
+    std::int32_t port;
+    int replaces, checks;
+  } cases[] = {{false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     testing::FakeFileStore files;

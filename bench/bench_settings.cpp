@@ -14,6 +14,7 @@
 
 #include "core/config/SettingsStore.h"
 #include "platform/posix/PosixCodePage.h"
+#include "platform/posix/PosixFileStore.h"
 
 namespace {
 
@@ -46,9 +47,10 @@ void BM_WriteString(benchmark::State& state) {
   Folder folder;
   const QString path = QString::fromStdString(folder.file());
   const dtu::AnsiCodec codec("UTF-8", g_codePage);
+  dtu::platform::PosixFileStore files;
   int i = 0;
   for (auto _ : state) {
-    dtu::SettingsStore store(path, codec);  // one store per access, as the handlers do
+    dtu::SettingsStore store(path, codec, files);  // one store per access, as the handlers do
     store.WriteString("Main", "DTU number", (++i & 1) ? QStringLiteral("KQ-GP000002") : QStringLiteral("KQ-GP000001"));
   }
 }
@@ -80,7 +82,8 @@ void BM_BareWriteFsyncRenameFolderSync(benchmark::State& state) { BareReplace(st
 
 void BM_ReadString(benchmark::State& state) {
   Folder folder;
-  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8", g_codePage));
+  dtu::platform::PosixFileStore files;
+  const dtu::SettingsStore store(QString::fromStdString(folder.file()), dtu::AnsiCodec("UTF-8", g_codePage), files);
   for (auto _ : state) benchmark::DoNotOptimize(store.ReadString("Main", "DTU number", QString()));
 }
 

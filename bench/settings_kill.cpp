@@ -27,6 +27,7 @@
 
 #include "core/config/SettingsStore.h"
 #include "platform/posix/PosixCodePage.h"
+#include "platform/posix/PosixFileStore.h"
 
 namespace {
 
@@ -55,7 +56,8 @@ bool Whole(const std::string& bytes) {
 }
 
 [[noreturn]] void Writer(const std::string& path, int ready) {
-  dtu::SettingsStore store(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage));
+  dtu::platform::PosixFileStore files;
+  dtu::SettingsStore store(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage), files);
   (void)!::write(ready, "r", 1);
   ::close(ready);
   // Going on from the file's number, first finishing a pair that a kill cut
@@ -132,7 +134,8 @@ int main(int argc, char** argv) {
   const auto aged = fs::file_time_type::clock::now() - std::chrono::minutes(2);
   for (const auto& entry : fs::directory_iterator(folder))
     if (entry.path().filename().string().starts_with(".ZEREVuzi.ini.")) fs::last_write_time(entry.path(), aged);
-  dtu::SettingsStore(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage)).RemoveStaleTemporaryFiles();
+  dtu::platform::PosixFileStore files;
+  dtu::SettingsStore(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage), files).RemoveStaleTemporaryFiles();
   const std::size_t afterStart = Temporaries(folder).size();
 
   std::printf("kills: %d\ntorn files: %d\nkills that left a temporary file: %d\n", kills, torn, killsWithLeftover);

@@ -101,7 +101,8 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   // The path as the window sees it: through the 8-bit charset.
   const QString exe = codec.toUnicode(codec.fromUnicode(QCoreApplication::applicationFilePath()));
   const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
-  const SmsCommandInputs base = ReadStoredSmsInputs(settings, codec, [] { return net::GetLocalHostAddress(); });
+  const SmsCommandInputs base =
+      ReadStoredSmsInputs(settings, codec, platform.files, [] { return net::GetLocalHostAddress(); });
 
   QByteArray out;
   QByteArray err;

@@ -18,7 +18,9 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <cstdio>
 
+#include "core/AppError.h"
 #include "core/MyDataType.h"
 #include "ui/BatchDialog.h"
 #include "ui/HandlerGuard.h"
@@ -290,7 +292,7 @@ void Ttntfrm_Main::TntFormCreate() {
   exe = codec_.toUnicode(codec_.fromUnicode(exe));
   appDirectory_ = DirectoryOf(exe);
   settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
-  SettingsStore(settingsFilePath_, codec_).RemoveStaleTemporaryFiles();
+  SettingsStore(settingsFilePath_, codec_, files()).RemoveStaleTemporaryFiles();
   TranslateComponent(this);
 }
 
@@ -305,12 +307,12 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 
 void Ttntfrm_Main::TntFormShow() {
   {
-    const SettingsStore store(settingsFilePath_, codec_);
+    const SettingsStore store(settingsFilePath_, codec_, files());
     // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   switchLanguage(SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
@@ -324,13 +326,18 @@ void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
 
 // --- Field change handlers ------------------------------------------------------
 
+// The box names the file; the system's cause goes to standard error.
 void Ttntfrm_Main::writeString(const char* key, const QString& value) {
-  SettingsStore(settingsFilePath_, codec_).WriteString(kSettingsSection, key, value);
+  SettingsStore store(settingsFilePath_, codec_, files());
+  try {
+    store.WriteString(kSettingsSection, key, value);
+  } catch (const AppError& error) {
+    std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+    throw;
+  }
 }
 
-void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) {
-  SettingsStore(settingsFilePath_, codec_).WriteInteger(kSettingsSection, key, value);
-}
+void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) { writeString(key, QString::number(value)); }
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
   const int index = tntcomb_ServerNetMode->currentIndex();
@@ -452,7 +459,7 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     }
   }
   writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
 }
 
 // --- FieldControls ---------------------------------------------------------------------

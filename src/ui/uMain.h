@@ -93,6 +93,7 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void switchLanguage(std::int32_t languageId);
   MessagePresenter& boxes() const { return options_.services.boxes(); }
   std::string localHostAddress() const { return net::GetLocalHostAddress(options_.services.probes); }
+  platform::FileStore& files() const { return options_.services.platform->files; }
 
   void writeString(const char* key, const QString& value);
   void writeInteger(const char* key, std::int32_t value);

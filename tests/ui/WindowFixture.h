@@ -23,7 +23,7 @@ namespace dtu::testing {
 
 // The value the settings file holds for a key right now ("<missing>" if none).
 inline QString Stored(const QString& path, const char* key) {
-  return SettingsStore(path, TestCodec()).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+  return SettingsStore(path, TestCodec(), TestPlatform().files).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
 }
 
 class WindowTest : public ::testing::Test {

@@ -363,9 +363,9 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
   return out;
 }
 
-SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec,
+SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
                                      const std::function<std::string()>& localAddress) {
-  const SettingsStore store(settingsPath, codec);
+  const SettingsStore store(settingsPath, codec, files);
   const auto text = [&store](const char* key, const QString& fallback) {
     return store.ReadString(kSettingsSection, key, fallback);
   };

@@ -13,6 +13,7 @@
 
 #include "core/config/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
+#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -95,7 +96,7 @@ QString DescribeRowLimit();
 QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QString&)>& check);
 
 // The fields of the settings file as the window would load them, read only.
-SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec,
+SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
                                      const std::function<std::string()>& localAddress);
 
 }  // namespace dtu

@@ -6,11 +6,11 @@
 
 namespace dtu {
 
-void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, std::int32_t& languageId,
-                  FieldControls& controls, const LocalAddressFn& localHostAddress) {
+void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
+                  std::int32_t& languageId, FieldControls& controls, const LocalAddressFn& localHostAddress) {
   // The order of the steps decides which change handlers run, and so the
   // order in which keys first appear in a new file.
-  const SettingsStore store(settingsPath, codec);
+  const SettingsStore store(settingsPath, codec, files);
   // Kept as stored, also outside 0..3: ApplyLanguage treats such a value as 0
   // and the language menu checks no item for it.
   languageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/config/AnsiCodec.h"
+#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -35,7 +36,8 @@ class FieldControls {
 
 using LocalAddressFn = std::function<std::string()>;
 
-void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, std::int32_t& languageId,
+void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
+                  std::int32_t& languageId,
                   FieldControls& controls, const LocalAddressFn& localHostAddress);
 
 void UpdateServerModeControls(FieldControls& controls, std::int32_t mode);

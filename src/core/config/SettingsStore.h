@@ -20,27 +20,11 @@
 //    writing. CR and LF in a written value become blanks.
 //  - A write that would leave the file's bytes as they are (the key holds
 //    that value already) checks the permissions and changes nothing else.
-//  - A write replaces the whole file atomically: an unnamed temporary file
-//    (O_TMPFILE; a named one where the file system has none) in the same
-//    folder is written, given the old file's permission bits and, where the
-//    process may, its owner, synced, linked as ".<name>.XXXXXX" and renamed
-//    over the file; then the folder is synced. A kill can leave a named
-//    temporary only between the link and the rename; such files of ours
-//    older than a minute are removed by RemoveStaleTemporaryFiles.
-//  - Where no temporary file may be created in the folder (EACCES, EPERM: a
-//    shared install) an existing file is rewritten in place instead (write,
-//    truncate, sync): the one case where a failure or a kill midway can
-//    leave a torn file.
-//  - A symbolic link is written through: its final target is replaced (the
-//    temporary file lies beside the target) and the link stays; a dangling
-//    link creates its target; more than 40 links in a row fail (ELOOP).
+//  - A write replaces the whole file through the file store (atomically, a
+//    link written through, owner and mode kept; see platform/FileStore.h).
 //  - A failure raises AppError "Unable to write to <path>" (the path after
-//    the charset) and leaves the file as it was, with no temporary file
-//    behind; lastErrno() keeps the cause, which also goes to stderr. An
-//    existing file or a folder without any write permission bit is
-//    read-only (even for root) and fails the write. Only a failure to sync
-//    the folder comes after the rename: it is reported too (except EINVAL, a
-//    file system that cannot sync folders), with the new content in place.
+//    the charset) with the system's cause as its detail, and leaves the file
+//    as it was; lastError() keeps the cause's code.
 //  - The path passes through the charset (what it cannot hold becomes "?")
 //    and reaches the file system in its own encoding (QFile::encodeName).
 // The text rules themselves are in config/IniText.h.
@@ -51,10 +35,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "core/config/AnsiCodec.h"
-#include "core/config/FileSystem.h"
+#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -62,10 +45,8 @@ class SettingsStore {
  public:
   // `path` makes a round trip through the codec's charset, as the file layer
   // of the original platform saw it: a path the charset cannot hold
-  // addresses another file.
-  SettingsStore(const QString& path, const AnsiCodec& codec);
-  // The same, with the file calls going through `fs` (tests inject failures).
-  SettingsStore(const QString& path, const AnsiCodec& codec, FileSystem& fs);
+  // addresses another file. The file calls go to `files`.
+  SettingsStore(const QString& path, const AnsiCodec& codec, platform::FileStore& files);
 
   QString ReadString(const char* section, const char* key, const QString& defaultValue) const;
   std::int32_t ReadInteger(const char* section, const char* key, std::int32_t defaultValue) const;
@@ -74,29 +55,23 @@ class SettingsStore {
 
   // The bytes the file system gets for the path.
   const std::string& nativePath() const { return path_; }
-  // errno of the last failed write; 0 while none failed.
-  int lastErrno() const { return lastErrno_; }
+  // The system's code of the last failed write; 0 while none failed.
+  int lastError() const { return lastError_; }
 
-  // Removes temporary files of this user, named as a write names them, that
-  // are older than `minimumAge`, beside the file and beside a link's target.
-  // Younger ones may belong to a write in progress in another copy.
+  // Removes temporary files a killed write left behind that are older than
+  // `minimumAge`. Younger ones may belong to a write in progress in another copy.
   void RemoveStaleTemporaryFiles(std::chrono::seconds minimumAge = std::chrono::seconds(60)) const noexcept;
 
  private:
-  // The file's bytes; nullopt when it cannot be read (missing, not a file).
-  std::optional<std::string> readFile() const;
   // The raw value of a key, or nothing when the file, section or key is missing.
   std::optional<std::string> lookup(const char* section, const char* key) const;
-  // The final target of a chain of links, or errno.
-  std::pair<std::string, int> resolveLinks() const;
-  void rewriteInPlace(const std::string& target, const std::string& bytes);
-  [[noreturn]] void fail(int error);
+  [[noreturn]] void fail(const platform::FileFailure& failure);
 
   std::string path_;
   QString shownPath_;
   AnsiCodec codec_;  // a copy: a store may be opened on a temporary codec
-  FileSystem& fs_;
-  int lastErrno_ = 0;
+  platform::FileStore& files_;
+  int lastError_ = 0;
 };
 
 }  // namespace dtu

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The seam between the settings store and the operating system's file calls.
+// The seam between the POSIX file store and the operating system's file calls.
 //
 // Every method is the POSIX call of the same name (on 8-bit path bytes) and
 // returns what it returns, with errno set the same way. Tests derive from
-// FileSystem and override one call to make it fail (ENOSPC on write, a
+// SysCalls and override one call to make it fail (ENOSPC on write, a
 // failing fsync or rename, ...); everything else keeps going to the system.
 #pragma once
 
@@ -12,11 +12,11 @@
 
 #include <cstddef>
 
-namespace dtu {
+namespace dtu::platform {
 
-class FileSystem {
+class SysCalls {
  public:
-  virtual ~FileSystem() = default;
+  virtual ~SysCalls() = default;
 
   virtual int open(const char* path, int flags, mode_t mode = 0);
   // mkostemp(templ, O_CLOEXEC): creates and opens a unique file, mode 0600.
@@ -45,7 +45,7 @@ class FileSystem {
   virtual mode_t newFileMode();
 };
 
-// The real calls; what every store uses unless it is given another.
-FileSystem& SystemFileSystem();
+// The real calls; what the file store uses unless it is given others.
+SysCalls& SystemSysCalls();
 
-}  // namespace dtu
+}  // namespace dtu::platform

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+// The file store in memory: a map from path to bytes, with one failure that
+// can be planted on a path for the next writes and checks.
+#pragma once
+
+#include <cerrno>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/FileStore.h"
+
+namespace dtu::testing {
+
+class FakeFileStore final : public platform::FileStore {
+ public:
+  platform::FileRead readFile(const std::string& path) override {
+    platform::FileRead read;
+    if (failReads && failingPath == path) {
+      read.status = platform::FileRead::Status::Failed;
+      read.failure = failure;
+    } else if (const auto file = files.find(path); file != files.end()) {
+      read.status = platform::FileRead::Status::Ok;
+      read.bytes = file->second;
+    }
+    return read;
+  }
+  std::optional<platform::FileFailure> replaceFile(const std::string& path, std::string_view bytes) override {
+    ++replaces;
+    if (failingPath == path) return failure;
+    files[path] = std::string(bytes);
+    return std::nullopt;
+  }
+  std::optional<platform::FileFailure> checkWritable(const std::string& path) override {
+    ++checks;
+    if (failingPath == path) return failure;
+    return std::nullopt;
+  }
+  void removeStaleTemporaries(const std::string&, std::chrono::seconds) noexcept override {}
+
+  std::map<std::string, std::string> files;
+  // Writes and checks of this path fail with `failure`, and reads too with `failReads`.
+  std::string failingPath;
+  bool failReads = false;
+  platform::FileFailure failure{EACCES, "Permission denied"};
+  int replaces = 0;
+  int checks = 0;
+};
+
+}  // namespace dtu::testing

@@ -10,6 +10,7 @@
 #include "ui/QrSheet.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/AtomicFile.h"
+#include "core/config/SettingsFields.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"
@@ -98,9 +99,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   }
   const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);
   StartLocalizer(platform);
-  // The path as the window sees it: through the 8-bit charset.
-  const QString exe = codec.toUnicode(codec.fromUnicode(QCoreApplication::applicationFilePath()));
-  const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
+  const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
   const SmsCommandInputs base =
       ReadStoredSmsInputs(settings, codec, platform.files, [] { return net::GetLocalHostAddress(); });
 

@@ -29,6 +29,7 @@
 #include "ui/PortSpinEdit.h"
 #include "ui/QrCodeDialog.h"
 #include "core/config/AnsiCodec.h"
+#include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "ui/LanguageSelection.h"
 #include "core/i18n/Translate.h"
@@ -118,13 +119,6 @@ Edit* MakeEdit(Edit* edit, const char* name, QRect geometry) {
   // No length limit of our own; QLineEdit's default of 32767 would cut program text.
   edit->setMaxLength(std::numeric_limits<int>::max());
   return edit;
-}
-
-// The directory part of an 8-bit path, including its separator. Only "/"
-// separates here; a ":" is part of a name.
-QString DirectoryOf(const QString& path) {
-  const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-  return cut < 0 ? QString() : path.left(cut + 1);
 }
 
 }  // namespace
@@ -287,11 +281,9 @@ void Ttntfrm_Main::wireEvents() {
 
 void Ttntfrm_Main::TntFormCreate() {
   // The paths come first: a damaged catalog ends this handler in the translation.
-  QString exe = options_.executablePath.isEmpty() ? QCoreApplication::applicationFilePath() : options_.executablePath;
-  // The file layer sees the path as 8-bit text: what the charset cannot hold is lost here.
-  exe = codec_.toUnicode(codec_.fromUnicode(exe));
-  appDirectory_ = DirectoryOf(exe);
-  settingsFilePath_ = appDirectory_ + QString::fromLatin1(kSettingsFileName);
+  const QString exe =
+      options_.executablePath.isEmpty() ? options_.services.platform->process.executablePath() : options_.executablePath;
+  settingsFilePath_ = SettingsFilePathFor(exe, codec_, &appDirectory_);
   SettingsStore(settingsFilePath_, codec_, files()).RemoveStaleTemporaryFiles();
   TranslateComponent(this);
 }

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "core/MyDataType.h"
+#include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
@@ -365,23 +366,18 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
 
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
                                      const std::function<std::string()>& localAddress) {
-  const SettingsStore store(settingsPath, codec, files);
-  const auto text = [&store](const char* key, const QString& fallback) {
-    return store.ReadString(kSettingsSection, key, fallback);
-  };
-  const auto number = [&store](const char* key, std::int32_t fallback) {
-    return store.ReadInteger(kSettingsSection, key, fallback);
-  };
+  const QString local = codec.toUnicode(localAddress ? localAddress() : std::string());
+  const StoredFields stored = ReadStoredFields(SettingsStore(settingsPath, codec, files), local);
   SmsCommandInputs in;
-  in.serverMode = number(keys::kServerAddressMode, 0);
+  in.serverMode = stored.serverMode;
   // The port field shows a stored value clamped to its limits.
-  in.port = std::clamp<std::int32_t>(number(keys::kPort, kDefaultPort), kPortMinimum, kPortMaximum);
-  in.staticIp = text(keys::kStaticIp, codec.toUnicode(localAddress ? localAddress() : std::string()));
-  in.domainAddress = text(keys::kDomainAddress, QString());
-  in.commandType = number(keys::kSmsCommandType, 0);
-  in.apnIndex = number(keys::kServiceNetwork, 0);
-  in.otherApn = text(keys::kOtherApn, QString());
-  in.dtuNumber = text(keys::kDtuNumber, QString::fromLatin1(kDefaultDtuNumber));
+  in.port = std::clamp<std::int32_t>(stored.port, kPortMinimum, kPortMaximum);
+  in.staticIp = stored.staticIp;
+  in.domainAddress = stored.domainAddress;
+  in.commandType = stored.commandType;
+  in.apnIndex = stored.apnIndex;
+  in.otherApn = stored.otherApn;
+  in.dtuNumber = stored.dtuNumber;
   return in;
 }
 

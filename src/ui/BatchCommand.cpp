@@ -77,7 +77,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, QByteArr
   return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
 }
 
-int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
+int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
   // Standard error carries the list's problems only; Qt's notes about the
   // environment (no runtime folder, fonts) would read as if they were some.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -96,7 +96,9 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   // The path as the window sees it: through the 8-bit charset.
   const QString exe = Ansi().toUnicode(Ansi().fromUnicode(QCoreApplication::applicationFilePath()));
   const QString settings = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1) + QString::fromLatin1(kSettingsFileName);
-  const SmsCommandInputs base = ReadStoredSmsInputs(settings, [] { return net::GetLocalHostAddress(); });
+  net::ProbeServices probes;
+  probes.network = &platform.network;
+  const SmsCommandInputs base = ReadStoredSmsInputs(settings, [&] { return net::GetLocalHostAddress(probes); });
 
   QByteArray out;
   QByteArray err;

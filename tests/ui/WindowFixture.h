@@ -67,7 +67,7 @@ class WindowTest : public ::testing::Test {
   QTemporaryDir dir;
   RecordingPresenter presenter;
   AppServices services{&TestPlatform(), {}, &presenter};
-  FakeNetwork network;  // the window's, from start()
+  FakeNetwork network;  // the window's, set up by start()
   std::unique_ptr<Ttntfrm_Main> window;
 };
 

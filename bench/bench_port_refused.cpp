@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "core/net/ServerDiagnostics.h"
+#include "platform/posix/PosixNetwork.h"
 
 namespace {
 
@@ -45,7 +46,9 @@ int RefusingPort() {
 void BM_PortTestRefused(benchmark::State& state) {
   SilentView view;
   view.port_ = RefusingPort();
-  const dtu::net::ProbeServices services;  // the system's resolver and time-outs
+  dtu::platform::PosixNetwork network;
+  dtu::net::ProbeServices services;  // the system's network and time-outs
+  services.network = &network;
   for (auto _ : state) {
     dtu::TestServerPort(view, services);
     benchmark::DoNotOptimize(view.status_);

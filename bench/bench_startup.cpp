@@ -11,6 +11,7 @@
 
 #include "ui/uMain.h"
 #include "core/i18n/Localizer.h"
+#include "support/FakeNetwork.h"
 
 namespace {
 
@@ -25,9 +26,9 @@ dtu::Ttntfrm_Main::Options Options(bool full) {
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &System();
   options.executablePath = g_dir->filePath(QStringLiteral("dtusms"));
-  options.services.probes.interfaces = [] {
-    return std::vector<dtu::net::InterfaceAddress>{{"192.0.2.44", true, false}};
-  };
+  static dtu::testing::FakeNetwork network;
+  network.interfaces = {{"192.0.2.44", true, false}};
+  options.services.probes.network = &network;
   options.runFormHandlers = full;
   return options;
 }

@@ -12,7 +12,7 @@ namespace dtu {
 struct AppServices {
   // The operating system; main passes the system's own, tests fakes. Never null.
   const platform::Platform* platform = nullptr;
-  // Empty members are the system's own; the window fills in its event pump.
+  // The window fills in what is unset: its event pump and platform->network.
   net::ProbeServices probes;
   // Null: real message boxes.
   MessagePresenter* presenter = nullptr;

@@ -79,16 +79,12 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
 }
 
-int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
+int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
   // Standard error carries the list's problems only; Qt's notes about the
   // environment (no runtime folder, fonts) would read as if they were some.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
   });
-  // Static, as the localizer refers to it until exit; made before the
-  // application object, whose environment it may set.
-  static const platform::SystemPlatform system;
-  const platform::Platform& platform = system.get();
   std::unique_ptr<QCoreApplication> app;
   if (options.pdf.isEmpty()) {
     app = std::make_unique<QCoreApplication>(argc, argv);
@@ -100,8 +96,10 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options) {
   const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);
   StartLocalizer(platform);
   const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
+  net::ProbeServices probes;
+  probes.network = &platform.network;
   const SmsCommandInputs base =
-      ReadStoredSmsInputs(settings, codec, platform.files, [] { return net::GetLocalHostAddress(); });
+      ReadStoredSmsInputs(settings, codec, platform.files, [&] { return net::GetLocalHostAddress(probes); });
 
   QByteArray out;
   QByteArray err;

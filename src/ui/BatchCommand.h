@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "core/sms/SmsComposer.h"
+#include "platform/Platform.h"
 
 namespace dtu {
 
@@ -33,6 +34,6 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.
-int RunBatchProcess(int argc, char** argv, const BatchOptions& options);
+int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform);
 
 }  // namespace dtu

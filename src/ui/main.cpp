@@ -28,8 +28,10 @@ int main(int argc, char** argv) {
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   dtu::CommandLine command = dtu::ParseCommandLine(arguments);
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
-  if (command.action == dtu::CommandLine::Action::kBatch)
-    return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf});
+  if (command.action == dtu::CommandLine::Action::kBatch) {
+    const dtu::platform::SystemPlatform platform;
+    return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf}, platform.get());
+  }
   // The usage error stands as it is where no display would let QApplication
   // start; Qt's own -platform option (one dash or two) names one.
   const bool platformNamed =

@@ -131,6 +131,7 @@ Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
   // The probes let the window repaint at fixed points while they block.
   net::ProbeServices& probes = options_.services.probes;
   if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
+  if (!probes.network) probes.network = &options_.services.platform->network;
   buildControls();
   wireEvents();
   if (options_.runFormHandlers) guarded([this] { TntFormCreate(); });

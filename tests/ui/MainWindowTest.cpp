@@ -293,10 +293,10 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesReadingAndFocusLoss) {
 // dropped when the result box appears, so the end must come from the handler.
 TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
   services.presenter = nullptr;  // a real box: showing a window is what cancels Qt's quit
-  services.probes = net::testing::LoopbackServices();
-  services.probes.resolve = [&](const std::string&) {
+  services.probes = net::testing::LoopbackServices(network);
+  network.onResolve = [&](const std::string& name) {
     button("tntbtn_Close")->click();  // the queued click of a user, run inside the look-up
-    return std::vector<std::string>{"127.0.0.1"};
+    network.names[name] = {"127.0.0.1"};
   };
   services.probes.timeouts = {200ms, 200ms, 200ms};
   services.probes.pumpEvents = [] {};  // Qt's posted quit must still be pending when the box appears

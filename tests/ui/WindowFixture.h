@@ -17,6 +17,7 @@
 #include "ui/PortSpinEdit.h"
 #include "ui/uMain.h"
 #include "core/config/SettingsStore.h"
+#include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
 
 namespace dtu::testing {
@@ -42,12 +43,11 @@ class WindowTest : public ::testing::Test {
     Ttntfrm_Main::Options options;
     options.executablePath = dir.filePath(QStringLiteral("dtusms"));
     options.services = services;
-    options.services.probes.interfaces = [localAddress] {
-      std::vector<net::InterfaceAddress> up{{"127.0.0.1", true, true}, {"192.0.2.7", false, false}};
-      if (!localAddress.empty()) up.insert(up.end(), {{localAddress, true, false}, {"203.0.113.9", true, false}});
-      return up;
-    };
-    options.services.probes.hostName = [] { return std::optional<std::string>(); };
+    network.interfaces = {{"127.0.0.1", true, true}, {"192.0.2.7", false, false}};
+    if (!localAddress.empty())
+      network.interfaces.insert(network.interfaces.end(), {{localAddress, true, false}, {"203.0.113.9", true, false}});
+    network.host = std::nullopt;
+    options.services.probes.network = &network;
     window = std::make_unique<Ttntfrm_Main>(options);
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get(), 5000));
@@ -67,6 +67,7 @@ class WindowTest : public ::testing::Test {
   QTemporaryDir dir;
   RecordingPresenter presenter;
   AppServices services{&TestPlatform(), {}, &presenter};
+  FakeNetwork network;  // the window's, set up by start()
   std::unique_ptr<Ttntfrm_Main> window;
 };
 

@@ -1,20 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/net/NetProbe.h"
 
-#include <arpa/inet.h>
-#include <curl/curl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <memory>
+#include <cassert>
+#include <cctype>
 #include <thread>
 
 #include "core/AppError.h"
@@ -34,124 +23,24 @@ void PumpEvents(const ProbeServices& services) {
 // of the name.
 std::string CName(const std::string& s) { return std::string(s.c_str()); }
 
-std::vector<std::string> SystemResolve(const std::string& name) {
-  if (name.empty()) return {};
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) return {};
-  std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> guard(list, &::freeaddrinfo);
-
-  std::vector<std::string> out;
-  for (const addrinfo* p = list; p != nullptr; p = p->ai_next) {
-    if (p->ai_family != AF_INET || p->ai_addr == nullptr) continue;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ai_addr);
-    char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
-    if (std::find(out.begin(), out.end(), text) == out.end()) out.emplace_back(text);
-  }
-  return out;
+platform::Network& Network(const ProbeServices& services) {
+  assert(services.network != nullptr);
+  return *services.network;
 }
 
 std::vector<std::string> Lookup(const std::string& name, const ProbeServices& services) {
-  const std::string cname = CName(name);
-  return services.resolve ? services.resolve(cname) : SystemResolve(cname);
-}
-
-std::optional<std::string> SystemHostName() {
-  char buffer[64] = {};
-  if (::gethostname(buffer, sizeof buffer) != 0) return std::nullopt;
-  buffer[sizeof buffer - 1] = '\0';
-  return std::string(buffer);
-}
-
-std::vector<InterfaceAddress> SystemInterfaceAddresses() {
-  ifaddrs* list = nullptr;
-  if (::getifaddrs(&list) != 0 || list == nullptr) return {};
-  std::unique_ptr<ifaddrs, decltype(&::freeifaddrs)> guard(list, &::freeifaddrs);
-  std::vector<InterfaceAddress> out;
-  for (const ifaddrs* p = list; p != nullptr; p = p->ifa_next) {
-    if (p->ifa_addr == nullptr || p->ifa_addr->sa_family != AF_INET) continue;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ifa_addr);
-    char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
-    out.push_back({text, (p->ifa_flags & IFF_UP) != 0, (p->ifa_flags & IFF_LOOPBACK) != 0});
-  }
-  return out;
+  return Network(services).resolveIpv4(CName(name));
 }
 
 // The host name's own answer is only a fallback: Debian maps it to 127.0.1.1.
 std::string FirstInterfaceAddress(const ProbeServices& services) {
-  const std::vector<InterfaceAddress> list = services.interfaces ? services.interfaces() : SystemInterfaceAddresses();
-  for (const InterfaceAddress& entry : list)
+  for (const platform::InterfaceAddress& entry : Network(services).interfaceAddresses())
     if (entry.up && !entry.loopback && !entry.address.empty()) return entry.address;
   return {};
 }
 
-class SocketCloser {
- public:
-  explicit SocketCloser(int fd) : fd_(fd) {}
-  ~SocketCloser() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  SocketCloser(const SocketCloser&) = delete;
-  SocketCloser& operator=(const SocketCloser&) = delete;
-
- private:
-  int fd_;
-};
-
-// Waits for a non-blocking connect to finish; false on refusal or time-out.
-bool FinishConnect(int fd, std::chrono::milliseconds timeout) {
-  using Clock = std::chrono::steady_clock;
-  const auto deadline = Clock::now() + timeout;
-  for (;;) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    left = std::clamp<long long>(left, 0, 0x7fffffff);
-    pollfd p{fd, POLLOUT, 0};
-    const int n = ::poll(&p, 1, static_cast<int>(left));
-    if (n > 0) break;
-    if (n == 0) return false;
-    if (errno != EINTR) return false;
-  }
-  int error = 0;
-  socklen_t length = sizeof error;
-  if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return false;
-  return error == 0;
-}
-
-// ---- HTTP ----------------------------------------------------------------
-
-void EnsureCurlInitialised() {
-  // curl_easy_init would do this itself, but not thread-safely.
-  static const bool done = [] {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
-    return true;
-  }();
-  (void)done;
-}
-
-struct BodySink {
-  std::string body;
-  bool overflow = false;
-};
-
-size_t WriteBody(char* data, size_t size, size_t count, void* user) {
-  auto* sink = static_cast<BodySink*>(user);
-  const size_t length = size * count;
-  if (length > kMaxWanBodyBytes - sink->body.size()) {
-    sink->overflow = true;
-    return 0;  // makes curl abort the transfer
-  }
-  sink->body.append(data, length);
-  return length;
-}
-
 // The charset parameter of a Content-Type value, "" when there is none.
-std::string CharsetOf(const char* contentType) {
-  if (contentType == nullptr) return {};
-  std::string value(contentType);
+std::string CharsetOf(const std::string& value) {
   std::string lower = value;
   std::transform(lower.begin(), lower.end(), lower.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -175,35 +64,44 @@ QString Q(const std::string& s) { return QString::fromUtf8(s.data(), static_cast
 // Where the echo page may lead: a hijacked or hostile page must not make the
 // program fetch a host in the user's own network, unless the echo page
 // itself lives there (a test or a company server).
-struct HopGuard {
-  const AddressClassifier& isInternal;
-  bool firstHopSeen = false;
-  bool internalAllowed = false;
-  bool refused = false;
+class HopRule {
+ public:
+  explicit HopRule(const AddressClassifier& isInternal) : isInternal_(isInternal) {}
+  bool allows(const std::string& connectedAddress) {
+    const bool internal = isInternal_ ? isInternal_(connectedAddress) : IsInternalAddress(connectedAddress);
+    if (!firstHopSeen_) {
+      firstHopSeen_ = true;
+      internalAllowed_ = internal;
+      return true;
+    }
+    return !internal || internalAllowed_;
+  }
+
+ private:
+  const AddressClassifier& isInternal_;
+  bool firstHopSeen_ = false;
+  bool internalAllowed_ = false;
 };
 
-int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*remotePort*/, int /*localPort*/) {
-  auto* guard = static_cast<HopGuard*>(user);
-  const bool internal = guard->isInternal ? guard->isInternal(connectedAddress) : IsInternalAddress(connectedAddress);
-  if (!guard->firstHopSeen) {
-    guard->firstHopSeen = true;
-    guard->internalAllowed = internal;
-  } else if (internal && !guard->internalAllowed) {
-    guard->refused = true;
-    return CURL_PREREQFUNC_ABORT;
-  }
-  return CURL_PREREQFUNC_OK;
-}
+using Ipv4Bytes = std::array<std::uint8_t, 4>;
+using Ipv6Bytes = std::array<std::uint8_t, 16>;
 
-Ipv4Range RangeOf(in_addr v4) {
-  const uint32_t a = ntohl(v4.s_addr);
-  const auto in = [a](uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
+Ipv4Range RangeOf(const Ipv4Bytes& v4) {
+  const std::uint32_t a = std::uint32_t{v4[0]} << 24 | std::uint32_t{v4[1]} << 16 | std::uint32_t{v4[2]} << 8 | v4[3];
+  const auto in = [a](std::uint32_t net, int bits) { return (a >> (32 - bits)) == (net >> (32 - bits)); };
   if (in(0x7f000000, 8)) return Ipv4Range::Loopback;
   if (in(0x0a000000, 8) || in(0xac100000, 12) || in(0xc0a80000, 16)) return Ipv4Range::Private;
   if (in(0xa9fe0000, 16)) return Ipv4Range::LinkLocal;
   if (in(0x64400000, 10)) return Ipv4Range::SharedNat;
   if (in(0x00000000, 8)) return Ipv4Range::ThisNetwork;
   return Ipv4Range::Public;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
 }
 
 }  // namespace
@@ -215,7 +113,7 @@ std::string GetLocalHostAddress(const ProbeServices& services) {
     // An interface list that cannot be read leaves the host name.
   }
   try {
-    std::optional<std::string> name = services.hostName ? services.hostName() : SystemHostName();
+    std::optional<std::string> name = Network(services).hostName();
     if (!name) return {};
     const std::string cname = CName(*name);
     if (cname.size() > 63) return {};  // would not fit the 64-byte host-name buffer
@@ -257,105 +155,146 @@ std::string CutWanAddress(std::string_view page) {
 
 std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services) {
   const std::string& url = services.echoUrl;
-  EnsureCurlInitialised();
-  std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
-  if (!curl) throw AppError(Translate("Could not create an HTTP request."));
+  HopRule hops(services.isInternal);
+  platform::HttpRequest request;
+  request.url = url;
+  request.connectTimeout = services.timeouts.httpConnect;
+  request.totalTimeout = services.timeouts.httpTotal;
+  request.maxBodyBytes = kMaxWanBodyBytes;
+  request.maxRedirects = 5;
+  request.allowConnection = [&hops](const std::string& address) { return hops.allows(address); };
 
-  BodySink sink;
-  char errorText[CURL_ERROR_SIZE] = {};
-  CURL* h = curl.get();
-  curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // the cap below applies to the decoded body
-  curl_easy_setopt(h, CURLOPT_USERAGENT, "Mozilla/5.0 (compatible; dtusms)");
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(services.timeouts.httpConnect.count()));
-  curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(services.timeouts.httpTotal.count()));
-  curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxWanBodyBytes));
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorText);
-  // Called once the connection of each request (each hop) stands, with the
-  // address actually connected, so a name that resolves anew is caught too.
-  HopGuard guard{services.isInternal};
-  curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, &CheckHop);
-  curl_easy_setopt(h, CURLOPT_PREREQDATA, &guard);
-
-  const CURLcode rc = curl_easy_perform(h);
-  if (guard.refused)
-    throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Q(url)}));
-  if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED)
-    throw AppError(FormatMessage(Translate("The page at %s is larger than 1 MiB."), {Q(url)}));
-  if (rc != CURLE_OK) {
-    const std::string reason = errorText[0] != '\0' ? errorText : curl_easy_strerror(rc);
-    throw AppError(FormatMessage(Translate("Could not fetch %s: %s"), {Q(url), Q(reason)}));
+  const platform::HttpResponse response = Network(services).httpGet(request);
+  switch (response.outcome) {
+    case platform::HttpResponse::Outcome::Ok:
+      break;
+    case platform::HttpResponse::Outcome::Refused:
+      throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Q(url)}));
+    case platform::HttpResponse::Outcome::TooLarge:
+      throw AppError(FormatMessage(Translate("The page at %s is larger than 1 MiB."), {Q(url)}));
+    case platform::HttpResponse::Outcome::Failed:
+      throw AppError(FormatMessage(Translate("Could not fetch %s: %s"), {Q(url), Q(response.error)}));
   }
-
-  char* contentType = nullptr;
-  curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType);
-  const QString text = DecodeBody(sink.body, CharsetOf(contentType), codec.codePage());
+  const QString text = DecodeBody(response.body, CharsetOf(response.contentType), codec.codePage());
   return CutWanAddress(codec.fromUnicode(text));
 }
 
 bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services) {
   std::this_thread::yield();
   try {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    SocketCloser closer(fd);
     PumpEvents(services);
-    if (fd < 0) return false;
     // The port field goes up to 99999; wrapping it to 16 bits would test a
     // different port than the one reported.
     if (port < 1 || port > 65535) return false;
     if (!IsDottedIpv4(address)) return false;
-
-    sockaddr_in target;
-    std::memset(&target, 0, sizeof target);
-    target.sin_family = AF_INET;
-    target.sin_port = htons(static_cast<uint16_t>(port));
-    ::inet_pton(AF_INET, address.c_str(), &target.sin_addr);
-
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0) return true;
-    if (errno != EINPROGRESS) return false;
-    return FinishConnect(fd, services.timeouts.tcpConnect);
+    return Network(services).connectTcp(address, static_cast<std::uint16_t>(port), services.timeouts.tcpConnect);
   } catch (...) {
     return false;
   }
 }
 
 bool IsInternalAddress(const std::string& address) {
-  in6_addr v6{};
-  in_addr v4{};
-  if (::inet_pton(AF_INET6, address.c_str(), &v6) == 1) {
-    if (IN6_IS_ADDR_V4MAPPED(&v6) || IN6_IS_ADDR_V4COMPAT(&v6)) {
-      std::memcpy(&v4, v6.s6_addr + 12, sizeof v4);
+  std::optional<Ipv4Bytes> v4 = ParseIpv4(address);
+  if (!v4) {
+    const std::optional<Ipv6Bytes> v6 = ParseIpv6(address);
+    if (!v6) return true;  // not an address at all: nothing to trust
+    const Ipv6Bytes& b = *v6;
+    const bool zeros80 = std::all_of(b.begin(), b.begin() + 10, [](std::uint8_t x) { return x == 0; });
+    const bool mapped = zeros80 && b[10] == 0xff && b[11] == 0xff;
+    const bool zeros96 = zeros80 && b[10] == 0 && b[11] == 0;
+    const bool lastAtMostOne = b[12] == 0 && b[13] == 0 && b[14] == 0 && b[15] <= 1;
+    if (mapped || (zeros96 && !lastAtMostOne)) {
+      v4 = Ipv4Bytes{b[12], b[13], b[14], b[15]};
     } else {
-      const unsigned char first = v6.s6_addr[0];
-      return IN6_IS_ADDR_LOOPBACK(&v6) || IN6_IS_ADDR_UNSPECIFIED(&v6) || IN6_IS_ADDR_LINKLOCAL(&v6) ||
-             IN6_IS_ADDR_SITELOCAL(&v6) || (first & 0xfe) == 0xfc;  // fc00::/7, unique local
+      // :: and ::1, fe80::/10 link-local, fec0::/10 site-local, fc00::/7 unique local.
+      return zeros96 || (b[0] == 0xfe && (b[1] & 0xc0) == 0x80) || (b[0] == 0xfe && (b[1] & 0xc0) == 0xc0) ||
+             (b[0] & 0xfe) == 0xfc;
     }
-  } else if (::inet_pton(AF_INET, address.c_str(), &v4) != 1) {
-    return true;  // not an address at all: nothing to trust
   }
-  return RangeOf(v4) != Ipv4Range::Public;
+  return RangeOf(*v4) != Ipv4Range::Public;
 }
 
 std::optional<Ipv4Range> ClassifyIpv4(std::string_view dotted) {
-  if (!IsDottedIpv4(dotted)) return std::nullopt;
-  in_addr v4{};
-  ::inet_pton(AF_INET, std::string(dotted).c_str(), &v4);
-  return RangeOf(v4);
+  const std::optional<Ipv4Bytes> v4 = ParseIpv4(dotted);
+  if (!v4) return std::nullopt;
+  return RangeOf(*v4);
 }
 
-bool IsDottedIpv4(std::string_view text) {
-  // glibc's parser takes exactly four decimal octets, without leading zeros.
-  const std::string copy(text);
-  in_addr parsed{};
-  return copy.find('\0') == std::string::npos && ::inet_pton(AF_INET, copy.c_str(), &parsed) == 1;
+bool IsDottedIpv4(std::string_view text) { return ParseIpv4(text).has_value(); }
+
+std::optional<std::array<std::uint8_t, 4>> ParseIpv4(std::string_view text) {
+  Ipv4Bytes out{};
+  std::size_t octet = 0;
+  int digits = 0;
+  unsigned value = 0;
+  for (const char c : text) {
+    if (c >= '0' && c <= '9') {
+      if (digits == 1 && value == 0) return std::nullopt;  // a leading zero
+      value = value * 10 + static_cast<unsigned>(c - '0');
+      if (value > 255) return std::nullopt;
+      ++digits;
+    } else if (c == '.' && digits > 0 && octet < 3) {
+      out[octet++] = static_cast<std::uint8_t>(value);
+      digits = 0;
+      value = 0;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (octet != 3 || digits == 0) return std::nullopt;
+  out[3] = static_cast<std::uint8_t>(value);
+  return out;
+}
+
+std::optional<std::array<std::uint8_t, 16>> ParseIpv6(std::string_view text) {
+  Ipv6Bytes out{};
+  std::size_t filled = 0;          // bytes written to out
+  std::optional<std::size_t> gap;  // where "::" stands, in bytes
+  std::size_t pos = 0;
+  // A leading "::" is the only place a group may be empty before a colon.
+  if (text.starts_with("::")) {
+    gap = 0;
+    pos = 2;
+  } else if (text.starts_with(":")) {
+    return std::nullopt;
+  }
+  while (pos < text.size()) {
+    const std::size_t groupStart = pos;
+    unsigned value = 0;
+    while (pos < text.size() && pos - groupStart < 5 && HexValue(text[pos]) >= 0)
+      value = value * 16 + static_cast<unsigned>(HexValue(text[pos++]));
+    const std::size_t digits = pos - groupStart;
+    if (pos < text.size() && text[pos] == '.') {
+      // The dotted tail ends the text and fills the last four bytes.
+      const std::optional<Ipv4Bytes> tail = ParseIpv4(text.substr(groupStart));
+      if (!tail || filled + 4 > out.size()) return std::nullopt;
+      std::copy(tail->begin(), tail->end(), out.begin() + static_cast<std::ptrdiff_t>(filled));
+      filled += 4;
+      break;
+    }
+    if (digits == 0 || digits > 4 || filled + 2 > out.size()) return std::nullopt;
+    out[filled++] = static_cast<std::uint8_t>(value >> 8);
+    out[filled++] = static_cast<std::uint8_t>(value & 0xff);
+    if (pos == text.size()) break;
+    if (text[pos] != ':' || pos + 1 == text.size()) return std::nullopt;  // a stray character or a trailing ":"
+    ++pos;
+    if (text[pos] == ':') {
+      if (gap) return std::nullopt;  // a second "::"
+      gap = filled;
+      ++pos;
+    }
+  }
+  if (gap) {
+    // "::" stands for at least one group of zeros.
+    if (filled == out.size()) return std::nullopt;
+    const auto moved = static_cast<std::ptrdiff_t>(filled - *gap);
+    std::copy_backward(out.begin() + static_cast<std::ptrdiff_t>(*gap),
+                       out.begin() + static_cast<std::ptrdiff_t>(filled), out.end());
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(*gap), out.end() - moved, 0);
+  } else if (filled != out.size()) {
+    return std::nullopt;
+  }
+  return out;
 }
 
 }  // namespace dtu::net

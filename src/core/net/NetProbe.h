@@ -3,34 +3,23 @@
 // between calls; what they use of the outside world comes in ProbeServices.
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "BuildConfig.h"
 #include "core/config/AnsiCodec.h"
+#include "platform/Network.h"
 
 namespace dtu::net {
 
 // The IP-echo page fetched by "Obtain IP", fixed at build time.
 inline constexpr const char* WanEchoUrl = kBuiltInWanEchoUrl;
 
-// One IPv4 address of a network interface, as the system lists it.
-struct InterfaceAddress {
-  std::string address;  // dotted text
-  bool up = false;
-  bool loopback = false;
-};
-
-// Returns the IPv4 addresses (dotted text) a name stands for, in resolver order.
-using Resolver = std::function<std::vector<std::string>(const std::string& name)>;
-// This machine's host name, or nullopt when it cannot be read.
-using HostNameSource = std::function<std::optional<std::string>()>;
-// Every IPv4 interface address in the system's order, unfiltered.
-using InterfaceAddressSource = std::function<std::vector<InterfaceAddress>()>;
 using AddressClassifier = std::function<bool(const std::string& address)>;
 
 struct ProbeTimeouts {
@@ -39,18 +28,14 @@ struct ProbeTimeouts {
   std::chrono::milliseconds httpTotal{30000};
 };
 
-// The parts of the outside world the probes use, passed to each call. An
-// empty function stands for the system's own: the window fills in the event
-// pump, tests put loopback stand-ins in the rest.
+// The parts of the outside world the probes use, passed to each call: the
+// window fills in its event pump and the system's network, tests a scripted
+// network in front of loopback servers.
 struct ProbeServices {
   // Lets the window process its pending events before a blocking step. Empty: none.
   std::function<void()> pumpEvents;
-  // Empty: getaddrinfo (AF_INET), duplicates removed.
-  Resolver resolve;
-  // Empty: gethostname.
-  HostNameSource hostName;
-  // Empty: getifaddrs.
-  InterfaceAddressSource interfaces;
+  // Interfaces, host name, resolver, connections and web requests. Must be set.
+  platform::Network* network = nullptr;
   // The redirect rule of GetWanAddress, so that loopback servers can stand
   // for public ones. Empty: IsInternalAddress.
   AddressClassifier isInternal;
@@ -63,12 +48,12 @@ struct ProbeServices {
 // that is up and not loopback, in the system's interface order. Without one,
 // the first address of the machine's own name (at most 63 characters), which
 // on Debian is a loopback address; empty when that fails too.
-std::string GetLocalHostAddress(const ProbeServices& services = {});
+std::string GetLocalHostAddress(const ProbeServices& services);
 
 // Dotted IPv4 text of the LAST address a name resolves to; a dotted address
 // gives itself. Processes pending window events once before the look-up.
 // Never throws: anything that goes wrong gives "".
-std::string ResolveHostAddress(const std::string& name, const ProbeServices& services = {});
+std::string ResolveHostAddress(const std::string& name, const ProbeServices& services);
 
 // Fetches services.echoUrl and cuts the public address out of it (CutWanAddress).
 // Throws AppError when the request fails or the body exceeds kMaxWanBodyBytes.
@@ -77,7 +62,7 @@ std::string ResolveHostAddress(const std::string& name, const ProbeServices& ser
 // own address is internal too; such a hop fails as an unreadable address.
 // The result is not checked for the form of an address. The page's own charset
 // goes through codec's code page; the address comes back in codec's charset.
-std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services = {});
+std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services);
 inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
 
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without
@@ -89,10 +74,15 @@ std::string CutWanAddress(std::string_view page);
 // for anything that is not a dotted IPv4 address, for a port outside
 // 1..65535 (never wrapped to 16 bits), and when the connect does not complete
 // within the connect time-out.
-bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services = {});
+bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services);
 
-// Four decimal octets 0..255 without leading zeros and nothing else.
+// Four decimal octets 0..255 without leading zeros and nothing else (what
+// glibc's inet_pton takes); the address in network order.
+std::optional<std::array<std::uint8_t, 4>> ParseIpv4(std::string_view text);
 bool IsDottedIpv4(std::string_view text);
+// IPv6 text (RFC 4291): up to eight groups of one to four hex digits, one
+// "::" for a run of zero groups, and a dotted IPv4 tail in the last 32 bits.
+std::optional<std::array<std::uint8_t, 16>> ParseIpv6(std::string_view text);
 
 // The IPv4 ranges a host on another network cannot reach.
 enum class Ipv4Range { Public, ThisNetwork, Loopback, Private, LinkLocal, SharedNat };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The probes against loopback servers, and the diagnostics behind their view.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -21,8 +22,9 @@ using namespace std::chrono_literals;
 using testing::ClosedLoopbackPort;
 using testing::LoopbackListener;
 using Log = std::vector<std::string>;
+using dtu::testing::FakeNetwork;
 
-TEST(NetProbe, CutWanAddressAndDottedCheck) {
+TEST(NetProbe, CutWanAddress) {
   const std::string lead(21, 'L'), trail(69, 'T');
   // clang-format off
   const std::pair<std::string, std::string> rows[] = {
@@ -36,28 +38,78 @@ TEST(NetProbe, CutWanAddressAndDottedCheck) {
   };
   // clang-format on
   for (const auto& [page, cut] : rows) EXPECT_EQ(CutWanAddress(page), cut) << page;
-  for (const char* good : {"0.0.0.0", "255.255.255.255", "10.0.0.1"}) EXPECT_TRUE(IsDottedIpv4(good)) << good;
-  for (const char* bad : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "01.2.3.4", " 1.2.3.4", "1.2.3.4x", "1..3.4"})
-    EXPECT_FALSE(IsDottedIpv4(bad)) << bad;
 }
 
-// The injected resolver's first and last addresses are told apart by the mapping judgement.
-TEST(NetProbe, ResolveAndTcpConnectOnlyToWhatItReports) {
-  ProbeServices services = testing::LoopbackServices();
-  EXPECT_EQ(ResolveHostAddress("localhost"), "127.0.0.1");
-  EXPECT_EQ(ResolveHostAddress("203.0.113.7"), "203.0.113.7");  // numeric: nothing is queried
-  EXPECT_EQ(ResolveHostAddress(""), "");
+// glibc's inet_pton is the reference; it reads a C string, so text with a NUL
+// inside is no address at all.
+template <int Family, std::size_t N>
+std::optional<std::array<std::uint8_t, N>> InetPton(const std::string& text) {
+  std::array<std::uint8_t, N> bytes{};
+  if (text.find('\0') != std::string::npos || ::inet_pton(Family, text.c_str(), bytes.data()) != 1) return std::nullopt;
+  return bytes;
+}
+
+void ExpectParsedAsInetPton(const std::string& text) {
+  EXPECT_EQ(ParseIpv4(text), (InetPton<AF_INET, 4>(text))) << text;
+  EXPECT_EQ(ParseIpv6(text), (InetPton<AF_INET6, 16>(text))) << text;
+  EXPECT_EQ(IsDottedIpv4(text), ParseIpv4(text).has_value()) << text;
+}
+
+TEST(AddressParsers, AgreeWithInetPton) {
+  using namespace std::string_literals;
+  for (const std::string& text :
+       {""s, "0.0.0.0"s, "255.255.255.255"s, "10.0.0.1"s, "1.2.3"s, "1.2.3.4.5"s, "256.1.1.1"s, "01.2.3.4"s,
+        "1.2.3.04"s, " 1.2.3.4"s, "1.2.3.4x"s, "1..3.4"s, "1.2.3.4."s, "1.2.3.4\0"s, "127.0.0.1\0x"s, "1.2.3.2555"s,
+        "::"s, "::1"s, ":::"s, "1::2::3"s, "1:2:3:4:5:6:7:8"s, "1:2:3:4:5:6:7:8:9"s, "1:2:3:4:5:6:7::"s,
+        "::2:3:4:5:6:7:8"s, "::1:2:3:4:5:6:7:8"s, "1:2:3:4:5:6:7:8::"s, "1:"s, ":1"s, "1::"s, "::1:"s, "12345::"s,
+        "abcd:EF01::"s, "g::"s, "::ffff:10.0.0.1"s, "::ffff:1.2.3.04"s, "::ffff:1.2.3"s, "::1.2.3.4"s,
+        "1:2:3:4:5:6:1.2.3.4"s, "1:2:3:4:5:6:7:1.2.3.4"s, "1:2:3:4:5:6:7:8:1.2.3.4"s, "::1.2.3.4:1"s,
+        "::a.2.3.4"s, "::1234.2.3.4"s, "1.2.3.4::"s, "::ffff:1.2.3.4\0"s, "::\0"s, "fe80::1%eth0"s, "[::1]"s})
+    ExpectParsedAsInetPton(text);
+  // Every short text over digits, a hex letter, colons and dots.
+  const std::string alphabet = "01f:.";
+  std::vector<std::string> texts{""};
+  for (std::size_t length = 1, first = 0; length <= 7; ++length) {
+    const std::size_t last = texts.size();
+    for (std::size_t i = first; i < last; ++i)
+      for (const char c : alphabet) texts.push_back(texts[i] + c);
+    first = last;
+  }
+  for (const std::string& text : texts) ExpectParsedAsInetPton(text);
+}
+
+// The system's own answers, as far as every machine shares them.
+TEST(PosixNetwork, LoopbackInterfaceNameAndResolver) {
+  platform::PosixNetwork system;
+  const std::vector<platform::InterfaceAddress> interfaces = system.interfaceAddresses();
+  EXPECT_TRUE(std::any_of(interfaces.begin(), interfaces.end(),
+                          [](const auto& i) { return i.address == "127.0.0.1" && i.up && i.loopback; }));
+  const std::optional<std::string> name = system.hostName();
+  EXPECT_TRUE(name && !name->empty() && name->size() < 64);
+  EXPECT_EQ(system.resolveIpv4("localhost"), Log{"127.0.0.1"});
+  EXPECT_EQ(system.resolveIpv4("203.0.113.7"), Log{"203.0.113.7"});  // numeric: nothing is queried
+  EXPECT_EQ(system.resolveIpv4(""), Log{});
+  LoopbackListener listener;
+  ASSERT_TRUE(listener.ok());
+  EXPECT_FALSE(system.connectTcp("localhost", listener.port(), 1s));
+  EXPECT_FALSE(listener.HasPendingConnection(50ms)) << "only dotted addresses are connected to";
+}
+
+// Which of the scripted resolver's addresses counts is told by the mapping judgement.
+TEST(NetProbe, TcpConnectOnlyToWhatItReports) {
+  FakeNetwork network;
+  ProbeServices services = testing::LoopbackServices(network);
   LoopbackListener listener;
   ASSERT_TRUE(listener.ok());
   const int p = listener.port();
   // Neither a port beyond 16 bits nor a name cut short at a NUL may reach the listener.
   const std::pair<std::string, int> never[] = {{"127.0.0.1", p + 65536}, {std::string("127.0.0.1\0x", 11), p}};
   for (const auto& [address, port] : never) {
-    EXPECT_FALSE(TestTcpConnect(address, port)) << port;
+    EXPECT_FALSE(TestTcpConnect(address, port, services)) << port;
     EXPECT_FALSE(listener.HasPendingConnection(50ms)) << port << " reached " << p;
   }
-  EXPECT_FALSE(TestTcpConnect("127.0.0.1", ClosedLoopbackPort()));
-  ASSERT_TRUE(TestTcpConnect("127.0.0.1", p) && listener.HasPendingConnection(2s));
+  EXPECT_FALSE(TestTcpConnect("127.0.0.1", ClosedLoopbackPort(), services));
+  ASSERT_TRUE(TestTcpConnect("127.0.0.1", p, services) && listener.HasPendingConnection(2s));
   const int c = ::accept(listener.fd(), nullptr, nullptr);
   pollfd end{c, POLLIN, 0};
   char byte;
@@ -96,7 +148,8 @@ TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
   const std::string page = std::string(21, 'L') + "203.0.113.9" + std::string(69, 'T');
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    ProbeServices services = testing::LoopbackServices();
+    FakeNetwork network;
+    ProbeServices services = testing::LoopbackServices(network);
     if (c.firstHopPublic)
       services.isInternal = [](const std::string& a) { return a != "127.0.0.1" && IsInternalAddress(a); };
     testing::CannedHttpServer target(testing::HttpResponse(200, "text/html", "<h2>" + page + "</h2>"), c.target);
@@ -117,11 +170,16 @@ TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
 }
 
 // The IPv4 range boundaries are tabled with the SMS check (the same classifier).
+// IPv4-mapped and -compatible addresses count as the IPv4 address they hold.
 TEST(Redirects, InternalAddresses) {
-  for (const char* address :
-       {"0.1.2.3", "10.1.2.3", "::1", "fe80::1", "fd12::1", "::ffff:192.168.0.1", "", "not an address"})
+  using namespace std::string_literals;
+  for (const std::string& address :
+       {"0.1.2.3"s, "10.1.2.3"s, "::"s, "::1"s, "::2"s, "fe80::1"s, "febf::1"s, "fec0::1"s, "feff::1"s, "fc00::1"s,
+        "fdff::1"s, "::ffff:192.168.0.1"s, "::ffff:7f00:1"s, "::10.0.0.1"s, ""s, "not an address"s, "1.2.3.04"s,
+        "8.8.8.8\0"s, "::ffff:8.8.8.8\0"s})
     EXPECT_TRUE(IsInternalAddress(address)) << address;
-  for (const char* address : {"203.0.113.9", "::ffff:8.8.8.8", "2001:4860::8888"})
+  for (const char* address : {"203.0.113.9", "::ffff:8.8.8.8", "::8.8.8.8", "::ffff:808:808", "2001:4860::8888",
+                              "fe7f::1", "fbff::1", "fe00::1", "ff02::1", "::1:0:0:1", "0:0:0:0:1::"})
     EXPECT_FALSE(IsInternalAddress(address)) << address;
 }
 
@@ -131,11 +189,11 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
   // clang-format off
   void SetUp() override {
     services.pumpEvents = [this] { log.push_back("probe-pump"); };
-    // at() throws for an unknown name, as a failing resolver may.
-    services.resolve = [this](const std::string& name) { log.push_back("resolve:" + name); return names.at(name); };
-    services.hostName = [this] { return hostName; };
-    // No interface of this machine may stand in for the injected host name.
-    services.interfaces = [] { return std::vector<net::InterfaceAddress>{}; };
+    network.onResolve = [this](const std::string& name) { log.push_back("resolve:" + name); };
+    network.host = "dtu-host";
+    // Only loopback addresses are ever connected to.
+    network.names = {{"dtu-host", {"192.0.2.10", "192.0.2.20"}}, {"last.test", {"192.0.2.99", "192.0.2.10"}},
+        {"first.test", {"192.0.2.10", "192.0.2.99"}}, {" 127.0.0.1", {"127.0.0.1"}}};
   }
   void TearDown() override {
     EXPECT_EQ(busyDepth, 0) << "busy cursor left on";
@@ -157,15 +215,13 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
   }
   void setBusy(bool busy) override { busyDepth += busy ? 1 : -1; log.push_back(busy ? "busy" : "idle"); }
 
-  net::ProbeServices services = net::testing::LoopbackServices();
+  // No interface of this machine may stand in for the scripted host name.
+  FakeNetwork network;
+  net::ProbeServices services = net::testing::LoopbackServices(network);
   AnsiCodec codec = dtu::testing::TestCodec();
   Log log;
   int mode = 0, portValue = 6000, busyDepth = 0;
   QString ip, domain, status = "previous";
-  std::optional<std::string> hostName = "dtu-host";
-  // Only loopback addresses are ever connected to.
-  std::map<std::string, std::vector<std::string>> names = {{"dtu-host", {"192.0.2.10", "192.0.2.20"}},
-      {"last.test", {"192.0.2.99", "192.0.2.10"}}, {"first.test", {"192.0.2.10", "192.0.2.99"}}, {" 127.0.0.1", {"127.0.0.1"}}};
   // clang-format on
 };
 
@@ -217,7 +273,7 @@ TEST_F(Diagnostics, MappingJudgement) {
   // clang-format on
   for (const auto& r : rows) {
     Set(r.mode, r.ip, r.domain);
-    hostName = r.hostKnown ? std::optional<std::string>("dtu-host") : std::nullopt;
+    network.host = r.hostKnown ? std::optional<std::string>("dtu-host") : std::nullopt;
     JudgeMapping(*this, codec, services);
     EXPECT_EQ(log.back(), r.last) << r.mode << ' ' << r.ip.toStdString() << r.domain.toStdString();
     EXPECT_TRUE(log.size() == 1 || !r.last.starts_with("invalid:")) << "the box is all";
@@ -231,10 +287,13 @@ TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
   const auto page = [](int status, const std::string& body) { return net::testing::HttpResponse(status, "text/html", body); };
   const auto heading = [](const std::string& text) { return "<h2>" + std::string(21, 'L') + text + std::string(69, 'T') + "</h2>"; };
   // Without a length up front only the program's own cap stops the page.
+  const std::string latin1 = net::testing::HttpResponse(200, "text/html; Charset=\"ISO-8859-1\"",
+      "<h2>" + std::string(19, 'L') + "\xE9" + "203.0.113.6" + std::string(69, 'T') + "</h2>");  // é: two bytes in UTF-8
   const std::string chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n100001\r\n" + std::string(net::kMaxWanBodyBytes + 1, 'x') + "\r\n0\r\n\r\n";
   // No address: AppError with this text, and no setStaticIp.
   const struct { std::string response, address, error; } rows[] = {
       {page(200, heading("203.0.113.7")), "203.0.113.7", ""}, {page(404, heading("203.0.113.8")), "203.0.113.8", ""},
+      {latin1, "203.0.113.6", ""},
       {page(200, heading("IP: 203.0.113.7")), "", "could not be read"},
       {page(200, std::string(net::kMaxWanBodyBytes, 'x')), "", "could not be read"},
       {page(200, std::string(net::kMaxWanBodyBytes + 1, 'x')), "", "larger than 1 MiB"}, {chunked, "", "larger than 1 MiB"},

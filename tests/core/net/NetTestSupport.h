@@ -16,16 +16,19 @@
 #include <thread>
 
 #include "core/net/NetProbe.h"
+#include "support/FakeNetwork.h"
 
 namespace dtu::net::testing {
 
 using namespace std::chrono_literals;
 
-// Short time-outs, and HTTP kept away from any proxy the environment names.
-inline ProbeServices LoopbackServices() {
+// Short time-outs, `network` for the outside world, and HTTP kept away from
+// any proxy the environment names.
+inline ProbeServices LoopbackServices(dtu::testing::FakeNetwork& network) {
   setenv("no_proxy", "*", 1);
   setenv("NO_PROXY", "*", 1);
   ProbeServices services;
+  services.network = &network;
   services.timeouts = {2s, 2s, 5s};
   return services;
 }

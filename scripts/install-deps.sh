@@ -16,6 +16,7 @@ TEST_PACKAGES=(
   clang libclang-rt-14-dev
   xvfb xauth
   desktop-file-utils appstream dpkg-dev lintian
+  g++-mingw-w64-x86-64-posix
 )
 
 case "${1:-test}" in

@@ -7,9 +7,8 @@
 #include <memory>
 
 #include "core/MyDataType.h"
-#include "ui/QrSheet.h"
+#include "ui/BatchWriters.h"
 #include "core/config/AnsiCodec.h"
-#include "core/config/AtomicFile.h"
 #include "core/config/SettingsFields.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
@@ -31,11 +30,6 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 
 }  // namespace
 
-std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) {
-  const QString address = CommandServerAddress(base);
-  return [address](const QString& sms) { return SmsCheckLine(sms, address); };
-}
-
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
              QByteArray& err) {
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
@@ -46,7 +40,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   BatchText text = ReadBatchFile(options.list, codec);
   BatchList list;
   if (text.error == BatchFileError::None) {
-    list = ParseBatchList(text.text);
+    list = ComposeBatchText(text.text, base, codec, setup);
     if (list.rows.empty()) text.error = BatchFileError::NoRows;
   }
   if (text.error != BatchFileError::None) {
@@ -54,7 +48,6 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     return kBatchUsageOrFileError;
   }
 
-  ComposeBatch(list, base, codec);
   for (const BatchRow& row : list.rows)
     if (!row.ok()) Line(err, At(options.list, row.line), DescribeBatchProblem(row));
   if (list.truncatedAtLine) Line(err, At(options.list, list.truncatedAtLine), DescribeRowLimit());
@@ -64,17 +57,18 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     return kBatchSomeRowsFailed;
   }
 
-  const QByteArray csv = BatchCsv(list, BatchCheck(base));
-  QString reason;
-  if (options.csv.isEmpty()) {
-    out += csv;
-  } else if (!WriteFileAtomically(options.csv, csv, &reason)) {
-    Line(err, options.csv, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
-    return kBatchUsageOrFileError;
-  }
-  if (!options.pdf.isEmpty() && !SaveQrSheet(list, options.pdf, &reason)) {
-    Line(err, options.pdf, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
-    return kBatchUsageOrFileError;
+  // Without --csv the CSV goes to standard output.
+  const ComposedBatch batch{list, base};
+  const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
+  for (const auto& [format, path] : outputs) {
+    const BatchWriter* writer = FindBatchWriter(format);
+    QString reason;
+    QByteArray bytes;
+    if (path.isEmpty() && std::string_view(format) == "csv" && writer->render(batch, bytes, &reason)) out += bytes;
+    if (!path.isEmpty() && !WriteBatchFile(*writer, batch, path, &reason)) {
+      Line(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
+      return kBatchUsageOrFileError;
+    }
   }
   return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
 }

@@ -24,9 +24,6 @@ inline constexpr int kBatchAllComposed = 0;
 inline constexpr int kBatchSomeRowsFailed = 1;
 inline constexpr int kBatchUsageOrFileError = 2;
 
-// The SMS check column for commands composed with `base`.
-std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
-
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message").
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,

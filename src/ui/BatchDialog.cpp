@@ -11,10 +11,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "ui/BatchCommand.h"
+#include "ui/BatchWriters.h"
+#include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
-#include "ui/QrSheet.h"
-#include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 
@@ -92,10 +91,10 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   composeTimer_->setSingleShot(true);
   composeTimer_->setInterval(250);
   connect(listEdit_, &QPlainTextEdit::textChanged, composeTimer_, qOverload<>(&QTimer::start));
-  connect(composeTimer_, &QTimer::timeout, this, &BatchDialog::compose);
-  connect(openButton, &QPushButton::clicked, this, &BatchDialog::openClicked);
-  connect(csvButton_, &QPushButton::clicked, this, &BatchDialog::exportCsvClicked);
-  connect(sheetButton_, &QPushButton::clicked, this, &BatchDialog::exportSheetClicked);
+  connect(composeTimer_, &QTimer::timeout, this, GuardedSlot(boxes_, this, &BatchDialog::compose));
+  connect(openButton, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::openClicked));
+  connect(csvButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportCsvClicked));
+  connect(sheetButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportSheetClicked));
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   compose();
 }
@@ -113,8 +112,7 @@ bool BatchDialog::openList(const QString& path) {
 
 void BatchDialog::compose() {
   composeTimer_->stop();
-  list_ = ParseBatchList(listEdit_->toPlainText());
-  if (!setupProblem_.any()) ComposeBatch(list_, fields_, codec_);
+  list_ = ComposeBatchText(listEdit_->toPlainText(), fields_, codec_, setupProblem_);
   showRows();
 }
 
@@ -154,23 +152,14 @@ void BatchDialog::showRows() {
   sheetButton_->setEnabled(ok > 0);
 }
 
-bool BatchDialog::exportCsv(const QString& path) {
+bool BatchDialog::exportAs(const char* format, const QString& path) {
   QString reason;
-  if (WriteFileAtomically(path, BatchCsv(list_, BatchCheck(fields_)), &reason)) return true;
-  showError(FormatMessage(Translate(N_("Cannot write the file: %s")), {path + QStringLiteral(": ") + reason}));
+  if (WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list_, fields_}, path, &reason)) return true;
+  ShowFileWriteError(boxes_, this, path, reason);
   return false;
 }
 
-bool BatchDialog::exportSheet(const QString& path) {
-  QString reason;
-  if (SaveQrSheet(list_, path, &reason)) return true;
-  showError(FormatMessage(Translate(N_("Cannot write the file: %s")), {path + QStringLiteral(": ") + reason}));
-  return false;
-}
-
-void BatchDialog::showError(const QString& text) {
-  boxes_.show(BoxRequest{this, Translate(N_("Prompt")), text, BoxIcon::Critical});
-}
+void BatchDialog::showError(const QString& text) { ShowApplicationError(boxes_, this, text); }
 
 void BatchDialog::openClicked() {
   const QString path = QFileDialog::getOpenFileName(this, Translate(N_("Open list")), QString(),
@@ -182,14 +171,14 @@ void BatchDialog::exportCsvClicked() {
   compose();  // the list as it is now, also within the typing pause
   const QString path = QFileDialog::getSaveFileName(this, Translate(N_("Export CSV")), QStringLiteral("dtu-sms.csv"),
                                                     Translate(N_("CSV files (*.csv)")));
-  if (!path.isEmpty()) exportCsv(path);
+  if (!path.isEmpty()) exportAs("csv", path);
 }
 
 void BatchDialog::exportSheetClicked() {
   compose();
   const QString path = QFileDialog::getSaveFileName(this, Translate(N_("Export QR sheet")),
                                                     QStringLiteral("dtu-sms.pdf"), Translate(N_("PDF files (*.pdf)")));
-  if (!path.isEmpty()) exportSheet(path);
+  if (!path.isEmpty()) exportAs("pdf", path);
 }
 
 }  // namespace dtu

@@ -28,8 +28,8 @@ class BatchDialog : public QDialog {
 
   // What the buttons do once a file is chosen; false after an error box.
   bool openList(const QString& path);
-  bool exportCsv(const QString& path);
-  bool exportSheet(const QString& path);
+  // `format` names a batch writer: "csv", "pdf".
+  bool exportAs(const char* format, const QString& path);
   const BatchList& list() const { return list_; }
 
  private:

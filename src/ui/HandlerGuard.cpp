@@ -10,7 +10,9 @@
 #include "core/AppError.h"
 #include "core/MyDataType.h"
 #include "ui/MessagePresenter.h"
+#include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
+#include "core/i18n/Translate.h"
 
 namespace dtu {
 
@@ -48,6 +50,11 @@ QString WithFullStop(const QString& message) {
 
 void ShowApplicationError(MessagePresenter& boxes, QWidget* owner, const QString& message) {
   boxes.show(BoxRequest{owner, QString::fromLatin1(kAppTitle), WithFullStop(message), BoxIcon::Critical});
+}
+
+void ShowFileWriteError(MessagePresenter& boxes, QWidget* owner, const QString& path, const QString& cause) {
+  const QString where = cause.isEmpty() ? path : path + QStringLiteral(": ") + cause;
+  ShowApplicationError(boxes, owner, FormatMessage(Translate(N_("Cannot write the file: %s")), {where}));
 }
 
 void ShowLocalizationProblem(MessagePresenter& boxes) {

@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "core/MyDataType.h"
+#include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/QrPainter.h"
 #include "core/config/AtomicFile.h"
@@ -112,8 +113,8 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter&
   layout->addWidget(payloadText_);
   layout->addLayout(buttonRow);
 
-  connect(numberEdit_, &QLineEdit::textChanged, this, &QrCodeDialog::numberChanged);
-  connect(saveButton_, &QPushButton::clicked, this, &QrCodeDialog::saveImageClicked);
+  connect(numberEdit_, &QLineEdit::textChanged, this, GuardedSlot(boxes_, this, &QrCodeDialog::numberChanged));
+  connect(saveButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &QrCodeDialog::saveImageClicked));
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 
   const QString remembered = QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString();
@@ -142,12 +143,9 @@ void QrCodeDialog::numberChanged() {
 
 bool QrCodeDialog::saveImage(const QString& path) {
   const QByteArray image = ImageFile(matrix_, sms_, path);
-  const bool written = !image.isEmpty() && WriteFileAtomically(path, image, nullptr);
-  if (!written) {
-    boxes_.show(BoxRequest{this, QString::fromLatin1(kAppTitle),
-                           FormatMessage(Translate(N_("The image could not be saved to %s.")), {path}),
-                           BoxIcon::Critical});
-  }
+  QString cause;  // stays empty for an image that could not be drawn
+  const bool written = !image.isEmpty() && WriteFileAtomically(path, image, &cause);
+  if (!written) ShowFileWriteError(boxes_, this, path, cause);
   return written;
 }
 

@@ -98,14 +98,11 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device) {
   return painter.end();
 }
 
-bool SaveQrSheet(const BatchList& list, const QString& path, QString* error) {
-  QByteArray pdf;
-  QBuffer buffer(&pdf);
-  if (!buffer.open(QIODevice::WriteOnly) || !PaintQrSheet(list, buffer)) {
-    if (error) *error = buffer.errorString();
-    return false;
-  }
-  return WriteFileAtomically(path, pdf, error);
+bool QrSheetWriter::render(const ComposedBatch& batch, QByteArray& out, QString* error) const {
+  QBuffer buffer(&out);
+  if (buffer.open(QIODevice::WriteOnly) && PaintQrSheet(batch.list, buffer)) return true;
+  if (error) *error = buffer.errorString();
+  return false;
 }
 
 }  // namespace dtu

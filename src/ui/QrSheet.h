@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "core/batch/BatchList.h"
+#include "core/batch/BatchWriter.h"
 
 class QIODevice;
 
@@ -21,7 +21,11 @@ inline constexpr int kQrSheetRows = 4;
 // The pages of the rows that composed; false when the device took no PDF.
 bool PaintQrSheet(const BatchList& list, QIODevice& device);
 
-// Replaces `path` only when the whole sheet is written; `error` says why not.
-bool SaveQrSheet(const BatchList& list, const QString& path, QString* error);
+// The sheet as a batch output format ("pdf").
+class QrSheetWriter final : public BatchWriter {
+ public:
+  const char* format() const override { return "pdf"; }
+  bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const override;
+};
 
 }  // namespace dtu

@@ -245,9 +245,7 @@ void Ttntfrm_Main::buildControls() {
 }
 
 void Ttntfrm_Main::wireEvents() {
-  auto guard = [this](void (Ttntfrm_Main::*handler)()) {
-    return [this, handler] { guarded([this, handler] { (this->*handler)(); }); };
-  };
+  auto guard = [this](void (Ttntfrm_Main::*handler)()) { return GuardedSlot(boxes(), this, handler); };
   connect(tntcomb_ServerNetMode, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
   connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guard(&Ttntfrm_Main::rzspnedt_PortChange));
   connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_StaticIPChange));

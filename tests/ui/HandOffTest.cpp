@@ -95,7 +95,11 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   EXPECT_TRUE(ReadBytes(dir.filePath("code.SVG")).contains("(A55A#s)</text>"));
   EXPECT_FALSE(dialog.saveImage(dir.filePath("missing/code.png")));
   ASSERT_EQ(presenter.boxes.size(), 1u);
-  EXPECT_EQ(presenter.boxes[0].text, "The image could not be saved to " + dir.filePath("missing/code.png") + ".");
+  // The file-write box of every added dialog: the error box with the path and the system's cause.
+  EXPECT_EQ(std::tuple(presenter.boxes[0].caption, presenter.boxes[0].text, presenter.boxes[0].icon),
+            std::tuple(QString::fromLatin1(kAppTitle),
+                       "Cannot write the file: " + dir.filePath("missing/code.png") + ": No such file or directory.",
+                       BoxIcon::Critical));
   QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr, presenter);
   EXPECT_FALSE(tooLong.findChild<QPushButton*>("qr_SaveImage")->isEnabled());
 }

@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+// The batch pipeline: a list text is parsed and composed once, then handed
+// to the output formats through one interface. The command line and the
+// batch dialog share every step; a new format is one writer and one line in
+// the program's list of writers.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+#include "core/batch/BatchList.h"
+
+namespace dtu {
+
+// A composed list and the fields it was composed with.
+struct ComposedBatch {
+  const BatchList& list;
+  const SmsCommandInputs& base;
+};
+
+class BatchWriter {
+ public:
+  virtual ~BatchWriter() = default;
+  // The format's name: the command line's option ("--csv") and the file's suffix.
+  virtual const char* format() const = 0;
+  // The file's bytes for the rows that composed; false with the cause in `error`.
+  virtual bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const = 0;
+};
+
+// UTF-8 CSV with CRLF line ends and a header; the last column checks the SMS.
+class CsvBatchWriter final : public BatchWriter {
+ public:
+  const char* format() const override { return "csv"; }
+  bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const override;
+};
+
+// Parses `text` and, unless the stored fields give no command (`setup`),
+// composes every row with them.
+BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, const AnsiCodec& codec,
+                           const BatchSetupProblem& setup);
+
+// The SMS check column for commands composed with `base`.
+std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
+
+// Renders and replaces `path` only once everything is written; on failure
+// the old file (or none) stays and `error` holds the cause.
+bool WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path, QString* error);
+
+}  // namespace dtu

@@ -1,0 +1,16 @@
+// SPDX-License-Identifier: MIT
+#include "ui/BatchWriters.h"
+
+#include "ui/QrSheet.h"
+
+namespace dtu {
+
+const BatchWriter* FindBatchWriter(std::string_view format) {
+  static const CsvBatchWriter csv;
+  static const QrSheetWriter sheet;
+  for (const BatchWriter* writer : {static_cast<const BatchWriter*>(&csv), static_cast<const BatchWriter*>(&sheet)})
+    if (format == writer->format()) return writer;
+  return nullptr;
+}
+
+}  // namespace dtu

@@ -7,7 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "core/config/AnsiCodec.h"
 #include "core/net/ServerDiagnostics.h"
+#include "platform/posix/PosixCodePage.h"
 #include "platform/posix/PosixNetwork.h"
 
 namespace {
@@ -47,10 +49,12 @@ void BM_PortTestRefused(benchmark::State& state) {
   SilentView view;
   view.port_ = RefusingPort();
   dtu::platform::PosixNetwork network;
+  dtu::platform::PosixCodePage codePage;
+  const dtu::AnsiCodec codec("UTF-8", codePage);
   dtu::net::ProbeServices services;  // the system's network and time-outs
   services.network = &network;
   for (auto _ : state) {
-    dtu::TestServerPort(view, services);
+    dtu::TestServerPort(view, codec, services);
     benchmark::DoNotOptimize(view.status_);
   }
   if (view.boxes_ != static_cast<long>(state.iterations()) || !view.status_.endsWith("failed!"))

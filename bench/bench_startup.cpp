@@ -25,6 +25,8 @@ const dtu::platform::Platform& System() {
 dtu::Ttntfrm_Main::Options Options(bool full) {
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &System();
+  static dtu::QtMessagePresenter boxes;
+  options.services.presenter = &boxes;
   options.executablePath = g_dir->filePath(QStringLiteral("dtusms"));
   static dtu::testing::FakeNetwork network;
   network.interfaces = {{"192.0.2.44", true, false}};

@@ -12,6 +12,8 @@ int main(int argc, char** argv) {
   const dtu::platform::SystemPlatform platform;
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();
+  dtu::QtMessagePresenter boxes;
+  options.services.presenter = &boxes;
   options.runFormHandlers = false;
   dtu::Ttntfrm_Main window(options);
   window.show();

@@ -14,10 +14,10 @@ struct AppServices {
   const platform::Platform* platform = nullptr;
   // The window fills in what is unset: its event pump and platform->network.
   net::ProbeServices probes;
-  // Null: real message boxes.
+  // Where boxes are shown: main passes real ones, tests a recorder. Never null.
   MessagePresenter* presenter = nullptr;
 
-  MessagePresenter& boxes() const { return presenter ? *presenter : QtPresenter(); }
+  MessagePresenter& boxes() const { return *presenter; }
 };
 
 }  // namespace dtu

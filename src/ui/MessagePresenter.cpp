@@ -16,9 +16,4 @@ void QtMessagePresenter::show(const BoxRequest& request) {
   box.exec();
 }
 
-MessagePresenter& QtPresenter() {
-  static QtMessagePresenter presenter;
-  return presenter;
-}
-
 }  // namespace dtu

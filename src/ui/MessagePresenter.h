@@ -31,7 +31,4 @@ class QtMessagePresenter final : public MessagePresenter {
   void show(const BoxRequest& request) override;
 };
 
-// The real boxes, for callers that were given no presenter.
-MessagePresenter& QtPresenter();
-
 }  // namespace dtu

@@ -57,6 +57,8 @@ int main(int argc, char** argv) {
   dtu::StartLocalizer(platform.get());
   dtu::Ttntfrm_Main::Options options;
   options.services.platform = &platform.get();
+  dtu::QtMessagePresenter boxes;
+  options.services.presenter = &boxes;
   dtu::Ttntfrm_Main window(options);
   window.show();
   if (command.quitWhenShown) QTimer::singleShot(0, &app, &QCoreApplication::quit);

@@ -206,7 +206,8 @@ TEST_F(WindowTest, CloseWritesNothingButThePortCorrection) {
 // The real QMessageBox, closed by a timer: an unwritable folder shows one box
 // per write, the window opens all the same, and a typed value is kept.
 TEST_F(WindowTest, UnwritableFolderShowsOneErrorBoxPerWrite) {
-  services.presenter = nullptr;
+  QtMessagePresenter real;
+  services.presenter = &real;
   ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
   QStringList seen;
   QTimer closer;
@@ -292,7 +293,8 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesReadingAndFocusLoss) {
 // Closing while "Test server port" waits hides the window; Qt's own quit is
 // dropped when the result box appears, so the end must come from the handler.
 TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
-  services.presenter = nullptr;  // a real box: showing a window is what cancels Qt's quit
+  QtMessagePresenter real;  // a real box: showing a window is what cancels Qt's quit
+  services.presenter = &real;
   services.probes = net::testing::LoopbackServices(network);
   network.onResolve = [&](const std::string& name) {
     button("tntbtn_Close")->click();  // the queued click of a user, run inside the look-up

@@ -7,9 +7,9 @@
 #include <QGuiApplication>
 #include <cstdlib>
 
-#include "ui/QrSheet.h"
 #include "core/batch/BatchList.h"
 #include "platform/posix/PosixCodePage.h"
+#include "ui/QrSheet.h"
 
 namespace {
 

@@ -29,7 +29,7 @@ double RunOnce(const std::string& program, const std::vector<std::string>& argum
   waitpid(pid, &status, 0);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::chrono::duration<double, std::milli>(elapsed).count()
-                                                        : -1;
+                                                       : -1;
 }
 
 double Median(std::vector<double> values) {

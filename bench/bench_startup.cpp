@@ -9,9 +9,9 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 
-#include "ui/uMain.h"
 #include "core/i18n/Localizer.h"
 #include "support/FakeNetwork.h"
+#include "ui/uMain.h"
 
 namespace {
 

@@ -20,8 +20,8 @@ struct FileFailure {
 struct FileRead {
   enum class Status { Ok, Missing, Failed };
   Status status = Status::Missing;
-  std::string bytes;      // with Ok: the whole file
-  FileFailure failure;    // with Failed
+  std::string bytes;    // with Ok: the whole file
+  FileFailure failure;  // with Failed
 };
 
 class FileStore {

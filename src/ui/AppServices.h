@@ -3,9 +3,9 @@
 // passes the real pieces, tests pass loopback stand-ins and a recorder.
 #pragma once
 
+#include "core/net/NetProbe.h"
 #include "platform/Platform.h"
 #include "ui/MessagePresenter.h"
-#include "core/net/NetProbe.h"
 
 namespace dtu {
 

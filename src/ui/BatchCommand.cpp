@@ -7,16 +7,16 @@
 #include <memory>
 
 #include "core/MyDataType.h"
-#include "ui/BatchWriters.h"
+#include "core/batch/BatchList.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
-#include "core/batch/BatchList.h"
 #include "core/sms/SmsCheck.h"
 #include "platform/Platform.h"
+#include "ui/BatchWriters.h"
 
 namespace dtu {
 

@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
 #include "ui/BatchWriters.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
-#include "core/i18n/Format.h"
-#include "core/i18n/Translate.h"
 
 namespace dtu {
 

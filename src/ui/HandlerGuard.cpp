@@ -9,10 +9,10 @@
 
 #include "core/AppError.h"
 #include "core/MyDataType.h"
-#include "ui/MessagePresenter.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"
+#include "ui/MessagePresenter.h"
 
 namespace dtu {
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ui/InvalidFieldPrompt.h"
 
-#include "ui/MessagePresenter.h"
 #include "core/i18n/Translate.h"
+#include "ui/MessagePresenter.h"
 
 namespace dtu {
 

@@ -15,12 +15,12 @@
 #include <algorithm>
 
 #include "core/MyDataType.h"
-#include "ui/HandlerGuard.h"
-#include "ui/MessagePresenter.h"
-#include "ui/QrPainter.h"
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "ui/HandlerGuard.h"
+#include "ui/MessagePresenter.h"
+#include "ui/QrPainter.h"
 
 namespace dtu {
 

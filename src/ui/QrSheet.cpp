@@ -8,11 +8,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "ui/QrPainter.h"
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/sms/QrCode.h"
+#include "ui/QrPainter.h"
 
 namespace dtu {
 

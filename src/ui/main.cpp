@@ -4,13 +4,13 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "core/MyDataType.h"
-#include "ui/AppIcon.h"
-#include "ui/BatchCommand.h"
 #include "core/CommandLine.h"
-#include "ui/uMain.h"
+#include "core/MyDataType.h"
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
+#include "ui/AppIcon.h"
+#include "ui/BatchCommand.h"
+#include "ui/uMain.h"
 
 namespace {
 

@@ -22,21 +22,21 @@
 
 #include "core/AppError.h"
 #include "core/MyDataType.h"
+#include "core/config/AnsiCodec.h"
+#include "core/config/SettingsFields.h"
+#include "core/config/SettingsStore.h"
+#include "core/i18n/Translate.h"
+#include "core/net/NetProbe.h"
+#include "core/sms/SmsCheck.h"
 #include "ui/BatchDialog.h"
 #include "ui/HandlerGuard.h"
+#include "ui/InvalidFieldPrompt.h"
+#include "ui/LanguageSelection.h"
 #include "ui/LimitedLineEdit.h"
 #include "ui/MessagePresenter.h"
 #include "ui/PortSpinEdit.h"
 #include "ui/QrCodeDialog.h"
-#include "core/config/AnsiCodec.h"
-#include "core/config/SettingsFields.h"
-#include "core/config/SettingsStore.h"
-#include "ui/LanguageSelection.h"
-#include "core/i18n/Translate.h"
 #include "ui/WindowTranslator.h"
-#include "core/net/NetProbe.h"
-#include "ui/InvalidFieldPrompt.h"
-#include "core/sms/SmsCheck.h"
 
 namespace dtu {
 
@@ -280,8 +280,8 @@ void Ttntfrm_Main::wireEvents() {
 
 void Ttntfrm_Main::TntFormCreate() {
   // The paths come first: a damaged catalog ends this handler in the translation.
-  const QString exe =
-      options_.executablePath.isEmpty() ? options_.services.platform->process.executablePath() : options_.executablePath;
+  const QString exe = options_.executablePath.isEmpty() ? options_.services.platform->process.executablePath()
+                                                        : options_.executablePath;
   settingsFilePath_ = SettingsFilePathFor(exe, codec_, &appDirectory_);
   SettingsStore(settingsFilePath_, codec_, files()).RemoveStaleTemporaryFiles();
   TranslateComponent(this);
@@ -303,7 +303,8 @@ void Ttntfrm_Main::TntFormShow() {
     SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
   }
   switchLanguage(SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this,
+               [this] { return localHostAddress(); });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
@@ -450,7 +451,8 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
     }
   }
   writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this, [this] { return localHostAddress(); });
+  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this,
+               [this] { return localHostAddress(); });
 }
 
 // --- FieldControls ---------------------------------------------------------------------

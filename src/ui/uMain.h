@@ -9,11 +9,11 @@
 #include <functional>
 #include <string>
 
-#include "ui/AppServices.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/FieldHandling.h"
 #include "core/i18n/Languages.h"
 #include "core/net/ServerDiagnostics.h"
+#include "ui/AppServices.h"
 
 class QAction;
 class QComboBox;

@@ -37,8 +37,7 @@ class FieldControls {
 using LocalAddressFn = std::function<std::string()>;
 
 void LoadSettings(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
-                  std::int32_t& languageId,
-                  FieldControls& controls, const LocalAddressFn& localHostAddress);
+                  std::int32_t& languageId, FieldControls& controls, const LocalAddressFn& localHostAddress);
 
 void UpdateServerModeControls(FieldControls& controls, std::int32_t mode);
 

@@ -37,9 +37,9 @@ inline constexpr Field kDtuNumber{keys::kDtuNumber, FieldKind::Text, 0, kDefault
 }  // namespace fields
 
 // In the order a first start writes them.
-inline constexpr std::array<Field, 9> kFields = {fields::kLanguageId,    fields::kServerAddressMode, fields::kPort,
-                                                 fields::kStaticIp,      fields::kDomainAddress,     fields::kSmsCommandType,
-                                                 fields::kServiceNetwork, fields::kOtherApn,         fields::kDtuNumber};
+inline constexpr std::array<Field, 9> kFields = {
+    fields::kLanguageId,     fields::kServerAddressMode, fields::kPort,     fields::kStaticIp, fields::kDomainAddress,
+    fields::kSmsCommandType, fields::kServiceNetwork,    fields::kOtherApn, fields::kDtuNumber};
 
 // Every field as stored, missing ones at their defaults. Values are as the
 // file holds them (a port outside the field's limits, a language id outside

@@ -13,12 +13,12 @@
 namespace dtu {
 
 struct Language {
-  std::int32_t id;             // the stored LanguageId (nLanguageID)
-  const char* code;            // the catalog's language code; "" is the system's language
-  const char* menuText;        // message id of the menu item
-  const char* objectName;      // the menu item's object name
-  std::uint16_t windowsLangId; // the system language id detected as this language; 0: none
-  const char* qtCatalog;       // the language of Qt's own catalog (qtbase_<x>.qm); "" for none
+  std::int32_t id;              // the stored LanguageId (nLanguageID)
+  const char* code;             // the catalog's language code; "" is the system's language
+  const char* menuText;         // message id of the menu item
+  const char* objectName;       // the menu item's object name
+  std::uint16_t windowsLangId;  // the system language id detected as this language; 0: none
+  const char* qtCatalog;        // the language of Qt's own catalog (qtbase_<x>.qm); "" for none
 };
 
 // Indexed by id. The catalog of a code is "<code>.mo", appended to the program

@@ -10,11 +10,11 @@
 namespace dtu::platform {
 
 struct LocaleName {
-  std::string language;     // "zh"; empty for C and POSIX
-  std::string country;      // "CN"; empty when the name has none
-  std::string codeset;      // "GB18030"; empty when the name has none
-  std::string beforeDot;    // everything before the first "." ("de_DE@euro" stays whole)
-  bool isCLocale = false;   // empty, "C" or "POSIX", with or without a codeset
+  std::string language;    // "zh"; empty for C and POSIX
+  std::string country;     // "CN"; empty when the name has none
+  std::string codeset;     // "GB18030"; empty when the name has none
+  std::string beforeDot;   // everything before the first "." ("de_DE@euro" stays whole)
+  bool isCLocale = false;  // empty, "C" or "POSIX", with or without a codeset
 };
 
 LocaleName ParseLocaleName(std::string_view name);

@@ -12,7 +12,6 @@
 #include "NetTestSupport.h"
 #include "core/config/AnsiCodec.h"
 #include "support/FakeCodePage.h"
-#include "core/net/NetProbe.h"
 #include "core/net/ServerDiagnostics.h"
 
 namespace dtu::net {

@@ -10,7 +10,6 @@
 #include "core/batch/BatchList.h"
 #include "core/sms/SmsCheck.h"
 #include "core/sms/SmsComposer.h"
-#include "support/FakeCodePage.h"
 #include "support/TestSupport.h"
 
 namespace dtu {

@@ -80,7 +80,9 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
 TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrection) {
   start();
   const std::pair<const char*, const char*> edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
-      {"tntedt_DomainAddress", keys::kDomainAddress}, {"tntedt_Other", keys::kOtherApn}, {"tntedt_DTUNumber", keys::kDtuNumber}};
+                                                       {"tntedt_DomainAddress", keys::kDomainAddress},
+                                                       {"tntedt_Other", keys::kOtherApn},
+                                                       {"tntedt_DTUNumber", keys::kDtuNumber}};
   for (const auto& [control, key] : edits) {
     QLineEdit* field = edit(control);
     field->setEnabled(true);

@@ -134,9 +134,9 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   const std::optional<LocalizationProblem> problem = off->TakeProblem();
   ASSERT_TRUE(problem);
   EXPECT_FALSE(off->TakeProblem());
-  EXPECT_EQ(problem->caption + '|' + problem->text,
-            "Localization problem|The translation for the language code zh_cn (in " + CatalogIn(legacyDir.path(), "zh_cn") +
-                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+  EXPECT_EQ(problem->caption, "Localization problem");
+  EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(legacyDir.path(), "zh_cn") +
+                               ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
 
   // A message with plural forms gives its singular.
   const QByteArray plural =
@@ -160,7 +160,8 @@ TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
                  std::uint64_t table; QString read; } cases[] = {
       {"good", {{544, 0, 4, "BBBBBBBB"}, {576, 4, 2, " \taaaa  "}}, 512, "aaaa@4,BBBBBBBB@0"},
       {"loop", {{544, 0, 4, "AAAAAAAA"}, {512, 4, 4, "BBBBBBBB"}}, 512, "AAAAAAAA@0"},
-      {"next entry past the end", {{1 << 20, 0, 4, "AAAAAAAA"}}, 512, ""}, {"table offset past the end", {}, 1 << 20, ""},
+      {"next entry past the end", {{1 << 20, 0, 4, "AAAAAAAA"}}, 512, ""},
+      {"table offset past the end", {}, 1 << 20, ""},
       {"file past the end", {{544, 0, 4, "AAAAAAAA"}, {576, 100, -50, "BBBBBBBB"}}, 512, "AAAAAAAA@0"},
       {"name too long", {{512 + 24 + 5000, 0, 4, QByteArray(5000, 'n')}}, 512, ""},
       {"duplicates: the first kept", {{544, 0, 4, "dup     "}, {576, 4, 4, "  DUP   "}}, 512, "dup@0"},

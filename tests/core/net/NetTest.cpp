@@ -131,7 +131,8 @@ TEST(Redirects, InternalHopsOnlyFromAnInternalEchoPageAndOnlyOverHttp) {
   const struct { bool firstHopPublic; uint32_t target; const char *scheme, *refusal, *afterUrl; } cases[] = {  // refusal null: followed
       {false, kSecondLoopback, "http", nullptr, nullptr}, {true, INADDR_LOOPBACK, "http", nullptr, nullptr},
       {true, kSecondLoopback, "http", "The public address could not be read from ", "."},
-      {false, INADDR_LOOPBACK, "ftp", "Could not fetch ", ": "}, {false, INADDR_LOOPBACK, "gopher", "Could not fetch ", ": "}};
+      {false, INADDR_LOOPBACK, "ftp", "Could not fetch ", ": "},
+      {false, INADDR_LOOPBACK, "gopher", "Could not fetch ", ": "}};
   // clang-format on
   const std::string page = std::string(21, 'L') + "203.0.113.9" + std::string(69, 'T');
   for (const auto& c : cases) {

@@ -27,14 +27,16 @@ TEST(PosixCodePage, CharsetForLocale) {
 TEST(PosixCodePage, UserCharsetFollowsTheLocaleVariables) {
   // clang-format off
   const struct { const char *lcAll, *lcCtype, *lang, *lcMessages, *charset; } cases[] = {
-      {"", nullptr, "zh_TW", "ja_JP", "BIG5"}, {"", "ja_JP", "zh_TW", "", "CP932"}, {"ru_RU", "ja_JP", "zh_TW", "", "CP1251"},
-      {"", "", "", "zh_TW", "UTF-8"}, {nullptr, nullptr, nullptr, nullptr, "UTF-8"},
+      {"", nullptr, "zh_TW", "ja_JP", "BIG5"}, {"", "ja_JP", "zh_TW", "", "CP932"},
+      {"ru_RU", "ja_JP", "zh_TW", "", "CP1251"}, {"", "", "", "zh_TW", "UTF-8"},
+      {nullptr, nullptr, nullptr, nullptr, "UTF-8"},
   };
   // clang-format on
   PosixCodePage codePage;
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
-    const testing::EnvGuard env{{"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}, {"LC_MESSAGES", c.lcMessages}};
+    const testing::EnvGuard env{
+        {"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}, {"LC_MESSAGES", c.lcMessages}};
     EXPECT_EQ(codePage.userCharset(), c.charset);
   }
 }

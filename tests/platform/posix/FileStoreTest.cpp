@@ -94,9 +94,10 @@ TEST_F(FileStoreTest, ReadsRegularFilesWhole) {
   std::filesystem::create_symlink("nowhere.ini", folder_ + "/dangling.ini");
   // clang-format off
   const struct { std::string path; const char* call; int error; FileRead::Status status; int code; } cases[] = {
-      {file_, "", 0, Ok, 0}, {file_, "read", EINTR, Ok, 0}, {file_, "read", EIO, Failed, EIO}, {folder_, "", 0, Failed, EISDIR},
+      {file_, "", 0, Ok, 0}, {file_, "read", EINTR, Ok, 0}, {file_, "read", EIO, Failed, EIO},
       {folder_ + "/missing.ini", "", 0, Missing, 0}, {folder_ + "/missing/ZEREVuzi.ini", "", 0, Missing, 0},
-      {folder_ + "/dangling.ini", "", 0, Missing, 0}, {file_ + "/x", "", 0, Failed, ENOTDIR}};
+      {folder_ + "/dangling.ini", "", 0, Missing, 0}, {folder_, "", 0, Failed, EISDIR},
+      {file_ + "/x", "", 0, Failed, ENOTDIR}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + " " + c.call);

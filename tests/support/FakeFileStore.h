@@ -15,15 +15,10 @@ namespace dtu::testing {
 class FakeFileStore final : public platform::FileStore {
  public:
   platform::FileRead readFile(const std::string& path) override {
-    platform::FileRead read;
-    if (failReads && failingPath == path) {
-      read.status = platform::FileRead::Status::Failed;
-      read.failure = failure;
-    } else if (const auto file = files.find(path); file != files.end()) {
-      read.status = platform::FileRead::Status::Ok;
-      read.bytes = file->second;
-    }
-    return read;
+    using enum platform::FileRead::Status;
+    if (failReads && failingPath == path) return {Failed, {}, failure};
+    const auto file = files.find(path);
+    return file == files.end() ? platform::FileRead{} : platform::FileRead{Ok, file->second, {}};
   }
   std::optional<platform::FileFailure> replaceFile(const std::string& path, std::string_view bytes) override {
     ++replaces;

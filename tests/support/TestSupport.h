@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Helpers every test folder shares: the recording presenter, whole-file
-// reads and writes, an expected-error assertion and readable QString output.
+// reads and writes, an environment guard, an expected-error assertion and
+// readable QString output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -8,7 +9,11 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <cstdlib>
+#include <map>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "core/AppError.h"
@@ -46,6 +51,31 @@ inline QByteArray ReadBytes(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// Sets or unsets environment variables for one test and restores them after;
+// the locale variables are always unset first, so the machine's never leak in.
+class EnvGuard {
+ public:
+  // A null value leaves the variable unset.
+  EnvGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
+    for (const char* name : {"LANG", "LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE"}) save(name);
+    for (const auto& [name, value] : values) {
+      save(name);
+      if (value) setenv(name, value, 1);
+    }
+  }
+  ~EnvGuard() {
+    for (const auto& [name, value] : saved_) value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+  }
+
+ private:
+  void save(const char* name) {
+    const char* old = std::getenv(name);
+    if (!saved_.contains(name)) saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+    unsetenv(name);
+  }
+  std::map<std::string, std::optional<std::string>> saved_;
+};
 
 }  // namespace dtu::testing
 

@@ -93,8 +93,7 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
                              QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
                              edit("tntedt_DomainAddress")->text(),
                              QString::number(edit("tntedt_DomainAddress")->isEnabled()),
-                             portField()->text(),
-                             find<QLabel>("tntstsbr_StatusPanel")->text()};
+                             portField()->text(), find<QLabel>("tntstsbr_StatusPanel")->text()};
     EXPECT_EQ(fields.join('|'), "1|0|dtuhub|1|6000|42 characters, 1 SMS (GSM 7-bit)") << step.item;
   }
   EXPECT_TRUE(presenter.boxes.empty());

@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Catalogs written byte by byte (apart from the program's own writer),
-// executables with an appended table, environment and presenter guards.
+// executables with an appended table, the compiled catalogs.
 #pragma once
 
 #include <QTemporaryDir>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
-#include <string>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -60,27 +58,5 @@ inline std::pair<QByteArray, std::uint64_t> BuildExecutable(const QByteArray& im
 inline QString CatalogIn(const QString& dir, const QString& code) { return dir + "/locale/" + code + "/LC_MESSAGES/default.mo"; }
 // clang-format on
 inline QByteArray RealCatalog(const char* code) { return ReadBytes(QString(DTU_CATALOG_DIR "/%1.mo").arg(code)); }
-
-// Sets or unsets locale variables for one test and restores them after.
-class EnvGuard {
- public:
-  // A null value leaves the variable unset.
-  EnvGuard(std::initializer_list<std::pair<const char*, const char*>> values) {
-    for (const char* name : kNames) {
-      if (const char* old = std::getenv(name)) saved_[name] = old;
-      unsetenv(name);
-    }
-    for (const auto& [name, value] : values)
-      if (value) setenv(name, value, 1);
-  }
-  ~EnvGuard() {
-    for (const char* name : kNames) unsetenv(name);
-    for (const auto& [name, value] : saved_) setenv(name.c_str(), value.c_str(), 1);
-  }
-
- private:
-  static constexpr const char* kNames[] = {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"};
-  std::map<std::string, std::string> saved_;
-};
 
 }  // namespace dtu::testing

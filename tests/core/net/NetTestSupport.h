@@ -39,9 +39,7 @@ class LoopbackListener {
  public:
   explicit LoopbackListener(int backlog = 16, bool listening = true, uint32_t address = INADDR_LOOPBACK)
       : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(address);
+    sockaddr_in a{AF_INET, 0, {htonl(address)}, {}};
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0)) {
       ::close(fd_);
       fd_ = -1;

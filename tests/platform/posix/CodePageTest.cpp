@@ -3,9 +3,6 @@
 // with their replacements, and the codec's own UTF-8 reader against iconv's.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
-
 #include "core/config/AnsiCodec.h"
 #include "platform/posix/PosixCodePage.h"
 #include "support/TestSupport.h"
@@ -28,22 +25,20 @@ TEST(PosixCodePage, CharsetForLocale) {
 
 // The first of LC_ALL, LC_CTYPE and LANG that is set and not empty.
 TEST(PosixCodePage, UserCharsetFollowsTheLocaleVariables) {
-  const char* const names[] = {"LC_ALL", "LC_CTYPE", "LANG", "LC_MESSAGES"};
-  std::optional<std::string> saved[4];
-  for (int i = 0; i < 4; ++i)
-    if (const char* value = std::getenv(names[i])) saved[i] = value;
   // clang-format off
-  const struct { const char* values[4]; const char* charset; } cases[] = {
-      {{"", "", "zh_TW", "ja_JP"}, "BIG5"}, {{"", "ja_JP", "zh_TW", ""}, "CP932"},
-      {{"ru_RU", "ja_JP", "zh_TW", ""}, "CP1251"}, {{"", "", "", "zh_TW"}, "UTF-8"},
+  const struct { const char *lcAll, *lcCtype, *lang, *lcMessages, *charset; } cases[] = {
+      {"", nullptr, "zh_TW", "ja_JP", "BIG5"}, {"", "ja_JP", "zh_TW", "", "CP932"},
+      {"ru_RU", "ja_JP", "zh_TW", "", "CP1251"}, {"", "", "", "zh_TW", "UTF-8"},
+      {nullptr, nullptr, nullptr, nullptr, "UTF-8"},
   };
   // clang-format on
   PosixCodePage codePage;
   for (const auto& c : cases) {
-    for (int i = 0; i < 4; ++i) setenv(names[i], c.values[i], 1);
-    EXPECT_EQ(codePage.userCharset(), c.charset) << c.values[0] << '/' << c.values[1] << '/' << c.values[2];
+    SCOPED_TRACE(&c - cases);
+    const testing::EnvGuard env{
+        {"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}, {"LC_MESSAGES", c.lcMessages}};
+    EXPECT_EQ(codePage.userCharset(), c.charset);
   }
-  for (int i = 0; i < 4; ++i) saved[i] ? setenv(names[i], saved[i]->c_str(), 1) : unsetenv(names[i]);
 }
 
 // What the charset holds converts both ways; what it cannot hold, what is no

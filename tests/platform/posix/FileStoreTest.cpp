@@ -11,22 +11,18 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <tuple>
 
 #include "platform/posix/PosixFileStore.h"
+#include "support/TestSupport.h"
 
 namespace dtu::platform {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-void Spit(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+std::string Slurp(const std::string& path) { return testing::ReadBytes(QString::fromStdString(path)).toStdString(); }
+void Spit(const std::string& path, const QByteArray& bytes) {
+  testing::WriteBytes(QString::fromStdString(path), bytes);
 }
 std::set<std::string> Entries(const std::string& folder) {
   std::set<std::string> names;
@@ -94,27 +90,21 @@ class FileStoreTest : public ::testing::Test {
 TEST_F(FileStoreTest, ReadsRegularFilesWhole) {
   using enum FileRead::Status;
   const std::string bytes = "[Main]\r\n" + std::string(70000, 'v');
-  Spit(file_, bytes);
+  Spit(file_, QByteArray::fromStdString(bytes));
   std::filesystem::create_symlink("nowhere.ini", folder_ + "/dangling.ini");
   // clang-format off
   const struct { std::string path; const char* call; int error; FileRead::Status status; int code; } cases[] = {
-      {file_, "", 0, Ok, 0},
-      {file_, "read", EINTR, Ok, 0},
-      {file_, "read", EIO, Failed, EIO},
-      {folder_ + "/missing.ini", "", 0, Missing, 0},
-      {folder_ + "/missing/ZEREVuzi.ini", "", 0, Missing, 0},
-      {folder_ + "/dangling.ini", "", 0, Missing, 0},
-      {folder_, "", 0, Failed, EISDIR},
+      {file_, "", 0, Ok, 0}, {file_, "read", EINTR, Ok, 0}, {file_, "read", EIO, Failed, EIO},
+      {folder_ + "/missing.ini", "", 0, Missing, 0}, {folder_ + "/missing/ZEREVuzi.ini", "", 0, Missing, 0},
+      {folder_ + "/dangling.ini", "", 0, Missing, 0}, {folder_, "", 0, Failed, EISDIR},
       {file_ + "/x", "", 0, Failed, ENOTDIR}};
   // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.path + " " + c.call);
     FailingSysCalls calls(c.call, c.error);
     const FileRead read = PosixFileStore(calls).readFile(c.path);
-    EXPECT_EQ(read.status, c.status);
-    EXPECT_EQ(read.bytes, c.status == Ok ? bytes : "");
-    EXPECT_EQ(read.failure.code, c.code);
-    EXPECT_EQ(read.failure.cause, c.code ? std::strerror(c.code) : "");
+    EXPECT_EQ(std::tuple(read.status, read.bytes, read.failure.code, read.failure.cause),
+              std::tuple(c.status, c.status == Ok ? bytes : "", c.code, c.code ? std::strerror(c.code) : ""));
   }
 }
 
@@ -131,23 +121,13 @@ TEST_F(FileStoreTest, ReplacesUnderInjectedFailures) {
   enum Outcome { kFails, kWritten, kInPlace, kWrittenButFails };
   // clang-format off
   const struct { const char* call; int error; bool exists; Outcome outcome; mode_t fileMode = 0604, folderMode = 0700; } cases[] = {
-      {"", 0, true, kWritten},
-      {"", 0, false, kWritten},
-      {"", EACCES, true, kFails, 0444},
-      {"", EACCES, true, kFails, 0644, 0555},
-      {"", EACCES, false, kFails, 0644, 0555},
-      {"temp file", EMFILE, true, kFails},
-      {"write", ENOSPC, true, kFails},
-      {"partial write", ENOSPC, true, kFails},
-      {"fsync", EIO, true, kFails},
-      {"link", ENOSPC, true, kFails},
-      {"rename", EXDEV, true, kFails},
-      {"folder fsync", EIO, true, kWrittenButFails},
-      {"folder fsync", EINVAL, true, kWritten},
-      {"temp file", EACCES, true, kInPlace},
-      {"temp file", EPERM, true, kInPlace},
-      {"temp file", EOPNOTSUPP, true, kWritten},
-      {"temp file", EACCES, false, kFails}};
+      {"", 0, true, kWritten}, {"", 0, false, kWritten}, {"", EACCES, true, kFails, 0444},
+      {"", EACCES, true, kFails, 0644, 0555}, {"", EACCES, false, kFails, 0644, 0555},
+      {"temp file", EMFILE, true, kFails}, {"write", ENOSPC, true, kFails}, {"partial write", ENOSPC, true, kFails},
+      {"fsync", EIO, true, kFails}, {"link", ENOSPC, true, kFails}, {"rename", EXDEV, true, kFails},
+      {"folder fsync", EIO, true, kWrittenButFails}, {"folder fsync", EINVAL, true, kWritten},
+      {"temp file", EACCES, true, kInPlace}, {"temp file", EPERM, true, kInPlace},
+      {"temp file", EOPNOTSUPP, true, kWritten}, {"temp file", EACCES, false, kFails}};
   // clang-format on
   const mode_t mask = ::umask(022);
   ::umask(mask);
@@ -166,8 +146,7 @@ TEST_F(FileStoreTest, ReplacesUnderInjectedFailures) {
 
     const std::optional<FileFailure> checked = store.checkWritable(file_);
     EXPECT_EQ(checked ? checked->code : 0, *c.call == '\0' ? c.error : 0);
-    EXPECT_EQ(Slurp(file_), old);
-    EXPECT_EQ(Stat(file_).st_ino, before.st_ino);
+    EXPECT_EQ(std::tuple(Slurp(file_), Stat(file_).st_ino), std::tuple(old, before.st_ino));
 
     const std::optional<FileFailure> failure = store.replaceFile(file_, "[Main]\r\nDTU number=B\r\n");
     const bool fails = c.outcome == kFails || c.outcome == kWrittenButFails;

@@ -31,14 +31,10 @@ QByteArray StartTime(pid_t pid) {
 // QDir::tempPath() is a folder of the test's own.
 class PosixProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(tmp.isValid());
-    qputenv("TMPDIR", QFile::encodeName(tmp.path()));
-  }
-  void TearDown() override { saved.isNull() ? qunsetenv("TMPDIR") : qputenv("TMPDIR", saved); }
+  void SetUp() override { ASSERT_TRUE(tmp.isValid()); }
 
-  QByteArray saved = qgetenv("TMPDIR");
   QTemporaryDir tmp;
+  dtu::testing::EnvGuard env{{"TMPDIR", QFile::encodeName(tmp.path()).constData()}};
 };
 
 TEST_F(PosixProcessTest, PrivateFolderIsMadeOnceWithItsOwnerAndGoesWithTheProcess) {
@@ -65,16 +61,14 @@ TEST_F(PosixProcessTest, RemovesTheFoldersWhoseOwnerIsGone) {
   // Age: how long ago the folder last changed.
   // clang-format off
   const struct { const char* name; std::optional<QByteArray> owner; int ageSeconds; bool kept; } cases[] = {
-      {"dtusms-l10n-gone01", gone, 0, false},
+      {"dtusms-l10n-gone01", gone, 0, false}, {"dtusms-l10n-gone02x", gone, 0, true},  // not a name mkdtemp gives
       {"dtusms-l10n-reused", parent + " 1", 0, false},  // the id names another process now
       {"dtusms-l10n-living", parent + ' ' + StartTime(::getppid()), 0, true},
       {"dtusms-l10n-nostrt", parent + " 0", 0, true},   // the owner's start time was not known
       {"dtusms-l10n-itself", QByteArray::number(::getpid()) + " 1", 0, true},
-      {"dtusms-l10n-young1", std::nullopt, 0, true},     // the owner may still be writing its record
-      {"dtusms-l10n-stale1", std::nullopt, 120, false},
-      {"dtusms-l10n-junk01", "x y", 30, true},
+      {"dtusms-l10n-young1", std::nullopt, 0, true},  // the owner may still be writing its record
+      {"dtusms-l10n-stale1", std::nullopt, 120, false}, {"dtusms-l10n-junk01", "x y", 30, true},
       {"dtusms-l10n-junk02", "x y", 120, false},
-      {"dtusms-l10n-gone02x", gone, 0, true},             // not a name mkdtemp gives
   };
   // clang-format on
   for (const auto& c : cases) {

@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test
-cmake --preset test
-cmake --build --preset test
+# CI sets DTU_TEST_PRESET=ci: the same build with warnings as errors.
+preset=${DTU_TEST_PRESET:-test}
+cmake --preset "$preset"
+cmake --build --preset "$preset"
 export QT_QPA_PLATFORM=offscreen
-ctest --preset test
+ctest --preset "$preset"

@@ -23,7 +23,7 @@ struct HttpRequest {
   std::string url;
   std::chrono::milliseconds connectTimeout{21000};
   std::chrono::milliseconds totalTimeout{30000};
-  std::size_t maxBodyBytes = 1024 * 1024;  // of the decoded body
+  std::size_t maxBodyBytes = std::size_t{1024} * 1024;  // of the decoded body
   int maxRedirects = 5;                    // to http and https only
   // Asked once each hop's connection stands, with the address actually
   // connected (IPv4 or IPv6 text); false ends the request as Refused.

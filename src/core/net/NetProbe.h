@@ -63,7 +63,7 @@ std::string ResolveHostAddress(const std::string& name, const ProbeServices& ser
 // The result is not checked for the form of an address. The page's own charset
 // goes through codec's code page; the address comes back in codec's charset.
 std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services);
-inline constexpr std::size_t kMaxWanBodyBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxWanBodyBytes = std::size_t{1024} * 1024;
 
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without
 // its leading 21 and trailing 69 bytes; "" when the tags are missing or the

@@ -80,8 +80,9 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
 TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrection) {
   start();
   // clang-format off
-  const std::pair<const char*, const char*> edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
-      {"tntedt_DomainAddress", keys::kDomainAddress}, {"tntedt_Other", keys::kOtherApn}, {"tntedt_DTUNumber", keys::kDtuNumber}};
+  const std::pair<const char*, const char*> edits[] = {
+      {"tntedt_StaticIP", keys::kStaticIp}, {"tntedt_DomainAddress", keys::kDomainAddress},
+      {"tntedt_Other", keys::kOtherApn}, {"tntedt_DTUNumber", keys::kDtuNumber}};
   // clang-format on
   for (const auto& [control, key] : edits) {
     QLineEdit* field = edit(control);

@@ -55,7 +55,8 @@ TEST_F(PosixProcessTest, RemovesTheFoldersWhoseOwnerIsGone) {
   // Age: how long ago the folder last changed.
   // clang-format off
   const struct { const char* name; std::optional<QByteArray> owner; int ageSeconds; bool kept; } cases[] = {
-      {"dtusms-l10n-gone01", gone, 0, false}, {"dtusms-l10n-reused", parent + " 1", 0, false},  // the id is another's now
+      {"dtusms-l10n-gone01", gone, 0, false},
+      {"dtusms-l10n-reused", parent + " 1", 0, false},  // the id names another process now
       {"dtusms-l10n-living", parent + ' ' + StartTime(::getppid()), 0, true},
       {"dtusms-l10n-young1", std::nullopt, 0, true},  // the owner may still be writing its record
       {"dtusms-l10n-stale1", std::nullopt, 120, false}, {"dtusms-l10n-junk02", "x y", 120, false},

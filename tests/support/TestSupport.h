@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 // Helpers every test folder shares: the recording presenter, whole-file
-// reads and writes, an environment guard, an expected-error assertion and
-// readable QString output.
+// reads and writes, an environment guard and readable QString output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -78,17 +77,6 @@ class EnvGuard {
 };
 
 }  // namespace dtu::testing
-
-// Expects `statement` to throw AppError with exactly `expected` as its message.
-#define EXPECT_APP_ERROR(statement, expected)          \
-  do {                                                 \
-    try {                                              \
-      statement;                                       \
-      ADD_FAILURE() << "no AppError from " #statement; \
-    } catch (const ::dtu::AppError& error_) {          \
-      EXPECT_EQ(error_.message(), QString(expected));  \
-    }                                                  \
-  } while (false)
 
 // Readable QString values in assertion messages.
 inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }

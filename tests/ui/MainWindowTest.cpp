@@ -15,11 +15,11 @@
 #include <chrono>
 #include <map>
 
-#include "core/i18n/I18nTestSupport.h"
-#include "core/net/NetTestSupport.h"
 #include "WindowFixture.h"
-#include "ui/HandlerGuard.h"
+#include "core/i18n/I18nTestSupport.h"
 #include "core/i18n/Localizer.h"
+#include "core/net/NetTestSupport.h"
+#include "ui/HandlerGuard.h"
 
 namespace dtu::testing {
 namespace {
@@ -79,10 +79,11 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
 // Closing writes nothing but the port's correction (the click takes the focus from a value below the minimum).
 TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrection) {
   start();
-  const std::pair<const char*, const char*> edits[] = {{"tntedt_StaticIP", keys::kStaticIp},
-                                                       {"tntedt_DomainAddress", keys::kDomainAddress},
-                                                       {"tntedt_Other", keys::kOtherApn},
-                                                       {"tntedt_DTUNumber", keys::kDtuNumber}};
+  // clang-format off
+  const std::pair<const char*, const char*> edits[] = {
+      {"tntedt_StaticIP", keys::kStaticIp}, {"tntedt_DomainAddress", keys::kDomainAddress},
+      {"tntedt_Other", keys::kOtherApn}, {"tntedt_DTUNumber", keys::kDtuNumber}};
+  // clang-format on
   for (const auto& [control, key] : edits) {
     QLineEdit* field = edit(control);
     field->setEnabled(true);
@@ -108,13 +109,13 @@ TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrecti
   EXPECT_EQ(iniBytes(), before);
 }
 
-// The window's charset is the platform's: the file and the command get only what it holds.
+// The window's charset is the platform's, named by the first locale variable
+// set and not empty (here LC_CTYPE): the file and the command get only what it
+// holds.
 TEST_F(WindowTest, FieldsGoThroughThePlatformCharset) {
-  static FakeCodePage latin1;
-  const platform::Platform& system = TestPlatform();
-  static const platform::Platform withLatin1{system.files,  system.network, latin1,
-                                             system.locale, system.process, system.catalogs};
-  services.platform = &withLatin1;
+  const EnvGuard env{{"LC_ALL", ""}, {"LC_CTYPE", "de_DE.ISO-8859-1"}, {"LANG", "ja_JP"}};
+  static const platform::SystemPlatform system;
+  services.platform = &system.get();
   start();
   edit("tntedt_DTUNumber")->setText(QStringLiteral("KQ-\u00e9\u4e2d"));
   EXPECT_TRUE(iniBytes().contains("DTU number=KQ-\xE9?\r\n")) << iniBytes().toStdString();
@@ -324,9 +325,7 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     ::kill(program.processId(), signal);
     ASSERT_TRUE(ready && program.waitForFinished(10000)) << folders().join(u' ').toStdString();
     EXPECT_EQ(program.exitStatus(), signal == SIGKILL ? QProcess::CrashExit : QProcess::NormalExit);
-    if (signal != SIGKILL) {
-      EXPECT_EQ(program.exitCode(), 128 + signal);
-    }
+    if (signal != SIGKILL) EXPECT_EQ(program.exitCode(), 128 + signal);
     EXPECT_EQ(folders().size(), signal == SIGKILL ? 1 : 0);
     EXPECT_EQ(settings(), before);  // nothing written at exit
     left = folders();

@@ -11,10 +11,10 @@
 #include "I18nTestSupport.h"
 #include "core/i18n/FileLocator.h"
 #include "core/i18n/Format.h"
-#include "ui/LanguageSelection.h"
 #include "core/i18n/Localizer.h"
 #include "platform/posix/LibintlCatalogs.h"
-#include "support/FakeProcess.h"
+#include "platform/posix/PosixProcess.h"
+#include "ui/LanguageSelection.h"
 #include "ui/WindowTranslator.h"
 
 namespace dtu {
@@ -68,30 +68,33 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
 }
 
 // libintl reads a private copy (0600, a new folder for each catalog); where it
-// cannot serve, or on a system without it, the own look-up answers.
+// cannot serve (no private folder), or on a system without it, the own
+// look-up answers.
 TEST(Localizer, SystemLookUpAndItsFallbacks) {
-  EnvGuard env{};
-  QTemporaryDir dir, folder;
-  FakeProcess process;
-  platform::LibintlCatalogs libintl(process);
+  QTemporaryDir dir, tmp;
+  ASSERT_TRUE(WriteBytes(tmp.filePath("file"), "x"));  // as TMPDIR, no folder can be made in it, even by root
   // clang-format off
-  const struct { std::optional<QString> folder; platform::MessageCatalogs* catalogs; Localizer::Backend backend; } cases[] = {
-      {folder.path(), &libintl, Localizer::Backend::System},
-      {std::nullopt, &libintl, Localizer::Backend::Builtin},
-      {folder.path(), nullptr, Localizer::Backend::Builtin}};
+  const struct { QString tmpdir; bool libintl; Localizer::Backend backend; } cases[] = {
+      {tmp.path(), true, Localizer::Backend::System}, {tmp.filePath("file"), true, Localizer::Backend::Builtin},
+      {tmp.path(), false, Localizer::Backend::Builtin}};
   // clang-format on
   for (const auto& c : cases) {
-    process.folder = c.folder;
-    const auto localizer = Start(dir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "", c.catalogs);
+    EnvGuard env{{"TMPDIR", QFile::encodeName(c.tmpdir).constData()}};
+    platform::PosixProcess process;
+    platform::LibintlCatalogs libintl(process);
+    const auto localizer =
+        Start(dir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "", c.libintl ? &libintl : nullptr);
     for (const auto& [code, port] : {std::pair{"zh_cn", "A"}, {"zh_tw", "T"}}) {
       localizer->SetCurrentLanguage(code);
       EXPECT_EQ(localizer->Translate("Port"), port);
       EXPECT_EQ(localizer->ActiveBackend(), c.backend);
     }
+    if (c.backend != Localizer::Backend::System) continue;
+    const QDir folder(process.privateFolder().value_or(""));
+    EXPECT_EQ(folder.entryList(QDir::NoDotAndDotDot | QDir::Dirs), (QStringList{"1", "2"}));
+    EXPECT_EQ(QFile::permissions(folder.filePath("2/dtusms/LC_MESSAGES/default.mo")),
+              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
   }
-  EXPECT_EQ(QDir(folder.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), (QStringList{"1", "2"}));
-  EXPECT_EQ(QFile::permissions(folder.filePath("2/dtusms/LC_MESSAGES/default.mo")),
-            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
 }
 
 // A wrong magic number, in either byte order, is an error naming the file. A
@@ -112,8 +115,12 @@ TEST(Localizer, BrokenCatalogs) {
     const Catalogs catalogs{{"zh_cn", c.bytes}};
     const auto localizer = Start(dir, c.appended ? catalogs : Catalogs{}, c.appended ? Catalogs{} : catalogs, "zh_cn");
     if (c.badMagic) {
-      EXPECT_APP_ERROR(localizer->Translate("Close"),
-                       "This file is not a valid GNU gettext mo file: " + CatalogIn(dir.path(), "zh_cn"));
+      try {
+        localizer->Translate("Close");
+        ADD_FAILURE() << "no AppError";
+      } catch (const AppError& error) {
+        EXPECT_EQ(error.message(), "This file is not a valid GNU gettext mo file: " + CatalogIn(dir.path(), "zh_cn"));
+      }
       localizer->SetCurrentLanguage("zh_cn");  // reported once: the ids are served from then on
     }
     EXPECT_EQ(localizer->Translate("Close"), "Close");

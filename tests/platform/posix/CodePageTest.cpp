@@ -23,24 +23,6 @@ TEST(PosixCodePage, CharsetForLocale) {
   for (const auto& c : cases) EXPECT_EQ(PosixCodePage::CharsetForLocale(c.locale), c.charset) << c.locale;
 }
 
-// The first of LC_ALL, LC_CTYPE and LANG that is set and not empty.
-TEST(PosixCodePage, UserCharsetFollowsTheLocaleVariables) {
-  // clang-format off
-  const struct { const char *lcAll, *lcCtype, *lang, *lcMessages, *charset; } cases[] = {
-      {"", nullptr, "zh_TW", "ja_JP", "BIG5"}, {"", "ja_JP", "zh_TW", "", "CP932"},
-      {"ru_RU", "ja_JP", "zh_TW", "", "CP1251"}, {"", "", "", "zh_TW", "UTF-8"},
-      {nullptr, nullptr, nullptr, nullptr, "UTF-8"},
-  };
-  // clang-format on
-  PosixCodePage codePage;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
-    const testing::EnvGuard env{
-        {"LC_ALL", c.lcAll}, {"LC_CTYPE", c.lcCtype}, {"LANG", c.lang}, {"LC_MESSAGES", c.lcMessages}};
-    EXPECT_EQ(codePage.userCharset(), c.charset);
-  }
-}
-
 // What the charset holds converts both ways; what it cannot hold, what is no
 // code point, invalid and truncated bytes become "?"; a stateful charset ends
 // in its initial state; an unknown charset gives only "?".

@@ -105,9 +105,12 @@ std::unique_ptr<QIODevice> PosixProcess::openExecutable() {
 std::optional<QString> PosixProcess::privateFolder() {
   if (!folderTried_) {
     folderTried_ = true;
-    // mkdtemp: mode 0700 and a name no other user can predict.
-    QByteArray pattern = QFile::encodeName(QDir::tempPath()) + '/' + kPrivatePrefix + "XXXXXX";
-    if (::mkdtemp(pattern.data())) {
+    // mkdtemp: mode 0700 and a name no other user can predict. Qt gives an
+    // empty temporary path for a TMPDIR that does not exist; the folder must
+    // not land in the root folder then.
+    const QString temp = QDir::tempPath();
+    QByteArray pattern = QFile::encodeName(temp) + '/' + kPrivatePrefix + "XXXXXX";
+    if (!temp.isEmpty() && ::mkdtemp(pattern.data())) {
       folder_ = pattern;
       QFile owner(QFile::decodeName(folder_ + '/' + kOwnerFile));
       if (owner.open(QIODevice::WriteOnly | QIODevice::NewOnly)) owner.write(OwnerRecord(::getpid()));

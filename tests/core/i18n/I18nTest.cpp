@@ -72,11 +72,12 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
 // look-up answers.
 TEST(Localizer, SystemLookUpAndItsFallbacks) {
   QTemporaryDir dir, tmp;
-  ASSERT_TRUE(WriteBytes(tmp.filePath("file"), "x"));  // as TMPDIR, no folder can be made in it, even by root
+  // As TMPDIR, no folder can be made in a file, even by root, nor in a folder that does not exist.
+  ASSERT_TRUE(WriteBytes(tmp.filePath("file"), "x"));
   // clang-format off
   const struct { QString tmpdir; bool libintl; Localizer::Backend backend; } cases[] = {
       {tmp.path(), true, Localizer::Backend::System}, {tmp.filePath("file"), true, Localizer::Backend::Builtin},
-      {tmp.path(), false, Localizer::Backend::Builtin}};
+      {tmp.filePath("missing"), true, Localizer::Backend::Builtin}, {tmp.path(), false, Localizer::Backend::Builtin}};
   // clang-format on
   for (const auto& c : cases) {
     EnvGuard env{{"TMPDIR", QFile::encodeName(c.tmpdir).constData()}};

@@ -15,6 +15,7 @@
 
 #include "QrDecode.h"
 #include "WindowFixture.h"
+#include "core/i18n/Localizer.h"
 #include "ui/BatchCommand.h"
 #include "ui/QrCodeDialog.h"
 
@@ -64,7 +65,7 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
 
 // The dialog the button opens, then dialogs made directly: the number in the
 // code, a refused letter, the number remembered outside the settings file,
-// PNG and SVG files, a failed save.
+// PNG and SVG files, a failed save, a handler error under a damaged catalog.
 TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   start();
   button("tntbtn_GenerationSMS")->click();
@@ -102,6 +103,14 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
                        BoxIcon::Critical));
   QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr, presenter);
   EXPECT_FALSE(tooLong.findChild<QPushButton*>("qr_SaveImage")->isEnabled());
+  // A dialog's handler error ends in the error box, never in Qt's loop: a bad number under a damaged catalog.
+  const QString damaged = dir.filePath("locale/xx/LC_MESSAGES/default.mo");
+  ASSERT_TRUE(WriteBytes(damaged, "junk"));
+  StartLocalizer(TestPlatform(), dir.filePath("dtusms"), 0);
+  SetCurrentLanguage("xx");
+  QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "x");
+  EXPECT_EQ(presenter.boxes.back().text, "This file is not a valid GNU gettext mo file: " + damaged + ".");
+  StartLocalizer(TestPlatform(), dir.filePath("none/dtusms"), 0);
 }
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};

@@ -30,7 +30,6 @@ inline QString Stored(const QString& path, const char* key) {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir.isValid()); }
-  void TearDown() override { window.reset(); }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
   QByteArray iniBytes() const { return ReadBytes(iniPath()); }
@@ -46,7 +45,6 @@ class WindowTest : public ::testing::Test {
     network.interfaces = {{"127.0.0.1", true, true}, {"192.0.2.7", false, false}};
     if (!localAddress.empty())
       network.interfaces.insert(network.interfaces.end(), {{localAddress, true, false}, {"203.0.113.9", true, false}});
-    network.host = std::nullopt;
     options.services.probes.network = &network;
     window = std::make_unique<Ttntfrm_Main>(options);
     window->show();

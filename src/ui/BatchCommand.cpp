@@ -57,15 +57,13 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     return kBatchSomeRowsFailed;
   }
 
-  // Without --csv the CSV goes to standard output.
   const ComposedBatch batch{list, base};
+  // Without --csv the CSV goes to standard output.
+  if (QByteArray csv; options.csv.isEmpty() && CsvBatchWriter().render(batch, csv, nullptr)) out += csv;
   const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
   for (const auto& [format, path] : outputs) {
-    const BatchWriter* writer = FindBatchWriter(format);
     QString reason;
-    QByteArray bytes;
-    if (path.isEmpty() && std::string_view(format) == "csv" && writer->render(batch, bytes, &reason)) out += bytes;
-    if (!path.isEmpty() && !WriteBatchFile(*writer, batch, path, &reason)) {
+    if (!path.isEmpty() && !WriteBatchFile(*FindBatchWriter(format), batch, path, &reason)) {
       Line(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
       return kBatchUsageOrFileError;
     }

@@ -297,11 +297,8 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 }
 
 void Ttntfrm_Main::TntFormShow() {
-  {
-    const SettingsStore store(settingsFilePath_, codec_, files());
-    // Kept as stored: ApplyLanguage treats a value outside 0..3 as 0, the menu checks nothing for it.
-    SysParameter.LanguageId = store.ReadInteger(kSettingsSection, keys::kLanguageId, 0);
-  }
+  // Kept as stored: ApplyLanguage treats an id outside the language table as 0, the menu checks nothing for it.
+  SysParameter.LanguageId = ReadField(SettingsStore(settingsFilePath_, codec_, files()), fields::kLanguageId);
   switchLanguage(SysParameter.LanguageId);
   LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this,
                [this] { return localHostAddress(); });

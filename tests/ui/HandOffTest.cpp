@@ -25,7 +25,6 @@ namespace {
 class HandOffTest : public WindowTest {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
     // The remembered number must not reach the real user's settings.
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("user"));
   }
@@ -110,7 +109,6 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   SetCurrentLanguage("xx");
   QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "x");
   EXPECT_EQ(presenter.boxes.back().text, "This file is not a valid GNU gettext mo file: " + damaged + ".");
-  StartLocalizer(TestPlatform(), dir.filePath("none/dtusms"), 0);
 }
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};

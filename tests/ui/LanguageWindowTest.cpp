@@ -27,7 +27,6 @@ const char* const kTraditional = "VI-3ZEZI短信配置工具|網絡配置|語言
 class LanguageWindowTest : public WindowTest {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
     for (const char* code : {"en", "zh_cn", "zh_tw"})
       ASSERT_TRUE(WriteBytes(CatalogIn(dir.path(), code), RealCatalog(code))) << code;
   }

@@ -29,7 +29,6 @@ inline QString Stored(const QString& path, const char* key) {
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir.isValid()); }
 
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
   QByteArray iniBytes() const { return ReadBytes(iniPath()); }

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages that building and running need ("run"), or
 # those and what the tests, benchmarks, fuzzing and package checks need
-# ("test", the default).
+# ("test", the default), or what the Windows cross-build needs ("windows": it
+# also enables Debian's source packages, from which Qt for Windows is built).
 set -euo pipefail
 
 RUN_PACKAGES=(
@@ -18,11 +19,17 @@ TEST_PACKAGES=(
   desktop-file-utils appstream dpkg-dev lintian
   g++-mingw-w64-x86-64-posix
 )
+# Cross-building for Windows, packing it and running it under wine.
+WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nsis zip icoutils
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei dpkg-dev googletest
+)
 
 case "${1:-test}" in
   run) PACKAGES=("${RUN_PACKAGES[@]}") ;;
   test) PACKAGES=("${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
-  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+  windows) PACKAGES=("${RUN_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [run|test|windows]" >&2; exit 2 ;;
 esac
 
 SUDO=""
@@ -42,4 +49,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ "${1:-test}" = windows ] && ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+  echo "Enabling Debian source packages"
+  $SUDO sed -i '0,/^Types: deb$/s//Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  $SUDO apt-get update -qq
 fi

@@ -2,14 +2,15 @@
 # SPDX-License-Identifier: MIT
 # Builds Debian's own Qt 6 base (the version of the host's qt6-base-dev, whose moc/rcc/uic
 # it uses) for 64-bit Windows with mingw-w64, once, into a cache keyed by version and flags.
-# Prints the install prefix on its last line.
+# Prints the install prefix on its last line. With --cached it builds nothing and
+# fails when the cache does not hold that build.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 cache=${DTU_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dtusms}
 jobs=${DTU_JOBS:-$(nproc)}
 
-version=$(dpkg-query -W -f='${Version}' qt6-base-dev)   # e.g. 6.4.2+dfsg-10
+version=$(dpkg-query -W -f='${Version}' qt6-base-dev 2>/dev/null) || exit 1   # e.g. 6.4.2+dfsg-10
 flags=(
   -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
@@ -24,6 +25,7 @@ flags=(
 key=$(printf '%s\n' "$version" "${flags[@]}" "$(cat "$root/cmake/mingw-w64-x86_64.cmake")" | sha256sum | cut -c1-12)
 prefix="$cache/qt-$version-mingw64-$key"
 if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
+if [ "${1:-}" = --cached ]; then exit 1; fi
 
 work="$cache/work/qt-$key"
 mkdir -p "$work"

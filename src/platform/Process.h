@@ -32,6 +32,11 @@ class Process {
   // exists. False when they cannot be caught; they keep their defaults then.
   virtual bool quitOnTerminationRequests() = 0;
 
+  // Writes the standard streams to the console of the program that started
+  // this one, where they are not redirected already (a windowed program on
+  // Windows has none of its own).
+  virtual void useParentConsole() {}
+
   // Sets an environment variable unless it is set already.
   virtual void setDefaultEnvironment(const char* name, const char* value) = 0;
 };

@@ -14,7 +14,8 @@
 
 namespace {
 
-int Finish(const dtu::CommandLine& command) {
+int Finish(const dtu::CommandLine& command, dtu::platform::Process& process) {
+  process.useParentConsole();
   const bool failed = command.action == dtu::CommandLine::Action::kFail;
   std::fputs(command.text.toLocal8Bit().constData(), failed ? stderr : stdout);
   return failed ? dtu::CommandLine::kUsageExitCode : 0;
@@ -23,13 +24,15 @@ int Finish(const dtu::CommandLine& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const dtu::platform::SystemPlatform platform;
+  dtu::platform::Process& process = platform.get().process;
   // Read before the application object, so that --help and --version need no display.
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   dtu::CommandLine command = dtu::ParseCommandLine(arguments);
-  if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command);
+  if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command, process);
   if (command.action == dtu::CommandLine::Action::kBatch) {
-    const dtu::platform::SystemPlatform platform;
+    process.useParentConsole();
     return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf}, platform.get());
   }
   // The usage error stands as it is where no display would let QApplication
@@ -39,13 +42,12 @@ int main(int argc, char** argv) {
   const bool noDisplay = !platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
                          qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
                          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-  if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command);
+  if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command, process);
   QApplication app(argc, argv);
-  const dtu::platform::SystemPlatform platform;
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
-  if (command.action != dtu::CommandLine::Action::kRun) return Finish(command);
-  platform.get().process.quitOnTerminationRequests();  // the temporary files go when the loop ends
+  if (command.action != dtu::CommandLine::Action::kRun) return Finish(command, process);
+  process.quitOnTerminationRequests();  // the temporary files go when the loop ends
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));

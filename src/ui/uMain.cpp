@@ -145,9 +145,15 @@ void Ttntfrm_Main::buildControls() {
   setObjectName(QStringLiteral("tntfrm_Main"));
   setWindowTitle(QString::fromLatin1(N_("ZU-3RIVE VID idoverivirora dave")));
   setFixedSize(495, 305);
+#ifdef Q_OS_WIN
+  // Windows' own dialog faces; its Chinese faces supply Chinese glyphs (the last one where wine has neither).
+  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Microsoft YaHei"),
+                         QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
+#else
   // Metric-compatible stand-ins first where Tahoma is missing; the CJK face supplies Chinese glyphs.
   QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
                          QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("WenQuanYi Micro Hei")});
+#endif
   font.setPixelSize(11);
   setFont(font);
 

@@ -10,7 +10,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include "platform/windows/WinNetwork.h"
+#else
 #include "platform/posix/PosixNetwork.h"
+#endif
 
 namespace dtu::testing {
 
@@ -36,7 +40,11 @@ class FakeNetwork : public platform::Network {
   platform::HttpResponse httpGet(const platform::HttpRequest& request) override { return real_.httpGet(request); }
 
  private:
+#ifdef _WIN32
+  platform::WinNetwork real_;
+#else
   platform::PosixNetwork real_;
+#endif
 };
 
 }  // namespace dtu::testing

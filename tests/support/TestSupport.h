@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -60,18 +59,18 @@ class EnvGuard {
     for (const char* name : {"LANG", "LC_ALL", "LC_CTYPE", "LC_MESSAGES", "LANGUAGE"}) save(name);
     for (const auto& [name, value] : values) {
       save(name);
-      if (value) setenv(name, value, 1);
+      if (value) qputenv(name, value);
     }
   }
   ~EnvGuard() {
-    for (const auto& [name, value] : saved_) value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+    for (const auto& [name, value] : saved_) value ? qputenv(name.c_str(), value->c_str()) : qunsetenv(name.c_str());
   }
 
  private:
   void save(const char* name) {
-    const char* old = std::getenv(name);
-    if (!saved_.contains(name)) saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-    unsetenv(name);
+    if (!saved_.contains(name))
+      saved_[name] = qEnvironmentVariableIsSet(name) ? std::optional<std::string>(qgetenv(name).toStdString()) : std::nullopt;
+    qunsetenv(name);
   }
   std::map<std::string, std::optional<std::string>> saved_;
 };

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/config/SettingsFields.h"
 
+#include "core/Paths.h"
+
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
 
@@ -30,7 +32,7 @@ StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAd
 
 QString SettingsFilePathFor(const QString& executablePath, const AnsiCodec& codec, QString* appDirectory) {
   const QString exe = codec.toUnicode(codec.fromUnicode(executablePath));
-  const QString directory = exe.left(exe.lastIndexOf(QLatin1Char('/')) + 1);
+  const QString directory = exe.left(DirectoryPartLength(exe));
   if (appDirectory) *appDirectory = directory;
   return directory + QString::fromLatin1(kSettingsFileName);
 }

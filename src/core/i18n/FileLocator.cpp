@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/i18n/FileLocator.h"
 
+#include "core/Paths.h"
+
 #include <QFile>
 #include <QIODevice>
 #include <algorithm>
@@ -76,8 +78,7 @@ std::vector<FileLocator::Entry> FileLocator::ReadTable(QIODevice& device, std::u
 }
 
 FileLocator::FileLocator(const QString& executablePath, std::uint64_t tableOffset) : executablePath_(executablePath) {
-  const qsizetype cut = executablePath.lastIndexOf(QLatin1Char('/'));
-  baseDirectory_ = cut >= 0 ? executablePath.left(cut + 1) : QString();
+  baseDirectory_ = executablePath.left(DirectoryPartLength(executablePath));
   if (tableOffset == 0) return;
   QFile file(executablePath);
   if (!file.open(QIODevice::ReadOnly)) return;

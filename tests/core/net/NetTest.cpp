@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
 // The probes against loopback servers, and the diagnostics behind their view.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,6 +36,7 @@ TEST(NetProbe, CutWanAddress) {
   for (const auto& [page, cut] : rows) EXPECT_EQ(CutWanAddress(page), cut) << page;
 }
 
+#ifndef _WIN32
 // glibc's inet_pton is the reference; it reads a C string, so text with a NUL
 // inside is no address at all.
 template <int Family, std::size_t N>
@@ -68,9 +68,13 @@ TEST(AddressParsers, AgreeWithInetPton) {
     for (const std::string& text : texts)
       for (const char c : std::string_view("01f:.")) ExpectParsedAsInetPton(longer.emplace_back(text + c));
 }
+#endif
 
 // Which of the scripted resolver's addresses counts is told by the mapping judgement.
 TEST(NetProbe, TcpConnectOnlyToWhatItReports) {
+#ifdef _WIN32
+  GTEST_SKIP() << "reads the probe's end with POSIX poll and relies on Linux's full-backlog behaviour";
+#else
   FakeNetwork network;
   ProbeServices services = testing::LoopbackServices(network);
   LoopbackListener listener;
@@ -103,6 +107,7 @@ TEST(NetProbe, TcpConnectOnlyToWhatItReports) {
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 250ms) << "ended early: the connection was refused, not left unanswered";
   EXPECT_LT(elapsed, 3s);
+#endif
 }
 
 // Where the echo page's redirects may lead: loopback servers stand for the

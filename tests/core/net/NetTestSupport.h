@@ -3,11 +3,17 @@
 // listens on 127.0.0.1 only and every wait is bounded.
 #pragma once
 
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
 #include <arpa/inet.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
+#include <QtGlobal>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -22,11 +28,52 @@ namespace dtu::net::testing {
 
 using namespace std::chrono_literals;
 
+// The few calls that differ between Windows Sockets and POSIX.
+#ifdef _WIN32
+using Socket = SOCKET;
+inline constexpr Socket kNoSocket = INVALID_SOCKET;
+inline Socket OpenSocket() {
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
+  return started ? ::socket(AF_INET, SOCK_STREAM, 0) : INVALID_SOCKET;
+}
+inline void CloseSocket(Socket s) { if (s != INVALID_SOCKET) ::closesocket(s); }
+inline int PollSocket(Socket s, std::chrono::milliseconds wait) {
+  WSAPOLLFD p{s, POLLRDNORM, 0};
+  return ::WSAPoll(&p, 1, static_cast<int>(wait.count()));
+}
+inline Socket AcceptSocket(Socket s) { return ::accept(s, nullptr, nullptr); }
+inline void LimitWaits(Socket s) {
+  const DWORD limit = 2000;
+  ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+}
+inline constexpr int kSendFlags = 0;
+#else
+using Socket = int;
+inline constexpr Socket kNoSocket = -1;
+inline Socket OpenSocket() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
+inline void CloseSocket(Socket s) { if (s >= 0) ::close(s); }
+inline int PollSocket(Socket s, std::chrono::milliseconds wait) {
+  pollfd p{s, POLLIN, 0};
+  return ::poll(&p, 1, static_cast<int>(wait.count()));
+}
+inline Socket AcceptSocket(Socket s) { return ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC); }
+inline void LimitWaits(Socket s) {
+  const timeval limit{2, 0};
+  ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+}
+inline constexpr int kSendFlags = MSG_NOSIGNAL;
+#endif
+
 // Short time-outs, `network` for the outside world, and HTTP kept away from
 // any proxy the environment names.
 inline ProbeServices LoopbackServices(dtu::testing::FakeNetwork& network) {
-  setenv("no_proxy", "*", 1);
-  setenv("NO_PROXY", "*", 1);
+  qputenv("no_proxy", "*");
+  qputenv("NO_PROXY", "*");
   ProbeServices services;
   services.network = &network;
   services.timeouts = {2s, 2s, 5s};
@@ -38,31 +85,30 @@ inline ProbeServices LoopbackServices(dtu::testing::FakeNetwork& network) {
 class LoopbackListener {
  public:
   explicit LoopbackListener(int backlog = 16, bool listening = true, uint32_t address = INADDR_LOOPBACK)
-      : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in a{AF_INET, 0, {htonl(address)}, {}};
+      : fd_(OpenSocket()) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(address);
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || (listening && ::listen(fd_, backlog) != 0)) {
-      ::close(fd_);
-      fd_ = -1;
+      CloseSocket(fd_);
+      fd_ = kNoSocket;
     }
   }
-  ~LoopbackListener() { ::close(fd_); }
+  ~LoopbackListener() { CloseSocket(fd_); }
   LoopbackListener(const LoopbackListener&) = delete;
 
-  bool ok() const { return fd_ >= 0; }
-  int fd() const { return fd_; }
+  bool ok() const { return fd_ != kNoSocket; }
+  Socket fd() const { return fd_; }
   uint16_t port() const {
     sockaddr_in a{};
     socklen_t length = sizeof a;
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
     return ntohs(a.sin_port);
   }
-  bool HasPendingConnection(std::chrono::milliseconds wait) const {
-    pollfd p{fd_, POLLIN, 0};
-    return ::poll(&p, 1, static_cast<int>(wait.count())) > 0;
-  }
+  bool HasPendingConnection(std::chrono::milliseconds wait) const { return PollSocket(fd_, wait) > 0; }
 
  private:
-  int fd_;
+  Socket fd_;
 };
 
 // A port of 127.0.0.1 that nothing listens on: bound, never listened, closed.
@@ -84,7 +130,8 @@ class CannedHttpServer {
   }
   bool ok() const { return listener_.ok(); }
   std::string url() const {
-    const in_addr a{htonl(address_)};
+    in_addr a{};
+    a.s_addr = htonl(address_);
     return "http://" + std::string(::inet_ntoa(a)) + ":" + std::to_string(listener_.port()) + "/";
   }
   int requests() const { return requests_; }  // requests received, not connections
@@ -92,22 +139,19 @@ class CannedHttpServer {
  private:
   void Run(const std::stop_token& stop) {
     while (!stop.stop_requested()) {
-      const int c =
-          listener_.HasPendingConnection(20ms) ? ::accept4(listener_.fd(), nullptr, nullptr, SOCK_CLOEXEC) : -1;
-      if (c < 0) continue;
-      const timeval limit{2, 0};
-      ::setsockopt(c, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-      ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+      const Socket c = listener_.HasPendingConnection(20ms) ? AcceptSocket(listener_.fd()) : kNoSocket;
+      if (c == kNoSocket) continue;
+      LimitWaits(c);
       // Closing with the request unread would reset the connection under the response.
       std::string request;
       char buffer[4096];
-      for (ssize_t n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;)
-        if ((n = ::recv(c, buffer, sizeof buffer, 0)) > 0) request.append(buffer, static_cast<size_t>(n));
+      for (int n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;)
+        if ((n = static_cast<int>(::recv(c, buffer, sizeof buffer, 0))) > 0) request.append(buffer, static_cast<size_t>(n));
       if (!request.empty()) ++requests_;  // a connection alone is not a request
-      for (ssize_t n = 1, sent = 0; n > 0 && sent < static_cast<ssize_t>(response_.size()); sent += n)
-        n = ::send(c, response_.data() + sent, response_.size() - sent, MSG_NOSIGNAL);
+      for (int n = 1, sent = 0; n > 0 && sent < static_cast<int>(response_.size()); sent += n)
+        n = static_cast<int>(::send(c, response_.data() + sent, static_cast<int>(response_.size()) - sent, kSendFlags));
       while (response_.empty() && !stop.stop_requested()) std::this_thread::sleep_for(10ms);
-      ::close(c);
+      CloseSocket(c);
     }
   }
 

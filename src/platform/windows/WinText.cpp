@@ -37,8 +37,8 @@ std::string ErrorText(unsigned long error) {
       reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text(buffer ? buffer : L"", buffer ? n : 0);
   if (buffer) LocalFree(buffer);
-  // The system's texts end in a line break (and a full stop, which the caller's sentence does not want).
-  while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' || text.back() == L'.'))
+  // The system's texts end in a full stop and a line break, which the caller's sentence does not want.
+  while (!text.empty() && std::wstring_view(L"\r\n .\u3002").find(text.back()) != std::wstring_view::npos)
     text.pop_back();
   if (text.empty()) return "Error " + std::to_string(error);
   return FromWide(text, CP_ACP);

@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: MIT
+#include "platform/windows/WinProcess.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/windows/WinHeaders.h"
+#include "platform/windows/WinText.h"
+
+namespace dtu::platform {
+
+namespace {
+
+// Windows allows 5 s after a console close before it ends the process.
+constexpr DWORD kCloseWaitMs = 4000;
+
+std::atomic<bool> g_quitAsked{false};
+HANDLE g_finished = nullptr;  // set when the program is done; made before the handler is installed
+
+// Runs on a thread of its own that the system starts.
+BOOL WINAPI OnControl(DWORD type) {
+  const bool interrupt = type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT;
+  if (!interrupt && type != CTRL_CLOSE_EVENT && type != CTRL_LOGOFF_EVENT && type != CTRL_SHUTDOWN_EVENT) return FALSE;
+  const bool again = g_quitAsked.exchange(true);
+  if (interrupt && again) return FALSE;
+  if (!again) {
+    if (QCoreApplication* app = QCoreApplication::instance())
+      QMetaObject::invokeMethod(app, "quit", Qt::QueuedConnection);
+  }
+  if (!interrupt) WaitForSingleObject(g_finished, kCloseWaitMs);
+  return TRUE;
+}
+
+}  // namespace
+
+WinProcess::~WinProcess() {
+  if (g_finished) SetEvent(g_finished);
+}
+
+QString WinProcess::executablePath() {
+  // GetModuleFileNameW truncates without saying how much it needs.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) return QString::fromWCharArray(path.data(), static_cast<qsizetype>(n));
+    if (path.size() >= 65536) return {};
+    path.resize(path.size() * 2);
+  }
+}
+
+std::unique_ptr<QIODevice> WinProcess::openExecutable() {
+  auto file = std::make_unique<QFile>(executablePath());
+  if (!file->open(QIODevice::ReadOnly)) return nullptr;
+  return file;
+}
+
+bool WinProcess::quitOnTerminationRequests() {
+  if (!g_finished) g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return g_finished && SetConsoleCtrlHandler(&OnControl, TRUE);
+}
+
+void WinProcess::setDefaultEnvironment(const char* name, const char* value) {
+  const std::wstring wideName = ToWide(name, CP_UTF8);
+  const std::wstring wideValue = ToWide(value, CP_UTF8);
+  wchar_t probe[1];
+  if (GetEnvironmentVariableW(wideName.c_str(), probe, 1) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) return;
+  SetEnvironmentVariableW(wideName.c_str(), wideValue.c_str());
+  // The C runtime keeps a copy of its own, which getenv (and Qt) read.
+  _wputenv_s(wideName.c_str(), wideValue.c_str());
+}
+
+void WinProcess::useParentConsole() {
+  static bool attached = false;
+  for (const auto& [id, stream] : {std::pair{STD_OUTPUT_HANDLE, stdout}, std::pair{STD_ERROR_HANDLE, stderr}}) {
+    const HANDLE current = GetStdHandle(id);
+    if (current != nullptr && current != INVALID_HANDLE_VALUE) continue;  // a pipe or a file: kept
+    // ERROR_ACCESS_DENIED: attached already.
+    if (!attached) attached = AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
+    if (!attached) return;
+    std::freopen("CONOUT$", "w", stream);
+  }
+}
+
+}  // namespace dtu::platform

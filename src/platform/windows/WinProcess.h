@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "platform/Process.h"
+
+namespace dtu::platform {
+
+// No private folder on Windows: the catalogs need none there.
+class WinProcess : public Process {
+ public:
+  WinProcess() = default;
+  ~WinProcess() override;
+  WinProcess(const WinProcess&) = delete;
+  WinProcess& operator=(const WinProcess&) = delete;
+
+  QString executablePath() override;
+  std::unique_ptr<QIODevice> openExecutable() override;
+  std::optional<QString> privateFolder() override { return std::nullopt; }
+  void removeAbandonedPrivateFolders() override {}
+  // Ctrl+C, Ctrl+Break and the console's close, log-off and shut-down ask
+  // the application to quit. Windows ends the process once the handler
+  // returns from the last three, so the handler waits a few seconds for this
+  // object's destruction at the end of main. A second Ctrl+C or Ctrl+Break
+  // gets the default action.
+  bool quitOnTerminationRequests() override;
+  void setDefaultEnvironment(const char* name, const char* value) override;
+  void useParentConsole() override;
+};
+
+}  // namespace dtu::platform

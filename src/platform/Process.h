@@ -40,10 +40,6 @@ class Process {
   // Sets an environment variable unless it is set already.
   virtual void setDefaultEnvironment(const char* name, const char* value) = 0;
 
-  // Writes the standard streams to the console of the program that started
-  // this one, where they are not redirected already (a windowed program on
-  // Windows has none of its own).
-  virtual void useParentConsole() {}
 };
 
 }  // namespace dtu::platform

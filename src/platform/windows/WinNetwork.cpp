@@ -281,6 +281,11 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
   if (!started_) return fail("Windows Sockets could not be started");
   const auto deadline = Clock::now() + request.totalTimeout;
   const std::string timedOut = "timed out after " + std::to_string(request.totalTimeout.count()) + " ms";
+  // Past the deadline, the failing call's own code (a socket's, under wine) says less.
+  const auto failed = [&] {
+    const std::string reason = LastReason();
+    return fail(MillisecondsLeft(deadline) == 0 ? timedOut : reason);
+  };
 
   // No proxy: the hop check has to see the server actually reached, not a proxy.
   Handle session(::WinHttpOpen(L"Mozilla/5.0 (compatible; dtusms)", WINHTTP_ACCESS_TYPE_NO_PROXY,
@@ -320,14 +325,14 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     if (!::WinHttpSetOption(hop.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects) ||
         !::WinHttpSetTimeouts(hop.get(), connect, connect, left, left) || !LimitReceiving(hop.get(), deadline) ||
         !::WinHttpSendRequest(hop.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
-      return fail(LastReason());
+      return failed();
     // The connection stands once the request is sent; nothing of the answer is read before the check.
     if (request.allowConnection) {
       const std::optional<std::string> peer = ConnectedAddress(hop.get());
       if (!peer) return fail("the connected address could not be read: " + LastReason());
       if (!request.allowConnection(*peer)) return end(HttpResponse::Outcome::Refused);
     }
-    if (!::WinHttpReceiveResponse(hop.get(), nullptr)) return fail(LastReason());
+    if (!::WinHttpReceiveResponse(hop.get(), nullptr)) return failed();
 
     DWORD status = 0;
     DWORD size = sizeof status;
@@ -337,18 +342,22 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     // Like curl: a redirect without a Location, or any other status, is the answer itself.
     if (const auto location = IsRedirect(status) ? Header(hop.get(), WINHTTP_QUERY_LOCATION) : std::nullopt) {
       if (redirects >= request.maxRedirects)
-        return fail("more than " + std::to_string(std::max(request.maxRedirects, 0)) + " redirects");
+        return fail("too many redirects (limit " + std::to_string(std::max(request.maxRedirects, 0)) + ")");
       url = ResolveReference(url, *location);
       continue;
     }
 
     std::string body;
     char buffer[16384];
+    // Reading only what is there keeps each call short: a read for more can
+    // wait for it, past the deadline, on a server that sends byte by byte.
     for (;;) {
       if (MillisecondsLeft(deadline) == 0) return fail(timedOut);
+      DWORD ready = 0;
       DWORD got = 0;
-      if (!LimitReceiving(hop.get(), deadline) || !::WinHttpReadData(hop.get(), buffer, sizeof buffer, &got))
-        return fail(LastReason());
+      if (!LimitReceiving(hop.get(), deadline) || !::WinHttpQueryDataAvailable(hop.get(), &ready)) return failed();
+      if (ready == 0) break;
+      if (!::WinHttpReadData(hop.get(), buffer, std::min<DWORD>(ready, sizeof buffer), &got)) return failed();
       if (got == 0) break;
       if (got > request.maxBodyBytes - body.size()) return end(HttpResponse::Outcome::TooLarge);
       body.append(buffer, got);

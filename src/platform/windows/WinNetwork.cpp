@@ -320,7 +320,7 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
                                     WINHTTP_DEFAULT_ACCEPT_TYPES,
                                     parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0));
     if (!hop) return fail(LastReason());
-    // Followed here instead, so that every hop passes the connection check.
+    // WinHTTP's own redirects are off: followed here, so that every hop passes the connection check.
     DWORD noRedirects = WINHTTP_DISABLE_REDIRECTS;
     if (!::WinHttpSetOption(hop.get(), WINHTTP_OPTION_DISABLE_FEATURE, &noRedirects, sizeof noRedirects) ||
         !::WinHttpSetTimeouts(hop.get(), connect, connect, left, left) || !LimitReceiving(hop.get(), deadline) ||

@@ -43,6 +43,7 @@ class Network {
   virtual ~Network() = default;
 
   // Every IPv4 interface address in the system's order, unfiltered.
+  // May be empty where the system answers for the host name itself.
   virtual std::vector<InterfaceAddress> interfaceAddresses() = 0;
   // This machine's host name; nullopt when it cannot be read.
   virtual std::optional<std::string> hostName() = 0;

@@ -20,7 +20,7 @@ rm -f "$work/ZEREVuzi.ini"
 
 run() {
   LANG=$lang LC_ALL=$lang WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' \
-    wine64 "$work/dtusms.exe" &
+    wine "$work/dtusms.exe" &
   local app=$!
   local seen=""
   for _ in $(seq 1 120); do

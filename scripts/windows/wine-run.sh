@@ -15,4 +15,4 @@ for prefix in ${DTU_WINDOWS_PREFIXES//;/ }; do
 done
 WINEPATH=$(IFS=';'; echo "${winpath[*]:-}")
 export WINEPATH
-exec wine64 "$@"
+exec wine "$@"

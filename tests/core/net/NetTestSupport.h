@@ -16,6 +16,7 @@
 #include <QtGlobal>
 #include <atomic>
 #include <chrono>
+#include <map>
 #include <cstdlib>
 #include <stop_token>
 #include <string>
@@ -125,7 +126,10 @@ inline std::string HttpResponse(int status, const std::string& contentType, cons
 class CannedHttpServer {
  public:
   explicit CannedHttpServer(std::string response, uint32_t address = INADDR_LOOPBACK)
-      : listener_(16, true, address), address_(address), response_(std::move(response)) {
+      : CannedHttpServer(std::map<std::string, std::string>{{"", std::move(response)}}, address) {}
+  // One response for each request path; "" answers any other path.
+  explicit CannedHttpServer(std::map<std::string, std::string> responses, uint32_t address = INADDR_LOOPBACK)
+      : listener_(16, true, address), address_(address), responses_(std::move(responses)) {
     if (listener_.ok()) thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
   }
   bool ok() const { return listener_.ok(); }
@@ -148,9 +152,12 @@ class CannedHttpServer {
       for (int n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;)
         if ((n = static_cast<int>(::recv(c, buffer, sizeof buffer, 0))) > 0) request.append(buffer, static_cast<size_t>(n));
       if (!request.empty()) ++requests_;  // a connection alone is not a request
-      for (int n = 1, sent = 0; n > 0 && sent < static_cast<int>(response_.size()); sent += n)
-        n = static_cast<int>(::send(c, response_.data() + sent, static_cast<int>(response_.size()) - sent, kSendFlags));
-      while (response_.empty() && !stop.stop_requested()) std::this_thread::sleep_for(10ms);
+      const std::size_t from = request.find(' ') + 1;
+      auto found = responses_.find(request.substr(from, request.find(' ', from) - from));
+      const std::string& response = (found == responses_.end() ? responses_[""] : found->second);
+      for (int n = 1, sent = 0; n > 0 && sent < static_cast<int>(response.size()); sent += n)
+        n = static_cast<int>(::send(c, response.data() + sent, static_cast<int>(response.size()) - sent, kSendFlags));
+      while (response.empty() && !stop.stop_requested()) std::this_thread::sleep_for(10ms);
       CloseSocket(c);
     }
   }
@@ -158,7 +165,7 @@ class CannedHttpServer {
   LoopbackListener listener_;
   uint32_t address_;
   std::atomic<int> requests_{0};
-  std::string response_;
+  std::map<std::string, std::string> responses_;
   std::jthread thread_;  // last: stopped and joined before the members it uses go
 };
 

@@ -1,14 +1,8 @@
 // SPDX-License-Identifier: MIT
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
+// WinHTTP and Windows Sockets against loopback servers.
 #include <gtest/gtest.h>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 
-#include <atomic>
-#include <map>
-#include <thread>
-
+#include "core/net/NetTestSupport.h"
 #include "platform/windows/WinNetwork.h"
 
 namespace dtu::platform {
@@ -17,65 +11,19 @@ namespace {
 using namespace std::chrono_literals;
 using Outcome = HttpResponse::Outcome;
 
-// Answers each connection on 127.0.0.1 with the reply for its request path.
-class LoopbackServer {
- public:
-  explicit LoopbackServer(std::map<std::string, std::string> replies) : replies_(std::move(replies)) {
-    sockaddr_in a{AF_INET, 0, {}, {}};
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    int length = sizeof a;
-    // A failure leaves port 0, which every test notices.
-    bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(listener_, 8);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~LoopbackServer() {
-    stop_ = true;
-    thread_.join();
-    closesocket(listener_);
-  }
-  std::uint16_t port() const { return port_; }
-
- private:
-  void serve() {
-    while (!stop_) {
-      WSAPOLLFD ready{listener_, POLLRDNORM, 0};
-      const SOCKET c = WSAPoll(&ready, 1, 50) == 1 ? accept(listener_, nullptr, nullptr) : INVALID_SOCKET;
-      if (c == INVALID_SOCKET) continue;
-      DWORD wait = 2000;
-      setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
-      std::string head;
-      char chunk[512];
-      for (int n = 0; head.find("\r\n\r\n") == std::string::npos && (n = recv(c, chunk, sizeof chunk, 0)) > 0;)
-        head.append(chunk, n);
-      const size_t from = head.find(' ') + 1;
-      const auto reply = replies_.find(head.substr(from, head.find(' ', from) - from));
-      const std::string text = reply == replies_.end() ? "HTTP/1.0 404 Not Found\r\n\r\ngone" : reply->second;
-      send(c, text.data(), static_cast<int>(text.size()), 0);
-      closesocket(c);
-    }
-  }
-  SOCKET listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  std::map<std::string, std::string> replies_;
-  std::uint16_t port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
 const std::string kText = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n";
 
 class WinNetworkTest : public ::testing::Test {
  protected:
-  WinNetwork network;  // starts Winsock for the server too
-  LoopbackServer server{{{"/ok", kText + "hello"},
+  WinNetwork network;
+  net::testing::CannedHttpServer server{{{"/ok", kText + "hello"},
                          {"/big", kText + std::string(64, 'x')},
                          {"/dir/next", kText + "hello"},
                          {"/dir/rel", "HTTP/1.0 302 Found\r\nLocation: ./x/../next#top\r\n\r\n"},
                          {"/ftp", "HTTP/1.0 301 Moved\r\nLocation: ftp://127.0.0.1/ok\r\n\r\n"},
-                         {"/two", "HTTP/1.0 307 Again\r\nLocation: /dir/rel\r\n\r\n"}}};
-  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(server.port()) + path; }
+                         {"/two", "HTTP/1.0 307 Again\r\nLocation: /dir/rel\r\n\r\n"},
+                         {"", "HTTP/1.0 404 Not Found\r\n\r\ngone"}}};
+  std::string url(const std::string& path) const { return server.url() + path.substr(1); }
 };
 
 TEST_F(WinNetworkTest, GetsFollowsAndCapsOverLoopback) {
@@ -105,8 +53,9 @@ TEST_F(WinNetworkTest, GetsFollowsAndCapsOverLoopback) {
 }
 
 TEST_F(WinNetworkTest, ConnectsToAListenerAndFailsFastOnAClosedPort) {
-  EXPECT_TRUE(network.connectTcp("127.0.0.1", server.port(), 2s));
-  const std::uint16_t closed = LoopbackServer({}).port();
+  net::testing::LoopbackListener listener;
+  EXPECT_TRUE(network.connectTcp("127.0.0.1", listener.port(), 2s));
+  const std::uint16_t closed = net::testing::ClosedLoopbackPort();
   const auto start = std::chrono::steady_clock::now();
   EXPECT_FALSE(network.connectTcp("127.0.0.1", closed, 8s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);

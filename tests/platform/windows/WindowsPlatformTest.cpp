@@ -11,7 +11,6 @@
 #include "platform/windows/WinCodePage.h"
 #include "platform/windows/WinFileStore.h"
 #include "platform/windows/WinHeaders.h"
-#include "platform/windows/WinLocaleFacts.h"
 #include "platform/windows/WinProcess.h"
 
 namespace dtu::platform {
@@ -136,16 +135,6 @@ TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
   }
   store_.removeStaleTemporaries(Ansi(L"a.ini"), std::chrono::minutes(10));
   for (const auto& c : cases) EXPECT_EQ(fs::exists(folder_ / c.name), c.stays) << fs::path(c.name).string();
-}
-
-TEST(WinLocaleFacts, LangVariable) {
-  const struct { const wchar_t* value; std::optional<std::string> lang; } cases[] = {
-      {L"zh_CN.UTF-8", "zh_CN.UTF-8"}, {L"", std::nullopt}, {nullptr, std::nullopt}};
-  WinLocaleFacts facts;
-  for (const auto& c : cases) {
-    SetEnvironmentVariableW(L"LANG", c.value);
-    EXPECT_EQ(facts.langVariable(), c.lang);
-  }
 }
 
 TEST(WinProcess, ExecutablePath) {

@@ -63,16 +63,24 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(window->size(), QSize(495, 305));
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-  // Tab order: the first group, then the second, then the bottom panel, where
-  // "Close" comes before "Generation SMS"; the added Copy and QR code follow.
-  const QStringList described{
-      "tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping",   "tntedt_DTUNumber", "tntedt_SMSCommandFormat",
-      "rzMenubtn_Language",    "tntbtn_Close",  "tntbtn_GenerationSMS", "tntbtn_Copy",      "tntbtn_QrCode"};
-  QStringList chain{described[0]};
-  for (QWidget* w = list("tntcomb_ServerNetMode")->nextInFocusChain(); w != list("tntcomb_ServerNetMode");
-       w = w->nextInFocusChain())
-    if (described.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
-  EXPECT_EQ(chain, described);
+  // The whole Tab chain with every control enabled: the first group, the second, the bottom panel
+  // ("Close" before "Generation SMS"), the added Copy, QR code and Batch, and round to the start.
+  const QStringList expected{
+      "tntcomb_ServerNetMode", "rzspnedt_Port",        "tntedt_StaticIP",        "tntbtn_StaticIP",
+      "tntedt_DomainAddress",  "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",
+      "tntedt_Other",          "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
+      "rzMenubtn_Language",    "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntbtn_Copy",
+      "tntbtn_QrCode",         "tntbtn_Batch",          "tntcomb_ServerNetMode"};
+  for (QWidget* control : window->findChildren<QWidget*>()) control->setEnabled(true);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 5000));
+  list("tntcomb_ServerNetMode")->setFocus();
+  QStringList chain;
+  for (qsizetype i = 0; i < expected.size(); ++i) {
+    chain << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain, expected);
 }
 
 // The keystroke rules of the port field are tabled with the field alone; here, what reaches the file.

@@ -188,11 +188,11 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
   // clang-format off
   const struct { QByteArray list; SmsCommandInputs base; const char* csv; int status; QString err; int outLines; } rows[] = {
       {"DTU number;SIM\nA1;138\nB2\n", kBase, "", 0, "", 3},
-      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "LIST:3: The DTU number \"A1\" is already on line 1.\nLIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
-      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
-      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
-      {"\n \n", kBase, "", 2, "LIST: The list holds no DTU number.\n", 0},
-      {"A1\n", kBase, "missing/out.csv", 2, "OUT: Cannot write the file: No such file or directory\n", 0},
+      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "dtusms: LIST:3: The DTU number \"A1\" is already on line 1.\ndtusms: LIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
+      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
+      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
+      {"\n \n", kBase, "", 2, "dtusms: LIST: The list holds no DTU number.\n", 0},
+      {"A1\n", kBase, "missing/out.csv", 2, "dtusms: OUT: Cannot write the file: No such file or directory\n", 0},
   };
   // clang-format on
   for (const auto& row : rows) {

@@ -357,6 +357,17 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   }
   EXPECT_TRUE(QFile::exists(pdf));
   EXPECT_EQ(settings(), before);
+  // The command line speaks the locale's language, from the catalogs inside the program.
+  QStringList said;
+  for (const auto& [lang, argument] : {std::pair{"zh_CN.UTF-8", "--help"}, {"zh_TW.UTF-8", "--bogus"}}) {
+    env.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+    batch.setProcessEnvironment(env);
+    batch.start(exe, {QString::fromLatin1(argument)});
+    ASSERT_TRUE(batch.waitForFinished(30000));
+    said << QString::fromUtf8(batch.readAllStandardOutput() + batch.readAllStandardError()).section('\n', 0, 1);
+  }
+  EXPECT_EQ(said.join('|').toStdString(), "用法：dtusms [选项]\n生成配置GPRS数据终端（DTU）的短信，并检查服务器端。|"
+                            "dtusms: 未知選項“bogus”。\ndtusms: 請嘗試“dtusms --help”。");
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ for s in 16 22 24 32 48 64 128 256; do
   [ "$size" = "${s}x$s" ] || fail "icon ${s}x$s is $size"
 done
 gzip -t "$prefix/share/man/man1/dtusms.1.gz" "$prefix/share/doc/dtusms/changelog.gz" || fail "a broken gzip file"
+said=$(gzip -dc "$prefix/share/man/man1/dtusms.1.gz" | groff -man -Tutf8 -ww -z 2>&1) && [ -z "$said" ] ||
+  fail "manual page: $said"
+for section in "LIST FORMAT" FILES "EXIT STATUS" EXAMPLES; do
+  gzip -dc "$prefix/share/man/man1/dtusms.1.gz" | grep -q "^\.SH \"*$section\"*\$" || fail "no $section in the manual page"
+done
 
 # Not a hint even: one main category, so the menus list the program once.
 said=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) && [ -z "$said" ] || fail "desktop entry: $said"

@@ -92,8 +92,7 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
   ASSERT_EQ(presenter.boxes.size(), 1u);
   const BoxRequest& box = presenter.boxes[0];
   EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
-            std::tuple(window.get(), QStringLiteral("Prompt"), QStringLiteral("Please enter valid \"DTU number\""),
-                       BoxIcon::Information));
+            std::tuple(window.get(), "Prompt", "Please enter valid \"DTU number\"", BoxIcon::Information));
   EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), kTested);  // our notes left it alone
 }
 
@@ -152,7 +151,8 @@ TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
   start();
   QrCodeDialog qr("(A55A#s)", "KQ-GP000001", window.get(), presenter);
   BatchDialog batch(SmsCommandInputs{}, TestCodec(), window.get(), presenter);
-  for (QWidget* root : {static_cast<QWidget*>(window.get()), static_cast<QWidget*>(&qr), static_cast<QWidget*>(&batch)}) {
+  QWidget* roots[] = {window.get(), &qr, &batch};
+  for (QWidget* root : roots) {
     root->show();
     QStringList mnemonics;
     for (QPushButton* button : root->findChildren<QPushButton*>()) {

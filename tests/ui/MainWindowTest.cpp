@@ -144,11 +144,10 @@ TEST_F(WindowTest, StoredValuesOutOfRange) {
     window.reset();
     writeIni(c.file);
     start();
-    EXPECT_EQ(portField()->text(), c.portShown) << c.file.constData();
-    EXPECT_EQ(Stored(iniPath(), keys::kPort), c.portStored) << c.file.constData();
-    EXPECT_EQ(list("tntcomb_ServerNetMode")->currentIndex(), c.modeIndex) << c.file.constData();
-    EXPECT_EQ(edit("tntedt_DomainAddress")->isEnabled(), c.domainEnabled) << c.file.constData();
-    EXPECT_EQ(edit("tntedt_StaticIP")->isEnabled(), c.modeIndex != 1) << c.file.constData();
+    EXPECT_EQ(std::tuple(portField()->text(), Stored(iniPath(), keys::kPort), list("tntcomb_ServerNetMode")->currentIndex(),
+                         edit("tntedt_DomainAddress")->isEnabled(), edit("tntedt_StaticIP")->isEnabled()),
+              std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
+        << c.file.constData();
   }
 }
 
@@ -170,22 +169,18 @@ TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
 
 TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   start();
-  QComboBox* mode = list("tntcomb_ServerNetMode");
-  // Loading selected all three lists without writing anything.
-  EXPECT_EQ(iniBytes().count("Server address mode"), 0);
-  mode->setFocus();
-  QTest::keyClick(mode, Qt::Key_Down);  // keyboard pick in the closed list
-  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("1"));
-  EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
-  EXPECT_FALSE(button("tntbtn_StaticIP")->isEnabled());
-  QTest::keyClick(mode, Qt::Key_Up);
-  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("0"));
-  EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
-  QComboBox* type = list("tntcomb_SMSCommandType");
-  QTest::keyClick(type, Qt::Key_Down);
-  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
-  // A program selection writes nothing.
-  type->setCurrentIndex(0);
+  EXPECT_EQ(iniBytes().count("Server address mode"), 0);  // loading selected all three lists, writing nothing
+  // Keyboard picks in the closed lists: what is stored, then whether the domain field and "Obtain IP" are enabled.
+  const std::tuple<const char*, Qt::Key, const char*, const char*> picks[] = {
+      {"tntcomb_ServerNetMode", Qt::Key_Down, keys::kServerAddressMode, "1 10"},
+      {"tntcomb_ServerNetMode", Qt::Key_Up, keys::kServerAddressMode, "0 01"},
+      {"tntcomb_SMSCommandType", Qt::Key_Down, keys::kSmsCommandType, "1 01"}};
+  for (const auto& [name, key, stored, seen] : picks) {
+    QTest::keyClick(list(name), key);
+    EXPECT_EQ(Stored(iniPath(), stored) + ' ' + QString::number(edit("tntedt_DomainAddress")->isEnabled()) +
+                  QString::number(button("tntbtn_StaticIP")->isEnabled()), seen) << name;
+  }
+  list("tntcomb_SMSCommandType")->setCurrentIndex(0);  // a program selection writes nothing
   EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
 }
 

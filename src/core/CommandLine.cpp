@@ -28,7 +28,8 @@ QString HelpText(const QString& description, const QList<QCommandLineOption>& op
   for (const QCommandLineOption& option : options) {
     if (option.flags() & QCommandLineOption::HiddenFromHelp) continue;
     QStringList names;
-    for (const QString& name : option.names()) names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    for (const QString& name : option.names())
+      names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
     QString left = names.join(QStringLiteral(", "));
     if (!option.valueName().isEmpty()) left += QStringLiteral(" <%1>").arg(option.valueName());
     width = std::max(width, left.size());
@@ -59,7 +60,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                  QStringLiteral("LIST"));
   const QCommandLineOption csv(QStringLiteral("csv"), Tr(N_("With --batch: write the CSV to this file.")),
                                QStringLiteral("OUT.csv"));
-  const QCommandLineOption pdf(QStringLiteral("pdf"), Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
+  const QCommandLineOption pdf(QStringLiteral("pdf"),
+                               Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
                                QStringLiteral("OUT.pdf"));
   const QList<QCommandLineOption> options{help, version, quitWhenShown, batch, csv, pdf};
   parser.addOptions(options);
@@ -69,9 +71,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.action = CommandLine::Action::kFail;
     // Qt's texts name the option between quotes; they are said again in the user's language.
     const QString name = parser.errorText().section(QLatin1Char('\''), 1, 1);
-    result.text = FormatMessage(parser.unknownOptionNames().isEmpty() ? Tr(N_("Missing value after '%s'."))
-                                                                      : Tr(N_("Unknown option '%s'.")),
-                                {name});
+    result.text = FormatMessage(
+        parser.unknownOptionNames().isEmpty() ? Tr(N_("Missing value after '%s'.")) : Tr(N_("Unknown option '%s'.")),
+        {name});
   } else if (parser.isSet(help)) {
     result.action = CommandLine::Action::kPrint;
     result.text = HelpText(description, options);

@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -47,10 +47,11 @@ TEST_F(HandOffTest, StatusPanelAnnouncesThePortTest) {
   if (qEnvironmentVariableIsEmpty("DTU_ATSPI_RUN")) {
     QProcess run;  // accessibility forced on, as when a screen reader runs
     run.setProcessChannelMode(QProcess::MergedChannels);
-    run.start("xvfb-run", {"-a", "dbus-run-session", "--", "sh", "-c",
-                           "/usr/libexec/at-spi-bus-launcher & DTU_ATSPI_RUN=1 QT_QPA_PLATFORM=xcb "
-                           "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec \"$0\" --gtest_filter=*.StatusPanelAnnouncesThePortTest",
-                           QCoreApplication::applicationFilePath()});
+    run.start("xvfb-run",
+              {"-a", "dbus-run-session", "--", "sh", "-c",
+               "/usr/libexec/at-spi-bus-launcher & DTU_ATSPI_RUN=1 QT_QPA_PLATFORM=xcb "
+               "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec \"$0\" --gtest_filter=*.StatusPanelAnnouncesThePortTest",
+               QCoreApplication::applicationFilePath()});
     ASSERT_TRUE(run.waitForFinished(90000)) << "xvfb, dbus and at-spi2-core are needed";
     EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
     return;
@@ -64,7 +65,8 @@ TEST_F(HandOffTest, StatusPanelAnnouncesThePortTest) {
   portField()->setValue(70000);  // above 65535: the test fails without a connection
   button("tntbtn_TestServerPort")->click();
   QAccessible::installUpdateHandler(nullptr);
-  EXPECT_EQ(announced, QStringList({"Are experimenting with IP =192.0.2.44, port =70000 of server connection...", kTested}));
+  EXPECT_EQ(announced,
+            QStringList({"Are experimenting with IP =192.0.2.44, port =70000 of server connection...", kTested}));
 }
 
 TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {

@@ -66,7 +66,7 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   // The whole Tab chain with every control enabled: the first group, the second, the bottom panel
   // ("Close" before "Generation SMS"), the added Copy, QR code and Batch, and round to the start.
   const QStringList expected{
-      "tntcomb_ServerNetMode", "rzspnedt_Port",        "tntedt_StaticIP",        "tntbtn_StaticIP",
+      "tntcomb_ServerNetMode", "rzspnedt_Port",         "tntedt_StaticIP",        "tntbtn_StaticIP",
       "tntedt_DomainAddress",  "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",
       "tntedt_Other",          "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
       "rzMenubtn_Language",    "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntbtn_Copy",
@@ -144,9 +144,10 @@ TEST_F(WindowTest, StoredValuesOutOfRange) {
     window.reset();
     writeIni(c.file);
     start();
-    EXPECT_EQ(std::tuple(portField()->text(), Stored(iniPath(), keys::kPort), list("tntcomb_ServerNetMode")->currentIndex(),
-                         edit("tntedt_DomainAddress")->isEnabled(), edit("tntedt_StaticIP")->isEnabled()),
-              std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
+    EXPECT_EQ(
+        std::tuple(portField()->text(), Stored(iniPath(), keys::kPort), list("tntcomb_ServerNetMode")->currentIndex(),
+                   edit("tntedt_DomainAddress")->isEnabled(), edit("tntedt_StaticIP")->isEnabled()),
+        std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
         << c.file.constData();
   }
 }
@@ -178,7 +179,9 @@ TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   for (const auto& [name, key, stored, seen] : picks) {
     QTest::keyClick(list(name), key);
     EXPECT_EQ(Stored(iniPath(), stored) + ' ' + QString::number(edit("tntedt_DomainAddress")->isEnabled()) +
-                  QString::number(button("tntbtn_StaticIP")->isEnabled()), seen) << name;
+                  QString::number(button("tntbtn_StaticIP")->isEnabled()),
+              seen)
+        << name;
   }
   list("tntcomb_SMSCommandType")->setCurrentIndex(0);  // a program selection writes nothing
   EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
@@ -361,8 +364,9 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     ASSERT_TRUE(batch.waitForFinished(30000));
     said << QString::fromUtf8(batch.readAllStandardOutput() + batch.readAllStandardError()).section('\n', 0, 1);
   }
-  EXPECT_EQ(said.join('|').toStdString(), "用法：dtusms [选项]\n生成配置GPRS数据终端（DTU）的短信，并检查服务器端。|"
-                            "dtusms: 未知選項“bogus”。\ndtusms: 請嘗試“dtusms --help”。");
+  EXPECT_EQ(said.join('|').toStdString(),
+            "用法：dtusms [选项]\n生成配置GPRS数据终端（DTU）的短信，并检查服务器端。|"
+            "dtusms: 未知選項“bogus”。\ndtusms: 請嘗試“dtusms --help”。");
 }
 
 }  // namespace

@@ -53,9 +53,8 @@ TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
   StartLocalizer(TestPlatform(), none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
+  // The Static IP line is the field's own write; the mode a missing key gives is tabled with the out-of-range values.
   EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
-  EXPECT_EQ(list("tntcomb_ServerNetMode")->currentText(), QStringLiteral("Static IP"));
-  EXPECT_EQ(edit("tntedt_StaticIP")->text(), QStringLiteral("192.0.2.44"));
 }
 
 TEST_F(WindowTest, WindowModelMatchesTheDesign) {

@@ -15,7 +15,7 @@ RUN_PACKAGES=(
 TEST_PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev libzbar-dev poppler-utils
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth dbus-daemon at-spi2-core
   desktop-file-utils appstream dpkg-dev lintian
   g++-mingw-w64-x86-64-posix
 )

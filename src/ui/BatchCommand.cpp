@@ -22,8 +22,9 @@ namespace dtu {
 
 namespace {
 
+// As command-line tools report: the program's name, then where and what.
 void Line(QByteArray& err, const QString& where, const QString& message) {
-  err += (where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
+  err += (QStringLiteral("dtusms: ") + where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
 }
 
 QString At(const QString& list, int line) { return list + QLatin1Char(':') + QString::number(line); }
@@ -75,7 +76,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   // Standard error carries the list's problems only; Qt's notes about the
   // environment (no runtime folder, fonts) would read as if they were some.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
   });
   std::unique_ptr<QCoreApplication> app;
   if (options.pdf.isEmpty()) {

@@ -16,6 +16,7 @@
 #include "ui/BatchWriters.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
+#include "ui/WidgetAccess.h"
 
 namespace dtu {
 
@@ -45,7 +46,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   resize(920, 560);
 
-  QPushButton* openButton = Button(this, "batch_Open", N_("Open list..."));
+  QPushButton* openButton = Button(this, "batch_Open", N_("&Open list..."));
   auto* hint = new QLabel(
       Translate(N_("Or paste the list: one DTU number a line, optionally a comma and the DTU's SIM number.")), this);
   hint->setWordWrap(true);
@@ -53,10 +54,12 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   listEdit_ = new QPlainTextEdit(this);
   listEdit_->setObjectName(QStringLiteral("batch_List"));
   listEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  listEdit_->setAccessibleName(Translate(N_("DTU list")));
   table_ = new QTableWidget(0, 5, this);
   table_->setObjectName(QStringLiteral("batch_Preview"));
   table_->setHorizontalHeaderLabels({Translate(N_("Line")), Translate(N_("DTU number")), Translate(N_("SIM number")),
                                      Translate(N_("SMS command")), Translate(N_("Check or error"))});
+  table_->setAccessibleName(Translate(N_("Preview")));
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
   // Sized from a sample of rows: measuring ten thousand would stall the dialog.
@@ -67,9 +70,9 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   summary_->setObjectName(QStringLiteral("batch_Summary"));
   summary_->setWordWrap(true);
   summary_->setTextFormat(Qt::PlainText);
-  csvButton_ = Button(this, "batch_ExportCsv", N_("Export CSV..."));
-  sheetButton_ = Button(this, "batch_ExportSheet", N_("Export QR sheet..."));
-  QPushButton* closeButton = Button(this, "batch_Close", N_("Close"));
+  csvButton_ = Button(this, "batch_ExportCsv", N_("Export C&SV..."));
+  sheetButton_ = Button(this, "batch_ExportSheet", N_("Export &QR sheet..."));
+  QPushButton* closeButton = Button(this, "batch_Close", N_("&Close"));
 
   auto* top = new QHBoxLayout;
   top->addWidget(openButton);
@@ -96,6 +99,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   connect(csvButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportCsvClicked));
   connect(sheetButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportSheetClicked));
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+  PressButtonsOnEnter(this);
   compose();
 }
 

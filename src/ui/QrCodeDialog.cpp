@@ -21,6 +21,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/QrPainter.h"
+#include "ui/WidgetAccess.h"
 
 namespace dtu {
 
@@ -64,7 +65,7 @@ class QrCodeView : public QWidget {
   QString message_;
 };
 
-QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter& boxes)
+QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget* owner, MessagePresenter& boxes)
     : QDialog(owner), boxes_(boxes), sms_(sms) {
   setObjectName(QStringLiteral("qr_Dialog"));
   setWindowTitle(Translate(N_("QR code")));
@@ -84,6 +85,7 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter&
   numberError_->setTextFormat(Qt::PlainText);  // it quotes what the user typed
   view_ = new QrCodeView(this);
   view_->setObjectName(QStringLiteral("qr_Code"));
+  view_->setAccessibleName(FormatMessage(Translate(N_("QR code for DTU %s")), {dtuNumber}));
   // The exact text, wrapped anywhere (it has no blanks) and selectable.
   payloadText_ = new QPlainTextEdit(this);
   payloadText_->setObjectName(QStringLiteral("qr_Payload"));
@@ -91,10 +93,10 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter&
   payloadText_->setWordWrapMode(QTextOption::WrapAnywhere);
   payloadText_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   payloadText_->setFixedHeight(payloadText_->fontMetrics().lineSpacing() * 3 + 12);
-  saveButton_ = new QPushButton(Translate(N_("Save image...")), this);
+  saveButton_ = new QPushButton(Translate(N_("&Save image...")), this);
   saveButton_->setObjectName(QStringLiteral("qr_SaveImage"));
   saveButton_->setAutoDefault(false);
-  auto* closeButton = new QPushButton(Translate(N_("Close")), this);
+  auto* closeButton = new QPushButton(Translate(N_("&Close")), this);
   closeButton->setObjectName(QStringLiteral("qr_Close"));
 
   auto* numberRow = new QHBoxLayout;
@@ -116,6 +118,8 @@ QrCodeDialog::QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter&
   connect(numberEdit_, &QLineEdit::textChanged, this, GuardedSlot(boxes_, this, &QrCodeDialog::numberChanged));
   connect(saveButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &QrCodeDialog::saveImageClicked));
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+  PressButtonsOnEnter(this);
 
   const QString remembered = QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString();
   numberEdit_->setText(remembered);

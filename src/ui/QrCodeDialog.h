@@ -26,7 +26,8 @@ class QrCodeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  QrCodeDialog(const QString& sms, QWidget* owner, MessagePresenter& boxes);
+  // `dtuNumber` names the code for a screen reader.
+  QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget* owner, MessagePresenter& boxes);
 
   // What the code holds now: the last payload made from a valid number.
   const QString& payload() const { return payload_; }

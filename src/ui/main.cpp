@@ -26,7 +26,9 @@ int Finish(const dtu::CommandLine& command, dtu::platform::Process& process) {
 int main(int argc, char** argv) {
   const dtu::platform::SystemPlatform platform;
   dtu::platform::Process& process = platform.get().process;
-  // Read before the application object, so that --help and --version need no display.
+  // Read before the application object, so that --help and --version need no display; in the
+  // locale's language, which the catalogs inside the executable give without writing anything.
+  dtu::StartCommandLineLocalizer(platform.get());
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   dtu::CommandLine command = dtu::ParseCommandLine(arguments);

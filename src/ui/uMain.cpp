@@ -36,6 +36,7 @@
 #include "ui/MessagePresenter.h"
 #include "ui/PortSpinEdit.h"
 #include "ui/QrCodeDialog.h"
+#include "ui/WidgetAccess.h"
 #include "ui/WindowTranslator.h"
 
 namespace dtu {
@@ -63,6 +64,30 @@ class FittingLabel : public QLabel {
                           foregroundRole());
   }
 };
+
+}  // namespace
+
+// One of our notes in the status bar: shrunk like a caption, then cut with an
+// ellipsis; the whole text is its tool tip and, as for any label, its accessible name.
+class NoteLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void setNote(const QString& text) {
+    setText(text);
+    setToolTip(text);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setFont(FittingFont(font(), text(), contentsRect().width()));
+    const QString shown = painter.fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+    style()->drawItemText(&painter, contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
+                          foregroundRole());
+  }
+};
+
+namespace {
 
 class FittingComboBox : public QComboBox {
  public:
@@ -106,6 +131,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<const char*> items, QRect geometry) {
   auto* list = Named(new FittingComboBox(parent), name);
+  NameListByItsLabel(list);  // before the items: adding one asks for the list's accessible interface
   for (const char* item : items) list->addItem(QString::fromUtf8(item));
   list->setGeometry(geometry);
   list->setCurrentIndex(-1);
@@ -225,9 +251,14 @@ void Ttntfrm_Main::buildControls() {
   tntstsbr_Status->setSizeGripEnabled(false);
   statusPanel_ = Named(new QLabel(tntstsbr_Status), "tntstsbr_StatusPanel");
   statusPanel_->setTextFormat(Qt::PlainText);
-  // Translated with the window's texts; the status itself is the description.
-  statusPanel_->setAccessibleName(QString::fromLatin1(N_("Status")));
+  // No accessible name of its own: a label's is its text, and Qt announces each change of it.
   tntstsbr_Status->addWidget(statusPanel_, 1);
+  // Our notes (the SMS check, a stale output, a copy) have a section of their own: the panel
+  // beside it keeps the port test's result until the next test.
+  notePanel_ = Named(new NoteLabel(tntstsbr_Status), "tntstsbr_NotePanel");
+  notePanel_->setTextFormat(Qt::PlainText);
+  notePanel_->setMaximumWidth(width() / 2);
+  tntstsbr_Status->addPermanentWidget(notePanel_);
 
   // Screen readers announce a field by its label's (translated) text, not by the group's title.
   const std::pair<QLabel*, QWidget*> captions[] = {{tntlbl_ServerNetMode, tntcomb_ServerNetMode},
@@ -248,6 +279,7 @@ void Ttntfrm_Main::buildControls() {
                       rzMenubtn_Language,    tntbtn_Close,          tntbtn_GenerationSMS,   tntbtn_Copy,
                       tntbtn_QrCode,         tntbtn_Batch};
   for (size_t i = 0; i + 1 < std::size(order); ++i) QWidget::setTabOrder(order[i], order[i + 1]);
+  PressButtonsOnEnter(this);
 }
 
 void Ttntfrm_Main::wireEvents() {
@@ -316,6 +348,7 @@ void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(bo
 // handler may show.
 void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
   ApplyLanguage(this, languageId);
+  notePanel_->setNote(note_.text());
   ShowLocalizationProblem(boxes());
 }
 
@@ -371,7 +404,7 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->setText(command);
   outputStale_ = false;
   updateHandOffButtons();
-  if (!command.isEmpty()) setStatusText(SmsCheckLine(command, CommandServerAddress(inputs)));
+  if (!command.isEmpty()) showNote(SmsCheckMessage(command, CommandServerAddress(inputs)));
 }
 
 SmsCommandInputs Ttntfrm_Main::fieldInputs() {
@@ -397,11 +430,11 @@ void Ttntfrm_Main::tntbtn_CopyClick() {
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->setText(command, QClipboard::Clipboard);
   if (clipboard->supportsSelection()) clipboard->setText(command, QClipboard::Selection);
-  setStatusText(Translate(N_("The SMS command was copied.")));
+  showNote({{{N_("The SMS command was copied."), {}}}});
 }
 
 void Ttntfrm_Main::tntbtn_QrCodeClick() {
-  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), this, boxes());
+  QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), TrimField(tntedt_DTUNumber->text()), this, boxes());
   dialog.exec();
 }
 
@@ -409,7 +442,7 @@ void Ttntfrm_Main::markOutputStale() {
   if (outputStale_ || tntedt_SMSCommandFormat->text().isEmpty()) return;
   outputStale_ = true;
   updateHandOffButtons();
-  setStatusText(Translate(N_("Fields changed: press Generation SMS again.")));
+  showNote({{{N_("Fields changed: press Generation SMS again."), {}}}});
 }
 
 void Ttntfrm_Main::updateHandOffButtons() {
@@ -490,10 +523,11 @@ QString Ttntfrm_Main::staticIp() const { return tntedt_StaticIP->text(); }
 void Ttntfrm_Main::setStaticIp(const QString& text) { tntedt_StaticIP->setText(text); }
 QString Ttntfrm_Main::domainAddress() const { return tntedt_DomainAddress->text(); }
 int Ttntfrm_Main::port() { return rzspnedt_Port->value(); }
-void Ttntfrm_Main::setStatusText(const QString& text) {
-  statusPanel_->setText(text);
-  // The accessible name is the panel's caption; screen readers find the status here.
-  statusPanel_->setAccessibleDescription(text);
+void Ttntfrm_Main::setStatusText(const QString& text) { statusPanel_->setText(text); }
+
+void Ttntfrm_Main::showNote(MessageLine note) {
+  note_ = std::move(note);
+  notePanel_->setNote(note_.text());
 }
 void Ttntfrm_Main::processPendingEvents() { QCoreApplication::processEvents(); }
 void Ttntfrm_Main::showInvalidField(const char* fieldName) { ShowInvalidFieldPrompt(boxes(), this, fieldName); }

@@ -11,6 +11,7 @@
 
 #include "core/config/AnsiCodec.h"
 #include "core/config/FieldHandling.h"
+#include "core/i18n/Format.h"
 #include "core/i18n/Languages.h"
 #include "core/net/ServerDiagnostics.h"
 #include "ui/AppServices.h"
@@ -27,6 +28,7 @@ class QStatusBar;
 namespace dtu {
 
 class LimitedLineEdit;
+class NoteLabel;
 struct SmsCommandInputs;
 class PortSpinEdit;
 
@@ -84,6 +86,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   SmsCommandInputs fieldInputs();
   void markOutputStale();
   void updateHandOffButtons();
+  // Shown in the note section now and again after each language switch.
+  void showNote(MessageLine note);
   void tntpmn_LanguagePopup();
   void tntmntm_AutomaticClick(QObject* sender);
 
@@ -169,6 +173,8 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
 
   QStatusBar* tntstsbr_Status = nullptr;
   QLabel* statusPanel_ = nullptr;
+  NoteLabel* notePanel_ = nullptr;
+  MessageLine note_;
 };
 
 }  // namespace dtu

@@ -33,10 +33,28 @@ for s in 16 22 24 32 48 64 128 256; do
   [ "$size" = "${s}x$s" ] || fail "icon ${s}x$s is $size"
 done
 gzip -t "$prefix/share/man/man1/dtusms.1.gz" "$prefix/share/doc/dtusms/changelog.gz" || fail "a broken gzip file"
+said=$(gzip -dc "$prefix/share/man/man1/dtusms.1.gz" | groff -man -Tutf8 -ww -z 2>&1) && [ -z "$said" ] ||
+  fail "manual page: $said"
+for section in "LIST FORMAT" FILES "EXIT STATUS" EXAMPLES; do
+  gzip -dc "$prefix/share/man/man1/dtusms.1.gz" | grep -q "^\.SH \"*$section\"*\$" || fail "no $section in the manual page"
+done
 
-desktop-file-validate "$prefix/share/applications/$id.desktop" || fail "desktop entry"
+# Not a hint even: one main category, so the menus list the program once.
+said=$(desktop-file-validate "$prefix/share/applications/$id.desktop" 2>&1) && [ -z "$said" ] || fail "desktop entry: $said"
+for key in Comment Keywords; do
+  for lang in zh_CN zh_TW; do
+    grep -q "^$key\[$lang\]=" "$prefix/share/applications/$id.desktop" || fail "no $key[$lang] in the desktop entry"
+  done
+done
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail "metainfo"
 grep -q "version=\"$version\"" "$prefix/share/metainfo/$id.metainfo.xml" || fail "metainfo lacks release $version"
+# Every screenshot is one the project ships (data/screenshots/take.sh), and the summary is in Chinese too.
+meta=$prefix/share/metainfo/$id.metainfo.xml
+source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$build/CMakeCache.txt")
+shots=$(sed -n 's|^ *<image>[^<]*/data/screenshots/\([^/<]*\)</image>$|\1|p' "$meta")
+[ -n "$shots" ] && [ "$(echo "$shots" | wc -l)" = "$(grep -c '<image>' "$meta")" ] || fail "a screenshot elsewhere"
+for shot in $shots; do [ -f "$source/data/screenshots/$shot" ] || fail "no data/screenshots/$shot"; done
+for lang in zh_CN zh_TW; do grep -q "<summary xml:lang=\"$lang\">" "$meta" || fail "no $lang summary"; done
 
 # --help and --version need no display.
 export HOME="$tmp/home" XDG_DATA_HOME="$tmp/data"

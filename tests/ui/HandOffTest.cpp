@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -17,6 +18,7 @@
 #include "WindowFixture.h"
 #include "core/i18n/Localizer.h"
 #include "ui/BatchCommand.h"
+#include "ui/BatchDialog.h"
 #include "ui/QrCodeDialog.h"
 
 namespace dtu::testing {
@@ -29,37 +31,71 @@ class HandOffTest : public WindowTest {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("user"));
   }
   QString output() const { return edit("tntedt_SMSCommandFormat")->text(); }
-  // Copy and QR code enabled (two digits), then the status text.
+  // Copy and QR code enabled (two digits), then our note as a screen reader reads it.
   QString state() const {
     const auto on = [this](const char* name) { return QString::number(button(name)->isEnabled()); };
-    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + find<QLabel>("tntstsbr_StatusPanel")->text();
+    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + AccessibleName(find<QLabel>("tntstsbr_NotePanel"));
   }
 };
 
+const QString kTested = "With IP =192.0.2.44, port =70000 of server connection is failed!";
+QStringList announced;  // the names the described status panel announced
+
+// The described panel announces each text of the port test through Qt's AT-SPI bridge: the test runs itself
+// again on an X server and a D-Bus session of its own, with the AT-SPI bus and registry started there.
+TEST_F(HandOffTest, StatusPanelAnnouncesThePortTest) {
+  if (qEnvironmentVariableIsEmpty("DTU_ATSPI_RUN")) {
+    QProcess run;  // accessibility forced on, as when a screen reader runs
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start("xvfb-run",
+              {"-a", "dbus-run-session", "--", "sh", "-c",
+               "/usr/libexec/at-spi-bus-launcher & DTU_ATSPI_RUN=1 QT_QPA_PLATFORM=xcb "
+               "QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec \"$0\" --gtest_filter=*.StatusPanelAnnouncesThePortTest",
+               QCoreApplication::applicationFilePath()});
+    ASSERT_TRUE(run.waitForFinished(90000)) << "xvfb, dbus and at-spi2-core are needed";
+    EXPECT_EQ(run.exitCode(), 0) << run.readAll().toStdString();
+    return;
+  }
+  start();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QAccessible::isActive(); }, 10000));
+  QAccessible::installUpdateHandler([](QAccessibleEvent* event) {
+    if (event->type() == QAccessible::NameChanged && event->object()->objectName() == "tntstsbr_StatusPanel")
+      announced << event->accessibleInterface()->text(QAccessible::Name);
+  });
+  portField()->setValue(70000);  // above 65535: the test fails without a connection
+  button("tntbtn_TestServerPort")->click();
+  QAccessible::installUpdateHandler(nullptr);
+  EXPECT_EQ(announced,
+            QStringList({"Are experimenting with IP =192.0.2.44, port =70000 of server connection...", kTested}));
+}
+
 TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
   start();
-  EXPECT_EQ(state().left(2), "00");
+  portField()->setValue(70000);
+  button("tntbtn_TestServerPort")->click();
+  presenter.boxes.clear();
+  EXPECT_EQ(state(), "00 ");
   const QByteArray ini = iniBytes();
   button("tntbtn_GenerationSMS")->click();
-  ASSERT_EQ(state(), "11 46 characters, 1 SMS (GSM 7-bit)");
+  ASSERT_EQ(state(), "11 47 characters, 1 SMS (GSM 7-bit)");
   button("tntbtn_Copy")->click();
-  EXPECT_EQ(QGuiApplication::clipboard()->text(), "(A55A#1*192.0.2.44*6000#3*CMNET#4*KQ-GP000001)");
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), "(A55A#1*192.0.2.44*70000#3*CMNET#4*KQ-GP000001)");
   EXPECT_EQ(state(), "11 The SMS command was copied.");
   EXPECT_EQ(iniBytes(), ini);
 
   edit("tntedt_StaticIP")->setText("192.168.1.2");
   EXPECT_EQ(state(), "00 Fields changed: press Generation SMS again.");
-  EXPECT_EQ(output(), "(A55A#1*192.0.2.44*6000#3*CMNET#4*KQ-GP000001)");  // stale, but kept
+  EXPECT_EQ(output(), "(A55A#1*192.0.2.44*70000#3*CMNET#4*KQ-GP000001)");  // stale, but kept
   button("tntbtn_GenerationSMS")->click();
-  EXPECT_EQ(state(), "11 47 characters, 1 SMS (GSM 7-bit) Private address: a DTU on a mobile network cannot reach it.");
+  EXPECT_EQ(state(), "11 48 characters, 1 SMS (GSM 7-bit) Private address: a DTU on a mobile network cannot reach it.");
   edit("tntedt_DTUNumber")->setText("  ");
   button("tntbtn_GenerationSMS")->click();  // a box and no output
   EXPECT_EQ(state().left(2) + output(), "00");
   ASSERT_EQ(presenter.boxes.size(), 1u);
   const BoxRequest& box = presenter.boxes[0];
   EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
-            std::tuple(window.get(), QStringLiteral("Prompt"), QStringLiteral("Please enter valid \"DTU number\""),
-                       BoxIcon::Information));
+            std::tuple(window.get(), "Prompt", "Please enter valid \"DTU number\"", BoxIcon::Information));
+  EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), kTested);  // our notes left it alone
 }
 
 // The dialog the button opens, then dialogs made directly: the number in the
@@ -71,13 +107,16 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   const QString sms = output();
   QString opened;
   QTimer::singleShot(0, window.get(), [&] {
-    if (auto* dialog = qobject_cast<QrCodeDialog*>(QApplication::activeModalWidget()))
-      opened = QString::number(dialog->parentWidget() == window.get()) + dialog->payload(), dialog->reject();
+    if (auto* dialog = qobject_cast<QrCodeDialog*>(QApplication::activeModalWidget())) {
+      opened = QString::number(dialog->parentWidget() == window.get()) + dialog->payload() + '|' +
+               AccessibleName(dialog->findChild<QWidget*>("qr_Code"));
+      dialog->reject();
+    }
   });
   button("tntbtn_QrCode")->click();
-  EXPECT_EQ(opened, "1SMSTO::" + sms);
+  EXPECT_EQ(opened, "1SMSTO::" + sms + "|QR code for DTU KQ-GP000001");
   {
-    QrCodeDialog dialog(sms, window.get(), presenter);
+    QrCodeDialog dialog(sms, "KQ-GP000001", window.get(), presenter);
     QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "+86 138-0013-8000");
     EXPECT_EQ(dialog.payload(), "SMSTO:+8613800138000:" + sms);
     EXPECT_EQ(DecodeQrCodes(dialog.findChild<QWidget*>("qr_Code")->grab().toImage()), QStringList{dialog.payload()});
@@ -88,7 +127,7 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   }
   EXPECT_FALSE(iniBytes().contains("138"));
 
-  QrCodeDialog dialog("(A55A#s)", nullptr, presenter);
+  QrCodeDialog dialog("(A55A#s)", "", nullptr, presenter);
   EXPECT_EQ(dialog.findChild<QLineEdit*>("qr_SimNumber")->text(), "+86 138-0013-8000");
   ASSERT_TRUE(dialog.saveImage(dir.filePath("code.png")) && dialog.saveImage(dir.filePath("code.SVG")));
   EXPECT_EQ(DecodeQrCodes(QImage(dir.filePath("code.png"))), QStringList{"SMSTO:+8613800138000:(A55A#s)"});
@@ -100,7 +139,7 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
             std::tuple(QString::fromLatin1(kAppTitle),
                        "Cannot write the file: " + dir.filePath("missing/code.png") + ": No such file or directory.",
                        BoxIcon::Critical));
-  QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), nullptr, presenter);
+  QrCodeDialog tooLong(QString(3000, QLatin1Char('9')), "", nullptr, presenter);
   EXPECT_FALSE(tooLong.findChild<QPushButton*>("qr_SaveImage")->isEnabled());
   // A dialog's handler error ends in the error box, never in Qt's loop: a bad number under a damaged catalog.
   const QString damaged = dir.filePath("locale/xx/LC_MESSAGES/default.mo");
@@ -109,6 +148,38 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   SetCurrentLanguage("xx");
   QTest::keyClicks(dialog.findChild<QLineEdit*>("qr_SimNumber"), "x");
   EXPECT_EQ(presenter.boxes.back().text, "This file is not a valid GNU gettext mo file: " + damaged + ".");
+}
+
+// Enter presses the focused button, in the window and the added dialogs, and makes no button the window's
+// default one; the dialogs close with Escape, their own buttons have mnemonics and the batch
+// dialog's list and preview have names.
+TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
+  start();
+  QrCodeDialog qr("(A55A#s)", "KQ-GP000001", window.get(), presenter);
+  BatchDialog batch(SmsCommandInputs{}, TestCodec(), window.get(), presenter);
+  QWidget* roots[] = {window.get(), &qr, &batch};
+  for (QWidget* root : roots) {
+    root->show();
+    QStringList mnemonics;
+    for (QPushButton* button : root->findChildren<QPushButton*>()) {
+      button->disconnect();  // counts presses instead of running the handlers and the language menu
+      button->setEnabled(true);
+      QSignalSpy pressed(button, &QPushButton::clicked);
+      QTest::keyClick(button, Qt::Key_Return);
+      QTest::keyClick(button, Qt::Key_Enter, Qt::KeypadModifier);
+      EXPECT_EQ(pressed.size(), 2) << button->objectName().toStdString();
+      EXPECT_FALSE(root == window.get() && button->isDefault()) << button->objectName().toStdString();
+      mnemonics << QKeySequence::mnemonic(button->text()).toString();
+    }
+    if (root == window.get()) continue;
+    const QSet<QString> distinct(mnemonics.begin(), mnemonics.end());
+    EXPECT_TRUE(distinct.size() == mnemonics.size() && !distinct.contains("")) << mnemonics.join(' ').toStdString();
+    QTest::keyClick(root, Qt::Key_Escape);
+    EXPECT_FALSE(root->isVisible());
+  }
+  EXPECT_EQ(AccessibleName(batch.findChild<QWidget*>("batch_List")) + '|' +
+                AccessibleName(batch.findChild<QWidget*>("batch_Preview")),
+            "DTU list|Preview");
 }
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
@@ -122,11 +193,11 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
   // clang-format off
   const struct { QByteArray list; SmsCommandInputs base; const char* csv; int status; QString err; int outLines; } rows[] = {
       {"DTU number;SIM\nA1;138\nB2\n", kBase, "", 0, "", 3},
-      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "LIST:3: The DTU number \"A1\" is already on line 1.\nLIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
-      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
-      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
-      {"\n \n", kBase, "", 2, "LIST: The list holds no DTU number.\n", 0},
-      {"A1\n", kBase, "missing/out.csv", 2, "OUT: Cannot write the file: No such file or directory\n", 0},
+      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "dtusms: LIST:3: The DTU number \"A1\" is already on line 1.\ndtusms: LIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
+      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
+      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
+      {"\n \n", kBase, "", 2, "dtusms: LIST: The list holds no DTU number.\n", 0},
+      {"A1\n", kBase, "missing/out.csv", 2, "dtusms: OUT: Cannot write the file: No such file or directory\n", 0},
   };
   // clang-format on
   for (const auto& row : rows) {

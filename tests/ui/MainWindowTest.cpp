@@ -53,9 +53,8 @@ TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
   StartLocalizer(TestPlatform(), none.filePath(QStringLiteral("dtusms")), 0);  // English message ids for later tests
   ASSERT_EQ(presenter.boxes.size(), 1u);
   EXPECT_EQ(presenter.boxes[0].text, "This file is not a valid GNU gettext mo file: " + catalog + ".");
+  // The Static IP line is the field's own write; the mode a missing key gives is tabled with the out-of-range values.
   EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
-  EXPECT_EQ(list("tntcomb_ServerNetMode")->currentText(), QStringLiteral("Static IP"));
-  EXPECT_EQ(edit("tntedt_StaticIP")->text(), QStringLiteral("192.0.2.44"));
 }
 
 TEST_F(WindowTest, WindowModelMatchesTheDesign) {
@@ -63,16 +62,24 @@ TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   EXPECT_EQ(window->size(), QSize(495, 305));
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
   EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-  // Tab order: the first group, then the second, then the bottom panel, where
-  // "Close" comes before "Generation SMS"; the added Copy and QR code follow.
-  const QStringList described{
-      "tntcomb_ServerNetMode", "rzspnedt_Port", "tntbtn_JudgeMaping",   "tntedt_DTUNumber", "tntedt_SMSCommandFormat",
-      "rzMenubtn_Language",    "tntbtn_Close",  "tntbtn_GenerationSMS", "tntbtn_Copy",      "tntbtn_QrCode"};
-  QStringList chain{described[0]};
-  for (QWidget* w = list("tntcomb_ServerNetMode")->nextInFocusChain(); w != list("tntcomb_ServerNetMode");
-       w = w->nextInFocusChain())
-    if (described.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
-  EXPECT_EQ(chain, described);
+  // The whole Tab chain with every control enabled: the first group, the second, the bottom panel
+  // ("Close" before "Generation SMS"), the added Copy, QR code and Batch, and round to the start.
+  const QStringList expected{
+      "tntcomb_ServerNetMode", "rzspnedt_Port",         "tntedt_StaticIP",        "tntbtn_StaticIP",
+      "tntedt_DomainAddress",  "tntbtn_TestServerPort", "tntbtn_JudgeMaping",     "tntcomb_ServiceNetwork",
+      "tntedt_Other",          "tntedt_DTUNumber",      "tntcomb_SMSCommandType", "tntedt_SMSCommandFormat",
+      "rzMenubtn_Language",    "tntbtn_Close",          "tntbtn_GenerationSMS",   "tntbtn_Copy",
+      "tntbtn_QrCode",         "tntbtn_Batch",          "tntcomb_ServerNetMode"};
+  for (QWidget* control : window->findChildren<QWidget*>()) control->setEnabled(true);
+  window->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get(), 5000));
+  list("tntcomb_ServerNetMode")->setFocus();
+  QStringList chain;
+  for (qsizetype i = 0; i < expected.size(); ++i) {
+    chain << QApplication::focusWidget()->objectName();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  }
+  EXPECT_EQ(chain, expected);
 }
 
 // The keystroke rules of the port field are tabled with the field alone; here, what reaches the file.
@@ -136,11 +143,11 @@ TEST_F(WindowTest, StoredValuesOutOfRange) {
     window.reset();
     writeIni(c.file);
     start();
-    EXPECT_EQ(portField()->text(), c.portShown) << c.file.constData();
-    EXPECT_EQ(Stored(iniPath(), keys::kPort), c.portStored) << c.file.constData();
-    EXPECT_EQ(list("tntcomb_ServerNetMode")->currentIndex(), c.modeIndex) << c.file.constData();
-    EXPECT_EQ(edit("tntedt_DomainAddress")->isEnabled(), c.domainEnabled) << c.file.constData();
-    EXPECT_EQ(edit("tntedt_StaticIP")->isEnabled(), c.modeIndex != 1) << c.file.constData();
+    EXPECT_EQ(
+        std::tuple(portField()->text(), Stored(iniPath(), keys::kPort), list("tntcomb_ServerNetMode")->currentIndex(),
+                   edit("tntedt_DomainAddress")->isEnabled(), edit("tntedt_StaticIP")->isEnabled()),
+        std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
+        << c.file.constData();
   }
 }
 
@@ -162,22 +169,20 @@ TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
 
 TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   start();
-  QComboBox* mode = list("tntcomb_ServerNetMode");
-  // Loading selected all three lists without writing anything.
-  EXPECT_EQ(iniBytes().count("Server address mode"), 0);
-  mode->setFocus();
-  QTest::keyClick(mode, Qt::Key_Down);  // keyboard pick in the closed list
-  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("1"));
-  EXPECT_TRUE(edit("tntedt_DomainAddress")->isEnabled());
-  EXPECT_FALSE(button("tntbtn_StaticIP")->isEnabled());
-  QTest::keyClick(mode, Qt::Key_Up);
-  EXPECT_EQ(Stored(iniPath(), keys::kServerAddressMode), QStringLiteral("0"));
-  EXPECT_FALSE(edit("tntedt_DomainAddress")->isEnabled());
-  QComboBox* type = list("tntcomb_SMSCommandType");
-  QTest::keyClick(type, Qt::Key_Down);
-  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
-  // A program selection writes nothing.
-  type->setCurrentIndex(0);
+  EXPECT_EQ(iniBytes().count("Server address mode"), 0);  // loading selected all three lists, writing nothing
+  // Keyboard picks in the closed lists: what is stored, then whether the domain field and "Obtain IP" are enabled.
+  const std::tuple<const char*, Qt::Key, const char*, const char*> picks[] = {
+      {"tntcomb_ServerNetMode", Qt::Key_Down, keys::kServerAddressMode, "1 10"},
+      {"tntcomb_ServerNetMode", Qt::Key_Up, keys::kServerAddressMode, "0 01"},
+      {"tntcomb_SMSCommandType", Qt::Key_Down, keys::kSmsCommandType, "1 01"}};
+  for (const auto& [name, key, stored, seen] : picks) {
+    QTest::keyClick(list(name), key);
+    EXPECT_EQ(Stored(iniPath(), stored) + ' ' + QString::number(edit("tntedt_DomainAddress")->isEnabled()) +
+                  QString::number(button("tntbtn_StaticIP")->isEnabled()),
+              seen)
+        << name;
+  }
+  list("tntcomb_SMSCommandType")->setCurrentIndex(0);  // a program selection writes nothing
   EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
 }
 
@@ -349,6 +354,18 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   }
   EXPECT_TRUE(QFile::exists(pdf));
   EXPECT_EQ(settings(), before);
+  // The command line speaks the locale's language, from the catalogs inside the program.
+  QStringList said;
+  for (const auto& [lang, argument] : {std::pair{"zh_CN.UTF-8", "--help"}, {"zh_TW.UTF-8", "--bogus"}}) {
+    env.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+    batch.setProcessEnvironment(env);
+    batch.start(exe, {QString::fromLatin1(argument)});
+    ASSERT_TRUE(batch.waitForFinished(30000));
+    said << QString::fromUtf8(batch.readAllStandardOutput() + batch.readAllStandardError()).section('\n', 0, 1);
+  }
+  EXPECT_EQ(said.join('|').toStdString(),
+            "用法：dtusms [选项]\n生成配置GPRS数据终端（DTU）的短信，并检查服务器端。|"
+            "dtusms: 未知選項“bogus”。\ndtusms: 請嘗試“dtusms --help”。");
 }
 
 }  // namespace

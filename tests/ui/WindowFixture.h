@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,6 +26,12 @@ namespace dtu::testing {
 // The value the settings file holds for a key right now ("<missing>" if none).
 inline QString Stored(const QString& path, const char* key) {
   return SettingsStore(path, TestCodec(), TestPlatform().files).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+}
+
+// What a screen reader reads for `object`: the name its accessible interface gives.
+inline QString AccessibleName(QObject* object) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+  return face ? face->text(QAccessible::Name) : QStringLiteral("<none>");
 }
 
 class WindowTest : public ::testing::Test {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/i18n/Format.h"
 
+#include "core/i18n/Translate.h"
+
 namespace dtu {
 
 QString FormatMessage(const QString& format, const QStringList& values) {
@@ -25,6 +27,12 @@ QString FormatMessage(const QString& format, const QStringList& values) {
     }
   }
   return out;
+}
+
+QString MessageLine::text() const {
+  QStringList shown;
+  for (const Part& part : parts) shown << FormatMessage(Translate(part.msgid), part.values);
+  return shown.join(QLatin1Char(' '));
 }
 
 }  // namespace dtu

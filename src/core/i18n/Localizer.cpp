@@ -172,6 +172,11 @@ void StartLocalizer(const platform::Platform& platform) {
   StartLocalizer(platform, platform.process.executablePath(), AppendedTableOffset());
 }
 
+void StartCommandLineLocalizer(const platform::Platform& platform) {
+  GlobalSlot() =
+      std::make_unique<Localizer>(platform.locale, nullptr, platform.process.executablePath(), AppendedTableOffset());
+}
+
 void StartLocalizer(const platform::Platform& platform, const QString& executablePath, std::uint64_t tableOffset) {
   GlobalSlot() = std::make_unique<Localizer>(platform.locale, platform.catalogs, executablePath, tableOffset);
 }

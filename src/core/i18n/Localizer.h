@@ -93,6 +93,9 @@ class Localizer {
 // executable and its table offset as given.
 void StartLocalizer(const platform::Platform& platform);
 void StartLocalizer(const platform::Platform& platform, const QString& executablePath, std::uint64_t tableOffset);
+// For the command line, before any application object: the locale's language from the catalogs appended to
+// the running executable, by the own look-up alone, so that nothing is written. StartLocalizer replaces it.
+void StartCommandLineLocalizer(const platform::Platform& platform);
 // Null before StartLocalizer; Translate then gives the message ids.
 Localizer* GlobalLocalizer();
 void SetCurrentLanguage(const QString& code);

@@ -4,7 +4,6 @@
 #include <QStringList>
 #include <string_view>
 
-#include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 
@@ -103,12 +102,11 @@ QString CommandServerAddress(const SmsCommandInputs& inputs) {
   return {};
 }
 
-QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
+MessageLine SmsCheckMessage(const QString& sms, const QString& serverAddress) {
   const SmsCount count = CountSms(sms);
-  const QStringList numbers{QString::number(count.characters), QString::number(count.parts)};
-  QStringList line{count.encoding == SmsEncoding::Gsm7
-                       ? FormatMessage(Translate(N_("%d characters, %d SMS (GSM 7-bit)")), numbers)
-                       : FormatMessage(Translate(N_("%d characters, %d SMS (UCS-2)")), numbers)};
+  MessageLine line{{{count.encoding == SmsEncoding::Gsm7 ? N_("%d characters, %d SMS (GSM 7-bit)")
+                                                         : N_("%d characters, %d SMS (UCS-2)"),
+                     {QString::number(count.characters), QString::number(count.parts)}}}};
   const char* addressWarning = nullptr;
   switch (ClassifyServerAddress(serverAddress)) {
     case AddressClass::Loopback:
@@ -127,10 +125,10 @@ QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
     case AddressClass::Public:
       break;
   }
-  if (addressWarning) line << Translate(addressWarning);
-  if (count.parts > 1) line << Translate(N_("Several parts: the DTU may not join them."));
-  if (count.encoding == SmsEncoding::Ucs2) line << Translate(N_("UCS-2: the DTU may not read it."));
-  return line.join(QLatin1Char(' '));
+  if (addressWarning) line.parts.push_back({addressWarning, {}});
+  if (count.parts > 1) line.parts.push_back({N_("Several parts: the DTU may not join them."), {}});
+  if (count.encoding == SmsEncoding::Ucs2) line.parts.push_back({N_("UCS-2: the DTU may not read it."), {}});
+  return line;
 }
 
 }  // namespace dtu

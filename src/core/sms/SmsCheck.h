@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include "core/i18n/Format.h"
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsComposer.h"
 
@@ -37,9 +38,13 @@ AddressClass ClassifyServerAddress(const QString& address);
 // running query or without a server address mode.
 QString CommandServerAddress(const SmsCommandInputs& inputs);
 
-// The status-bar line, translated: the count, then a warning for an address
-// a DTU cannot reach, more than one part, or UCS-2. `serverAddress` is the
-// trimmed address the command carries (empty for the running query).
-QString SmsCheckLine(const QString& sms, const QString& serverAddress);
+// The status-bar line: the count, then a warning for an address a DTU cannot
+// reach, more than one part, or UCS-2. `serverAddress` is the trimmed address
+// the command carries (empty for the running query).
+MessageLine SmsCheckMessage(const QString& sms, const QString& serverAddress);
+// The same line translated now.
+inline QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
+  return SmsCheckMessage(sms, serverAddress).text();
+}
 
 }  // namespace dtu

@@ -48,6 +48,8 @@ while [ ${#pending[@]} -gt 0 ]; do
     done
   done
 done
+# Debug symbols stay behind: they would double the download.
+find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 cp README.md "$stage/README.md"
 cp LICENSE "$stage/LICENSE.txt"
 cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/Qt-LGPL-3.txt"

@@ -13,6 +13,10 @@ for prefix in ${DTU_WINDOWS_PREFIXES//;/ }; do
   [ -d "$prefix/bin" ] && winpath+=("Z:${prefix//\//\\}\\bin")
   [ -d "$prefix/plugins" ] && export QT_PLUGIN_PATH="Z:${prefix//\//\\}\\plugins"
 done
+# The mingw runtime DLLs that the cross-built Qt and the test programs load.
+for dir in /usr/x86_64-w64-mingw32/lib /usr/lib/gcc/x86_64-w64-mingw32/*-posix; do
+  [ -d "$dir" ] && winpath+=("Z:${dir//\//\\}")
+done
 WINEPATH=$(IFS=';'; echo "${winpath[*]:-}")
 export WINEPATH
 exec wine "$@"

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 #include <map>
 #include <optional>
@@ -39,7 +40,7 @@ inline const platform::Platform& TestPlatform() {
 
 // Writes `bytes` to `path`, making its folder first.
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
-  QDir().mkpath(path.left(path.lastIndexOf(QLatin1Char('/'))));
+  QDir().mkpath(QFileInfo(path).absolutePath());
   QFile file(path);
   return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }

@@ -1,6 +1,12 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+// <windows.h>, where something included it first (GoogleTest does), renames
+// FormatMessage to FormatMessageW.
+#ifdef FormatMessage
+#undef FormatMessage
+#endif
+
 #include <QString>
 #include <QStringList>
 #include <vector>

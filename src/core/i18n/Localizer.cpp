@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "core/i18n/Localizer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
@@ -68,7 +69,9 @@ void Localizer::SetCurrentLanguage(const QString& code) {
 }
 
 QString Localizer::CatalogPath(const QString& code) const {
-  return files_.BaseDirectory() + QStringLiteral("locale/") + code + QStringLiteral("/LC_MESSAGES/default.mo");
+  // With the system's own separators, as the messages that name it show it.
+  return QDir::toNativeSeparators(files_.BaseDirectory() + QStringLiteral("locale/") + code +
+                                  QStringLiteral("/LC_MESSAGES/default.mo"));
 }
 
 void Localizer::OpenCatalog() {

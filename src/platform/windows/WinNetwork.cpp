@@ -106,8 +106,40 @@ std::optional<std::string> Header(HINTERNET request, DWORD which) {
   return Utf8(value.data(), size / sizeof(wchar_t));
 }
 
-// The peer of the request's connection as IPv4 or IPv6 text; a mapped IPv4
-// address reads as IPv4, as curl reports it.
+// An address as IPv4 or IPv6 text; a mapped IPv4 address reads as IPv4, as
+// curl reports it.
+std::optional<std::string> AddressText(const sockaddr* address) {
+  char text[INET6_ADDRSTRLEN] = {};
+  const char* done = nullptr;
+  if (address->sa_family == AF_INET) {
+    done = ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(address)->sin_addr, text, sizeof text);
+  } else if (address->sa_family == AF_INET6) {
+    const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+    done = IN6_IS_ADDR_V4MAPPED(&v6) ? ::inet_ntop(AF_INET, &v6.s6_addr[12], text, sizeof text)
+                                     : ::inet_ntop(AF_INET6, &v6, text, sizeof text);
+  }
+  if (done == nullptr) return std::nullopt;
+  return std::string(text);
+}
+
+// The addresses of a name in the resolver's order, without duplicates.
+std::vector<std::string> AddressesOf(const std::string& name, int family) {
+  addrinfo hints{};
+  hints.ai_family = family;
+  hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type
+  addrinfo* list = nullptr;
+  if (name.empty() || ::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) return {};
+  std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> guard(list, &::freeaddrinfo);
+  std::vector<std::string> out;
+  for (const addrinfo* p = list; p != nullptr; p = p->ai_next) {
+    if (p->ai_addr == nullptr || (family != AF_UNSPEC && p->ai_family != family)) continue;
+    const std::optional<std::string> text = AddressText(p->ai_addr);
+    if (text && std::find(out.begin(), out.end(), *text) == out.end()) out.push_back(*text);
+  }
+  return out;
+}
+
+// The peer of the request's connection.
 std::optional<std::string> ConnectedAddress(HINTERNET request) {
   WINHTTP_CONNECTION_INFO info{};
   info.cbSize = sizeof info;
@@ -115,17 +147,7 @@ std::optional<std::string> ConnectedAddress(HINTERNET request) {
   if (!::WinHttpQueryOption(request, WINHTTP_OPTION_CONNECTION_INFO, &info, &size)) return std::nullopt;
   SOCKADDR_STORAGE peer;
   std::memcpy(&peer, &info.RemoteAddress, sizeof peer);
-  char text[INET6_ADDRSTRLEN] = {};
-  const char* done = nullptr;
-  if (peer.ss_family == AF_INET) {
-    done = ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in&>(peer).sin_addr, text, sizeof text);
-  } else if (peer.ss_family == AF_INET6) {
-    const in6_addr& v6 = reinterpret_cast<const sockaddr_in6&>(peer).sin6_addr;
-    done = IN6_IS_ADDR_V4MAPPED(&v6) ? ::inet_ntop(AF_INET, &v6.s6_addr[12], text, sizeof text)
-                                     : ::inet_ntop(AF_INET6, &v6, text, sizeof text);
-  }
-  if (done == nullptr) return std::nullopt;
-  return std::string(text);
+  return AddressText(reinterpret_cast<const sockaddr*>(&peer));
 }
 
 // The lower-case scheme of an absolute URL, "" for a relative reference.
@@ -221,23 +243,7 @@ std::optional<std::string> WinNetwork::hostName() {
 }
 
 std::vector<std::string> WinNetwork::resolveIpv4(const std::string& name) {
-  if (!started_ || name.empty()) return {};
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;  // one entry per address instead of one per socket type
-  addrinfo* list = nullptr;
-  if (::getaddrinfo(name.c_str(), nullptr, &hints, &list) != 0 || list == nullptr) return {};
-  std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> guard(list, &::freeaddrinfo);
-
-  std::vector<std::string> out;
-  for (const addrinfo* p = list; p != nullptr; p = p->ai_next) {
-    if (p->ai_family != AF_INET || p->ai_addr == nullptr) continue;
-    const auto* sin = reinterpret_cast<const sockaddr_in*>(p->ai_addr);
-    char text[INET_ADDRSTRLEN] = {};
-    if (::inet_ntop(AF_INET, &sin->sin_addr, text, sizeof text) == nullptr) continue;
-    if (std::find(out.begin(), out.end(), text) == out.end()) out.emplace_back(text);
-  }
-  return out;
+  return started_ ? AddressesOf(name, AF_INET) : std::vector<std::string>();
 }
 
 bool WinNetwork::connectTcp(const std::string& address, std::uint16_t port, std::chrono::milliseconds timeout) {
@@ -311,6 +317,16 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     object.erase(std::min(object.find(L'#'), object.size()));
     if (object.empty()) object = L"/";
 
+    // WinHTTP sends the request as soon as its connection stands, before the
+    // connected address can be checked: a host none of whose addresses may be
+    // reached is refused before anything is sent.
+    if (request.allowConnection) {
+      std::string name = Utf8(host.data(), static_cast<DWORD>(host.size()));
+      if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+      const std::vector<std::string> addresses = AddressesOf(name, AF_UNSPEC);
+      if (!addresses.empty() && std::none_of(addresses.begin(), addresses.end(), request.allowConnection))
+        return end(HttpResponse::Outcome::Refused);
+    }
     const int left = MillisecondsLeft(deadline);
     if (left == 0) return fail(timedOut);
     const int connect = static_cast<int>(std::clamp<long long>(request.connectTimeout.count(), 1, left));

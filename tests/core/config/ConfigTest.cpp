@@ -145,17 +145,20 @@ TEST_F(SettingsStoreTest, NoCacheAndEveryOtherByteKept) {
 }
 
 // The path makes a round trip through the charset and reaches the file store
-// in UTF-8: "é" survives Latin-1 and "测" UTF-8; Latin-1 turns "测试" into "??",
-// another (missing) file, which a write then creates.
+// in the file system's encoding (UTF-8 here, the ANSI code page on Windows):
+// "é" survives Latin-1 and "测" UTF-8; Latin-1 turns "测试" into "??", another
+// (missing) file, which a write then creates.
 TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
   const std::tuple<std::string, const char*, std::string> cases[] = {
       {"dir_café", "ISO-8859-1", "dir_café"}, {"dir_测试", "UTF-8", "dir_测试"}, {"dir_测试", "ISO-8859-1", "dir_?\?"}};
+  const auto path = [](const std::string& name) { return QString::fromStdString("/home/u/" + name + "/ZEREVuzi.ini"); };
   for (const auto& [name, charset, shownName] : cases) {
     SCOPED_TRACE(name + " " + charset);
-    const bool reaches = shownName == name;
-    const std::string file = "/home/u/" + name + "/ZEREVuzi.ini", native = "/home/u/" + shownName + "/ZEREVuzi.ini";
+    const std::string file = QFile::encodeName(path(name)).toStdString();
+    const std::string native = QFile::encodeName(path(shownName)).toStdString();
+    const bool reaches = native == file;
     files_.files = {{file, "[Main]\r\nPort=7000\r\n"}};
-    SettingsStore store(QString::fromStdString(file), testing::TestCodec(charset), files_);
+    SettingsStore store(path(name), testing::TestCodec(charset), files_);
     EXPECT_EQ(store.nativePath(), native);
     EXPECT_EQ(store.ReadInteger("Main", "Port", 6000), reaches ? 7000 : 6000);
     store.WriteInteger("Main", "Port", 7001);

@@ -34,7 +34,7 @@ std::unique_ptr<Localizer> Start(const QTemporaryDir& dir, const Catalogs& appen
   const auto [bytes, table] = BuildExecutable(QByteArray(700, 'x'), appended);
   EXPECT_TRUE(dir.isValid() && WriteBytes(dir.filePath("dtusms"), bytes));
   for (const auto& [c, mo] : onDisk) EXPECT_TRUE(WriteBytes(CatalogIn(dir.path(), c), mo));
-  auto localizer = std::make_unique<Localizer>(TestPlatform().locale, catalogs, dir.filePath("dtusms"), table);
+  auto localizer = std::make_unique<Localizer>(TestPlatform().locale, catalogs, QDir::toNativeSeparators(dir.filePath("dtusms")), table);
   localizer->SetCurrentLanguage(code);
   return localizer;
 }
@@ -212,7 +212,7 @@ TEST(WindowTranslation, TranslatesRecordedTextsOnlyAndLeavesFieldsAlone) {
   EnvGuard env{{"LANG", "en_US.UTF-8"}};
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid() && WriteBytes(CatalogIn(dir.path(), "zh_cn"), RealCatalog("zh_cn")));
-  StartLocalizer(TestPlatform(), dir.filePath("dtusms"), 0);
+  StartLocalizer(TestPlatform(), QDir::toNativeSeparators(dir.filePath("dtusms")), 0);
   SetCurrentLanguage("en");
 
   // Catalog ids everywhere, so anything wrongly translated shows.

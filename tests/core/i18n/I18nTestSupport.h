@@ -55,7 +55,9 @@ inline std::pair<QByteArray, std::uint64_t> BuildExecutable(const QByteArray& im
 }
 
 // clang-format off
-inline QString CatalogIn(const QString& dir, const QString& code) { return dir + "/locale/" + code + "/LC_MESSAGES/default.mo"; }
+inline QString CatalogIn(const QString& dir, const QString& code) {
+  return QDir::toNativeSeparators(dir + "/locale/" + code + "/LC_MESSAGES/default.mo");
+}
 // clang-format on
 inline QByteArray RealCatalog(const char* code) { return ReadBytes(QString(DTU_CATALOG_DIR "/%1.mo").arg(code)); }
 

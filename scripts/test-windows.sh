@@ -17,7 +17,8 @@ trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --preset windows
 out=build/windows
 version=$(sed -n 's/^project(dtusms VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-for lang in en_US.UTF-8 zh_CN.UTF-8 zh_TW.UTF-8; do
+scripts/windows/smoke.sh "$out/dtusms-$version-windows-x64" en_US.UTF-8 "$out/screenshots/en_US.png" drive
+for lang in zh_CN.UTF-8 zh_TW.UTF-8; do
   scripts/windows/smoke.sh "$out/dtusms-$version-windows-x64" "$lang" "$out/screenshots/${lang%%.*}.png"
 done
 scripts/windows/installer-check.sh "$out/dtusms-$version-windows-x64-setup.exe"

@@ -2,13 +2,17 @@
 # SPDX-License-Identifier: MIT
 # Starts the built dtusms.exe under wine on a virtual display, in a copy of its
 # folder, waits for its window, checks the settings file it writes beside itself,
-# and keeps a screenshot. Usage: smoke.sh FOLDER_WITH_DTUSMS_EXE LANG SCREENSHOT.png
+# and keeps a screenshot. With "drive", it also clicks through the window: the
+# port test against a loopback listener, "Generation SMS" with "Copy" (read back
+# from the clipboard) and the language menu (its choice saved in the file).
+# Usage: smoke.sh FOLDER_WITH_DTUSMS_EXE LANG SCREENSHOT.png [drive]
 set -euo pipefail
 if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"; fi
 here=$(cd "$(dirname "$0")" && pwd)
-folder=$1 lang=$2 shot=$3
+folder=$1 lang=$2 shot=$3 drive=${4:-}
 # The window's title in English and as each catalog translates it.
-titles=$( (sed -n 's/.*kAppTitle\[\] = "\(.*\)";/\1/p' "$here/../../src/core/MyDataType.h"
+english=$(sed -n 's/.*kAppTitle\[\] = "\(.*\)";/\1/p' "$here/../../src/core/MyDataType.h")
+titles=$( (echo "$english"
            grep -h -A1 '^msgid "ZU-3RIVE' "$here"/../../po/*.po | sed -n 's/^msgstr "\(.*\)"/\1/p') | sort -u)
 patterns=$(while IFS= read -r t; do [ -n "$t" ] && printf '"%s"\n' "$t"; done <<< "$titles")
 work=$(mktemp -d)
@@ -40,5 +44,40 @@ if ! head -n 1 "$work/ZEREVuzi.ini" | grep -q $'^\\[Main\\]\r$'; then
   echo "smoke ($lang): ZEREVuzi.ini does not start with [Main] and CR LF:" >&2; cat -A "$work/ZEREVuzi.ini" >&2; exit 1
 fi
 grep -q $'^DTU number=KQ-GP000001\r$' "$work/ZEREVuzi.ini" || { echo "smoke ($lang): no DTU number" >&2; exit 1; }
+if [ "$drive" = drive ]; then
+  fail() { echo "smoke ($lang, driven): $*" >&2; exit 1; }
+  wid=$(xdotool search --name "$english" 2>/dev/null | head -n 1 || true)
+  [ -n "$wid" ] || fail "window not found by its English title"
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  # Points inside the buttons, from the window's top left corner.
+  click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 1; }
+  port=$(sed -n 's/^Port=\([0-9]*\)\r$/\1/p' "$work/ZEREVuzi.ini")
+  address=$(sed -n 's/^Static IP=\(.*\)\r$/\1/p' "$work/ZEREVuzi.ini")
+  [ "$address" = 127.0.0.1 ] || fail "Static IP is $address here; the loopback listener needs 127.0.0.1"
+  timeout 60 python3 -c '
+import socket, sys
+s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+s.bind(("127.0.0.1", int(sys.argv[1]))); s.listen(4)
+c, _ = s.accept(); open(sys.argv[2], "w").write("connected")' "$port" "$work/listener" &
+  sleep 1
+  click 415 88     # Test server port
+  for _ in $(seq 1 20); do [ -f "$work/listener" ] && break; sleep 0.5; done
+  [ -f "$work/listener" ] || fail "the port test did not reach the listener on 127.0.0.1:$port"
+  sleep 1
+  xdotool key Return   # the box that tells the outcome
+  sleep 1
+  click 331 267    # Generation SMS
+  click 315 196    # Copy
+  xwd -root -silent | /usr/bin/convert xwd:- "${shot%.png}-driven.png"
+  sms=$(xclip -o -selection clipboard 2>/dev/null || true)
+  expected="(A55A#1*$address*$port#3*CMNET#4*KQ-GP000001)"
+  [ "$sms" = "$expected" ] || fail "the clipboard holds \"$sms\", not $expected"
+  click 64 267     # Language: Automatic, English, Simplified Chinese, ...
+  xdotool key Down Down Down Return
+  sleep 2
+  grep -q $'^nLanguageID=2\r$' "$work/ZEREVuzi.ini" || fail "the language menu did not save Simplified Chinese"
+  xwd -root -silent | /usr/bin/convert xwd:- "${shot%.png}-switched.png"
+  echo "smoke ($lang, driven): port test reached the listener, SMS $sms copied, language switched and saved"
+fi
 kill $app 2>/dev/null || true
 echo "smoke ($lang): window shown, ZEREVuzi.ini written; screenshot $shot"

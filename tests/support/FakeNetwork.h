@@ -12,8 +12,10 @@
 
 #ifdef _WIN32
 #include "platform/windows/WinNetwork.h"
+using SystemNetwork = dtu::platform::WinNetwork;
 #else
 #include "platform/posix/PosixNetwork.h"
+using SystemNetwork = dtu::platform::PosixNetwork;
 #endif
 
 namespace dtu::testing {
@@ -40,11 +42,7 @@ class FakeNetwork : public platform::Network {
   platform::HttpResponse httpGet(const platform::HttpRequest& request) override { return real_.httpGet(request); }
 
  private:
-#ifdef _WIN32
-  platform::WinNetwork real_;
-#else
-  platform::PosixNetwork real_;
-#endif
+  SystemNetwork real_;
 };
 
 }  // namespace dtu::testing

@@ -69,8 +69,8 @@ class EnvGuard {
 
  private:
   void save(const char* name) {
-    if (!saved_.contains(name))
-      saved_[name] = qEnvironmentVariableIsSet(name) ? std::optional<std::string>(qgetenv(name).toStdString()) : std::nullopt;
+    if (!saved_.contains(name) && qEnvironmentVariableIsSet(name)) saved_[name] = qgetenv(name).toStdString();
+    saved_.try_emplace(name, std::nullopt);
     qunsetenv(name);
   }
   std::map<std::string, std::optional<std::string>> saved_;

@@ -34,39 +34,24 @@ using namespace std::chrono_literals;
 using Socket = SOCKET;
 inline constexpr Socket kNoSocket = INVALID_SOCKET;
 inline Socket OpenSocket() {
-  static const bool started = [] {
-    WSADATA data;
-    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
-  }();
+  static const bool started = [] { WSADATA data; return WSAStartup(MAKEWORD(2, 2), &data) == 0; }();
   return started ? ::socket(AF_INET, SOCK_STREAM, 0) : INVALID_SOCKET;
 }
-inline void CloseSocket(Socket s) { if (s != INVALID_SOCKET) ::closesocket(s); }
-inline int PollSocket(Socket s, std::chrono::milliseconds wait) {
-  WSAPOLLFD p{s, POLLRDNORM, 0};
-  return ::WSAPoll(&p, 1, static_cast<int>(wait.count()));
-}
+inline void CloseSocket(Socket s) { ::closesocket(s); }
+inline int PollSocket(WSAPOLLFD p, int ms) { return ::WSAPoll(&p, 1, ms); }
 inline Socket AcceptSocket(Socket s) { return ::accept(s, nullptr, nullptr); }
-inline void LimitWaits(Socket s) {
-  const DWORD limit = 2000;
-  ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
-  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
-}
+using WaitLimit = DWORD;
+inline constexpr WaitLimit kWaitLimit = 2000;
 inline constexpr int kSendFlags = 0;
 #else
 using Socket = int;
 inline constexpr Socket kNoSocket = -1;
 inline Socket OpenSocket() { return ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0); }
-inline void CloseSocket(Socket s) { if (s >= 0) ::close(s); }
-inline int PollSocket(Socket s, std::chrono::milliseconds wait) {
-  pollfd p{s, POLLIN, 0};
-  return ::poll(&p, 1, static_cast<int>(wait.count()));
-}
+inline void CloseSocket(Socket s) { ::close(s); }
+inline int PollSocket(pollfd p, int ms) { return ::poll(&p, 1, ms); }
 inline Socket AcceptSocket(Socket s) { return ::accept4(s, nullptr, nullptr, SOCK_CLOEXEC); }
-inline void LimitWaits(Socket s) {
-  const timeval limit{2, 0};
-  ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
-  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-}
+using WaitLimit = timeval;
+inline constexpr WaitLimit kWaitLimit{2, 0};
 inline constexpr int kSendFlags = MSG_NOSIGNAL;
 #endif
 
@@ -106,7 +91,9 @@ class LoopbackListener {
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
     return ntohs(a.sin_port);
   }
-  bool HasPendingConnection(std::chrono::milliseconds wait) const { return PollSocket(fd_, wait) > 0; }
+  bool HasPendingConnection(std::chrono::milliseconds wait) const {
+    return PollSocket({fd_, POLLIN, 0}, static_cast<int>(wait.count())) > 0;
+  }
 
  private:
   Socket fd_;
@@ -145,7 +132,8 @@ class CannedHttpServer {
     while (!stop.stop_requested()) {
       const Socket c = listener_.HasPendingConnection(20ms) ? AcceptSocket(listener_.fd()) : kNoSocket;
       if (c == kNoSocket) continue;
-      LimitWaits(c);
+      for (const int option : {SO_SNDTIMEO, SO_RCVTIMEO})
+        ::setsockopt(c, SOL_SOCKET, option, reinterpret_cast<const char*>(&kWaitLimit), sizeof kWaitLimit);
       // Closing with the request unread would reset the connection under the response.
       std::string request;
       char buffer[4096];

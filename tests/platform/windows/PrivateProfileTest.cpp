@@ -17,12 +17,6 @@
 namespace dtu {
 namespace {
 
-std::string SystemRead(const std::string& path, const char* section, const char* key, const char* fallback) {
-  char buffer[4096];
-  const DWORD n = GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, path.c_str());
-  return std::string(buffer, n);
-}
-
 TEST(PrivateProfile, SettingsStoreReadsHandEditedFilesAsWindowsDoes) {
   // clang-format off
   const struct { const char* what; std::string bytes; } files[] = {
@@ -35,20 +29,19 @@ TEST(PrivateProfile, SettingsStoreReadsHandEditedFilesAsWindowsDoes) {
       {"LF only", "[Main]\nA=lf\nB= b \n"},
   };
   // clang-format on
-  const char* sections[] = {"Main", "Other", " Main ", "Broken"};
-  const char* keys[] = {"A", "B", "C", "D", "E", "F", "port", "Missing"};
   QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
   const QString path = QDir::toNativeSeparators(dir.filePath("ZEREVuzi.ini"));
   const AnsiCodec codec = AnsiCodec::ForUser(testing::TestPlatform().codePage);
   SettingsStore store(path, codec, testing::TestPlatform().files);
   for (const auto& file : files) {
     ASSERT_TRUE(testing::WriteBytes(dir.filePath("ZEREVuzi.ini"), QByteArray::fromStdString(file.bytes)));
-    for (const char* section : sections)
-      for (const char* key : keys)
-        EXPECT_EQ(store.ReadString(section, key, "<default>").toStdString(),
-                  SystemRead(path.toStdString(), section, key, "<default>"))
+    for (const char* section : {"Main", "Other", " Main ", "Broken"})
+      for (const char* key : {"A", "B", "C", "D", "E", "F", "port", "Missing"}) {
+        char system[4096];
+        const DWORD n = GetPrivateProfileStringA(section, key, "<default>", system, sizeof system, qPrintable(path));
+        EXPECT_EQ(store.ReadString(section, key, "<default>").toStdString(), std::string(system, n))
             << file.what << ": [" << section << "] " << key;
+      }
   }
 }
 

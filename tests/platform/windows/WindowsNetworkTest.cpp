@@ -55,19 +55,14 @@ TEST_F(WinNetworkTest, GetsFollowsAndCapsOverLoopback) {
 TEST_F(WinNetworkTest, ConnectsToAListenerAndFailsFastOnAClosedPort) {
   net::testing::LoopbackListener listener;
   EXPECT_TRUE(network.connectTcp("127.0.0.1", listener.port(), 2s));
-  const std::uint16_t closed = net::testing::ClosedLoopbackPort();
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_FALSE(network.connectTcp("127.0.0.1", closed, 8s));
+  EXPECT_FALSE(network.connectTcp("127.0.0.1", net::testing::ClosedLoopbackPort(), 8s));
   EXPECT_LT(std::chrono::steady_clock::now() - start, 6s);
 }
 
 TEST_F(WinNetworkTest, ResolvesToDottedIpv4) {
-  const std::vector<std::string> local = network.resolveIpv4("localhost");
-  ASSERT_FALSE(local.empty());
-  EXPECT_EQ(local.front(), "127.0.0.1");
+  EXPECT_EQ(network.resolveIpv4("localhost").at(0), "127.0.0.1");
   EXPECT_TRUE(network.resolveIpv4("::1").empty());
-  EXPECT_TRUE(network.interfaceAddresses().empty());
-  EXPECT_FALSE(network.hostName().value_or("").empty());
 }
 
 }  // namespace

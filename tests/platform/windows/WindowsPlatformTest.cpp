@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "platform/windows/WinCodePage.h"
 #include "platform/windows/WinFileStore.h"
@@ -58,11 +59,7 @@ class WinFileStoreTest : public ::testing::Test {
   }
   // The path as the program passes it: ANSI code page bytes with "\".
   std::string Ansi(const std::wstring& name) const {
-    const std::wstring wide = (folder_ / name).wstring();
-    std::string out(wide.size() * 2 + 1, '\0');
-    out.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, out.data(),
-                                                            static_cast<int>(out.size()), nullptr, nullptr) - 1));
-    return out;
+    return QString::fromStdWString((folder_ / name).wstring()).toLocal8Bit().toStdString();
   }
   std::set<std::wstring> Entries() const {
     std::set<std::wstring> names;
@@ -80,10 +77,7 @@ TEST_F(WinFileStoreTest, ReplacesThroughTemporary) {
   for (const wchar_t* candidate : {L"caf\u00e9.ini", L"\u4e2d.ini", L"\u0416.ini"}) {
     BOOL lossy = FALSE;
     WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, candidate, -1, nullptr, 0, nullptr, &lossy);
-    if (!lossy) {
-      name = candidate;
-      break;
-    }
+    if (!lossy && name == L"settings.ini") name = candidate;
   }
   const std::string path = Ansi(name);
   ASSERT_NE(path.find('\\'), std::string::npos);
@@ -110,9 +104,8 @@ TEST_F(WinFileStoreTest, ReadsMissingAndFailed) {
   fs::create_directory(folder_ / L"folder");
   for (const auto& c : cases) {
     const FileRead read = store_.readFile(Ansi(c.name));
-    EXPECT_EQ(read.status, c.status);
-    EXPECT_EQ(read.failure.code, c.code);
-    EXPECT_EQ(read.failure.cause.empty(), c.code == 0);
+    EXPECT_EQ(std::tuple(read.status, read.failure.code, read.failure.cause.empty()),
+              std::tuple(c.status, c.code, c.code == 0));
   }
 }
 
@@ -143,8 +136,7 @@ TEST(WinProcess, ExecutablePath) {
   EXPECT_TRUE(path.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive) && path.contains(QLatin1Char('\\')))
       << qPrintable(path);
   const std::unique_ptr<QIODevice> file = process.openExecutable();
-  ASSERT_TRUE(file);
-  EXPECT_EQ(file->read(2), QByteArray("MZ"));
+  EXPECT_EQ(file ? file->read(2) : QByteArray(), QByteArray("MZ"));
 }
 
 }  // namespace

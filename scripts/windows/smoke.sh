@@ -25,6 +25,11 @@ prefix=${WINEPREFIX:-$cache/wine-prefix}
 trap cleanup EXIT
 cp -r "$folder/." "$work/"
 rm -f "$work/ZEREVuzi.ini"
+if [ "$drive" = drive ]; then
+  # The port test goes to a listener of ours on loopback, whatever this machine's own address is.
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  printf '[Main]\r\nStatic IP=127.0.0.1\r\nPort=%s\r\n' "$port" > "$work/ZEREVuzi.ini"
+fi
 
 LANG=$lang LC_ALL=$lang WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' \
   wine "$work/dtusms.exe" &
@@ -51,9 +56,7 @@ if [ "$drive" = drive ]; then
   eval "$(xdotool getwindowgeometry --shell "$wid")"
   # Points inside the buttons, from the window's top left corner.
   click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 1; }
-  port=$(sed -n 's/^Port=\([0-9]*\)\r$/\1/p' "$work/ZEREVuzi.ini")
-  address=$(sed -n 's/^Static IP=\(.*\)\r$/\1/p' "$work/ZEREVuzi.ini")
-  [ "$address" = 127.0.0.1 ] || fail "Static IP is $address here; the loopback listener needs 127.0.0.1"
+  address=127.0.0.1
   timeout 60 python3 -c '
 import socket, sys
 s = socket.socket(); s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
@@ -63,19 +66,23 @@ c, _ = s.accept(); open(sys.argv[2], "w").write("connected")' "$port" "$work/lis
   click 415 88     # Test server port
   for _ in $(seq 1 20); do [ -f "$work/listener" ] && break; sleep 0.5; done
   [ -f "$work/listener" ] || fail "the port test did not reach the listener on 127.0.0.1:$port"
+  # The box that tells the outcome ("Prompt"): OK when it is there.
+  for _ in $(seq 1 20); do box=$(xdotool search --name '^Prompt$' 2>/dev/null | head -n 1 || true); [ -n "$box" ] && break; sleep 0.5; done
+  [ -n "$box" ] || fail "no box after the port test"
   sleep 1
-  xdotool key Return   # the box that tells the outcome
-  sleep 1
+  xdotool key Return
+  for _ in $(seq 1 20); do xdotool search --name '^Prompt$' >/dev/null 2>&1 || break; sleep 0.5; done
   click 331 267    # Generation SMS
   click 315 196    # Copy
   xwd -root -silent | /usr/bin/convert xwd:- "${shot%.png}-driven.png"
-  sms=$(xclip -o -selection clipboard 2>/dev/null || true)
   expected="(A55A#1*$address*$port#3*CMNET#4*KQ-GP000001)"
+  for _ in $(seq 1 10); do sms=$(xclip -o -selection clipboard 2>/dev/null || true); [ "$sms" = "$expected" ] && break; sleep 0.5; done
   [ "$sms" = "$expected" ] || fail "the clipboard holds \"$sms\", not $expected"
   click 64 267     # Language: Automatic, English, Simplified Chinese, ...
   xdotool key Down Down Down Return
-  sleep 2
+  for _ in $(seq 1 10); do grep -q $'^nLanguageID=2\r$' "$work/ZEREVuzi.ini" && break; sleep 0.5; done
   grep -q $'^nLanguageID=2\r$' "$work/ZEREVuzi.ini" || fail "the language menu did not save Simplified Chinese"
+  sleep 1
   xwd -root -silent | /usr/bin/convert xwd:- "${shot%.png}-switched.png"
   echo "smoke ($lang, driven): port test reached the listener, SMS $sms copied, language switched and saved"
 fi

@@ -3,7 +3,8 @@
 ; so that the settings file beside it stays writable. Built by scripts/build-windows.sh:
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=x.y.z.w -DSTAGE=<folder with dtusms.exe> -DICON=<.ico>
 ;            -DUNINSTALL_LIST=<.nsh of Delete/RMDir lines for the staged files> -DOUTFILE=<setup.exe> installer.nsi
-Unicode true
+; A 64-bit installer for a 64-bit program (and one that wine64 alone can run).
+Target amd64-unicode
 !include "MUI2.nsh"
 
 !define APP "dtusms"

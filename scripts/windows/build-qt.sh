@@ -2,8 +2,7 @@
 # SPDX-License-Identifier: MIT
 # Builds Debian's own Qt 6 base (the version of the host's qt6-base-dev, whose moc/rcc/uic
 # it uses) for 64-bit Windows with mingw-w64, once, into a cache keyed by version and flags.
-# Prints the install prefix on its last line. With --cached it builds nothing and
-# fails when the cache does not hold that build.
+# Prints the install prefix on its last line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
@@ -25,7 +24,6 @@ flags=(
 key=$(printf '%s\n' "$version" "${flags[@]}" "$(cat "$root/cmake/mingw-w64-x86_64.cmake")" | sha256sum | cut -c1-12)
 prefix="$cache/qt-$version-mingw64-$key"
 if [ -f "$prefix/.complete" ]; then echo "$prefix"; exit 0; fi
-if [ "${1:-}" = --cached ]; then exit 1; fi
 
 work="$cache/work/qt-$key"
 mkdir -p "$work"

@@ -12,7 +12,9 @@ export DTU_WINDOWS_PREFIXES="$qt;$libs"
 cache=${DTU_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dtusms}
 export WINEPREFIX=${WINEPREFIX:-$cache/wine-prefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-wineserver -p 2>/dev/null || true   # one server for every test program
+# The prefix is made here, outside the tests' time limits. No persistent wine
+# server: wine's services would keep a test's output pipe open, and CTest waits for it.
+scripts/windows/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 ctest --preset windows
 out=build/windows

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// <windows.h> without the parts and macros that clash with C++ and Qt.
+// <windows.h> without the parts and macros that clash with C++ and Qt, and
+// Windows Sockets, which must come before it.
 #pragma once
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -8,4 +9,6 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>

@@ -1,15 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "platform/windows/WinNetwork.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#include <windows.h>
+#include "platform/windows/WinHeaders.h"
+
 #include <winhttp.h>
 
 #include <algorithm>

@@ -23,6 +23,10 @@ cleanup() {
 cache=${DTU_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/dtusms}
 prefix=${WINEPREFIX:-$cache/wine-prefix}
 trap cleanup EXIT
+# A wine session that other programs started (without this display) would keep
+# the window off it: this run starts its own.
+WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+WINEPREFIX=$prefix wineserver -w
 cp -r "$folder/." "$work/"
 rm -f "$work/ZEREVuzi.ini"
 if [ "$drive" = drive ]; then

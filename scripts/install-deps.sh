@@ -53,6 +53,10 @@ fi
 
 if [ "${1:-test}" = windows ] && ! grep -rqs '^Types:.*deb-src\|^deb-src ' /etc/apt/sources.list /etc/apt/sources.list.d/; then
   echo "Enabling Debian source packages"
-  $SUDO sed -i '0,/^Types: deb$/s//Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    $SUDO sed -i '0,/^Types: deb$/s//Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list | $SUDO tee /etc/apt/sources.list.d/dtusms-src.list >/dev/null
+  fi
   $SUDO apt-get update -qq
 fi

@@ -8,7 +8,7 @@ set -euo pipefail
 
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev
   libcurl4-openssl-dev gettext librsvg2-bin libqrencode-dev qt6-translations-l10n
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
 )

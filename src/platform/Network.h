@@ -35,6 +35,7 @@ struct HttpResponse {
   Outcome outcome = Outcome::Failed;
   std::string body;
   std::string contentType;  // the last response's Content-Type, "" when none
+  int status = 0;           // the last response's HTTP status
   std::string error;        // with Failed: the reason, for the user
 };
 

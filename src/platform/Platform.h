@@ -11,6 +11,7 @@
 #include "platform/MessageCatalogs.h"
 #include "platform/Network.h"
 #include "platform/Process.h"
+#include "platform/SerialPorts.h"
 
 namespace dtu::platform {
 
@@ -22,6 +23,8 @@ struct Platform {
   Process& process;
   // Null where the system has no catalog look-up of its own.
   MessageCatalogs* catalogs = nullptr;
+  // Null where the program is built without serial devices.
+  SerialPorts* serial = nullptr;
 };
 
 // The system's facilities, owned together; made once in main.

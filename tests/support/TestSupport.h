@@ -34,7 +34,7 @@ inline const platform::Platform& TestPlatform() {
   static const platform::SystemPlatform system;
   static FakeCodePage utf8("UTF-8");
   const platform::Platform& s = system.get();
-  static const platform::Platform platform{s.files, s.network, utf8, s.locale, s.process, s.catalogs};
+  static const platform::Platform platform{s.files, s.network, utf8, s.locale, s.process, s.catalogs, s.serial};
   return platform;
 }
 

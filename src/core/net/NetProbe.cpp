@@ -179,6 +179,17 @@ std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services)
   return CutWanAddress(codec.fromUnicode(text));
 }
 
+platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services) {
+  HopRule hops(services.isInternal);
+  platform::HttpRequest request;
+  request.url = url;
+  request.connectTimeout = services.timeouts.httpConnect;
+  request.totalTimeout = services.timeouts.httpTotal;
+  request.maxBodyBytes = maxBodyBytes;
+  request.allowConnection = [&hops](const std::string& address) { return hops.allows(address); };
+  return Network(services).httpGet(request);
+}
+
 bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services) {
   std::this_thread::yield();
   try {

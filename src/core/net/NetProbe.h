@@ -65,6 +65,10 @@ std::string ResolveHostAddress(const std::string& name, const ProbeServices& ser
 std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services);
 inline constexpr std::size_t kMaxWanBodyBytes = std::size_t{1024} * 1024;
 
+// One GET under the redirect rule of GetWanAddress and the probe time-outs;
+// the response as the network gives it.
+platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services);
+
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without
 // its leading 21 and trailing 69 bytes; "" when the tags are missing or the
 // heading is too short. Tags are matched case-sensitively.

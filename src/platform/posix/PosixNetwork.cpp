@@ -253,6 +253,8 @@ HttpResponse PosixNetwork::httpGet(const HttpRequest& request) {
     char* contentType = nullptr;
     if (api.easyGetinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
       response.contentType = contentType;
+    long status = 0;
+    if (api.easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) response.status = static_cast<int>(status);
   }
   return response;
 }

@@ -6,6 +6,7 @@
 #include "platform/posix/PosixLocaleFacts.h"
 #include "platform/posix/PosixNetwork.h"
 #include "platform/posix/PosixProcess.h"
+#include "platform/posix/QtSerialPorts.h"
 
 namespace dtu::platform {
 
@@ -16,12 +17,13 @@ struct SystemPlatform::Parts {
   PosixLocaleFacts locale;
   PosixProcess process;
   LibintlCatalogs catalogs{process};
+  QtSerialPorts serial;
 };
 
 SystemPlatform::SystemPlatform()
     : parts_(std::make_unique<Parts>()),
       platform_(std::make_unique<Platform>(Platform{parts_->files, parts_->network, parts_->codePage, parts_->locale,
-                                                    parts_->process, &parts_->catalogs})) {}
+                                                    parts_->process, &parts_->catalogs, &parts_->serial})) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

@@ -5,6 +5,7 @@
 #include "platform/windows/WinLocaleFacts.h"
 #include "platform/windows/WinNetwork.h"
 #include "platform/windows/WinProcess.h"
+#include "platform/windows/WinSerialPorts.h"
 
 namespace dtu::platform {
 
@@ -14,13 +15,14 @@ struct SystemPlatform::Parts {
   WinCodePage codePage;
   WinLocaleFacts locale;
   WinProcess process;
+  WinSerialPorts serial;
 };
 
 // No catalog look-up of the system's: the localizer's own serves.
 SystemPlatform::SystemPlatform()
     : parts_(std::make_unique<Parts>()),
       platform_(std::make_unique<Platform>(Platform{parts_->files, parts_->network, parts_->codePage, parts_->locale,
-                                                    parts_->process, nullptr})) {}
+                                                    parts_->process, nullptr, &parts_->serial})) {}
 
 SystemPlatform::~SystemPlatform() = default;
 

@@ -373,6 +373,7 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     }
     response.body = std::move(body);
     response.contentType = Header(hop.get(), WINHTTP_QUERY_CONTENT_TYPE).value_or("");
+    response.status = static_cast<int>(status);
     return end(HttpResponse::Outcome::Ok);
   }
 }

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: MIT
+#include "core/send/GatewaySender.h"
+
+#include <QUrl>
+
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+
+namespace dtu {
+
+namespace {
+
+const QString kPhone = QStringLiteral("{phone}");
+const QString kMessage = QStringLiteral("{message}");
+// A gateway answers in a few bytes; more is not a gateway.
+constexpr std::size_t kMaxGatewayBody = 64 * 1024;
+
+}  // namespace
+
+QString GatewayUrl(const QString& urlTemplate, const QString& number, const QString& text) {
+  // One pass, so that a "{message}" inside the phone number is not filled again.
+  QString out;
+  for (qsizetype i = 0; i < urlTemplate.size();) {
+    if (urlTemplate.mid(i, kPhone.size()) == kPhone) {
+      out += QString::fromLatin1(QUrl::toPercentEncoding(number));
+      i += kPhone.size();
+    } else if (urlTemplate.mid(i, kMessage.size()) == kMessage) {
+      out += QString::fromLatin1(QUrl::toPercentEncoding(text));
+      i += kMessage.size();
+    } else {
+      out += urlTemplate.at(i++);
+    }
+  }
+  return out;
+}
+
+QString GatewaySender::start() {
+  const QUrl url(GatewayUrl(template_, QStringLiteral("1"), QStringLiteral("x")), QUrl::StrictMode);
+  const QString scheme = url.scheme().toLower();
+  if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
+    return FormatMessage(Translate("%s is not an http or https address."), {template_});
+  if (!template_.contains(kPhone) || !template_.contains(kMessage))
+    return FormatMessage(Translate("The gateway address must hold {phone} and {message}: %s"), {template_});
+  return {};
+}
+
+SendResult GatewaySender::send(const QString& number, const QString& text) {
+  const QString url = GatewayUrl(template_, number, text);
+  const platform::HttpResponse response = net::FetchGuarded(url.toStdString(), kMaxGatewayBody, services_);
+  using Outcome = platform::HttpResponse::Outcome;
+  switch (response.outcome) {
+    case Outcome::Ok:
+      if (response.status >= 200 && response.status < 300) return {SendResult::Status::Sent, {}, {}};
+      return {SendResult::Status::Failed, {},
+              FormatMessage(Translate("The gateway answered with HTTP status %d."), {QString::number(response.status)})};
+    case Outcome::Refused:
+      return {SendResult::Status::Broken, {},
+              Translate("The gateway redirected to an address in the local network; nothing was sent.")};
+    case Outcome::TooLarge:
+      // It answered, so the message may have been taken.
+      return {SendResult::Status::Unconfirmed, {}, Translate("The gateway's answer is too large to be one.")};
+    case Outcome::Failed:
+      break;
+  }
+  return {SendResult::Status::Failed, {},
+          FormatMessage(Translate("Could not reach the gateway: %s"), {QString::fromStdString(response.error)})};
+}
+
+}  // namespace dtu

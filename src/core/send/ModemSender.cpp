@@ -1,0 +1,247 @@
+// SPDX-License-Identifier: MIT
+#include "core/send/ModemSender.h"
+
+#include <QStringList>
+
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+#include "core/send/SmsPdu.h"
+
+namespace dtu {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr char kCtrlZ = '\x1A';
+constexpr char kEscape = '\x1B';
+
+QString Q(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+// The last digits both numbers have, so that "+8613800000000" and
+// "13800000000" name the same SIM.
+bool SameNumber(const QString& a, const QString& b) {
+  QString x = DialableNumber(a), y = DialableNumber(b);
+  x.remove(QLatin1Char('+'));
+  y.remove(QLatin1Char('+'));
+  const qsizetype n = std::min(x.size(), y.size());
+  return n >= 7 && x.right(n) == y.right(n);
+}
+
+}  // namespace
+
+QString CmsErrorMeaning(int code) {
+  struct Entry {
+    int code;
+    const char* meaning;
+  };
+  static constexpr Entry kMeanings[] = {
+      {1, N_("unassigned number")},
+      {8, N_("operator determined barring")},
+      {10, N_("call barred")},
+      {21, N_("short message transfer rejected")},
+      {27, N_("destination out of service")},
+      {28, N_("unidentified subscriber")},
+      {29, N_("facility rejected")},
+      {30, N_("unknown subscriber")},
+      {38, N_("network out of order")},
+      {41, N_("temporary failure")},
+      {42, N_("congestion")},
+      {47, N_("resources unavailable")},
+      {50, N_("requested facility not subscribed")},
+      {96, N_("invalid mandatory information")},
+      {300, N_("modem failure")},
+      {302, N_("operation not allowed")},
+      {303, N_("operation not supported")},
+      {304, N_("invalid PDU mode parameter")},
+      {305, N_("invalid text mode parameter")},
+      {310, N_("SIM not inserted")},
+      {311, N_("SIM PIN required")},
+      {313, N_("SIM failure")},
+      {314, N_("SIM busy")},
+      {316, N_("SIM PUK required")},
+      {322, N_("memory full")},
+      {330, N_("service centre address unknown")},
+      {331, N_("no network service")},
+      {332, N_("network time-out")},
+      {500, N_("unknown error")},
+  };
+  for (const Entry& e : kMeanings)
+    if (e.code == code) return Translate(e.meaning);
+  return {};
+}
+
+ModemSender::Reply ModemSender::finish(std::chrono::milliseconds timeout, const QByteArray& echo, bool wantPrompt) {
+  Reply reply;
+  const Clock::time_point deadline = Clock::now() + timeout;
+  for (;;) {
+    for (;;) {
+      qsizetype skip = 0;
+      while (skip < buffer_.size() && (buffer_[skip] == '\r' || buffer_[skip] == '\n')) ++skip;
+      buffer_.remove(0, skip);
+      // The prompt has no line end.
+      if (wantPrompt && buffer_.startsWith('>')) {
+        buffer_.remove(0, buffer_.startsWith("> ") ? 2 : 1);
+        reply.end = Reply::End::Prompt;
+        return reply;
+      }
+      qsizetype end = buffer_.indexOf('\r');
+      if (const qsizetype lf = buffer_.indexOf('\n'); lf >= 0 && (end < 0 || lf < end)) end = lf;
+      if (end < 0) break;
+      const QByteArray line = buffer_.left(end).trimmed();
+      buffer_.remove(0, end + 1);
+      if (line.isEmpty() || line == echo) continue;
+      if (line == "OK") {
+        reply.end = Reply::End::Ok;
+        return reply;
+      }
+      if (line == "ERROR" || line.startsWith("+CMS ERROR:") || line.startsWith("+CME ERROR:")) {
+        reply.end = Reply::End::Error;
+        reply.error = line;
+        return reply;
+      }
+      reply.lines.push_back(line);
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) return reply;
+    if (!device_.waitForReadyRead(static_cast<int>(left.count())) && device_.bytesAvailable() == 0) {
+      // False long before the deadline: the device went away.
+      if (Clock::now() + std::chrono::milliseconds(50) < deadline) broken_ = true;
+      return reply;
+    }
+    buffer_ += device_.readAll();
+  }
+}
+
+ModemSender::Reply ModemSender::exchange(const QByteArray& command, std::chrono::milliseconds timeout,
+                                         bool wantPrompt) {
+  buffer_ += device_.readAll();  // unsolicited lines from before do not answer this command
+  buffer_.clear();
+  device_.write(command + '\r');
+  device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
+  return finish(timeout, command, wantPrompt);
+}
+
+QString ModemSender::start() {
+  Reply at = exchange("AT", timeouts_.command);
+  if (at.end == Reply::End::TimedOut) at = exchange("AT", timeouts_.command);  // the first may wake it
+  if (at.end != Reply::End::Ok)
+    return at.end == Reply::End::TimedOut ? Translate("The modem does not answer.")
+                                          : FormatMessage(Translate("The modem answers AT with %s."), {Q(at.error)});
+  const Reply pin = exchange("AT+CPIN?", timeouts_.command);
+  QByteArray state;
+  for (const QByteArray& line : pin.lines)
+    if (line.startsWith("+CPIN:")) state = line.mid(6).trimmed();
+  if (pin.end != Reply::End::Ok || state != "READY") {
+    const QByteArray what = pin.end == Reply::End::Ok ? state : pin.error;
+    if (what.contains("PIN") || what.contains("PUK"))
+      return FormatMessage(Translate("The SIM asks for a PIN (%s). Enter it on a phone or with the modem's own tool; "
+                                     "this program never tries one."),
+                           {Q(what)});
+    return FormatMessage(Translate("The SIM is not ready: %s"),
+                         {what.isEmpty() ? Translate("the modem does not answer.") : Q(what)});
+  }
+  QString error;
+  if (!setMode(true, &error)) return error;
+  if (exchange("AT+CSCS=\"GSM\"", timeouts_.command).end != Reply::End::Ok)
+    return Translate("The modem refuses the GSM character set (AT+CSCS=\"GSM\").");
+  return {};
+}
+
+bool ModemSender::setMode(bool text, QString* error) {
+  if (mode_ == (text ? 1 : 0)) return true;
+  const QByteArray command = text ? "AT+CMGF=1" : "AT+CMGF=0";
+  const Reply reply = exchange(command, timeouts_.command);
+  if (reply.end != Reply::End::Ok) {
+    *error = FormatMessage(Translate("The modem refuses %s."), {Q(command)});
+    mode_ = -1;
+    return false;
+  }
+  mode_ = text ? 1 : 0;
+  return true;
+}
+
+SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body) {
+  const Reply prompt = exchange(command, timeouts_.prompt, true);
+  if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(prompt.error)};
+  if (prompt.end != Reply::End::Prompt) {
+    device_.write(QByteArray(1, kEscape));  // leaves a half-open message, if any
+    return {broken_ ? SendResult::Status::Broken : SendResult::Status::Failed, {},
+            Translate("The modem gave no prompt for the message.")};
+  }
+  device_.write(body + kCtrlZ);
+  device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
+  const Reply reply = finish(timeouts_.submit, {}, false);
+  if (reply.end == Reply::End::Ok) {
+    for (const QByteArray& line : reply.lines)
+      if (line.startsWith("+CMGS:")) return {SendResult::Status::Sent, Q(line.mid(6).trimmed()), {}};
+    return {SendResult::Status::Unconfirmed, {}, Translate("The modem said OK without a message reference.")};
+  }
+  if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(reply.error)};
+  // The message may be on its way: only the answer is missing.
+  return {broken_ ? SendResult::Status::Broken : SendResult::Status::Unconfirmed, {},
+          FormatMessage(Translate("The modem did not confirm the message within %d s."),
+                        {QString::number(timeouts_.submit.count() / 1000)})};
+}
+
+QString ModemSender::DescribeError(const QByteArray& line) {
+  if (line.startsWith("+CMS ERROR:")) {
+    bool ok = false;
+    const int code = line.mid(11).trimmed().toInt(&ok);
+    const QString meaning = ok ? CmsErrorMeaning(code) : QString();
+    if (!meaning.isEmpty()) return FormatMessage(Translate("The modem reports %s: %s."), {Q(line), meaning});
+  }
+  return FormatMessage(Translate("The modem reports %s."), {Q(line)});
+}
+
+SendResult ModemSender::send(const QString& number, const QString& text) {
+  if (broken_) return {SendResult::Status::Broken, {}, Translate("The modem does not answer.")};
+  QString error;
+  if (FitsTextMode(text)) {
+    if (!setMode(true, &error)) return {SendResult::Status::Failed, {}, error};
+    return submit("AT+CMGS=\"" + number.toLatin1() + '"', text.toLatin1());
+  }
+  if (!setMode(false, &error)) return {SendResult::Status::Failed, {}, error};
+  reference_ = (reference_ + 1) & 0xFF;
+  QStringList references;
+  for (const SubmitPdu& pdu : EncodeSubmitPdus(number, text, static_cast<std::uint8_t>(reference_))) {
+    SendResult part = submit("AT+CMGS=" + QByteArray::number(pdu.tpduLength), pdu.hex);
+    if (!part.sent()) {
+      // Parts already out make the message incomplete, not unsent.
+      if (!references.isEmpty() && part.status == SendResult::Status::Failed)
+        part.status = SendResult::Status::Unconfirmed;
+      part.reference = references.join(QStringLiteral(", "));
+      return part;
+    }
+    references << part.reference;
+  }
+  return {SendResult::Status::Sent, references.join(QStringLiteral(", ")), {}};
+}
+
+std::vector<ModemMessage> ModemSender::received(const QString& number, QString* error) {
+  std::vector<ModemMessage> messages;
+  if (!setMode(true, error)) return messages;
+  const Reply reply = exchange("AT+CMGL=\"ALL\"", timeouts_.prompt);
+  if (reply.end != Reply::End::Ok) {
+    *error = reply.end == Reply::End::Error ? DescribeError(reply.error) : Translate("The modem does not answer.");
+    return messages;
+  }
+  for (const QByteArray& line : reply.lines) {
+    if (line.startsWith("+CMGL:")) {
+      // +CMGL: <index>,"<stat>","<sender>",[<alpha>],["<time>"]
+      const QList<QByteArray> fields = line.mid(6).split(',');
+      ModemMessage m;
+      m.index = fields.value(0).trimmed().toInt();
+      m.sender = Q(fields.value(2).trimmed()).remove(QLatin1Char('"'));
+      if (fields.size() > 5) m.time = Q(fields.value(4) + ',' + fields.value(5)).remove(QLatin1Char('"'));
+      messages.push_back(m);
+    } else if (!messages.empty()) {
+      ModemMessage& m = messages.back();
+      m.text += (m.text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromLatin1(line);
+    }
+  }
+  if (!number.isEmpty())
+    std::erase_if(messages, [&](const ModemMessage& m) { return !SameNumber(m.sender, number); });
+  return messages;
+}
+
+}  // namespace dtu

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+// The record of what went where: a CSV file with one line per message,
+// appended as each one completes, so that a kill loses at most the message in
+// flight. A rerun reads it back and leaves out every message already sent.
+#pragma once
+
+#include <QDateTime>
+#include <QFile>
+#include <QSet>
+#include <QString>
+
+#include "core/send/SmsSender.h"
+#include "platform/FileStore.h"
+
+namespace dtu {
+
+struct SendRecord {
+  QDateTime time;
+  QString dtuNumber;
+  QString simNumber;
+  QString command;
+  SendResult result;
+};
+
+class SendLog {
+ public:
+  // Reads the log at `path` (none yet is an empty log) and opens it for
+  // appending; false with the cause in `error`.
+  bool open(const QString& path, platform::FileStore& files, QString* error);
+  // Sent before, or handed over without a confirmation: sending it again
+  // could configure the DTU twice.
+  bool done(const QString& dtuNumber, const QString& simNumber, const QString& command) const;
+  // One line, on disk before this returns.
+  bool append(const SendRecord& record, QString* error);
+
+  // The log's text columns for one record (the first line is the header).
+  static QString Line(const SendRecord& record);
+
+ private:
+  static QString Key(const QString& dtuNumber, const QString& simNumber, const QString& command);
+  QSet<QString> done_;
+  QFile file_;
+};
+
+}  // namespace dtu

@@ -1,0 +1,192 @@
+// SPDX-License-Identifier: MIT
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include "core/net/NetTestSupport.h"
+#include "core/send/GatewaySender.h"
+#include "core/send/ModemSender.h"
+#include "core/send/SendRun.h"
+#include "core/send/SmsPdu.h"
+#include "support/FakeModem.h"
+#include "support/FakeNetwork.h"
+#include "support/TestSupport.h"
+
+namespace dtu {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::FakeModem;
+using testing::TestPlatform;
+
+TEST(SmsPdu, EncodesSubmitAndDecodesDeliverAsPublishedExamplesDo) {
+  // "hellohello" to +46708251358, the well-known 7-bit packing E8329BFD4697D9EC37.
+  const auto pdus = EncodeSubmitPdus(QStringLiteral("+46708251358"), QStringLiteral("hellohello"), 0);
+  ASSERT_EQ(pdus.size(), 1u);
+  EXPECT_EQ(pdus[0].hex, "0001000B916407281553F800000AE8329BFD4697D9EC37");
+  EXPECT_EQ(pdus[0].tpduLength, 22);
+  DeliveredSms sms;
+  ASSERT_TRUE(DecodeDeliverPdu("07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", sms));
+  EXPECT_EQ(sms.sender, QStringLiteral("27838890001"));
+  EXPECT_EQ(sms.text, QStringLiteral("hellohello"));
+}
+
+TEST(SmsPdu, CutsPartsWhereTheCheckCountsThem) {
+  struct Case {
+    QString text;
+    std::vector<int> lengths;  // TP-UDL of each part: septets (with the header's 7) or octets (with its 6)
+  } cases[] = {
+      {QString(200, u'a'), {160, 54}},
+      {QString(152, u'a') + QStringLiteral("€") + QString(10, u'b'), {159, 19}},  // the escape pair stays whole
+      {QString(70, u'中'), {140}},
+      {QString(66, u'中') + QStringLiteral("😀") + QString(5, u'中'), {138, 20}},  // so does the surrogate pair
+  };
+  for (const Case& c : cases) {
+    const auto pdus = EncodeSubmitPdus(QStringLiteral("10086"), c.text, 7);
+    std::vector<int> lengths;
+    for (std::size_t n = 0; n < pdus.size(); ++n) {
+      const QByteArray octets = QByteArray::fromHex(pdus[n].hex);
+      const int udlAt = 1 + 1 + 1 + 2 + 3 + 2;  // SC, first octet, MR, address header, "10086", PID+DCS
+      lengths.push_back(static_cast<unsigned char>(octets[udlAt]));
+      EXPECT_EQ(pdus[n].tpduLength, octets.size() - 1);
+      if (pdus.size() > 1) EXPECT_EQ(octets.mid(udlAt + 1, 6).toHex(), QByteArray("05000307020") + QByteArray::number(n + 1));
+    }
+    EXPECT_EQ(lengths, c.lengths) << c.text.size();
+  }
+  EXPECT_EQ(DialableNumber(QStringLiteral("+86 138-0000")), QStringLiteral("+861380000"));
+  for (const char* bad : {"", "-", "--+1", "1+2", "138#1", "123456789012345678901"})
+    EXPECT_TRUE(DialableNumber(QString::fromLatin1(bad)).isEmpty()) << bad;
+}
+
+// The modem's device opened as the program opens one.
+std::unique_ptr<QIODevice> Open(const FakeModem& modem) {
+  platform::SerialFailure failure;
+  return TestPlatform().serial->open(QString::fromStdString(modem.device()), 115200, failure);
+}
+
+constexpr ModemTimeouts kQuick{300ms, 300ms, 2s};
+
+std::vector<SendItem> Items(std::initializer_list<const char*> numbers) {
+  std::vector<SendItem> items;
+  for (const char* n : numbers)
+    items.push_back({static_cast<int>(items.size()) + 1, QStringLiteral("KQ%1").arg(items.size()), QString::fromLatin1(n),
+                     QStringLiteral("(A55A#s)")});
+  return items;
+}
+
+TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
+  QTemporaryDir dir;
+  const QString logPath = dir.filePath(QStringLiteral("list.txt.sent.csv"));
+  const auto items = Items({"+8613800000001", "13800000002", "13800000003"});
+  std::vector<FakeModem::Sms> expected;
+  {
+    FakeModem modem;
+    modem.failing = {"13800000002"};
+    auto device = Open(modem);
+    ASSERT_TRUE(device);
+    ModemSender sender(*device, kQuick);
+    ASSERT_EQ(sender.start(), QString());
+    SendLog log;
+    QString error;
+    ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error)) << error.toStdString();
+    std::vector<QString> errors;
+    const SendSummary s = RunSends(items, sender, log, 0ms, false,
+                                   {{}, [&](std::size_t, const SendResult& r, bool) { errors.push_back(r.error); }, {}, {}});
+    EXPECT_EQ(s.sent, 2);
+    EXPECT_EQ(s.failed, 1);
+    for (const SendItem& i : items) expected.push_back({i.simNumber.toStdString(), "(A55A#s)"});
+    EXPECT_EQ(modem.sent(), expected);
+    EXPECT_TRUE(errors[1].contains(QStringLiteral("500: unknown error"))) << errors[1].toStdString();
+    for (const std::string& c : modem.commands()) EXPECT_NE(c.rfind("AT+CPIN=", 0), 0u);
+  }
+  FakeModem again;
+  auto device = Open(again);
+  ModemSender sender(*device, kQuick);
+  ASSERT_EQ(sender.start(), QString());
+  SendLog log;
+  QString error;
+  ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error));
+  const SendSummary s = RunSends(items, sender, log, 0ms, false, {});
+  EXPECT_EQ(s.skipped, 2);
+  EXPECT_EQ(again.sent(), std::vector<FakeModem::Sms>{expected[1]});
+}
+
+TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
+  FakeModem pin;
+  pin.pinState = "SIM PIN";
+  auto device = Open(pin);
+  EXPECT_TRUE(ModemSender(*device, kQuick).start().contains(QStringLiteral("PIN")));
+
+  FakeModem deaf;
+  deaf.noPrompt = {"10086"};
+  device = Open(deaf);
+  ModemSender sender(*device, kQuick);
+  ASSERT_EQ(sender.start(), QString());
+  EXPECT_EQ(sender.send(QStringLiteral("10086"), QStringLiteral("x")).status, SendResult::Status::Failed);
+  EXPECT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
+  EXPECT_EQ(deaf.sent(), (std::vector<FakeModem::Sms>{{"10010", "y"}}));
+
+  FakeModem silent;
+  silent.silent = true;
+  device = Open(silent);
+  EXPECT_FALSE(ModemSender(*device, kQuick).start().isEmpty());
+}
+
+TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {
+  FakeModem modem;
+  modem.stored = "+CMGL: 3,\"REC UNREAD\",\"+8613800000001\",,\"26/12/07,10:00:00+32\"\r\nOK running\r\n"
+                 "+CMGL: 4,\"REC READ\",\"10086\",,\"26/12/07,10:01:00+32\"\r\nbalance";
+  auto device = Open(modem);
+  ModemSender sender(*device, kQuick);
+  ASSERT_EQ(sender.start(), QString());
+  const QString text = QStringLiteral("(A55A#4*设备)");
+  ASSERT_TRUE(sender.send(QStringLiteral("+8613800000001"), text).sent());
+  const SubmitPdu pdu = EncodeSubmitPdus(QStringLiteral("+8613800000001"), text, 1).front();
+  EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{std::to_string(pdu.tpduLength), pdu.hex.toStdString()}}));
+  QString error;
+  const auto replies = sender.received(QStringLiteral("13800000001"), &error);
+  ASSERT_EQ(replies.size(), 1u) << error.toStdString();
+  EXPECT_EQ(replies[0].text, QStringLiteral("OK running"));
+  for (const std::string& c : modem.commands()) EXPECT_EQ(c.find("CMGD"), std::string::npos);
+}
+
+TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
+  net::testing::CannedHttpServer server(std::map<std::string, std::string>{
+      {"/send?to=%2B86%20138&text=%28A55A%231%2Ax%20y%29%E8%AE%BE", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n"},
+      {"", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}});
+  testing::FakeNetwork network;
+  GatewaySender sender(QString::fromStdString(server.url()) + QStringLiteral("send?to={phone}&text={message}"),
+                       net::testing::LoopbackServices(network));
+  ASSERT_EQ(sender.start(), QString());
+  EXPECT_TRUE(sender.send(QStringLiteral("+86 138"), QStringLiteral("(A55A#1*x y)设")).sent());
+  EXPECT_EQ(sender.send(QStringLiteral("+86 139"), QStringLiteral("x")).status, SendResult::Status::Failed);
+  EXPECT_FALSE(GatewaySender(QStringLiteral("ftp://x/{phone}{message}"), {}).start().isEmpty());
+  EXPECT_FALSE(GatewaySender(QStringLiteral("http://x/{phone}"), {}).start().isEmpty());
+}
+
+// Sends nothing; counts.
+struct CountingSender final : SmsSender {
+  QString start() override { return {}; }
+  SendResult send(const QString&, const QString&) override { return {SendResult::Status::Sent, {}, {}}; }
+};
+
+TEST(RunSends, PacesByTheIntervalAndStopsAfterTheMessageInFlight) {
+  QTemporaryDir dir;
+  SendLog log;
+  QString error;
+  ASSERT_TRUE(log.open(dir.filePath(QStringLiteral("log.csv")), TestPlatform().files, &error));
+  CountingSender sender;
+  std::vector<std::chrono::milliseconds> waits;
+  int started = 0;
+  const SendSummary s = RunSends(Items({"1", "2", "3", "4"}), sender, log, 3s, false,
+                                 {[&](std::size_t) { ++started; }, {}, [&] { return started == 3; },
+                                  [&](std::chrono::milliseconds w) { waits.push_back(w); }});
+  EXPECT_EQ(s.sent, 3);
+  EXPECT_EQ(s.notTried, 1);
+  EXPECT_TRUE(s.stopped);
+  ASSERT_EQ(waits.size(), 2u);
+  for (const auto w : waits) EXPECT_GT(w, 2900ms);
+}
+
+}  // namespace
+}  // namespace dtu

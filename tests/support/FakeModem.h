@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: MIT
+// A GSM modem on a pseudo-terminal: the program opens `device()` as it would
+// a USB modem, and a thread answers on the other side with the AT dialogue.
+// POSIX only.
+#pragma once
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace dtu::testing {
+
+class FakeModem {
+ public:
+  struct Sms {
+    std::string number;  // text mode: the number; PDU mode: "<length>"
+    std::string body;    // the text, or the PDU's hex
+    bool operator==(const Sms&) const = default;
+  };
+  std::string pinState = "READY";
+  std::set<std::string> failing;   // answered with +CMS ERROR: 500
+  std::set<std::string> noPrompt;  // never given the "> " prompt
+  bool silent = false;
+  std::string stored;  // the lines AT+CMGL="ALL" lists
+
+  FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
+    if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
+    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+  }
+  ~FakeModem() {
+    thread_.request_stop();
+    thread_.join();
+    ::close(master_);
+  }
+  const std::string& device() const { return device_; }
+  std::vector<Sms> sent() const { std::lock_guard lock(mutex_); return sent_; }
+  std::vector<std::string> commands() const { std::lock_guard lock(mutex_); return commands_; }
+
+ private:
+  void Answer(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
+
+  void Handle(const std::string& command) {
+    commands_.push_back(command);
+    if (silent) return;
+    if (command.rfind("AT+CMGS=", 0) == 0) {
+      std::string number = command.substr(8);
+      if (number.size() > 1 && number.front() == '"') number = number.substr(1, number.size() - 2);
+      if (noPrompt.count(number)) return;
+      pending_ = number;
+      Answer("\r\n> ");
+    } else if (command == "AT+CPIN?") {
+      Answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
+    } else if (command == "AT+CMGL=\"ALL\"") {
+      Answer(stored + "\r\nOK\r\n");
+    } else if (command == "AT" || command.rfind("AT+CMGF=", 0) == 0 || command.rfind("AT+CSCS=", 0) == 0) {
+      Answer("\r\nOK\r\n");
+    } else {
+      Answer("\r\nERROR\r\n");
+    }
+  }
+
+  void Run(const std::stop_token& stop) {
+    std::string buffer;
+    while (!stop.stop_requested()) {
+      pollfd p{master_, POLLIN, 0};
+      char chunk[512];
+      if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
+      const ssize_t n = ::read(master_, chunk, sizeof chunk);
+      if (n <= 0) continue;
+      buffer.append(chunk, static_cast<size_t>(n));
+      std::lock_guard lock(mutex_);
+      for (std::size_t end; !buffer.empty();) {
+        if (buffer[0] == '\x1B') {  // the program gave up on a message
+          pending_.clear();
+          buffer.erase(0, 1);
+          continue;
+        }
+        if (!pending_.empty()) {
+          if ((end = buffer.find('\x1A')) == std::string::npos) break;
+          sent_.push_back({pending_, buffer.substr(0, end)});
+          const bool fail = failing.count(pending_) > 0;
+          Answer(fail ? "\r\n+CMS ERROR: 500\r\n" : "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n\r\nOK\r\n");
+          pending_.clear();
+        } else {
+          if ((end = buffer.find('\r')) == std::string::npos) break;
+          if (const std::string line = buffer.substr(0, end); !line.empty()) Handle(line);
+        }
+        buffer.erase(0, end + 1);
+      }
+    }
+  }
+
+  int master_;
+  std::string device_;
+  std::string pending_;  // the number whose text is awaited
+  mutable std::mutex mutex_;
+  std::vector<Sms> sent_;
+  std::vector<std::string> commands_;
+  std::jthread thread_;  // last: stopped before the members it uses go
+};
+
+}  // namespace dtu::testing

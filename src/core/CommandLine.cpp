@@ -3,6 +3,8 @@
 
 #include <QCommandLineParser>
 #include <algorithm>
+#include <array>
+#include <cmath>
 
 #include "core/MyDataType.h"
 #include "core/i18n/Format.h"
@@ -41,6 +43,25 @@ QString HelpText(const QString& description, const QList<QCommandLineOption>& op
   return text;
 }
 
+// The sending options' own rules; empty when they hold.
+QString SendProblem(const QCommandLineParser& parser, const std::array<QCommandLineOption, 6>& o, bool batch) {
+  const auto& [modem, gateway, baud, interval, log, resend] = o;
+  const bool sending = parser.isSet(modem) || parser.isSet(gateway);
+  if ((sending || parser.isSet(baud) || parser.isSet(interval) || parser.isSet(log) || parser.isSet(resend)) && !batch)
+    return Tr(N_("--send-modem, --send-gateway and their options need --batch."));
+  if (parser.isSet(modem) && parser.isSet(gateway)) return Tr(N_("Give --send-modem or --send-gateway, not both."));
+  if (!sending && (parser.isSet(baud) || parser.isSet(interval) || parser.isSet(log) || parser.isSet(resend)))
+    return Tr(N_("--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."));
+  bool ok = true;
+  if (parser.isSet(baud) && (parser.value(baud).toInt(&ok) < 300 || !ok))
+    return FormatMessage(Tr(N_("'%s' is not a serial speed.")), {parser.value(baud)});
+  const double seconds = parser.value(interval).toDouble(&ok);
+  if (parser.isSet(interval) && (!ok || !(seconds >= 0 && seconds <= 86400)))
+    return FormatMessage(Tr(N_("'%s' is not a number of seconds.")), {parser.value(interval)});
+  if (parser.isSet(baud) && !parser.isSet(modem)) return Tr(N_("--baud needs --send-modem."));
+  return {};
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -63,7 +84,25 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption pdf(QStringLiteral("pdf"),
                                Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
                                QStringLiteral("OUT.pdf"));
-  const QList<QCommandLineOption> options{help, version, quitWhenShown, batch, csv, pdf};
+  const QCommandLineOption sendModem(QStringLiteral("send-modem"),
+                                     Tr(N_("With --batch: send each row's command to its SIM number through the "
+                                           "GSM modem on this serial device.")),
+                                     QStringLiteral("DEVICE"));
+  const QCommandLineOption baud(QStringLiteral("baud"), Tr(N_("The modem's speed (default 115200).")),
+                                QStringLiteral("N"));
+  const QCommandLineOption sendGateway(QStringLiteral("send-gateway"),
+                                       Tr(N_("With --batch: send through the SMS gateway at URL, whose {phone} "
+                                             "and {message} are filled in.")),
+                                       QStringLiteral("URL"));
+  const QCommandLineOption interval(QStringLiteral("interval"),
+                                    Tr(N_("At most one message every S seconds (default 3).")), QStringLiteral("S"));
+  const QCommandLineOption sendLog(QStringLiteral("send-log"),
+                                   Tr(N_("The send log (default LIST.sent.csv); rows it records as sent are not "
+                                         "sent again.")),
+                                   QStringLiteral("FILE"));
+  const QCommandLineOption resend(QStringLiteral("resend"), Tr(N_("Send rows that the send log records as sent, too.")));
+  const QList<QCommandLineOption> options{help,      version,  quitWhenShown, batch,   csv,   pdf, sendModem,
+                                          sendGateway, baud, interval,      sendLog, resend};
   parser.addOptions(options);
 
   CommandLine result;
@@ -83,11 +122,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if ((parser.isSet(csv) || parser.isSet(pdf)) && !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--csv and --pdf need --batch."));
+  } else if (const QString problem = SendProblem(parser, {sendModem, sendGateway, baud, interval, sendLog, resend},
+                                                  parser.isSet(batch));
+             !problem.isEmpty()) {
+    result.action = CommandLine::Action::kFail;
+    result.text = problem;
   } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kBatch;
     result.batchList = parser.value(batch);
     result.batchCsv = parser.value(csv);
     result.batchPdf = parser.value(pdf);
+    result.send.modem = parser.value(sendModem);
+    result.send.gateway = parser.value(sendGateway);
+    result.send.log = parser.value(sendLog);
+    result.send.resend = parser.isSet(resend);
+    if (parser.isSet(baud)) result.send.baud = parser.value(baud).toInt();
+    if (parser.isSet(interval))
+      result.send.interval = std::chrono::milliseconds(std::llround(parser.value(interval).toDouble() * 1000));
   } else if (!parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "core/send/SendRun.h"
+
 namespace dtu {
 
 struct CommandLine {
@@ -24,6 +26,7 @@ struct CommandLine {
   QString batchList;
   QString batchCsv;
   QString batchPdf;
+  SendOptions send;
 };
 
 // `arguments` starts with the program's name, as argv does.

@@ -17,6 +17,7 @@
 #include "core/sms/SmsCheck.h"
 #include "platform/Platform.h"
 #include "ui/BatchWriters.h"
+#include "ui/SendCommand.h"
 
 namespace dtu {
 
@@ -32,7 +33,7 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 }  // namespace
 
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err) {
+             QByteArray& err, const platform::Platform* platform) {
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
     Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
@@ -59,8 +60,9 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   }
 
   const ComposedBatch batch{list, base};
-  // Without --csv the CSV goes to standard output.
-  if (QByteArray csv; options.csv.isEmpty() && CsvBatchWriter().render(batch, csv, nullptr)) out += csv;
+  // Without --csv the CSV goes to standard output, unless the rows are sent.
+  const bool sending = options.send.any() && platform;
+  if (QByteArray csv; !sending && options.csv.isEmpty() && CsvBatchWriter().render(batch, csv, nullptr)) out += csv;
   const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
   for (const auto& [format, path] : outputs) {
     QString reason;
@@ -68,6 +70,10 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
       Line(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
       return kBatchUsageOrFileError;
     }
+  }
+  if (sending) {
+    const int sent = SendBatch(list, options.list, options.send, *platform, err);
+    if (sent != kBatchAllComposed) return sent;
   }
   return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
 }
@@ -96,7 +102,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, codec, out, err);
+  const int status = RunBatch(options, base, codec, out, err, &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

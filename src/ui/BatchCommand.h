@@ -7,6 +7,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/send/SendRun.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
 
@@ -18,6 +19,7 @@ struct BatchOptions {
   QString list;
   QString csv;  // empty: the CSV goes to standard output
   QString pdf;  // empty: no sheet
+  SendOptions send;  // nothing: compose only
 };
 
 inline constexpr int kBatchAllComposed = 0;
@@ -26,8 +28,10 @@ inline constexpr int kBatchUsageOrFileError = 2;
 
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message").
+// With options.send, the rows go to `platform`'s modem or gateway instead of
+// the CSV to `out`.
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err);
+             QByteArray& err, const platform::Platform* platform = nullptr);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

@@ -13,6 +13,17 @@
 
 namespace dtu {
 
+// How the command line and the window send: through one modem or gateway.
+struct SendOptions {
+  QString modem;  // a serial device
+  int baud = 115200;
+  QString gateway;  // a URL template with {phone} and {message}
+  QString log;      // empty: the list's path + ".sent.csv"
+  std::chrono::milliseconds interval{3000};
+  bool resend = false;
+  bool any() const { return !modem.isEmpty() || !gateway.isEmpty(); }
+};
+
 struct SendItem {
   int line = 0;  // in the list; 0 for a single message
   QString dtuNumber;

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 
+#include "core/CommandLine.h"
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
@@ -11,6 +12,7 @@
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
+#include "ui/SendCommand.h"
 
 namespace dtu {
 namespace {
@@ -162,6 +164,53 @@ TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
   EXPECT_EQ(sender.send(QStringLiteral("+86 139"), QStringLiteral("x")).status, SendResult::Status::Failed);
   EXPECT_FALSE(GatewaySender(QStringLiteral("ftp://x/{phone}{message}"), {}).start().isEmpty());
   EXPECT_FALSE(GatewaySender(QStringLiteral("http://x/{phone}"), {}).start().isEmpty());
+}
+
+TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  BatchList list;
+  list.rows = {{2, QStringLiteral("KQ1"), QStringLiteral("+86 138-0000-0001"), QStringLiteral("(A55A#4*KQ1)")},
+               {3, QStringLiteral("KQ2"), {}, QStringLiteral("(A55A#4*KQ2)")},
+               {4, QStringLiteral("K#1"), QStringLiteral("10086"), {}, BatchProblem::ControlCharacter}};
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  const QString path = dir.filePath(QStringLiteral("list.csv"));
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), 1);
+  EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"+8613800000001", "(A55A#4*KQ1)"}}));
+  EXPECT_TRUE(err.contains(":3: no SIM number; not sent.")) << err.toStdString();
+  EXPECT_TRUE(QFile::exists(path + QStringLiteral(".sent.csv")));
+
+  // A port in use is refused before anything is sent, as is a missing one.
+  const auto held = Open(modem);
+  for (const QString& device : {options.modem, dir.filePath(QStringLiteral("ttyNone"))}) {
+    options.modem = device;
+    err.clear();
+    EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), 2);
+    EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : "holds"))
+        << err.toStdString();
+  }
+  EXPECT_EQ(modem.sent().size(), 1u);
+}
+
+TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
+  const auto parse = [](std::initializer_list<const char*> arguments) {
+    QStringList list{QStringLiteral("dtusms")};
+    for (const char* a : arguments) list << QString::fromLatin1(a);
+    return ParseCommandLine(list);
+  };
+  const CommandLine ok = parse({"--batch", "l", "--send-modem", "/dev/ttyUSB2", "--baud", "9600", "--interval",
+                                "0.5", "--send-log", "x.csv", "--resend"});
+  ASSERT_EQ(ok.action, CommandLine::Action::kBatch) << ok.text.toStdString();
+  EXPECT_EQ(ok.send.baud, 9600);
+  EXPECT_EQ(ok.send.interval, 500ms);
+  EXPECT_TRUE(ok.send.resend);
+  for (const auto& bad : {parse({"--send-modem", "d"}), parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
+                          parse({"--batch", "l", "--resend"}), parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}),
+                          parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"})})
+    EXPECT_EQ(bad.action, CommandLine::Action::kFail);
 }
 
 // Sends nothing; counts.

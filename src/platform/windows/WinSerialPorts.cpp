@@ -2,7 +2,7 @@
 #include "platform/windows/WinSerialPorts.h"
 
 #include <QByteArray>
-#include <cstring>
+#include <algorithm>
 
 #include "platform/windows/WinHeaders.h"
 #include "platform/windows/WinText.h"
@@ -11,16 +11,25 @@ namespace dtu::platform {
 
 namespace {
 
-// Reads block for at most the wait asked for and return as soon as a byte
-// is there; writes complete before they return.
+// Reads return what has arrived, at once; waiting for more polls the
+// driver's input queue, which behaves the same on every driver (and wine).
+// Writes complete before they return.
 class WinSerialDevice final : public QIODevice {
  public:
   explicit WinSerialDevice(HANDLE handle) : handle_(handle) {}
   ~WinSerialDevice() override { close(); }
 
   bool isSequential() const override { return true; }
-  qint64 bytesAvailable() const override { return pending_.size() + QIODevice::bytesAvailable(); }
-  bool waitForReadyRead(int msecs) override { return !pending_.isEmpty() || fill(msecs) > 0; }
+  qint64 bytesAvailable() const override { return queued() + QIODevice::bytesAvailable(); }
+  bool waitForReadyRead(int msecs) override {
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(std::max(msecs, 0));
+    for (;;) {
+      const qint64 n = queued();
+      if (n != 0) return n > 0;
+      if (::GetTickCount64() >= deadline) return false;
+      ::Sleep(5);
+    }
+  }
   bool waitForBytesWritten(int) override { return true; }
   void close() override {
     if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
@@ -30,11 +39,11 @@ class WinSerialDevice final : public QIODevice {
 
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
-    if (pending_.isEmpty() && fill(0) < 0) return -1;
-    const qint64 n = std::min<qint64>(maxSize, pending_.size());
-    std::memcpy(data, pending_.constData(), static_cast<size_t>(n));
-    pending_.remove(0, n);
-    return n;
+    const qint64 n = std::min(queued(), maxSize);
+    if (n <= 0) return n;
+    DWORD got = 0;
+    if (!::ReadFile(handle_, data, static_cast<DWORD>(n), &got, nullptr)) return -1;
+    return got;
   }
   qint64 writeData(const char* data, qint64 size) override {
     DWORD written = 0;
@@ -43,24 +52,15 @@ class WinSerialDevice final : public QIODevice {
   }
 
  private:
-  // Waits up to `msecs` for the first byte; -1 when the port is gone.
-  qint64 fill(int msecs) {
-    COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    if (msecs > 0) {
-      timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-      timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(msecs);
-    }
-    timeouts.WriteTotalTimeoutConstant = 5000;
-    char buffer[512];
-    DWORD got = 0;
-    if (!::SetCommTimeouts(handle_, &timeouts) || !::ReadFile(handle_, buffer, sizeof buffer, &got, nullptr)) return -1;
-    pending_.append(buffer, static_cast<qsizetype>(got));
-    return got;
+  // Bytes in the driver's input queue; -1 when the port is gone.
+  qint64 queued() const {
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (handle_ == INVALID_HANDLE_VALUE || !::ClearCommError(handle_, &errors, &status)) return -1;
+    return status.cbInQue;
   }
 
   HANDLE handle_;
-  QByteArray pending_;
 };
 
 }  // namespace
@@ -112,6 +112,9 @@ std::unique_ptr<QIODevice> WinSerialPorts::open(const QString& name, int baud, S
     }
     if (dcb.BaudRate == static_cast<DWORD>(baud) && ::SetCommState(handle, &dcb)) {
       ::PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR);
+      // Reads never wait (they take only what is queued); a write gives up after 5 s.
+      COMMTIMEOUTS timeouts{MAXDWORD, 0, 0, 0, 5000};
+      ::SetCommTimeouts(handle, &timeouts);
       auto device = std::make_unique<WinSerialDevice>(handle);
       device->open(QIODevice::ReadWrite | QIODevice::Unbuffered);
       return device;

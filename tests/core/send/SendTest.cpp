@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QSettings>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include "core/CommandLine.h"
 #include "core/net/NetTestSupport.h"
@@ -13,6 +18,7 @@
 #include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
 #include "ui/SendCommand.h"
+#include "ui/SendDialogs.h"
 
 namespace dtu {
 namespace {
@@ -211,6 +217,37 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
                           parse({"--batch", "l", "--resend"}), parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}),
                           parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"})})
     EXPECT_EQ(bad.action, CommandLine::Action::kFail);
+}
+
+TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  FakeModem modem;
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 400ms;
+  StoreSendOptions(options);
+  SendDialog dialog(Items({"10001", "10002", "10003", "10004"}), dir.filePath(QStringLiteral("log.csv")),
+                    TestPlatform(), nullptr);
+  dialog.show();
+  // The event loop keeps turning while the modem works.
+  std::chrono::steady_clock::time_point last = std::chrono::steady_clock::now();
+  std::chrono::steady_clock::duration longest{};
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longest = std::max(longest, std::chrono::steady_clock::now() - last);
+    last = std::chrono::steady_clock::now();
+  });
+  tick.start(5);
+  dialog.start();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return modem.sent().size() == 1; }, 5000));
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("Stop")) b->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.running(); }, 5000));
+  EXPECT_LT(longest, 50ms);
+  EXPECT_LE(modem.sent().size(), 2u);
+  EXPECT_EQ(dialog.table()->item(0, 2)->text(), QStringLiteral("sent"));
+  EXPECT_TRUE(dialog.table()->item(3, 2)->text().isEmpty());
 }
 
 // Sends nothing; counts.

@@ -144,8 +144,9 @@ QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget
   PressButtonsOnEnter(this);
 
   const QString remembered =
-      dtuNumber_.isEmpty() ? QString()
-                           : SimNumberFor(QSettings().value(QLatin1String(kSimNumbersSettingsKey)).toStringList(), dtuNumber_);
+      dtuNumber_.isEmpty()
+          ? QString()
+          : SimNumberFor(QSettings().value(QLatin1String(kSimNumbersSettingsKey)).toStringList(), dtuNumber_);
   numberEdit_->setText(remembered);
   if (remembered.isEmpty()) numberChanged();  // setText raised nothing
 }
@@ -154,8 +155,9 @@ void QrCodeDialog::numberChanged() {
   const std::optional<QString> number = NormalizeSimNumber(numberEdit_->text());
   if (!number) {
     // The code keeps the last valid payload, so what is shown always scans.
-    numberError_->setText(Translate(N_("Use up to 20 digits, with blanks or \"-\" between them and at most one \"+\" "
-                                       "in front. The code is unchanged.")));
+    numberError_->setText(
+        Translate(N_("Use up to 20 digits, with blanks or \"-\" between them and at most one \"+\" "
+                     "in front. The code is unchanged.")));
     if (!payload_.isEmpty()) return;
   } else {
     numberError_->clear();

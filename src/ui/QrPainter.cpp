@@ -65,8 +65,8 @@ QImage RenderQrSheet(const QrMatrix& matrix, const QString& heading, const QStri
   painter.setFont(font);
   painter.setPen(Qt::black);
   for (qsizetype i = 0; i < lines.size(); ++i)
-    painter.drawText(QRect(0, side + static_cast<int>(i) * lineHeight, width, lineHeight), Qt::AlignHCenter | Qt::AlignTop,
-                     lines[i]);
+    painter.drawText(QRect(0, side + static_cast<int>(i) * lineHeight, width, lineHeight),
+                     Qt::AlignHCenter | Qt::AlignTop, lines[i]);
   return image;
 }
 

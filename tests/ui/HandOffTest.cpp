@@ -90,9 +90,9 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
   EXPECT_EQ(state(), "11 48 characters, 1 SMS (GSM 7-bit) Private address: a DTU on a mobile network cannot reach it.");
   edit("tntedt_DTUNumber")->setText("K#1");  // composed as typed, with a warning
   button("tntbtn_GenerationSMS")->click();
-  EXPECT_EQ(output() + state(), "(A55A#1*192.168.1.2*70000#3*CMNET#4*K#1)11 40 characters, 1 SMS (GSM 7-bit) \"#\" in "
-                                "the DTU number: the DTU reads it as a separator. Private address: a DTU on a mobile "
-                                "network cannot reach it.");
+  EXPECT_EQ(output() + state(),
+            "(A55A#1*192.168.1.2*70000#3*CMNET#4*K#1)11 40 characters, 1 SMS (GSM 7-bit) \"#\" in the DTU number: "
+            "the DTU reads it as a separator. Private address: a DTU on a mobile network cannot reach it.");
   edit("tntedt_DTUNumber")->setText("  ");
   button("tntbtn_GenerationSMS")->click();  // a box and no output
   EXPECT_EQ(state().left(2) + output(), "00");
@@ -143,7 +143,8 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   EXPECT_EQ(SuggestedImageName("KQ-GP000777") + SuggestedImageName("a/b:*?. ") + SuggestedImageName("con"),
             "KQ-GP000777.pnga_b___.png_con.png");
   // A 2,040-character domain: the dialog fits a 1024x768 screen, buttons and scanning code included.
-  QrCodeDialog large("(A55A#2*" + QString(2040, 'd') + "*5000#3*CMNET#4*KQ-GP000777)", "KQ-GP000777", nullptr, presenter);
+  QrCodeDialog large("(A55A#2*" + QString(2040, 'd') + "*5000#3*CMNET#4*KQ-GP000777)", "KQ-GP000777", nullptr,
+                     presenter);
   large.show();
   EXPECT_TRUE(large.width() <= 1024 && large.height() <= 690 &&
               large.rect().contains(large.findChild<QWidget*>("qr_Close")->geometry()))

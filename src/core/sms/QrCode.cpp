@@ -98,9 +98,8 @@ QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& heading, const QStri
     longest = std::max(longest, piece.size());
   const int fontSize = static_cast<int>(std::clamp<qsizetype>((side - 16) * 10 / (6 * longest), 8, 14));
   const int width = std::max<int>(side, static_cast<int>(longest * fontSize * 6 / 10) + 16);
-  const QStringList lines = CaptionLines(heading, sms, [&](const QString& line) {
-    return line.size() * fontSize * 6 / 10 <= width - 16;
-  });
+  const QStringList lines =
+      CaptionLines(heading, sms, [&](const QString& line) { return line.size() * fontSize * 6 / 10 <= width - 16; });
   const int lineHeight = fontSize + 4;
   const int height = side + static_cast<int>(lines.size()) * lineHeight + (lines.isEmpty() ? 0 : 8);
 

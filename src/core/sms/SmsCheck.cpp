@@ -143,8 +143,7 @@ MessageLine SmsCheckMessage(const QString& sms, const SmsCommandInputs& inputs) 
   };
   auto at = line.parts.begin() + 1;  // after the count: a misread command matters most
   for (const auto& [text, warning] : fields) {
-    const auto found =
-        std::find_if(text.begin(), text.end(), [](QChar c) { return QStringView(u"#*()").contains(c); });
+    const auto found = std::find_if(text.begin(), text.end(), [](QChar c) { return QStringView(u"#*()").contains(c); });
     if (found != text.end()) at = line.parts.insert(at, {warning, {QString(*found)}}) + 1;
   }
   return line;

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/sms/SmsComposer.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/QrPainter.h"
@@ -27,24 +29,43 @@ namespace dtu {
 
 namespace {
 // PNG, or SVG for a name ending in ".svg"; empty when there is no code.
-QByteArray ImageFile(const QrMatrix& matrix, const QString& sms, const QString& path) {
+QByteArray ImageFile(const QrMatrix& matrix, const QString& heading, const QString& sms, const QString& path) {
   if (matrix.isEmpty()) return {};
-  if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) return QrCodeSvg(matrix, sms);
+  if (path.endsWith(QLatin1String(".svg"), Qt::CaseInsensitive)) return QrCodeSvg(matrix, heading, sms);
   QByteArray png;
   QBuffer buffer(&png);
-  const bool drawn = buffer.open(QIODevice::WriteOnly) && RenderQrSheet(matrix, sms).save(&buffer, "PNG");
+  const bool drawn = buffer.open(QIODevice::WriteOnly) && RenderQrSheet(matrix, heading, sms).save(&buffer, "PNG");
   return drawn ? png : QByteArray();
 }
+
+// The code's side on screen at most: with the rest of the dialog it stays
+// within a 1024x768 screen, title bar and task bar included.
+constexpr int kMaxCodeSide = 440;
 }  // namespace
 
-// The code at no less than four pixels a module, or a message in its place.
+QString SuggestedImageName(const QString& dtuNumber) {
+  QString name;
+  for (QChar c : dtuNumber) name += c.unicode() < 32 || QStringView(u"\\/:*?\"<>|").contains(c) ? QChar(u'_') : c;
+  // Windows drops trailing dots and blanks; a leading dot hides the file here.
+  while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' '))) name.chop(1);
+  if (name.startsWith(QLatin1Char('.'))) name[0] = QLatin1Char('_');
+  if (name.isEmpty()) name = QStringLiteral("dtu-sms");
+  static const QRegularExpression device(QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+                                         QRegularExpression::CaseInsensitiveOption);
+  if (device.match(name).hasMatch()) name.prepend(QLatin1Char('_'));  // a device name on Windows
+  return name + QStringLiteral(".png");
+}
+
+// The code at four pixels a module, fewer (down to two) for a large code, or a
+// message in its place.
 class QrCodeView : public QWidget {
  public:
   explicit QrCodeView(QWidget* parent) : QWidget(parent) {}
   void show(const QrMatrix& matrix, const QString& message) {
     matrix_ = matrix;
     message_ = message;
-    const int side = std::max(240, (matrix.size + 2 * kQrQuietZone) * 4);
+    const int modules = matrix.size + 2 * kQrQuietZone;
+    const int side = std::max(240, modules * std::clamp(kMaxCodeSide / modules, 2, 4));
     setFixedSize(side, side);
     update();
   }
@@ -66,9 +87,10 @@ class QrCodeView : public QWidget {
 };
 
 QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget* owner, MessagePresenter& boxes)
-    : QDialog(owner), boxes_(boxes), sms_(sms) {
+    : QDialog(owner), boxes_(boxes), sms_(sms), dtuNumber_(TrimField(dtuNumber)) {
   setObjectName(QStringLiteral("qr_Dialog"));
-  setWindowTitle(Translate(N_("QR code")));
+  setWindowTitle(dtuNumber_.isEmpty() ? Translate(N_("QR code"))
+                                      : FormatMessage(Translate(N_("QR code for DTU %s")), {dtuNumber_}));
   setModal(true);
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
@@ -121,7 +143,10 @@ QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget
 
   PressButtonsOnEnter(this);
 
-  const QString remembered = QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString();
+  const QString remembered =
+      dtuNumber_.isEmpty()
+          ? QString()
+          : SimNumberFor(QSettings().value(QLatin1String(kSimNumbersSettingsKey)).toStringList(), dtuNumber_);
   numberEdit_->setText(remembered);
   if (remembered.isEmpty()) numberChanged();  // setText raised nothing
 }
@@ -131,13 +156,20 @@ void QrCodeDialog::numberChanged() {
   if (!number) {
     // The code keeps the last valid payload, so what is shown always scans.
     numberError_->setText(
-        Translate(N_("The number may hold only digits, a leading \"+\", blanks and \"-\". The code is unchanged.")));
+        Translate(N_("Use up to 20 digits, with blanks or \"-\" between them and at most one \"+\" "
+                     "in front. The code is unchanged.")));
     if (!payload_.isEmpty()) return;
   } else {
     numberError_->clear();
-    QSettings().setValue(QLatin1String(kSimNumberSettingsKey), numberEdit_->text());
+    if (!dtuNumber_.isEmpty()) {
+      QSettings settings;
+      const QStringList book = settings.value(QLatin1String(kSimNumbersSettingsKey)).toStringList();
+      settings.setValue(QLatin1String(kSimNumbersSettingsKey),
+                        RememberSimNumber(book, dtuNumber_, numberEdit_->text(), kSimNumbersRemembered));
+    }
   }
-  payload_ = SmsToPayload(number.value_or(QString()), sms_);
+  simNumber_ = number.value_or(QString());
+  payload_ = SmsToPayload(simNumber_, sms_);
   matrix_ = EncodeQrCode(payload_);
   view_->show(matrix_, Translate(N_("The SMS is too long for a QR code.")));
   payloadText_->setPlainText(payload_);
@@ -146,7 +178,10 @@ void QrCodeDialog::numberChanged() {
 }
 
 bool QrCodeDialog::saveImage(const QString& path) {
-  const QByteArray image = ImageFile(matrix_, sms_, path);
+  // "KQ-GP000777 → +8613800138000": which DTU and SIM the code is for.
+  QString heading = dtuNumber_;
+  if (!simNumber_.isEmpty()) heading += (heading.isEmpty() ? QStringLiteral("→ ") : QStringLiteral(" → ")) + simNumber_;
+  const QByteArray image = ImageFile(matrix_, heading, sms_, path);
   QString cause;  // stays empty for an image that could not be drawn
   const bool written = !image.isEmpty() && WriteFileAtomically(path, image, &cause);
   if (!written) ShowFileWriteError(boxes_, this, path, cause);
@@ -157,7 +192,7 @@ void QrCodeDialog::saveImageClicked() {
   const QString png = Translate(N_("PNG image (*.png)"));
   QString filter = png;
   const QString path =
-      QFileDialog::getSaveFileName(this, Translate(N_("Save image")), QStringLiteral("dtu-sms.png"),
+      QFileDialog::getSaveFileName(this, Translate(N_("Save image")), SuggestedImageName(dtuNumber_),
                                    png + QStringLiteral(";;") + Translate(N_("SVG image (*.svg)")), &filter);
   if (path.isEmpty()) return;
   const bool svg = filter != png;

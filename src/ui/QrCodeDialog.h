@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Shows the SMS as a QR code that opens a new message on a phone, for the
-// DTU's SIM number the user gives (remembered per user, not in the settings
-// file beside the executable).
+// DTU's SIM number the user gives (remembered per DTU number in the user's
+// QSettings, not in the settings file beside the executable).
 #pragma once
 
 #include <QDialog>
@@ -16,8 +16,14 @@ class QPushButton;
 
 namespace dtu {
 
-// The per-user key of the remembered SIM number (QSettings of the application).
-inline constexpr char kSimNumberSettingsKey[] = "DTU SIM number";
+// The per-user key of the remembered SIM numbers (QSettings of the
+// application), and how many DTUs it keeps.
+inline constexpr char kSimNumbersSettingsKey[] = "DTU SIM numbers";
+inline constexpr int kSimNumbersRemembered = 1000;
+
+// "<DTU number>.png" with what a file name cannot hold on Linux or Windows
+// replaced; "dtu-sms.png" without a DTU number.
+QString SuggestedImageName(const QString& dtuNumber);
 
 class MessagePresenter;
 class QrCodeView;
@@ -26,7 +32,8 @@ class QrCodeDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // `dtuNumber` names the code for a screen reader.
+  // `dtuNumber` (trimmed) chooses the remembered SIM number and names the code
+  // in the title, the saved image and its file name.
   QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget* owner, MessagePresenter& boxes);
 
   // What the code holds now: the last payload made from a valid number.
@@ -42,6 +49,8 @@ class QrCodeDialog : public QDialog {
 
   MessagePresenter& boxes_;
   QString sms_;
+  QString dtuNumber_;
+  QString simNumber_;  // in the payload
   QString payload_;
   QrMatrix matrix_;
   QLineEdit* numberEdit_ = nullptr;

@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QRectF>
-#include <QTextOption>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -39,23 +39,34 @@ QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule) {
   return image;
 }
 
-QImage RenderQrSheet(const QrMatrix& matrix, const QString& caption, int pixelsPerModule) {
+QImage RenderQrSheet(const QrMatrix& matrix, const QString& heading, const QString& sms, int pixelsPerModule) {
   const int side = (matrix.size + 2 * kQrQuietZone) * std::max(1, pixelsPerModule);
   QFont font(QStringLiteral("DejaVu Sans Mono"));
   font.setStyleHint(QFont::Monospace);
-  font.setPixelSize(std::max(12, side / 24));
-  const QRect textBox(8, side, side - 16, 0);
-  // Commands have no blanks to break at: wrap anywhere.
-  const int textHeight =
-      caption.isEmpty() ? 0 : QFontMetrics(font).boundingRect(textBox, Qt::TextWrapAnywhere, caption).height() + 8;
-  QImage image(side, side + textHeight, QImage::Format_RGB32);
+  const QStringList pieces = CaptionLines(heading, sms, [](const QString&) { return false; });
+  const auto widest = [&] {
+    int width = 0;
+    for (const QString& piece : pieces) width = std::max(width, QFontMetrics(font).horizontalAdvance(piece));
+    return width;
+  };
+  int pixels = std::max(12, side / 24);
+  font.setPixelSize(pixels);
+  while (pixels > 8 && widest() > side - 16) font.setPixelSize(--pixels);
+  const int width = std::max(side, widest() + 16);
+  const QFontMetrics metrics(font);
+  const QStringList lines =
+      CaptionLines(heading, sms, [&](const QString& line) { return metrics.horizontalAdvance(line) <= width - 16; });
+  const int lineHeight = metrics.lineSpacing();
+  const int textHeight = lines.isEmpty() ? 0 : static_cast<int>(lines.size()) * lineHeight + 8;
+  QImage image(width, side + textHeight, QImage::Format_RGB32);
   image.fill(Qt::white);
   QPainter painter(&image);
-  PaintQrCode(painter, matrix, QRectF(0, 0, side, side));
+  PaintQrCode(painter, matrix, QRectF((width - side) / 2, 0, side, side));
   painter.setFont(font);
   painter.setPen(Qt::black);
-  painter.drawText(textBox.adjusted(0, 0, 0, textHeight), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere,
-                   caption);
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    painter.drawText(QRect(0, side + static_cast<int>(i) * lineHeight, width, lineHeight),
+                     Qt::AlignHCenter | Qt::AlignTop, lines[i]);
   return image;
 }
 

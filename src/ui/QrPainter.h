@@ -20,7 +20,9 @@ void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target
 // The code alone, `pixelsPerModule` (at least 1) for each module and the quiet zone.
 QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule);
 
-// The code with `caption` wrapped under it, as "Save image..." writes it.
-QImage RenderQrSheet(const QrMatrix& matrix, const QString& caption, int pixelsPerModule = 8);
+// The code with the caption of `heading` and `sms` under it (CaptionLines), as
+// "Save image..." writes it. The text shrinks to 8 px, then the image widens,
+// for a piece of the caption that must stay whole.
+QImage RenderQrSheet(const QrMatrix& matrix, const QString& heading, const QString& sms, int pixelsPerModule = 8);
 
 }  // namespace dtu

@@ -404,7 +404,7 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->setText(command);
   outputStale_ = false;
   updateHandOffButtons();
-  if (!command.isEmpty()) showNote(SmsCheckMessage(command, CommandServerAddress(inputs)));
+  if (!command.isEmpty()) showNote(SmsCheckMessage(command, inputs));
 }
 
 SmsCommandInputs Ttntfrm_Main::fieldInputs() {

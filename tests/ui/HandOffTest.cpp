@@ -88,6 +88,11 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
   EXPECT_EQ(output(), "(A55A#1*192.0.2.44*70000#3*CMNET#4*KQ-GP000001)");  // stale, but kept
   button("tntbtn_GenerationSMS")->click();
   EXPECT_EQ(state(), "11 48 characters, 1 SMS (GSM 7-bit) Private address: a DTU on a mobile network cannot reach it.");
+  edit("tntedt_DTUNumber")->setText("K#1");  // composed as typed, with a warning
+  button("tntbtn_GenerationSMS")->click();
+  EXPECT_EQ(output() + state(),
+            "(A55A#1*192.168.1.2*70000#3*CMNET#4*K#1)11 40 characters, 1 SMS (GSM 7-bit) \"#\" in the DTU number: "
+            "the DTU reads it as a separator. Private address: a DTU on a mobile network cannot reach it.");
   edit("tntedt_DTUNumber")->setText("  ");
   button("tntbtn_GenerationSMS")->click();  // a box and no output
   EXPECT_EQ(state().left(2) + output(), "00");
@@ -99,8 +104,9 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
 }
 
 // The dialog the button opens, then dialogs made directly: the number in the
-// code, a refused letter, the number remembered outside the settings file,
-// PNG and SVG files, a failed save, a handler error under a damaged catalog.
+// code, a refused letter, the number remembered per DTU outside the settings
+// file, PNG and SVG files and their names, a code too large for the screen, a
+// failed save, a handler error under a damaged catalog.
 TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   start();
   button("tntbtn_GenerationSMS")->click();
@@ -127,11 +133,25 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   }
   EXPECT_FALSE(iniBytes().contains("138"));
 
-  QrCodeDialog dialog("(A55A#s)", "", nullptr, presenter);
-  EXPECT_EQ(dialog.findChild<QLineEdit*>("qr_SimNumber")->text(), "+86 138-0013-8000");
+  EXPECT_EQ(QrCodeDialog(sms, "KQ-GP000777", nullptr, presenter).findChild<QLineEdit*>("qr_SimNumber")->text(), "");
+  QrCodeDialog dialog("(A55A#s)", " kq-gp000001", nullptr, presenter);
+  EXPECT_EQ(dialog.findChild<QLineEdit*>("qr_SimNumber")->text() + '|' + dialog.windowTitle(),
+            "+86 138-0013-8000|QR code for DTU kq-gp000001");
   ASSERT_TRUE(dialog.saveImage(dir.filePath("code.png")) && dialog.saveImage(dir.filePath("code.SVG")));
   EXPECT_EQ(DecodeQrCodes(QImage(dir.filePath("code.png"))), QStringList{"SMSTO:+8613800138000:(A55A#s)"});
-  EXPECT_TRUE(ReadBytes(dir.filePath("code.SVG")).contains("(A55A#s)</text>"));
+  EXPECT_TRUE(ReadBytes(dir.filePath("code.SVG")).contains(">kq-gp000001 → +8613800138000</text>"));
+  EXPECT_EQ(SuggestedImageName("KQ-GP000777") + SuggestedImageName("a/b:*?. ") + SuggestedImageName("con"),
+            "KQ-GP000777.pnga_b___.png_con.png");
+  // A 2,040-character domain: the dialog fits a 1024x768 screen, buttons and scanning code included.
+  QrCodeDialog large("(A55A#2*" + QString(2040, 'd') + "*5000#3*CMNET#4*KQ-GP000777)", "KQ-GP000777", nullptr,
+                     presenter);
+  large.show();
+  EXPECT_TRUE(large.width() <= 1024 && large.height() <= 690 &&
+              large.rect().contains(large.findChild<QWidget*>("qr_Close")->geometry()))
+      << large.width() << 'x' << large.height();
+  EXPECT_EQ(DecodeQrCodes(large.findChild<QWidget*>("qr_Code")->grab().toImage()), QStringList{large.payload()});
+  ASSERT_TRUE(large.saveImage(dir.filePath("large.svg")));  // the long group unbroken
+  EXPECT_TRUE(ReadBytes(dir.filePath("large.svg")).contains(">2*" + QByteArray(2040, 'd') + "*5000#</text>"));
   EXPECT_FALSE(dialog.saveImage(dir.filePath("missing/code.png")));
   ASSERT_EQ(presenter.boxes.size(), 1u);
   // The file-write box of every added dialog: the error box with the path and the system's cause.

@@ -11,14 +11,60 @@ namespace dtu {
 
 std::optional<QString> NormalizeSimNumber(const QString& text) {
   QString number;
+  bool marked = false;  // a "-" or "+" came before
+  int digits = 0;
   for (QChar c : text) {
-    if (c == QLatin1Char(' ') || c == QLatin1Char('-')) continue;
-    const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
-    if (!digit && !(c == QLatin1Char('+') && number.isEmpty())) return std::nullopt;
+    if (c == QLatin1Char(' ')) continue;
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+      ++digits;
+    } else if (c == QLatin1Char('-') || (c == QLatin1Char('+') && !marked && number.isEmpty())) {
+      marked = true;
+      if (c == QLatin1Char('-')) continue;
+    } else {
+      return std::nullopt;
+    }
     number += c;
   }
-  if (number == QLatin1String("+")) return std::nullopt;
+  if (digits == 0 ? marked : digits > kSimNumberMaxDigits) return std::nullopt;
   return number;
+}
+
+QString SimNumberFor(const QStringList& book, const QString& dtuNumber) {
+  for (qsizetype i = 0; i + 1 < book.size(); i += 2)
+    if (book[i].compare(dtuNumber, Qt::CaseInsensitive) == 0) return book[i + 1];
+  return {};
+}
+
+QStringList RememberSimNumber(QStringList book, const QString& dtuNumber, const QString& simNumber, int limit) {
+  for (qsizetype i = 0; i + 1 < book.size();) {
+    if (book[i].compare(dtuNumber, Qt::CaseInsensitive) == 0)
+      book.remove(i, 2);
+    else
+      i += 2;
+  }
+  if (!simNumber.isEmpty()) book = QStringList{dtuNumber, simNumber} + book;
+  // An odd element left by a damaged file has no pair and goes too.
+  book.resize(std::min(book.size() & ~qsizetype(1), 2 * qsizetype(limit)));
+  return book;
+}
+
+QStringList CaptionLines(const QString& heading, const QString& sms, const std::function<bool(const QString&)>& fits) {
+  QStringList lines;
+  if (!heading.isEmpty()) lines << heading;
+  QString line;
+  for (qsizetype start = 0; start < sms.size();) {
+    const qsizetype hash = sms.indexOf(QLatin1Char('#'), start);
+    const qsizetype end = hash < 0 ? sms.size() : hash + 1;
+    const QString group = sms.mid(start, end - start);
+    if (!line.isEmpty() && !fits(line + group)) {
+      lines << line;
+      line.clear();
+    }
+    line += group;
+    start = end;
+  }
+  if (!line.isEmpty()) lines << line;
+  return lines;
 }
 
 QString SmsToPayload(const QString& number, const QString& sms) {
@@ -42,15 +88,20 @@ QrMatrix EncodeQrCode(const QString& payload) {
   return matrix;
 }
 
-QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& caption) {
+QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& heading, const QString& sms) {
   constexpr int kModule = 8;
-  constexpr int kLineHeight = 18;
   const int side = (matrix.size + 2 * kQrQuietZone) * kModule;
-  // Monospace text, about 0.6 em wide: cut the caption into lines that fit.
-  const int perLine = std::max(8, side / 9);
-  QStringList lines;
-  for (qsizetype i = 0; i < caption.size(); i += perLine) lines << caption.mid(i, perLine);
-  const int height = side + static_cast<int>(lines.size()) * kLineHeight + (lines.isEmpty() ? 0 : 8);
+  // Monospace text about 0.6 em wide: 14 units high, down to 8 for the
+  // longest piece that must stay whole, and then a wider picture.
+  qsizetype longest = 1;
+  for (const QString& piece : CaptionLines(heading, sms, [](const QString&) { return false; }))
+    longest = std::max(longest, piece.size());
+  const int fontSize = static_cast<int>(std::clamp<qsizetype>((side - 16) * 10 / (6 * longest), 8, 14));
+  const int width = std::max<int>(side, static_cast<int>(longest * fontSize * 6 / 10) + 16);
+  const QStringList lines =
+      CaptionLines(heading, sms, [&](const QString& line) { return line.size() * fontSize * 6 / 10 <= width - 16; });
+  const int lineHeight = fontSize + 4;
+  const int height = side + static_cast<int>(lines.size()) * lineHeight + (lines.isEmpty() ? 0 : 8);
 
   QString path;
   matrix.forEachDarkRun([&](int x, int y, int run) {
@@ -60,16 +111,19 @@ QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& caption) {
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                     "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" height=\"%2\" viewBox=\"0 0 %1 %2\">\n"
                     "<rect width=\"%1\" height=\"%2\" fill=\"#fff\"/>\n"
-                    "<path transform=\"scale(%3)\" shape-rendering=\"crispEdges\" fill=\"#000\" d=\"%4\"/>\n")
-                    .arg(side)
+                    "<path transform=\"translate(%3 0) scale(%4)\" shape-rendering=\"crispEdges\" fill=\"#000\" "
+                    "d=\"%5\"/>\n")
+                    .arg(width)
                     .arg(height)
+                    .arg((width - side) / 2)
                     .arg(kModule)
                     .arg(path);
   for (qsizetype i = 0; i < lines.size(); ++i) {
     svg += QStringLiteral(
-               "<text x=\"%1\" y=\"%2\" font-family=\"monospace\" font-size=\"14\" text-anchor=\"middle\">%3</text>\n")
-               .arg(side / 2)
-               .arg(side + (i + 1) * kLineHeight)
+               "<text x=\"%1\" y=\"%2\" font-family=\"monospace\" font-size=\"%3\" text-anchor=\"middle\">%4</text>\n")
+               .arg(width / 2)
+               .arg(side + (i + 1) * lineHeight)
+               .arg(fontSize)
                .arg(lines[i].toHtmlEscaped());
   }
   svg += QStringLiteral("</svg>\n");

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -35,10 +37,28 @@ struct QrMatrix {
   }
 };
 
+// Longest SIM number taken: E.164 allows 15 digits, the rest leaves room for
+// dialling prefixes.
+inline constexpr int kSimNumberMaxDigits = 20;
+
 // The DTU's SIM number as it goes into the link: blanks and "-" dropped,
-// digits with an optional leading "+". Empty text gives an empty number;
-// nullopt for anything else (letters, a "+" inside, a lone "+").
+// 1 to kSimNumberMaxDigits digits, a "+" only in front of everything else.
+// Blank text gives an empty number; nullopt for anything else (letters, a
+// "+" after anything, "-" or "+" without a digit, too many digits).
 std::optional<QString> NormalizeSimNumber(const QString& text);
+
+// Remembered SIM numbers, most recently used first, as a flat list of DTU
+// number and SIM number pairs (the shape QSettings stores). DTU numbers match
+// without regard to case, as a technician reads them.
+QString SimNumberFor(const QStringList& book, const QString& dtuNumber);
+// `book` with the pair moved to the front (an empty SIM number forgets the
+// DTU), cut to the `limit` most recent DTUs.
+QStringList RememberSimNumber(QStringList book, const QString& dtuNumber, const QString& simNumber, int limit);
+
+// The caption under a saved code: `heading` on a line of its own, then `sms`
+// cut only after a "#" group, groups packed into lines while `fits` allows.
+// A group that does not fit alone keeps a line of its own, unbroken.
+QStringList CaptionLines(const QString& heading, const QString& sms, const std::function<bool(const QString&)>& fits);
 
 // "SMSTO:<number>:<sms>"; with an empty number the phone asks for one.
 QString SmsToPayload(const QString& number, const QString& sms);
@@ -47,7 +67,8 @@ QString SmsToPayload(const QString& number, const QString& sms);
 // version that holds it; an empty matrix when no version does.
 QrMatrix EncodeQrCode(const QString& payload);
 
-// A scalable picture of the code with `caption` under it.
-QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& caption);
+// A scalable picture of the code with the caption of `heading` and `sms` under
+// it; the text shrinks, then the picture widens, for a group that is too long.
+QByteArray QrCodeSvg(const QrMatrix& matrix, const QString& heading, const QString& sms);
 
 }  // namespace dtu

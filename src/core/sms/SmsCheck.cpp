@@ -2,6 +2,7 @@
 #include "core/sms/SmsCheck.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <string_view>
 
 #include "core/i18n/Translate.h"
@@ -128,6 +129,23 @@ MessageLine SmsCheckMessage(const QString& sms, const QString& serverAddress) {
   if (addressWarning) line.parts.push_back({addressWarning, {}});
   if (count.parts > 1) line.parts.push_back({N_("Several parts: the DTU may not join them."), {}});
   if (count.encoding == SmsEncoding::Ucs2) line.parts.push_back({N_("UCS-2: the DTU may not read it."), {}});
+  return line;
+}
+
+MessageLine SmsCheckMessage(const QString& sms, const SmsCommandInputs& inputs) {
+  MessageLine line = SmsCheckMessage(sms, CommandServerAddress(inputs));
+  if (inputs.commandType != kSmsCommandConfiguration) return line;
+  const std::pair<QString, const char*> fields[] = {
+      {CommandServerAddress(inputs), N_("\"%s\" in the server address: the DTU reads it as a separator.")},
+      {inputs.apnIndex == kApnOther ? TrimField(inputs.otherApn) : QString(),
+       N_("\"%s\" in the APN: the DTU reads it as a separator.")},
+      {TrimField(inputs.dtuNumber), N_("\"%s\" in the DTU number: the DTU reads it as a separator.")},
+  };
+  auto at = line.parts.begin() + 1;  // after the count: a misread command matters most
+  for (const auto& [text, warning] : fields) {
+    const auto found = std::find_if(text.begin(), text.end(), [](QChar c) { return QStringView(u"#*()").contains(c); });
+    if (found != text.end()) at = line.parts.insert(at, {warning, {QString(*found)}}) + 1;
+  }
   return line;
 }
 

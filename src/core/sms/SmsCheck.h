@@ -42,6 +42,11 @@ QString CommandServerAddress(const SmsCommandInputs& inputs);
 // reach, more than one part, or UCS-2. `serverAddress` is the trimmed address
 // the command carries (empty for the running query).
 MessageLine SmsCheckMessage(const QString& sms, const QString& serverAddress);
+// The line for the window's fields, with a warning first for each field of
+// the command (server address, APN, DTU number) that holds "#", "*", "(" or
+// ")": the DTU reads them as the command's own syntax. The command still
+// holds what was typed.
+MessageLine SmsCheckMessage(const QString& sms, const SmsCommandInputs& inputs);
 // The same line translated now.
 inline QString SmsCheckLine(const QString& sms, const QString& serverAddress) {
   return SmsCheckMessage(sms, serverAddress).text();

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include "core/batch/BatchList.h"
+#include "core/sms/QrCode.h"
 #include "core/sms/SmsCheck.h"
 #include "core/sms/SmsComposer.h"
 #include "support/TestSupport.h"
@@ -87,6 +88,26 @@ TEST(SmsCheck, LineCountsAndWarns) {
             "46 characters, 1 SMS (GSM 7-bit) Carrier-NAT address: a DTU on a mobile network cannot reach it.");
   EXPECT_EQ(SmsCheckLine(Times(71, "中"), "dtuhub"),
             "71 characters, 2 SMS (UCS-2) Several parts: the DTU may not join them. UCS-2: the DTU may not read it.");
+  in = {0, 1, "", "dtu#hub*", 6000, kApnOther, "cm(net)", "K1"};
+  EXPECT_EQ(SmsCheckMessage("(A55A#2*dtu#hub**6000#3*cm(net)#4*K1)", in).text(),
+            "37 characters, 1 SMS (GSM 7-bit) \"#\" in the server address: the DTU reads it as a separator. "
+            "\"(\" in the APN: the DTU reads it as a separator.");
+}
+
+// The SIM number as the link takes it, the numbers remembered per DTU, and
+// the caption of a saved code, cut only between groups.
+TEST(QrCode, SimNumbersAndCaptionLines) {
+  const std::pair<const char*, const char*> numbers[] = {
+      {" +86 138-0013-8000", "+8613800138000"}, {" ", ""}, {"--+1", "!"}, {"-", "!"}, {"+", "!"}, {"1+2", "!"},
+      {"+1234567890-1234567890", "+12345678901234567890"}, {"123456789012345678901", "!"}};
+  for (const auto& [text, number] : numbers) EXPECT_EQ(NormalizeSimNumber(text).value_or("!"), number) << text;
+  QStringList book;
+  for (const char* dtu : {"A", "B", "C", "D", "b"}) book = RememberSimNumber(book, dtu, dtu + QString("1"), 3);
+  book = RememberSimNumber(book, "d", "", 3);
+  EXPECT_EQ(book.join(' ') + '|' + SimNumberFor(book, "B") + SimNumberFor(book, "A"), "b b1 C C1|b1");
+  const QString sms = "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000777)";
+  EXPECT_EQ(CaptionLines("KQ-GP000777 → +86", sms, [](const QString& line) { return line.size() <= 24; }).join('|'),
+            "KQ-GP000777 → +86|(A55A#1*192.0.2.15*5000#|3*CMNET#4*KQ-GP000777)");
 }
 
 const SmsCommandInputs kBase{0, 0, "192.0.2.15", "", 5000, 0, "", ""};

@@ -23,6 +23,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/QrPainter.h"
+#include "ui/SendDialogs.h"
 #include "ui/WidgetAccess.h"
 
 namespace dtu {
@@ -125,6 +126,7 @@ QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget
   numberRow->addWidget(numberLabel);
   numberRow->addWidget(numberEdit_, 1);
   auto* buttonRow = new QHBoxLayout;
+  buttonRow->setObjectName(QStringLiteral("qr_ButtonRow"));
   buttonRow->addWidget(saveButton_);
   buttonRow->addStretch(1);
   buttonRow->addWidget(closeButton);
@@ -175,6 +177,20 @@ void QrCodeDialog::numberChanged() {
   payloadText_->setPlainText(payload_);
   payloadText_->setFixedWidth(view_->width());
   saveButton_->setEnabled(!matrix_.isEmpty());
+  if (sendButton_) sendButton_->setEnabled(!simNumber_.isEmpty());
+}
+
+void QrCodeDialog::enableSending(const platform::Platform& platform, const QString& logPath) {
+  sendButton_ = new QPushButton(Translate(N_("Se&nd...")), this);
+  sendButton_->setObjectName(QStringLiteral("qr_Send"));
+  sendButton_->setAutoDefault(false);
+  sendButton_->setEnabled(!simNumber_.isEmpty());
+  if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("qr_ButtonRow"))) row->insertWidget(1, sendButton_);
+  setTabOrder(saveButton_, sendButton_);
+  connect(sendButton_, &QPushButton::clicked, this, [this, &platform, logPath] {
+    SendDialog dialog({{0, dtuNumber_, simNumber_, sms_}}, logPath, platform, this);
+    dialog.exec();
+  });
 }
 
 bool QrCodeDialog::saveImage(const QString& path) {

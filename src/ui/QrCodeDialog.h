@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "core/sms/QrCode.h"
+#include "platform/Platform.h"
 
 class QLabel;
 class QLineEdit;
@@ -42,6 +43,9 @@ class QrCodeDialog : public QDialog {
   // PNG, or SVG for a name ending in ".svg"; an error box on failure. The
   // file is replaced only when the whole image was written.
   bool saveImage(const QString& path);
+  // Adds "Send...": this command to this SIM number through the user's modem
+  // or gateway, recorded in `logPath`.
+  void enableSending(const platform::Platform& platform, const QString& logPath);
 
  private:
   void numberChanged();
@@ -58,6 +62,7 @@ class QrCodeDialog : public QDialog {
   QrCodeView* view_ = nullptr;
   QPlainTextEdit* payloadText_ = nullptr;
   QPushButton* saveButton_ = nullptr;
+  QPushButton* sendButton_ = nullptr;
 };
 
 }  // namespace dtu

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
@@ -79,6 +81,12 @@ void StoreSendOptions(const SendOptions& options) {
   if (!options.gateway.isEmpty()) settings.setValue(kGateway, options.gateway);
   settings.setValue(kBaud, options.baud);
   settings.setValue(kInterval, static_cast<double>(options.interval.count()) / 1000);
+}
+
+QString WindowSendLogPath() {
+  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  QDir().mkpath(folder);
+  return QDir(folder).filePath(QStringLiteral("sent.csv"));
 }
 
 SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidget* owner) : QDialog(owner) {

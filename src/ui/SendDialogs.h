@@ -29,6 +29,8 @@ namespace dtu {
 // The per-user choice; options.log stays empty (the caller knows the list).
 SendOptions LoadSendOptions();
 void StoreSendOptions(const SendOptions& options);
+// The send log of what the window sends outside a list file: one per user.
+QString WindowSendLogPath();
 
 class SendSettingsDialog : public QDialog {
   Q_OBJECT

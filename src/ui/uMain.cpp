@@ -36,6 +36,7 @@
 #include "ui/MessagePresenter.h"
 #include "ui/PortSpinEdit.h"
 #include "ui/QrCodeDialog.h"
+#include "ui/SendDialogs.h"
 #include "ui/WidgetAccess.h"
 #include "ui/WindowTranslator.h"
 
@@ -435,6 +436,7 @@ void Ttntfrm_Main::tntbtn_CopyClick() {
 
 void Ttntfrm_Main::tntbtn_QrCodeClick() {
   QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), TrimField(tntedt_DTUNumber->text()), this, boxes());
+  dialog.enableSending(*options_.services.platform, WindowSendLogPath());
   dialog.exec();
 }
 

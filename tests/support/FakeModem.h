@@ -9,6 +9,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <mutex>
 #include <set>
 #include <string>
@@ -28,6 +29,7 @@ class FakeModem {
   std::set<std::string> failing;   // answered with +CMS ERROR: 500
   std::set<std::string> noPrompt;  // never given the "> " prompt
   bool silent = false;
+  std::atomic<bool> hold{false};  // the network's answer to a message waits while set
   std::string stored;  // the lines AT+CMGL="ALL" lists
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
@@ -71,10 +73,10 @@ class FakeModem {
     while (!stop.stop_requested()) {
       pollfd p{master_, POLLIN, 0};
       char chunk[512];
-      if (::poll(&p, 1, 20) <= 0 || !(p.revents & POLLIN)) continue;
-      const ssize_t n = ::read(master_, chunk, sizeof chunk);
-      if (n <= 0) continue;
-      buffer.append(chunk, static_cast<size_t>(n));
+      if (::poll(&p, 1, 20) > 0 && (p.revents & POLLIN)) {
+        const ssize_t n = ::read(master_, chunk, sizeof chunk);
+        if (n > 0) buffer.append(chunk, static_cast<size_t>(n));
+      }
       std::lock_guard lock(mutex_);
       for (std::size_t end; !buffer.empty();) {
         if (buffer[0] == '\x1B') {  // the program gave up on a message
@@ -83,7 +85,7 @@ class FakeModem {
           continue;
         }
         if (!pending_.empty()) {
-          if ((end = buffer.find('\x1A')) == std::string::npos) break;
+          if ((end = buffer.find('\x1A')) == std::string::npos || hold) break;
           sent_.push_back({pending_, buffer.substr(0, end)});
           const bool fail = failing.count(pending_) > 0;
           Answer(fail ? "\r\n+CMS ERROR: 500\r\n" : "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n\r\nOK\r\n");

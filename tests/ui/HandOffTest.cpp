@@ -226,7 +226,7 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   const QString list = WriteList(dir, "A1\n"), link = dir.filePath("link.csv");
   ASSERT_TRUE(QFile::link(list, link) && QDir(dir.path()).mkdir("ini") &&
               ::mkfifo(qPrintable(dir.filePath("fifo")), 0600) == 0);
-  for (const auto& [csv, pdf] : {std::pair{"", "link.csv"}, {"x.csv", "./x.csv"}}) {
+  for (const auto& [csv, pdf] : {std::pair{"", "link.csv"}, {"x.csv", "./X.csv"}}) {
     QByteArray out, err;
     EXPECT_EQ(RunBatch({list, *csv ? dir.filePath(csv) : QString(), dir.filePath(pdf)}, kBase, TestCodec(),
                        TestPlatform().files, out, err),

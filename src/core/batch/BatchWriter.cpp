@@ -33,10 +33,12 @@ std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) 
 namespace {
 
 // A file's identity, or for a name not taken yet its folder's and the name.
+// Names are compared in any case: on a file system that ignores case two
+// new names that differ only in case would become one file.
 std::pair<std::optional<platform::FileIdentity>, QString> FileKey(platform::FileStore& files, const QString& path) {
   const QFileInfo info(path);
   if (auto identity = files.fileIdentity(QFile::encodeName(path).toStdString())) return {identity, QString()};
-  return {files.fileIdentity(QFile::encodeName(info.absolutePath()).toStdString()), info.fileName()};
+  return {files.fileIdentity(QFile::encodeName(info.absolutePath()).toStdString()), info.fileName().toCaseFolded()};
 }
 
 }  // namespace

@@ -45,7 +45,8 @@ BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, co
 std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
 
 // Whether `a` and `b` name one file: the same file (through links, "./",
-// hard links), or, for a file not there yet, the same name in one folder.
+// hard links), or, for a file not there yet, the same name in one folder
+// (in any case).
 bool SameFile(platform::FileStore& files, const QString& a, const QString& b);
 
 // Renders and replaces `path` only once everything is written; on failure

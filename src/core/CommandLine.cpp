@@ -63,7 +63,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption pdf(QStringLiteral("pdf"),
                                Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
                                QStringLiteral("OUT.pdf"));
-  const QList<QCommandLineOption> options{help, version, quitWhenShown, batch, csv, pdf};
+  const QCommandLineOption defaults(QStringLiteral("defaults"),
+                                    Tr(N_("With --batch: compose with the default fields when ZEREVuzi.ini is "
+                                          "missing or cannot be read (without it the batch stops).")));
+  const QList<QCommandLineOption> options{help, version, quitWhenShown, batch, csv, pdf, defaults};
   parser.addOptions(options);
 
   CommandLine result;
@@ -83,11 +86,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if ((parser.isSet(csv) || parser.isSet(pdf)) && !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--csv and --pdf need --batch."));
+  } else if (parser.isSet(defaults) && !parser.isSet(batch)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = Tr(N_("--defaults needs --batch."));
   } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kBatch;
     result.batchList = parser.value(batch);
     result.batchCsv = parser.value(csv);
     result.batchPdf = parser.value(pdf);
+    result.batchDefaults = parser.isSet(defaults);
   } else if (!parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});

@@ -24,6 +24,7 @@ struct CommandLine {
   QString batchList;
   QString batchCsv;
   QString batchPdf;
+  bool batchDefaults = false;
 };
 
 // `arguments` starts with the program's name, as argv does.

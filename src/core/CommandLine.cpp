@@ -84,6 +84,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption pdf(QStringLiteral("pdf"),
                                Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
                                QStringLiteral("OUT.pdf"));
+  const QCommandLineOption defaults(QStringLiteral("defaults"),
+                                    Tr(N_("With --batch: compose with the default fields when ZEREVuzi.ini is "
+                                          "missing or cannot be read (without it the batch stops).")));
   const QCommandLineOption sendModem(QStringLiteral("send-modem"),
                                      Tr(N_("With --batch: send each row's command to its SIM number through the "
                                            "GSM modem on this serial device.")),
@@ -101,8 +104,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                          "sent again.")),
                                    QStringLiteral("FILE"));
   const QCommandLineOption resend(QStringLiteral("resend"), Tr(N_("Send rows that the send log records as sent, too.")));
-  const QList<QCommandLineOption> options{help,      version,  quitWhenShown, batch,   csv,   pdf, sendModem,
-                                          sendGateway, baud, interval,      sendLog, resend};
+  const QList<QCommandLineOption> options{help,      version,     quitWhenShown, batch,    csv,     pdf,   defaults,
+                                          sendModem, sendGateway, baud,          interval, sendLog, resend};
   parser.addOptions(options);
 
   CommandLine result;
@@ -122,6 +125,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if ((parser.isSet(csv) || parser.isSet(pdf)) && !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--csv and --pdf need --batch."));
+  } else if (parser.isSet(defaults) && !parser.isSet(batch)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = Tr(N_("--defaults needs --batch."));
   } else if (const QString problem = SendProblem(parser, {sendModem, sendGateway, baud, interval, sendLog, resend},
                                                   parser.isSet(batch));
              !problem.isEmpty()) {
@@ -132,6 +138,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.batchList = parser.value(batch);
     result.batchCsv = parser.value(csv);
     result.batchPdf = parser.value(pdf);
+    result.batchDefaults = parser.isSet(defaults);
     result.send.modem = parser.value(sendModem);
     result.send.gateway = parser.value(sendGateway);
     result.send.log = parser.value(sendLog);

@@ -26,6 +26,7 @@ struct CommandLine {
   QString batchList;
   QString batchCsv;
   QString batchPdf;
+  bool batchDefaults = false;
   SendOptions send;
 };
 

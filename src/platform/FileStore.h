@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,14 @@ struct FileRead {
   Status status = Status::Missing;
   std::string bytes;    // with Ok: the whole file
   FileFailure failure;  // with Failed
+};
+
+// What tells one file from another: two paths name the same file (through
+// links, "./", hard links) exactly when their identities are equal.
+struct FileIdentity {
+  std::uint64_t volume = 0;  // st_dev; the volume serial number
+  std::uint64_t index = 0;   // st_ino; the file index
+  bool operator==(const FileIdentity&) const = default;
 };
 
 class FileStore {
@@ -44,6 +53,10 @@ class FileStore {
   // The checks replaceFile makes before writing (links, read-only file or
   // folder), without writing anything.
   virtual std::optional<FileFailure> checkWritable(const std::string& path) = 0;
+
+  // The identity of whatever is at `path`, links followed; none when nothing
+  // is there or the system cannot tell. Opens nothing that could block.
+  virtual std::optional<FileIdentity> fileIdentity(const std::string& path) = 0;
 
   // Removes this user's temporary files that a killed replaceFile of `path`
   // left behind and that are older than `minimumAge`. Best effort.

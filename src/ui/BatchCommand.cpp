@@ -32,8 +32,19 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 
 }  // namespace
 
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err, const platform::Platform* platform) {
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
+             platform::FileStore& files, QByteArray& out, QByteArray& err,
+             const platform::Platform* platform) {
+  for (const QString& output : {options.csv, options.pdf}) {
+    if (!output.isEmpty() && SameFile(files, output, options.list)) {
+      Line(err, output, Translate("This is the list itself; an output never replaces it."));
+      return kBatchUsageOrFileError;
+    }
+  }
+  if (!options.csv.isEmpty() && !options.pdf.isEmpty() && SameFile(files, options.csv, options.pdf)) {
+    Line(err, options.pdf, Translate("--csv and --pdf name the same file."));
+    return kBatchUsageOrFileError;
+  }
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
     Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
@@ -60,9 +71,10 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   }
 
   const ComposedBatch batch{list, base};
-  // Without --csv the CSV goes to standard output, unless the rows are sent.
+  // Without --csv the CSV goes to standard output, without the file's byte-order
+  // mark, unless the rows are sent.
   const bool sending = options.send.any() && platform;
-  if (QByteArray csv; !sending && options.csv.isEmpty() && CsvBatchWriter().render(batch, csv, nullptr)) out += csv;
+  if (!sending && options.csv.isEmpty()) out += BatchCsv(list, BatchCheck(base));
   const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
   for (const auto& [format, path] : outputs) {
     QString reason;
@@ -95,6 +107,17 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);
   StartLocalizer(platform);
   const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
+  // A list must not go out with a server the technician did not choose.
+  if (const QString cause = SettingsFileProblem(settings, codec, platform.files);
+      !cause.isEmpty() && !options.defaults) {
+    QByteArray err;
+    Line(err, QString::fromLatin1(kSettingsFileName), cause);
+    err += (QStringLiteral("dtusms: ") + Translate("Give --defaults to compose with the default fields.") +
+            QLatin1Char('\n'))
+               .toLocal8Bit();
+    std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
+    return kBatchUsageOrFileError;
+  }
   net::ProbeServices probes;
   probes.network = &platform.network;
   const SmsCommandInputs base =
@@ -102,7 +125,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, codec, out, err, &platform);
+  const int status = RunBatch(options, base, codec, platform.files, out, err, &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// "dtusms --batch LIST [--csv OUT.csv] [--pdf OUT.pdf]": composes a list with
-// the stored fields, without a window and without writing the settings file.
+// "dtusms --batch LIST [--csv OUT.csv] [--pdf OUT.pdf] [--defaults]": composes
+// a list with the stored fields, without a window and without writing the
+// settings file; without that file it stops unless told to use the defaults.
 #pragma once
 
 #include <QByteArray>
@@ -17,9 +18,10 @@ struct CommandLine;
 
 struct BatchOptions {
   QString list;
-  QString csv;  // empty: the CSV goes to standard output
-  QString pdf;  // empty: no sheet
-  SendOptions send;  // nothing: compose only
+  QString csv;            // empty: the CSV goes to standard output
+  QString pdf;            // empty: no sheet
+  bool defaults = false;  // compose with the default fields when the settings file cannot be read
+  SendOptions send;       // nothing: compose only
 };
 
 inline constexpr int kBatchAllComposed = 0;
@@ -27,11 +29,13 @@ inline constexpr int kBatchSomeRowsFailed = 1;
 inline constexpr int kBatchUsageOrFileError = 2;
 
 // Everything but the process: `out` receives the CSV when it is not written
-// to a file, `err` one line per problem ("LIST:LINE: message").
+// to a file, `err` one line per problem ("LIST:LINE: message"). An output
+// that names the list or the other output is refused before anything is written.
 // With options.send, the rows go to `platform`'s modem or gateway instead of
 // the CSV to `out`.
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err, const platform::Platform* platform = nullptr);
+int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
+             platform::FileStore& files, QByteArray& out, QByteArray& err,
+             const platform::Platform* platform = nullptr);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

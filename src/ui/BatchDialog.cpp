@@ -37,9 +37,14 @@ QTableWidgetItem* Cell(const QString& text) {
 
 }  // namespace
 
-BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, QWidget* owner,
-                         MessagePresenter& boxes)
-    : QDialog(owner), boxes_(boxes), codec_(codec), fields_(fields), setupProblem_(CheckBatchInputs(fields, codec)) {
+BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, platform::FileStore& files,
+                         QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner),
+      boxes_(boxes),
+      codec_(codec),
+      files_(files),
+      fields_(fields),
+      setupProblem_(CheckBatchInputs(fields, codec)) {
   setObjectName(QStringLiteral("batch_Dialog"));
   setWindowTitle(Translate(N_("Batch")));
   setModal(true);
@@ -109,6 +114,7 @@ bool BatchDialog::openList(const QString& path) {
     showError(path + QStringLiteral(": ") + DescribeBatchFileError(text));
     return false;
   }
+  listPath_ = path;
   listEdit_->setPlainText(text.text);
   compose();
   return true;
@@ -157,6 +163,10 @@ void BatchDialog::showRows() {
 }
 
 bool BatchDialog::exportAs(const char* format, const QString& path) {
+  if (!listPath_.isEmpty() && SameFile(files_, path, listPath_)) {
+    showError(path + QStringLiteral(": ") + Translate("This is the list itself; an output never replaces it."));
+    return false;
+  }
   QString reason;
   if (WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list_, fields_}, path, &reason)) return true;
   ShowFileWriteError(boxes_, this, path, reason);

@@ -23,8 +23,10 @@ class BatchDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Lists are read and fields composed in `codec`'s charset.
-  BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, QWidget* owner, MessagePresenter& boxes);
+  // Lists are read and fields composed in `codec`'s charset; `files` tells
+  // whether an export would replace the opened list.
+  BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec, platform::FileStore& files, QWidget* owner,
+              MessagePresenter& boxes);
 
   // What the buttons do once a file is chosen; false after an error box.
   bool openList(const QString& path);
@@ -42,6 +44,8 @@ class BatchDialog : public QDialog {
 
   MessagePresenter& boxes_;
   AnsiCodec codec_;
+  platform::FileStore& files_;
+  QString listPath_;  // the file last opened, which no export replaces
   SmsCommandInputs fields_;
   BatchSetupProblem setupProblem_;
   BatchList list_;

@@ -35,7 +35,9 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command, process);
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
-    return dtu::RunBatchProcess(argc, argv, {command.batchList, command.batchCsv, command.batchPdf, command.send}, platform.get());
+    const dtu::BatchOptions options{command.batchList, command.batchCsv, command.batchPdf, command.batchDefaults,
+                                        command.send};
+    return dtu::RunBatchProcess(argc, argv, options, platform.get());
   }
   // The usage error stands as it is where no display would let QApplication
   // start; Qt's own -platform option (one dash or two) names one.

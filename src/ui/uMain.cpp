@@ -422,7 +422,7 @@ SmsCommandInputs Ttntfrm_Main::fieldInputs() {
 }
 
 void Ttntfrm_Main::tntbtn_BatchClick() {
-  BatchDialog dialog(fieldInputs(), codec_, this, boxes());
+  BatchDialog dialog(fieldInputs(), codec_, files(), this, boxes());
   dialog.exec();
 }
 

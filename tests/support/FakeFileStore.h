@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cerrno>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,9 +32,17 @@ class FakeFileStore final : public platform::FileStore {
     if (failingPath == path) return failure;
     return std::nullopt;
   }
+  // A file of the map is its own identity, a link's is its target's.
+  std::optional<platform::FileIdentity> fileIdentity(const std::string& path) override {
+    const auto link = links.find(path);
+    const std::string& target = link == links.end() ? path : link->second;
+    if (!files.contains(target)) return std::nullopt;
+    return platform::FileIdentity{1, std::hash<std::string>{}(target)};
+  }
   void removeStaleTemporaries(const std::string&, std::chrono::seconds) noexcept override {}
 
   std::map<std::string, std::string> files;
+  std::map<std::string, std::string> links;  // path -> a path of `files`
   // Writes and checks of this path fail with `failure`, and reads too with `failReads`.
   std::string failingPath;
   bool failReads = false;

@@ -2,6 +2,7 @@
 // Handing the command over: copy, the QR dialog, and the batch command with
 // its sheet of codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +17,7 @@
 
 #include "QrDecode.h"
 #include "WindowFixture.h"
+#include "core/CommandLine.h"
 #include "core/i18n/Localizer.h"
 #include "ui/BatchCommand.h"
 #include "ui/BatchDialog.h"
@@ -176,7 +178,7 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
 TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
   start();
   QrCodeDialog qr("(A55A#s)", "KQ-GP000001", window.get(), presenter);
-  BatchDialog batch(SmsCommandInputs{}, TestCodec(), window.get(), presenter);
+  BatchDialog batch(SmsCommandInputs{}, TestCodec(), TestPlatform().files, window.get(), presenter);
   QWidget* roots[] = {window.get(), &qr, &batch};
   for (QWidget* root : roots) {
     root->show();
@@ -218,6 +220,8 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
       {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
       {"\n \n", kBase, "", 2, "dtusms: LIST: The list holds no DTU number.\n", 0},
       {"A1\n", kBase, "missing/out.csv", 2, "dtusms: OUT: Cannot write the file: No such file or directory\n", 0},
+      {"A1\n\"B2\n\nC3\n", kBase, "", 1, "dtusms: LIST:2: The quote opened on line 2 is never closed; lines 2 to 4 were skipped.\n", 2},
+      {"A1\n", kBase, "./list.csv", 2, "dtusms: OUT: This is the list itself; an output never replaces it.\n", 0},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -225,13 +229,41 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
     const QString list = WriteList(dir, row.list),
                   csv = *row.csv ? dir.filePath(QString::fromLatin1(row.csv)) : QString();
     QByteArray out, err;
-    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, TestCodec(), out, err), row.status) << row.list.toStdString();
+    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, TestCodec(), TestPlatform().files, out, err), row.status)
+        << row.list.toStdString();
     QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
     EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
     EXPECT_EQ(out.count("\r\n"), row.outLines);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"list.csv"});
   }
+}
+
+// No output replaces the list or the other output, through a link or a folder's "./" either; the dialog's
+// export neither. The batch stops where the settings file cannot be read, unless told to use the defaults.
+TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
+  QTemporaryDir dir;
+  const QString list = WriteList(dir, "A1\n"), link = dir.filePath("link.csv");
+  ASSERT_TRUE(QFile::link(list, link) && QDir(dir.path()).mkdir("ini") &&
+              ::mkfifo(qPrintable(dir.filePath("fifo")), 0600) == 0);
+  for (const auto& [csv, pdf] : {std::pair{"", "link.csv"}, {"x.csv", "./X.csv"}}) {
+    QByteArray out, err;
+    EXPECT_EQ(RunBatch({list, *csv ? dir.filePath(csv) : QString(), dir.filePath(pdf)}, kBase, TestCodec(),
+                       TestPlatform().files, out, err),
+              2)
+        << pdf;
+  }
+  RecordingPresenter boxes;
+  BatchDialog dialog(kBase, TestCodec(), TestPlatform().files, nullptr, boxes);
+  EXPECT_TRUE(dialog.openList(list) && !dialog.exportAs("csv", link) && boxes.boxes.size() == 1);
+  EXPECT_EQ(ReadBytes(list), "A1\n");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(" "), "link.csv list.csv");
+  QStringList causes;
+  for (const char* name : {"missing", "ini", "fifo", "list.csv"})
+    causes << SettingsFileProblem(dir.filePath(name), TestCodec(), TestPlatform().files);
+  EXPECT_EQ(causes.join('|').section('|', 0, 1), "The file does not exist.|Is a directory");
+  EXPECT_TRUE(!causes[2].isEmpty() && causes[3].isEmpty()) << causes.join('|').toStdString();
+  EXPECT_TRUE(ParseCommandLine({"dtusms", "--batch", "L", "--defaults"}).batchDefaults);
 }
 
 // The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar.
@@ -241,8 +273,11 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
   QByteArray out, err;
   const QString pdf = dir.filePath("out.pdf");
-  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), out, err), 0)
+  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), TestPlatform().files,
+                     out, err),
+            0)
       << err.toStdString();
+  EXPECT_TRUE(ReadBytes(dir.filePath("out.csv")).startsWith("\xEF\xBB\xBF" "DTU number,"));  // a spreadsheet reads UTF-8
   QProcess render;
   render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
   ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringList>
 #include <algorithm>
+#include <initializer_list>
 #include <unordered_map>
 
 #include "core/MyDataType.h"
@@ -39,6 +40,8 @@ void SkipLineEnd(const QString& text, qsizetype& pos) {
 
 struct Record {
   int line = 0;
+  int lastLine = 0;
+  int quoteLine = 0;  // of the quote still open at the end of the text
   QStringList cells;
   BatchProblem problem = BatchProblem::None;
   bool blank() const {
@@ -52,25 +55,29 @@ class RecordReader {
   RecordReader(const QString& text, QChar separator) : text_(text), separator_(separator) {}
   bool atEnd() const { return pos_ >= text_.size(); }
 
+  // Past the length limit the record is still read to its end, quotes and
+  // all, so that the next record starts where it really does; only the cells
+  // are no longer kept.
   Record next() {
     Record record;
-    record.line = line_;
+    record.line = record.lastLine = line_;
     QString cell;
+    bool blank = true;  // the cell holds nothing but blanks so far
     bool quoted = false;
+    bool tooLong = false;
     qsizetype length = 0;
+    const auto add = [&](QStringView text) {
+      blank = blank && std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 32; });
+      if (!tooLong) cell += text;
+    };
     while (pos_ < text_.size()) {
       const QChar c = text_.at(pos_);
-      if (++length > kBatchLineLimit) {
-        // Resynchronise at the next physical line end, quotes or not.
-        while (pos_ < text_.size() && !IsLineEnd(text_.at(pos_))) ++pos_;
-        if (pos_ < text_.size()) endLine();
-        record.problem = BatchProblem::LineTooLong;
-        return record;
-      }
+      if (!IsLineEnd(c)) record.lastLine = line_;
+      tooLong = tooLong || ++length > kBatchLineLimit;
       if (quoted) {
         if (c == QLatin1Char('"')) {
           if (pos_ + 1 < text_.size() && text_.at(pos_ + 1) == QLatin1Char('"')) {
-            cell += c;
+            add(QStringView(&c, 1));
             ++pos_;
           } else {
             quoted = false;
@@ -79,9 +86,9 @@ class RecordReader {
         } else if (IsLineEnd(c)) {
           const qsizetype start = pos_;
           endLine();
-          cell += text_.mid(start, pos_ - start);
+          add(QStringView(text_).sliced(start, pos_ - start));
         } else {
-          cell += c;
+          add(QStringView(&c, 1));
           ++pos_;
         }
         continue;
@@ -91,18 +98,24 @@ class RecordReader {
         break;
       }
       ++pos_;
-      if (c == QLatin1Char('"') && IsBlankField(cell)) {
+      if (c == QLatin1Char('"') && blank) {
         cell.clear();  // blanks before an opening quote are not content
         quoted = true;
+        record.quoteLine = line_;
       } else if (!separator_.isNull() && c == separator_) {
-        record.cells << cell;
+        if (!tooLong) record.cells << cell;
         cell.clear();
+        blank = true;
       } else {
-        cell += c;
+        add(QStringView(&c, 1));
       }
     }
-    if (quoted) record.problem = BatchProblem::QuoteNotClosed;
-    record.cells << cell;
+    if (quoted) {
+      record.problem = BatchProblem::QuoteNotClosed;
+    } else if (tooLong) {
+      record.problem = BatchProblem::LineTooLong;
+    }
+    if (!tooLong) record.cells << cell;
     return record;
   }
 
@@ -142,21 +155,54 @@ QChar DetectSeparator(const QString& text) {
   return counts[best] > 0 ? candidates[best] : QChar();
 }
 
+bool IsOneOf(const QString& cell, std::initializer_list<const char*> words) {
+  const QString trimmed = TrimField(cell);
+  return std::any_of(words.begin(), words.end(), [&trimmed](const char* word) {
+    return trimmed.compare(QString::fromUtf8(word), Qt::CaseInsensitive) == 0;
+  });
+}
+
+// Column names only, in English or as the window's columns read in Chinese:
+// a first row that merely fails a check (a typo in its SIM number) is data,
+// and is reported as such.
 bool IsHeader(const Record& record) {
-  if (TrimField(record.cells.value(0)).compare(QLatin1String(kFieldDtuNumber), Qt::CaseInsensitive) == 0) return true;
-  const QString second = record.cells.value(1);
-  return !IsBlankField(second) && !NormalizeSimNumber(TrimField(second));
+  const QString first = record.cells.value(0);
+  return IsOneOf(first, {"DTU number", "DTU No.", "DTU", "DTU编号", "DTU編號"}) ||
+         (IsBlankField(first) && IsOneOf(record.cells.value(1), {"SIM number", "SIM", "SIM卡号码", "SIM卡號碼"}));
 }
 
 bool HasControlCharacter(const QString& text) {
   return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
 }
 
+// The DTU reads these as the command's own syntax wherever they stand.
+QString CommandCharacterIn(const QString& text) {
+  const auto found = std::find_if(text.begin(), text.end(), [](QChar c) {
+    return c == QLatin1Char('#') || c == QLatin1Char('*') || c == QLatin1Char('(') || c == QLatin1Char(')');
+  });
+  return found == text.end() ? QString() : QString(*found);
+}
+
+// A spreadsheet runs a cell that starts like a formula; a leading "'" keeps it
+// text. A signed number ("+8613800000000") is only ever read as a number.
+bool LooksLikeFormula(const QString& value) {
+  if (value.isEmpty()) return false;
+  const QChar first = value.front();
+  if (first == QLatin1Char('=') || first == QLatin1Char('@') || first == QLatin1Char('\t') ||
+      first == QLatin1Char('\r'))
+    return true;
+  if (first != QLatin1Char('+') && first != QLatin1Char('-')) return false;
+  const QStringView rest = QStringView(value).sliced(1);
+  return rest.isEmpty() ||
+         !std::all_of(rest.begin(), rest.end(), [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
 QString Quoted(const QString& value) {
   return QLatin1Char('"') + QString(value).replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
 }
 
-void AppendCsvCell(QByteArray& out, const QString& value) {
+void AppendCsvCell(QByteArray& out, const QString& cell) {
+  const QString value = LooksLikeFormula(cell) ? QLatin1Char('\'') + cell : cell;
   const bool quote =
       std::any_of(value.begin(), value.end(),
                   [](QChar c) { return c == QLatin1Char(',') || c == QLatin1Char('"') || IsLineEnd(c); }) ||
@@ -240,7 +286,9 @@ BatchList ParseBatchList(const QString& text) {
     }
     BatchRow row;
     row.line = record.line;
+    row.lastLine = record.lastLine;
     row.problem = record.problem;
+    if (row.problem == BatchProblem::QuoteNotClosed) row.detail = QString::number(record.quoteLine);
     row.dtuNumber = TrimField(record.cells.value(0));
     row.simNumber = TrimField(record.cells.value(1));
     list.rows.push_back(std::move(row));
@@ -269,8 +317,11 @@ void ComposeBatch(BatchList& list, const SmsCommandInputs& base, const AnsiCodec
     if (!row.ok()) continue;
     inputs.dtuNumber = row.dtuNumber;
     const SmsComposition composed = ComposeSmsCommand(inputs, codec);
-    const auto [seen, isNew] =
-        IsBlankField(row.dtuNumber) ? std::pair{firstLine.end(), true} : firstLine.try_emplace(row.dtuNumber, row.line);
+    // A technician reads "KQ1" and "kq1" as one DTU.
+    const auto [seen, isNew] = IsBlankField(row.dtuNumber)
+                                   ? std::pair{firstLine.end(), true}
+                                   : firstLine.try_emplace(row.dtuNumber.toCaseFolded(), row.line);
+    const QString syntax = CommandCharacterIn(row.dtuNumber + row.simNumber);
     if (composed.hasBlankField()) {
       row.problem = BatchProblem::BlankField;
       row.detail = QString::fromLatin1(composed.blankField);
@@ -278,6 +329,12 @@ void ComposeBatch(BatchList& list, const SmsCommandInputs& base, const AnsiCodec
       row.problem = BatchProblem::DtuNumberTooLong;
     } else if (HasControlCharacter(row.dtuNumber) || HasControlCharacter(row.simNumber)) {
       row.problem = BatchProblem::ControlCharacter;
+    } else if (!syntax.isEmpty()) {
+      row.problem = BatchProblem::CommandCharacter;
+      row.detail = syntax;
+    } else if (const QString unheld = codec.firstUnheld(row.dtuNumber); !unheld.isEmpty()) {
+      row.problem = BatchProblem::UnheldCharacter;
+      row.detail = unheld;
     } else if (!NormalizeSimNumber(row.simNumber)) {
       row.problem = BatchProblem::BadSimNumber;
     } else if (!isNew) {
@@ -294,9 +351,14 @@ QString DescribeBatchProblem(const BatchRow& row) {
     case BatchProblem::None:
       return {};
     case BatchProblem::LineTooLong:
+      if (row.lastLine > row.line)
+        return FormatMessage(
+            Translate("The record on lines %d to %d is longer than %d characters; it was skipped."),
+            {QString::number(row.line), QString::number(row.lastLine), QString::number(kBatchLineLimit)});
       return FormatMessage(Translate("The line is longer than %d characters."), {QString::number(kBatchLineLimit)});
     case BatchProblem::QuoteNotClosed:
-      return Translate("A quoted cell is not closed.");
+      return FormatMessage(Translate("The quote opened on line %d is never closed; lines %d to %d were skipped."),
+                           {row.detail, QString::number(row.line), QString::number(row.lastLine)});
     case BatchProblem::BlankField:
       return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(row.detail) + QLatin1Char('"');
     case BatchProblem::DtuNumberTooLong:
@@ -309,6 +371,17 @@ QString DescribeBatchProblem(const BatchRow& row) {
                            {row.simNumber});
     case BatchProblem::DuplicateDtuNumber:
       return FormatMessage(Translate("The DTU number \"%s\" is already on line %d."), {row.dtuNumber, row.detail});
+    case BatchProblem::CommandCharacter:
+      if (row.dtuNumber.contains(row.detail))
+        return FormatMessage(
+            Translate("The DTU number \"%s\" holds \"%s\", which the DTU reads as part of the command."),
+            {row.dtuNumber, row.detail});
+      return FormatMessage(Translate("The SIM number \"%s\" holds \"%s\", which the DTU reads as part of the command."),
+                           {row.simNumber, row.detail});
+    case BatchProblem::UnheldCharacter:
+      return FormatMessage(
+          Translate("The DTU number \"%s\" holds \"%s\", which cannot be sent under the current locale."),
+          {row.dtuNumber, row.detail});
   }
   return {};
 }
@@ -362,6 +435,21 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
     out += "\r\n";
   }
   return out;
+}
+
+QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files) {
+  // The path as the settings store takes it.
+  const platform::FileRead file =
+      files.readFile(QFile::encodeName(codec.toUnicode(codec.fromUnicode(settingsPath))).toStdString());
+  switch (file.status) {
+    case platform::FileRead::Status::Ok:
+      return {};
+    case platform::FileRead::Status::Missing:
+      return Translate("The file does not exist.");
+    case platform::FileRead::Status::Failed:
+      return QString::fromLocal8Bit(file.failure.cause);
+  }
+  return {};
 }
 
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,

@@ -40,17 +40,20 @@ BatchText ReadBatchFile(const QString& path, const AnsiCodec& codec);
 
 enum class BatchProblem {
   None,
-  LineTooLong,
-  QuoteNotClosed,
-  BlankField,  // detail: the untranslated field name from the composer
+  LineTooLong,     // the record, to its last line, was skipped
+  QuoteNotClosed,  // detail: the line of the opening quote; all lines to the end were skipped
+  BlankField,      // detail: the untranslated field name from the composer
   DtuNumberTooLong,
   ControlCharacter,
   BadSimNumber,
   DuplicateDtuNumber,  // detail: the line of the first occurrence
+  CommandCharacter,    // detail: the character ('#', '*', '(' or ')') in the DTU or SIM number
+  UnheldCharacter,     // detail: the character of the DTU number the 8-bit charset cannot hold
 };
 
 struct BatchRow {
   int line = 0;       // where the record starts, counting from 1
+  int lastLine = 0;   // where it ends
   QString dtuNumber;  // trimmed
   QString simNumber;  // trimmed, as written
   QString command;    // empty unless the row composed
@@ -68,7 +71,9 @@ struct BatchList {
 };
 
 // Splits the records: separator and header detection, RFC 4180 quotes
-// (a quoted cell may span lines), blank records skipped.
+// (a quoted cell may span lines), blank records skipped. Only a first row of
+// column names ("DTU number", "SIM number", the Chinese captions, "DTU",
+// "DTU No.", "SIM") is a header; any other first row is data.
 BatchList ParseBatchList(const QString& text);
 
 // The stored fields alone: the untranslated name of a blank required field
@@ -92,8 +97,13 @@ QString DescribeBatchSetupProblem(const BatchSetupProblem& problem);
 QString DescribeRowLimit();
 
 // The rows that composed, as UTF-8 CSV with CRLF line ends and a header.
-// `check` gives the SMS check column for a command.
+// `check` gives the SMS check column for a command. A cell a spreadsheet
+// would take for a formula gets a leading "'".
 QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QString&)>& check);
+
+// Why the settings file cannot give a batch its fields (missing, a folder,
+// a device, unreadable); empty when it can be read.
+QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files);
 
 // The fields of the settings file as the window would load them, read only.
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,

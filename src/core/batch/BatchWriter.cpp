@@ -1,13 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "core/batch/BatchWriter.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <optional>
+#include <utility>
+
 #include "core/config/AtomicFile.h"
 #include "core/sms/SmsCheck.h"
 
 namespace dtu {
 
 bool CsvBatchWriter::render(const ComposedBatch& batch, QByteArray& out, QString* /*error*/) const {
-  out = BatchCsv(batch.list, BatchCheck(batch.base));
+  // The byte-order mark makes spreadsheet programs read the file as UTF-8.
+  out = "\xEF\xBB\xBF" + BatchCsv(batch.list, BatchCheck(batch.base));
   return true;
 }
 
@@ -21,6 +28,25 @@ BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, co
 std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) {
   const QString address = CommandServerAddress(base);
   return [address](const QString& sms) { return SmsCheckLine(sms, address); };
+}
+
+namespace {
+
+// A file's identity, or for a name not taken yet its folder's and the name.
+// Names are compared in any case: on a file system that ignores case two
+// new names that differ only in case would become one file.
+std::pair<std::optional<platform::FileIdentity>, QString> FileKey(platform::FileStore& files, const QString& path) {
+  const QFileInfo info(path);
+  if (auto identity = files.fileIdentity(QFile::encodeName(path).toStdString())) return {identity, QString()};
+  return {files.fileIdentity(QFile::encodeName(info.absolutePath()).toStdString()), info.fileName().toCaseFolded()};
+}
+
+}  // namespace
+
+bool SameFile(platform::FileStore& files, const QString& a, const QString& b) {
+  const auto keyA = FileKey(files, a), keyB = FileKey(files, b);
+  if (keyA.first && keyB.first) return keyA == keyB;
+  return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
 bool WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path, QString* error) {

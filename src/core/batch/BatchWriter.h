@@ -28,7 +28,8 @@ class BatchWriter {
   virtual bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const = 0;
 };
 
-// UTF-8 CSV with CRLF line ends and a header; the last column checks the SMS.
+// UTF-8 CSV with a byte-order mark, CRLF line ends and a header; the last
+// column checks the SMS.
 class CsvBatchWriter final : public BatchWriter {
  public:
   const char* format() const override { return "csv"; }
@@ -42,6 +43,11 @@ BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, co
 
 // The SMS check column for commands composed with `base`.
 std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
+
+// Whether `a` and `b` name one file: the same file (through links, "./",
+// hard links), or, for a file not there yet, the same name in one folder
+// (in any case).
+bool SameFile(platform::FileStore& files, const QString& a, const QString& b);
 
 // Renders and replaces `path` only once everything is written; on failure
 // the old file (or none) stays and `error` holds the cause.

@@ -117,4 +117,15 @@ QString AnsiCodec::toUnicode(std::string_view bytes) const {
   return QString::fromUcs4(cps.data(), static_cast<qsizetype>(cps.size()));
 }
 
+QString AnsiCodec::firstUnheld(const QString& text) const {
+  if (toUnicode(fromUnicode(text)) == text) return {};
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+    const QString one = text.mid(i, pair ? 2 : 1);
+    if (toUnicode(fromUnicode(one)) != one) return one;
+    if (pair) ++i;
+  }
+  return {};
+}
+
 }  // namespace dtu

@@ -28,6 +28,9 @@ class AnsiCodec {
   std::string fromUnicode(const QString& text) const;
   // Bytes that are not valid in the charset become '?'.
   QString toUnicode(std::string_view bytes) const;
+  // The first character of `text` that does not come back unchanged from the
+  // charset (lost as '?' or replaced by a look-alike); empty when there is none.
+  QString firstUnheld(const QString& text) const;
 
  private:
   std::string charset_;

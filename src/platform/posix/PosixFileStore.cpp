@@ -182,6 +182,12 @@ FileRead PosixFileStore::readFile(const std::string& path) {
   return result;
 }
 
+std::optional<FileIdentity> PosixFileStore::fileIdentity(const std::string& path) {
+  struct stat info {};
+  if (path.find('\0') != std::string::npos || calls_.stat(path.c_str(), &info) != 0) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 std::optional<FileFailure> PosixFileStore::checkWritable(const std::string& path) {
   Target target;
   if (const int error = Examine(calls_, path, target)) return Failure(error);

@@ -149,6 +149,19 @@ FileRead WinFileStore::readFile(const std::string& path) {
   return result;
 }
 
+std::optional<FileIdentity> WinFileStore::fileIdentity(const std::string& path) {
+  Target target;
+  if (Split(path, target) != ERROR_SUCCESS) return std::nullopt;
+  // No access asked: a handle for the attributes only, which a folder
+  // (backup semantics) and a file in use by others both give.
+  Handle h(CreateFileW(target.path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!h.valid() || !GetFileInformationByHandle(h.h, &info)) return std::nullopt;
+  return FileIdentity{info.dwVolumeSerialNumber,
+                      static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+}
+
 std::optional<FileFailure> WinFileStore::checkWritable(const std::string& path) {
   Target target;
   if (const DWORD error = Examine(path, target)) return Failure(error);

@@ -14,6 +14,7 @@ class WinFileStore : public FileStore {
   FileRead readFile(const std::string& path) override;
   std::optional<FileFailure> replaceFile(const std::string& path, std::string_view bytes) override;
   std::optional<FileFailure> checkWritable(const std::string& path) override;
+  std::optional<FileIdentity> fileIdentity(const std::string& path) override;
   void removeStaleTemporaries(const std::string& path, std::chrono::seconds minimumAge) noexcept override;
 };
 

@@ -49,11 +49,15 @@ QString Times(int n, const char* piece) { return QString::fromUtf8(piece).repeat
 // Characters, septets or code units, parts and encoding, as a phone counts them.
 TEST(SmsCheck, CountsAsAPhoneDoes) {
   const std::pair<QString, const char*> cases[] = {
-      {"", "0 0 0 gsm"}, {Times(160, "a"), "160 160 1 gsm"}, {Times(161, "a"), "161 161 2 gsm"},
-      {Times(158, "a") + Times(1, "€"), "159 160 1 gsm"}, {Times(159, "a") + "{", "160 161 2 gsm"},
+      {"", "0 0 0 gsm"},
+      {Times(160, "a"), "160 160 1 gsm"},
+      {Times(161, "a"), "161 161 2 gsm"},
+      {Times(158, "a") + Times(1, "€"), "159 160 1 gsm"},
+      {Times(159, "a") + "{", "160 161 2 gsm"},
       {Times(152, "a") + "[" + Times(152, "a"), "305 306 3 gsm"},  // an escape pair never straddles parts
       {Times(1, "@£$¥èéùìòÇØøÅåΔ_ΦΓΛΩΠΨΣΘΞÆæßÉ!¤¡ÄÖÑÜ§¿äöñüà^}\\~]|"), "49 55 1 gsm"},
-      {Times(1, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-中000001)"), "45 45 1 ucs2"}, {Times(35, "😀"), "35 70 1 ucs2"},
+      {Times(1, "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-中000001)"), "45 45 1 ucs2"},
+      {Times(35, "😀"), "35 70 1 ucs2"},
       {Times(66, "a") + Times(1, "😀") + Times(66, "a") + Times(1, "😀"), "134 136 3 ucs2"},  // nor a surrogate pair
   };
   for (const auto& [text, expected] : cases) {
@@ -138,7 +142,12 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {"A1;138 0013-8000\nB2;+8613800138000", "UTF-8", "1:A1/138 0013-8000=4*A1) 2:B2/+8613800138000=4*B2)"},
       {"A1\t1380\tx,y\n", "UTF-8", "1:A1/1380=4*A1)"},
       {"dtu NUMBER,1\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
-      {"Kennung,Rufnummer\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
+      {"Kennung,Rufnummer\nA1,1", "UTF-8", "1:Kennung/Rufnummer=6 2:A1/1=4*A1)"},
+      {"KQ1,1380000000O\nB2", "UTF-8", "1:KQ1/1380000000O=6 2:B2/=4*B2)"},
+      {"DTU编号\nA1\n", "UTF-8", "header 2:A1/=4*A1)"}, {" ,sim\nA1\n", "UTF-8", "header 2:A1/=4*A1)"},
+      {"K#1*6.6.6.6,\nA1,1#2\nB2\nkq1\nKQ1\nb2\n", "UTF-8", "1:K#1*6.6.6.6/=8 2:A1/1#2=8 3:B2/=4*B2) 4:kq1/=4*kq1) 5:KQ1/=7 6:b2/=7"},
+      {"\xE8\xAE\xBE\xE5\xA4\x87\nA\xC3\xA9\n", "ISO-8859-1", "1:\u8bbe\u5907/=9 2:A\u00e9/=4*A\u00e9)"},
+      {"\"" + QByteArray(1200, 'x') + "\nB2,1\n\",1\nC3\n", "UTF-8", "1:/=1 4:C3/=4*C3)"},
       {"B,1\n\"A,1\",\"1 \"\"2\"\"\"\n", "UTF-8", "1:B/1=4*B) 2:A,1/1 \"2\"=6"},
       {"\"A\nB\",1\nC,2\n", "UTF-8", "1:A\nB/1=5 3:C/2=4*C)"},
       {"\"A1,1\nB2,2\n", "UTF-8", "1:A1,1\nB2,2/=2"},
@@ -166,13 +175,16 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
   EXPECT_EQ(ReadBatchFile(dir.filePath("missing.csv"), testing::TestCodec()).error, BatchFileError::CannotOpen);
   EXPECT_EQ(ReadBatchFile(dir.path(), testing::TestCodec()).error, BatchFileError::CannotOpen);
 
-  BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n");
+  BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n=1+2,+8613800000000\n@A,+86 1\n-1,-1\n");
   ComposeBatch(list, kBase, testing::TestCodec());
   const QByteArray csv = BatchCsv(list, [](const QString& sms) { return QString::number(sms.size()); });
   EXPECT_EQ(csv,
             "DTU number,SIM number,SMS command,SMS check\r\n"
             "\"A,1\",1,\"(A55A#1*192.0.2.15*5000#3*CMNET#4*A,1)\",38\r\n"
-            "B,,(A55A#1*192.0.2.15*5000#3*CMNET#4*B),36\r\n");
+            "B,,(A55A#1*192.0.2.15*5000#3*CMNET#4*B),36\r\n"
+            "'=1+2,+8613800000000,(A55A#1*192.0.2.15*5000#3*CMNET#4*=1+2),39\r\n"
+            "'@A,'+86 1,(A55A#1*192.0.2.15*5000#3*CMNET#4*@A),37\r\n"
+            "-1,-1,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
 }
 
 }  // namespace

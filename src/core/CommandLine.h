@@ -27,7 +27,7 @@ struct CommandLine {
   QString batchCsv;
   QString batchPdf;
   bool batchDefaults = false;
-  SendOptions send;
+  SendOptions send{};
 };
 
 // `arguments` starts with the program's name, as argv does.

@@ -21,7 +21,7 @@ struct BatchOptions {
   QString csv;            // empty: the CSV goes to standard output
   QString pdf;            // empty: no sheet
   bool defaults = false;  // compose with the default fields when the settings file cannot be read
-  SendOptions send;       // nothing: compose only
+  SendOptions send{};     // nothing: compose only
 };
 
 inline constexpr int kBatchAllComposed = 0;

@@ -57,7 +57,9 @@ TEST(SmsPdu, CutsPartsWhereTheCheckCountsThem) {
       const int udlAt = 1 + 1 + 1 + 2 + 3 + 2;  // SC, first octet, MR, address header, "10086", PID+DCS
       lengths.push_back(static_cast<unsigned char>(octets[udlAt]));
       EXPECT_EQ(pdus[n].tpduLength, octets.size() - 1);
-      if (pdus.size() > 1) EXPECT_EQ(octets.mid(udlAt + 1, 6).toHex(), QByteArray("05000307020") + QByteArray::number(n + 1));
+      if (pdus.size() > 1) {
+        EXPECT_EQ(octets.mid(udlAt + 1, 6).toHex(), QByteArray("05000307020") + QByteArray::number(n + 1));
+      }
     }
     EXPECT_EQ(lengths, c.lengths) << c.text.size();
   }
@@ -176,9 +178,9 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   QTemporaryDir dir;
   FakeModem modem;
   BatchList list;
-  list.rows = {{2, QStringLiteral("KQ1"), QStringLiteral("+86 138-0000-0001"), QStringLiteral("(A55A#4*KQ1)")},
-               {3, QStringLiteral("KQ2"), {}, QStringLiteral("(A55A#4*KQ2)")},
-               {4, QStringLiteral("K#1"), QStringLiteral("10086"), {}, BatchProblem::ControlCharacter}};
+  list.rows = {{2, 2, QStringLiteral("KQ1"), QStringLiteral("+86 138-0000-0001"), QStringLiteral("(A55A#4*KQ1)")},
+               {3, 3, QStringLiteral("KQ2"), {}, QStringLiteral("(A55A#4*KQ2)")},
+               {4, 4, QStringLiteral("K#1"), QStringLiteral("10086"), {}, BatchProblem::ControlCharacter, {}}};
   SendOptions options;
   options.modem = QString::fromStdString(modem.device());
   options.interval = 0ms;

@@ -178,9 +178,18 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   QTemporaryDir dir;
   FakeModem modem;
   BatchList list;
-  list.rows = {{2, 2, QStringLiteral("KQ1"), QStringLiteral("+86 138-0000-0001"), QStringLiteral("(A55A#4*KQ1)")},
-               {3, 3, QStringLiteral("KQ2"), {}, QStringLiteral("(A55A#4*KQ2)")},
-               {4, 4, QStringLiteral("K#1"), QStringLiteral("10086"), {}, BatchProblem::ControlCharacter, {}}};
+  const auto row = [](int line, const char* dtu, const char* sim, const char* command, BatchProblem problem) {
+    BatchRow r;
+    r.line = r.lastLine = line;
+    r.dtuNumber = QString::fromUtf8(dtu);
+    r.simNumber = QString::fromUtf8(sim);
+    r.command = QString::fromUtf8(command);
+    r.problem = problem;
+    return r;
+  };
+  list.rows = {row(2, "KQ1", "+86 138-0000-0001", "(A55A#4*KQ1)", BatchProblem::None),
+               row(3, "KQ2", "", "(A55A#4*KQ2)", BatchProblem::None),
+               row(4, "K#1", "10086", "", BatchProblem::ControlCharacter)};
   SendOptions options;
   options.modem = QString::fromStdString(modem.device());
   options.interval = 0ms;

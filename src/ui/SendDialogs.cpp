@@ -108,6 +108,7 @@ SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidg
   for (const int b : {9600, 19200, 38400, 57600, 115200, 230400, 460800}) baud_->addItem(QString::number(b));
   baud_->setCurrentText(QString::number(current.baud));
   gateway_ = new QLineEdit(current.gateway);
+  gateway_->setMinimumWidth(gateway_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
   gateway_->setPlaceholderText(QStringLiteral("http://192.168.1.20:8080/send?to={phone}&text={message}"));
   interval_ = new QDoubleSpinBox;
   interval_->setRange(0, 3600);
@@ -164,6 +165,7 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(kResultColumn, QHeaderView::Stretch);
   for (int row = 0; row < table_->rowCount(); ++row) {
     table_->setItem(row, kDtuColumn, new QTableWidgetItem(items_[static_cast<std::size_t>(row)].dtuNumber));

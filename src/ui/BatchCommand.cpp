@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -31,8 +32,20 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 
 }  // namespace
 
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write) {
+  if (!process.errorIsTerminal()) return {};
+  return [write = std::move(write), width = qsizetype(0)](int page, int pages) mutable {
+    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate("Writing page %d of %d"),
+                                                                       {QString::number(page), QString::number(pages)}))
+                                .toLocal8Bit();
+    width = std::max(width, line.size());
+    write('\r' + line + (page < pages ? QByteArray() : '\r' + QByteArray(width, ' ') + '\r'));
+    return true;
+  };
+}
+
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err) {
+             QByteArray& err, const BatchProgress& progress) {
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
     Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
@@ -58,7 +71,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     return kBatchSomeRowsFailed;
   }
 
-  const ComposedBatch batch{list, base};
+  const ComposedBatch batch{list, base, progress};
   // Without --csv the CSV goes to standard output.
   if (QByteArray csv; options.csv.isEmpty() && CsvBatchWriter().render(batch, csv, nullptr)) out += csv;
   const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
@@ -96,7 +109,11 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, codec, out, err);
+  const int status =
+      RunBatch(options, base, codec, out, err, TerminalProgress(platform.process, [](const QByteArray& bytes) {
+                 std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+                 std::fflush(stderr);
+               }));
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

@@ -24,10 +24,18 @@ inline constexpr int kBatchAllComposed = 0;
 inline constexpr int kBatchSomeRowsFailed = 1;
 inline constexpr int kBatchUsageOrFileError = 2;
 
+// Told of each page of the sheet as it is written (page, pages).
+using BatchProgress = std::function<bool(int page, int pages)>;
+
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message").
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec, QByteArray& out,
-             QByteArray& err);
+             QByteArray& err, const BatchProgress& progress = {});
+
+// A counter of the pages on one line, handed to `write` as it changes and
+// wiped at the end, when standard error is a terminal; nothing otherwise
+// (the errors that follow must read as they would in a log).
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

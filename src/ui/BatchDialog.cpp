@@ -174,6 +174,8 @@ bool BatchDialog::exportAs(const char* format, const QString& path) {
   progress.setObjectName(QStringLiteral("batch_Progress"));
   progress.setWindowTitle(Translate(N_("Batch")));
   progress.setCancelButtonText(Translate(N_("Cancel")));
+  // Modal, so that it lets events through to its own Cancel only.
+  progress.setWindowModality(Qt::WindowModal);
   progress.setMinimumDuration(kProgressDelayMs);
   progress.setAutoClose(false);
   progress.setAutoReset(false);

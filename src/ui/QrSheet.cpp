@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
+#include <thread>
 
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
@@ -64,8 +66,10 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
     numbers.push_back(NormalizeSimNumber(row->simNumber).value_or(QString()));
     payloads.push_back(SmsToPayload(numbers.back(), row->command));
   }
-  // Encoding is the larger part of the work and every code stands alone.
-  QrCodeStream codes(std::move(payloads));
+  // Every code stands alone: the other cores encode while this thread draws
+  // and writes the pages, which takes it longer than one core takes to encode.
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  QrCodeStream codes(std::move(payloads), std::max(1, cores - 1));
 
   for (int pageIndex = 0; pageIndex < pages; ++pageIndex) {
     if (pageIndex > 0) writer.newPage();

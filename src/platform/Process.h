@@ -40,6 +40,10 @@ class Process {
   // Sets an environment variable unless it is set already.
   virtual void setDefaultEnvironment(const char* name, const char* value) = 0;
 
+  // Whether standard error goes to a terminal a person watches (not a pipe
+  // or a file), where a progress counter may be shown.
+  virtual bool errorIsTerminal() = 0;
+
 };
 
 }  // namespace dtu::platform

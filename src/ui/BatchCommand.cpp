@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -32,8 +33,20 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 
 }  // namespace
 
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write) {
+  if (!process.errorIsTerminal()) return {};
+  return [write = std::move(write), width = qsizetype(0)](int page, int pages) mutable {
+    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate("Writing page %d of %d"),
+                                                                       {QString::number(page), QString::number(pages)}))
+                                .toLocal8Bit();
+    width = std::max(width, line.size());
+    write('\r' + line + (page < pages ? QByteArray() : '\r' + QByteArray(width, ' ') + '\r'));
+    return true;
+  };
+}
+
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
-             platform::FileStore& files, QByteArray& out, QByteArray& err,
+             platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
              const platform::Platform* platform) {
   for (const QString& output : {options.csv, options.pdf}) {
     if (!output.isEmpty() && SameFile(files, output, options.list)) {
@@ -70,7 +83,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     return kBatchSomeRowsFailed;
   }
 
-  const ComposedBatch batch{list, base};
+  const ComposedBatch batch{list, base, progress};
   // Without --csv the CSV goes to standard output, without the file's byte-order
   // mark, unless the rows are sent.
   const bool sending = options.send.any() && platform;
@@ -125,7 +138,14 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, codec, platform.files, out, err, &platform);
+  const int status =
+      RunBatch(options, base, codec, platform.files, out, err,
+               TerminalProgress(platform.process,
+                                [](const QByteArray& bytes) {
+                                  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+                                  std::fflush(stderr);
+                                }),
+               &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

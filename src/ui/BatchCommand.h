@@ -28,14 +28,22 @@ inline constexpr int kBatchAllComposed = 0;
 inline constexpr int kBatchSomeRowsFailed = 1;
 inline constexpr int kBatchUsageOrFileError = 2;
 
+// Told of each page of the sheet as it is written (page, pages).
+using BatchProgress = std::function<bool(int page, int pages)>;
+
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message"). An output
 // that names the list or the other output is refused before anything is written.
 // With options.send, the rows go to `platform`'s modem or gateway instead of
 // the CSV to `out`.
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
-             platform::FileStore& files, QByteArray& out, QByteArray& err,
+             platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
              const platform::Platform* platform = nullptr);
+
+// A counter of the pages on one line, handed to `write` as it changes and
+// wiped at the end, when standard error is a terminal; nothing otherwise
+// (the errors that follow must read as they would in a log).
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

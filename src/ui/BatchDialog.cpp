@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: MIT
 #include "ui/BatchDialog.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "ui/BatchPreview.h"
 #include "ui/BatchWriters.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
@@ -29,11 +34,8 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   return button;
 }
 
-QTableWidgetItem* Cell(const QString& text) {
-  auto* item = new QTableWidgetItem(text);
-  item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-  return item;
-}
+// An export that takes longer shows its progress and can be stopped.
+constexpr int kProgressDelayMs = 1000;
 
 }  // namespace
 
@@ -60,10 +62,12 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   listEdit_->setObjectName(QStringLiteral("batch_List"));
   listEdit_->setLineWrapMode(QPlainTextEdit::NoWrap);
   listEdit_->setAccessibleName(Translate(N_("DTU list")));
-  table_ = new QTableWidget(0, 5, this);
+  preview_ = new BatchPreviewModel({Translate(N_("Line")), Translate(N_("DTU number")), Translate(N_("SIM number")),
+                                    Translate(N_("SMS command")), Translate(N_("Check or error"))},
+                                   this);
+  table_ = new QTableView(this);
   table_->setObjectName(QStringLiteral("batch_Preview"));
-  table_->setHorizontalHeaderLabels({Translate(N_("Line")), Translate(N_("DTU number")), Translate(N_("SIM number")),
-                                     Translate(N_("SMS command")), Translate(N_("Check or error"))});
+  table_->setModel(preview_);
   table_->setAccessibleName(Translate(N_("Preview")));
   table_->verticalHeader()->hide();
   table_->horizontalHeader()->setStretchLastSection(true);
@@ -94,12 +98,14 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   layout->addWidget(summary_);
   layout->addLayout(buttons);
 
-  // Typing recomposes once the user pauses, not at every key.
+  // Typing recomposes once the user pauses, not at every key, and never
+  // holds up the next key: ten thousand rows take a second.
+  composer_.setMaxThreadCount(1);
   composeTimer_ = new QTimer(this);
   composeTimer_->setSingleShot(true);
   composeTimer_->setInterval(250);
   connect(listEdit_, &QPlainTextEdit::textChanged, composeTimer_, qOverload<>(&QTimer::start));
-  connect(composeTimer_, &QTimer::timeout, this, GuardedSlot(boxes_, this, &BatchDialog::compose));
+  connect(composeTimer_, &QTimer::timeout, this, GuardedSlot(boxes_, this, &BatchDialog::composeInBackground));
   connect(openButton, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::openClicked));
   connect(csvButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportCsvClicked));
   connect(sheetButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportSheetClicked));
@@ -122,27 +128,32 @@ bool BatchDialog::openList(const QString& path) {
 
 void BatchDialog::compose() {
   composeTimer_->stop();
+  ++composition_;
   list_ = ComposeBatchText(listEdit_->toPlainText(), fields_, codec_, setupProblem_);
   showRows();
 }
 
+void BatchDialog::composeInBackground() {
+  composeTimer_->stop();
+  const quint64 composition = ++composition_;
+  composer_.clear();  // one still waiting to start is stale already
+  composer_.start([this, composition, text = listEdit_->toPlainText(), fields = fields_, codec = codec_,
+                   setup = setupProblem_] {
+    auto list = std::make_shared<BatchList>(ComposeBatchText(text, fields, codec, setup));
+    QMetaObject::invokeMethod(
+        this,
+        [this, composition, list] {
+          if (composition != composition_) return;
+          list_ = std::move(*list);
+          showRows();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
 void BatchDialog::showRows() {
-  const auto check = BatchCheck(fields_);
   table_->setUpdatesEnabled(false);
-  table_->clearContents();
-  table_->setRowCount(setupProblem_.any() ? 0 : static_cast<int>(list_.rows.size()));
-  for (int i = 0; i < table_->rowCount(); ++i) {
-    const BatchRow& row = list_.rows[static_cast<size_t>(i)];
-    table_->setItem(i, 0, Cell(QString::number(row.line)));
-    table_->setItem(i, 1, Cell(row.dtuNumber));
-    table_->setItem(i, 2, Cell(row.simNumber));
-    table_->setItem(i, 3, Cell(row.command));
-    table_->item(i, 3)->setToolTip(row.command);
-    QTableWidgetItem* last = Cell(row.ok() ? check(row.command) : DescribeBatchProblem(row));
-    last->setToolTip(last->text());
-    if (!row.ok()) last->setForeground(QColor(0xb0, 0, 0));
-    table_->setItem(i, 4, last);
-  }
+  preview_->setList(setupProblem_.any() ? BatchList() : list_, BatchCheck(fields_));
   table_->resizeColumnsToContents();
   // The check or error stays in view; the full command is in its tooltip.
   table_->setColumnWidth(3, std::min(table_->columnWidth(3), 260));
@@ -167,9 +178,30 @@ bool BatchDialog::exportAs(const char* format, const QString& path) {
     showError(path + QStringLiteral(": ") + Translate("This is the list itself; an output never replaces it."));
     return false;
   }
+  // Its own copy: a composition may finish while the pages are written.
+  const BatchList list = list_;
+  QProgressDialog progress(this);
+  progress.setObjectName(QStringLiteral("batch_Progress"));
+  progress.setWindowTitle(Translate(N_("Batch")));
+  progress.setCancelButtonText(Translate(N_("Cancel")));
+  // Modal, so that it lets events through to its own Cancel only.
+  progress.setWindowModality(Qt::WindowModal);
+  progress.setMinimumDuration(kProgressDelayMs);
+  progress.setAutoClose(false);
+  progress.setAutoReset(false);
+  const auto step = [&progress](int done, int total) {
+    progress.setMaximum(total);
+    progress.setLabelText(
+        FormatMessage(Translate(N_("Writing page %d of %d")), {QString::number(done), QString::number(total)}));
+    progress.setValue(done);
+    // Until it shows, the progress dialog lets no event through, so a Cancel
+    // could not reach it.
+    if (!progress.isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return !progress.wasCanceled();
+  };
   QString reason;
-  if (WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list_, fields_}, path, &reason)) return true;
-  ShowFileWriteError(boxes_, this, path, reason);
+  if (WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list, fields_, step}, path, &reason)) return true;
+  if (!progress.wasCanceled()) ShowFileWriteError(boxes_, this, path, reason);
   return false;
 }
 

@@ -6,17 +6,19 @@
 #pragma once
 
 #include <QDialog>
+#include <QThreadPool>
 
 #include "core/batch/BatchList.h"
 
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QTableWidget;
+class QTableView;
 class QTimer;
 
 namespace dtu {
 
+class BatchPreviewModel;
 class MessagePresenter;
 
 class BatchDialog : public QDialog {
@@ -35,7 +37,10 @@ class BatchDialog : public QDialog {
   const BatchList& list() const { return list_; }
 
  private:
+  // Now, on this thread: before an export, and for a list just opened.
   void compose();
+  // On a thread of its own while the user types; the preview follows when done.
+  void composeInBackground();
   void showRows();
   void openClicked();
   void exportCsvClicked();
@@ -50,11 +55,15 @@ class BatchDialog : public QDialog {
   BatchSetupProblem setupProblem_;
   BatchList list_;
   QPlainTextEdit* listEdit_ = nullptr;
-  QTableWidget* table_ = nullptr;
+  QTableView* table_ = nullptr;
+  BatchPreviewModel* preview_ = nullptr;
   QLabel* summary_ = nullptr;
   QPushButton* csvButton_ = nullptr;
   QPushButton* sheetButton_ = nullptr;
   QTimer* composeTimer_ = nullptr;
+  quint64 composition_ = 0;  // the latest; a result of an earlier one is dropped
+  // Last, so that it waits for its work before anything that work posts to goes.
+  QThreadPool composer_;
 };
 
 }  // namespace dtu

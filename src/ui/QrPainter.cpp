@@ -8,8 +8,39 @@
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace dtu {
+
+namespace {
+
+// Runs of dark modules, each merged with the same run in the rows below it.
+std::vector<QRectF> DarkRectangles(const QrMatrix& matrix) {
+  std::vector<QRectF> done, open, next;
+  const auto closeUpTo = [&](size_t& at, int x) {
+    for (; at < open.size() && open[at].x() < x; ++at) done.push_back(open[at]);
+  };
+  for (int y = 0; y < matrix.size; ++y) {
+    next.clear();
+    size_t at = 0;
+    matrix.forEachDarkRunInRow(y, [&](int x, int run) {
+      closeUpTo(at, x);
+      if (at < open.size() && open[at].x() == x && open[at].width() == run) {
+        open[at].setHeight(open[at].height() + 1);
+        next.push_back(open[at++]);
+      } else {
+        next.push_back(QRectF(x, y, run, 1));
+      }
+    });
+    closeUpTo(at, matrix.size);
+    open.swap(next);
+  }
+  size_t at = 0;
+  closeUpTo(at, matrix.size);
+  return done;
+}
+
+}  // namespace
 
 void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target) {
   painter.save();
@@ -23,10 +54,15 @@ void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target
     const QPointF origin(target.x() + (target.width() - side) / 2 + module * kQrQuietZone,
                          target.y() + (target.height() - side) / 2 + module * kQrQuietZone);
     const QPointF snapped = module >= 1 ? QPointF(std::round(origin.x()), std::round(origin.y())) : origin;
-    // One rectangle per horizontal run of dark modules.
-    matrix.forEachDarkRun([&](int x, int y, int run) {
-      painter.fillRect(QRectF(snapped.x() + x * module, snapped.y() + y * module, run * module, module), Qt::black);
-    });
+    // One fill for the whole code, in modules: a PDF then holds each
+    // rectangle as four small whole numbers instead of a path in page units,
+    // so a sheet of thousands of codes stays small and quick to compress.
+    painter.translate(snapped);
+    painter.scale(module, module);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    const std::vector<QRectF> rectangles = DarkRectangles(matrix);
+    painter.drawRects(rectangles.data(), static_cast<int>(rectangles.size()));
   }
   painter.restore();
 }

@@ -7,6 +7,8 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <algorithm>
+#include <thread>
 
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
@@ -33,7 +35,7 @@ QFont SheetFont(double points, bool bold = false) {
 
 }  // namespace
 
-bool PaintQrSheet(const BatchList& list, QIODevice& device) {
+bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress& progress) {
   QPdfWriter writer(&device);
   writer.setTitle(Translate("QR codes of the SMS commands"));
   writer.setCreator(QStringLiteral("dtusms"));
@@ -56,6 +58,18 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device) {
   for (const BatchRow& row : list.rows)
     if (row.ok()) rows.push_back(&row);
   const int pages = std::max<int>(1, static_cast<int>((rows.size() + perPage - 1) / perPage));
+  std::vector<QString> numbers, payloads;
+  numbers.reserve(rows.size());
+  payloads.reserve(rows.size());
+  for (const BatchRow* row : rows) {
+    // A SIM number the list checked still has its blanks and dashes.
+    numbers.push_back(NormalizeSimNumber(row->simNumber).value_or(QString()));
+    payloads.push_back(SmsToPayload(numbers.back(), row->command));
+  }
+  // Every code stands alone: the other cores encode while this thread draws
+  // and writes the pages, which takes it longer than one core takes to encode.
+  const int cores = static_cast<int>(std::thread::hardware_concurrency());
+  QrCodeStream codes(std::move(payloads), std::max(1, cores - 1));
 
   for (int pageIndex = 0; pageIndex < pages; ++pageIndex) {
     if (pageIndex > 0) writer.newPage();
@@ -66,9 +80,8 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device) {
       const double left = kMarginMm + (slot % kQrSheetColumns) * cellWidth;
       const double top = kMarginMm + (slot / kQrSheetColumns) * cellHeight;
       const QRectF code(mm(left + (cellWidth - kQrSheetCodeMm) / 2), mm(top), mm(kQrSheetCodeMm), mm(kQrSheetCodeMm));
-      // A SIM number the list checked still has its blanks and dashes.
-      const QString number = NormalizeSimNumber(row.simNumber).value_or(QString());
-      const QrMatrix matrix = EncodeQrCode(SmsToPayload(number, row.command));
+      const QString& number = numbers[index];
+      const QrMatrix matrix = codes.next();
       painter.setFont(textFont);
       painter.setPen(Qt::black);
       if (matrix.isEmpty()) {
@@ -94,13 +107,17 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device) {
     painter.drawText(
         QRectF(0, mm(page.height() - kMarginMm - kFooterMm), mm(page.width()), mm(kFooterMm)), Qt::AlignCenter,
         FormatMessage(Translate("Page %d of %d"), {QString::number(pageIndex + 1), QString::number(pages)}));
+    if (progress && !progress(pageIndex + 1, pages)) {
+      painter.end();
+      return false;
+    }
   }
   return painter.end();
 }
 
 bool QrSheetWriter::render(const ComposedBatch& batch, QByteArray& out, QString* error) const {
   QBuffer buffer(&out);
-  if (buffer.open(QIODevice::WriteOnly) && PaintQrSheet(batch.list, buffer)) return true;
+  if (buffer.open(QIODevice::WriteOnly) && PaintQrSheet(batch.list, buffer, batch.progress)) return true;
   if (error) *error = buffer.errorString();
   return false;
 }

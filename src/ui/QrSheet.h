@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "core/batch/BatchWriter.h"
 
@@ -18,8 +19,10 @@ inline constexpr double kQrSheetCodeMm = 40.0;
 inline constexpr int kQrSheetColumns = 3;
 inline constexpr int kQrSheetRows = 4;
 
-// The pages of the rows that composed; false when the device took no PDF.
-bool PaintQrSheet(const BatchList& list, QIODevice& device);
+// The pages of the rows that composed; false when the device took no PDF or
+// `progress` (called after each page) returned false.
+using SheetProgress = std::function<bool(int page, int pages)>;
+bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress& progress = {});
 
 // The sheet as a batch output format ("pdf").
 class QrSheetWriter final : public BatchWriter {

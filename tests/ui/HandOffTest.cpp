@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 #include "QrDecode.h"
 #include "WindowFixture.h"
 #include "core/CommandLine.h"
+#include "support/FakeProcess.h"
 #include "core/i18n/Localizer.h"
 #include "ui/BatchCommand.h"
 #include "ui/BatchDialog.h"
@@ -266,17 +268,21 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   EXPECT_TRUE(ParseCommandLine({"dtusms", "--batch", "L", "--defaults"}).batchDefaults);
 }
 
-// The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar.
+// The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar; a terminal
+// watching standard error sees a page counter that is wiped at the end, a pipe nothing.
 TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   QTemporaryDir dir;
   QByteArray list = "DTU number,SIM number\n";
   for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
-  QByteArray out, err;
+  QByteArray out, err, counter;
   const QString pdf = dir.filePath("out.pdf");
+  FakeProcess terminal(true), pipe(false);
+  EXPECT_FALSE(TerminalProgress(pipe, [](const QByteArray&) {}));
   ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), TestPlatform().files,
-                     out, err),
+                     out, err, TerminalProgress(terminal, [&](const QByteArray& bytes) { counter += bytes; })),
             0)
       << err.toStdString();
+  EXPECT_EQ(counter, "\rdtusms: Writing page 1 of 2\rdtusms: Writing page 2 of 2\r" + QByteArray(27, ' ') + '\r');
   EXPECT_TRUE(ReadBytes(dir.filePath("out.csv")).startsWith("\xEF\xBB\xBF" "DTU number,"));  // a spreadsheet reads UTF-8
   QProcess render;
   render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
@@ -289,6 +295,21 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
     expected << QString("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)").arg(i % 2 ? "+8613800138000" : "").arg(i);
   expected.sort();
   EXPECT_EQ(dtu::testing::DecodeQrCodes(page), expected);
+}
+
+// Cancel in the progress of an export stops it: no file, no error box.
+TEST(BatchCommand, CancelledExportLeavesNoFile) {
+  QTemporaryDir dir;
+  RecordingPresenter presenter;
+  BatchDialog dialog(kBase, TestCodec(), TestPlatform().files, nullptr, presenter);
+  ASSERT_TRUE(dialog.openList(WriteList(dir, "A1\nA2\nA3\nA4\nA5\nA6\nA7\nA8\nA9\nA10\nA11\nA12\nA13\n")));
+  QTimer::singleShot(0, &dialog, [&] {
+    if (auto* progress = dialog.findChild<QProgressDialog*>("batch_Progress")) progress->cancel();
+  });
+  EXPECT_FALSE(dialog.exportAs("pdf", dir.filePath("codes.pdf")));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"list.csv"});
+  EXPECT_TRUE(presenter.boxes.empty());
 }
 
 }  // namespace

@@ -17,6 +17,8 @@ namespace dtu {
 struct ComposedBatch {
   const BatchList& list;
   const SmsCommandInputs& base;
+  // Called by a long writer as it goes (done of total); false stops it.
+  std::function<bool(int done, int total)> progress = {};
 };
 
 class BatchWriter {

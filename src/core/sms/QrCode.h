@@ -6,9 +6,12 @@
 
 #include <QString>
 #include <QStringList>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace dtu {
@@ -26,13 +29,16 @@ struct QrMatrix {
   // that a drawing takes one rectangle a run instead of one a module.
   template <typename Visit>
   void forEachDarkRun(Visit visit) const {
-    for (int y = 0; y < size; ++y) {
-      for (int x = 0; x < size;) {
-        int run = 0;
-        while (x + run < size && isDark(x + run, y)) ++run;
-        if (run > 0) visit(x, y, run);
-        x += run > 0 ? run : 1;
-      }
+    for (int y = 0; y < size; ++y) forEachDarkRunInRow(y, [&](int x, int run) { visit(x, y, run); });
+  }
+  // visit(x, length) for the runs of row `y`, left to right.
+  template <typename Visit>
+  void forEachDarkRunInRow(int y, Visit visit) const {
+    for (int x = 0; x < size;) {
+      int run = 0;
+      while (x + run < size && isDark(x + run, y)) ++run;
+      if (run > 0) visit(x, run);
+      x += run > 0 ? run : 1;
     }
   }
 };
@@ -66,6 +72,35 @@ QString SmsToPayload(const QString& number, const QString& sms);
 // The payload as UTF-8 in byte mode with error correction M, the smallest
 // version that holds it; an empty matrix when no version does.
 QrMatrix EncodeQrCode(const QString& payload);
+
+// Encodes many payloads on every core ahead of one reader that takes the
+// codes in order. At most a bounded number wait encoded, so memory stays flat
+// however long the list; the destructor stops the work that is left.
+class QrCodeStream {
+ public:
+  // `threads` 0: one a core.
+  explicit QrCodeStream(std::vector<QString> payloads, int threads = 0);
+  ~QrCodeStream();
+  QrCodeStream(const QrCodeStream&) = delete;
+  QrCodeStream& operator=(const QrCodeStream&) = delete;
+
+  // The next code in payload order; blocks until it is encoded. An empty
+  // matrix past the end.
+  QrMatrix next();
+
+ private:
+  void work();
+
+  std::vector<QString> payloads_;
+  std::vector<std::optional<QrMatrix>> ready_;  // a ring of kAhead slots
+  size_t claimed_ = 0;                          // the next payload a worker takes
+  size_t taken_ = 0;                            // the next code the reader takes
+  bool stopping_ = false;
+  std::mutex mutex_;
+  std::condition_variable encoded_;
+  std::condition_variable room_;
+  std::vector<std::thread> workers_;
+};
 
 // A scalable picture of the code with the caption of `heading` and `sms` under
 // it; the text shrinks, then the picture widens, for a group that is too long.

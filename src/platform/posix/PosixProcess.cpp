@@ -164,4 +164,6 @@ bool PosixProcess::quitOnTerminationRequests() {
 
 void PosixProcess::setDefaultEnvironment(const char* name, const char* value) { ::setenv(name, value, 0); }
 
+bool PosixProcess::errorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
 }  // namespace dtu::platform

@@ -27,6 +27,7 @@ class PosixProcess : public Process {
   // still be stopped.
   bool quitOnTerminationRequests() override;
   void setDefaultEnvironment(const char* name, const char* value) override;
+  bool errorIsTerminal() override;
 
  private:
   bool folderTried_ = false;

@@ -73,6 +73,12 @@ void WinProcess::setDefaultEnvironment(const char* name, const char* value) {
   _wputenv_s(wideName.c_str(), wideValue.c_str());
 }
 
+bool WinProcess::errorIsTerminal() {
+  // A console answers with its mode; a pipe, a file or nothing does not.
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
+
 void WinProcess::useParentConsole() {
   static bool attached = false;
   for (const auto& [id, stream] : {std::pair{STD_OUTPUT_HANDLE, stdout}, std::pair{STD_ERROR_HANDLE, stderr}}) {

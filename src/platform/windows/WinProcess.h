@@ -24,6 +24,7 @@ class WinProcess : public Process {
   // gets the default action.
   bool quitOnTerminationRequests() override;
   void setDefaultEnvironment(const char* name, const char* value) override;
+  bool errorIsTerminal() override;
   void useParentConsole() override;
 };
 

@@ -11,6 +11,7 @@
 #include "core/sms/QrCode.h"
 #include "core/sms/SmsCheck.h"
 #include "core/sms/SmsComposer.h"
+#include "core/sms/QrCode.h"
 #include "support/TestSupport.h"
 
 namespace dtu {
@@ -185,6 +186,15 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
             "'=1+2,+8613800000000,(A55A#1*192.0.2.15*5000#3*CMNET#4*=1+2),39\r\n"
             "'@A,'+86 1,(A55A#1*192.0.2.15*5000#3*CMNET#4*@A),37\r\n"
             "-1,-1,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
+}
+
+// The codes of many payloads come in payload order, more of them than wait encoded at once.
+TEST(QrCodeStream, GivesEveryCodeInOrder) {
+  std::vector<QString> payloads;
+  for (int i = 0; i < 600; ++i) payloads.push_back(QString(i % 97 + 1, QLatin1Char('a' + i % 26)));
+  QrCodeStream codes(payloads, 3);
+  for (const QString& payload : payloads) ASSERT_EQ(codes.next().dark, EncodeQrCode(payload).dark);
+  EXPECT_TRUE(codes.next().isEmpty());
 }
 
 }  // namespace

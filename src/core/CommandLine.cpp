@@ -88,9 +88,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.batchList = parser.value(batch);
     result.batchCsv = parser.value(csv);
     result.batchPdf = parser.value(pdf);
-  } else if (!parser.positionalArguments().isEmpty()) {
+  } else if (parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});
+  } else if (!parser.positionalArguments().isEmpty()) {
+    // A desktop may pass a file name; the window the user asked for opens all the same.
+    result.notice = QStringLiteral("dtusms: %1\n").arg(FormatMessage(
+        Tr(N_("Ignoring the argument '%s'.")), {parser.positionalArguments().join(QStringLiteral("' '"))}));
   }
   if (result.action == CommandLine::Action::kFail)
     result.text = QStringLiteral("dtusms: %1\ndtusms: %2\n").arg(result.text, Tr(N_("Try 'dtusms --help'.")));

@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QtWidgets>
 #include <clocale>
+#include <cstdio>
 #include <tuple>
 
 #include "I18nTestSupport.h"
@@ -163,6 +164,14 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EXPECT_EQ(localizer->Translate("Port"), "first");
   localizer->SetCurrentLanguage("zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "second");
+#ifndef _WIN32
+  // A new copy renamed over the running executable: the appended catalogs are still the old copy's.
+  const auto swapped = Start(legacyDir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_cn");
+  ASSERT_TRUE(WriteBytes(legacyDir.filePath("new"), QByteArray(4000, 'n')));
+  ASSERT_EQ(std::rename(qPrintable(legacyDir.filePath("new")), qPrintable(legacyDir.filePath("dtusms"))), 0);
+  swapped->SetCurrentLanguage("zh_tw");
+  EXPECT_EQ(swapped->Translate("Port"), "T");
+#endif
 }
 
 // A damaged or hostile table ends the reading; what was read before stays.

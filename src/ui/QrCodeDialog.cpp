@@ -2,6 +2,7 @@
 #include "ui/QrCodeDialog.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -11,8 +12,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "core/MyDataType.h"
 #include "core/config/AtomicFile.h"
@@ -34,6 +37,19 @@ QByteArray ImageFile(const QrMatrix& matrix, const QString& sms, const QString& 
   QBuffer buffer(&png);
   const bool drawn = buffer.open(QIODevice::WriteOnly) && RenderQrSheet(matrix, sms).save(&buffer, "PNG");
   return drawn ? png : QByteArray();
+}
+
+// QSettings opens its per-user file (where the format is one) with a blocking
+// open: a FIFO there would hang the dialog for good, so it is left unused.
+bool UserSettingsUsable() {
+  const QString org = QCoreApplication::organizationName();
+  const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+                       (org.isEmpty() ? QStringLiteral("Unknown Organization") : org) + QLatin1Char('/') +
+                       QCoreApplication::applicationName() + QStringLiteral(".conf");
+  const QFileInfo info(file);
+  if (!info.exists() || info.isFile()) return true;
+  std::fprintf(stderr, "dtusms: %s: %s\n", qPrintable(file), qPrintable(Translate(N_("It is not a regular file."))));
+  return false;
 }
 }  // namespace
 
@@ -121,7 +137,9 @@ QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget
 
   PressButtonsOnEnter(this);
 
-  const QString remembered = QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString();
+  settingsUsable_ = UserSettingsUsable();
+  const QString remembered =
+      settingsUsable_ ? QSettings().value(QLatin1String(kSimNumberSettingsKey)).toString() : QString();
   numberEdit_->setText(remembered);
   if (remembered.isEmpty()) numberChanged();  // setText raised nothing
 }
@@ -135,7 +153,7 @@ void QrCodeDialog::numberChanged() {
     if (!payload_.isEmpty()) return;
   } else {
     numberError_->clear();
-    QSettings().setValue(QLatin1String(kSimNumberSettingsKey), numberEdit_->text());
+    if (settingsUsable_) QSettings().setValue(QLatin1String(kSimNumberSettingsKey), numberEdit_->text());
   }
   payload_ = SmsToPayload(number.value_or(QString()), sms_);
   matrix_ = EncodeQrCode(payload_);

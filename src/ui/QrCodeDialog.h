@@ -43,6 +43,7 @@ class QrCodeDialog : public QDialog {
   MessagePresenter& boxes_;
   QString sms_;
   QString payload_;
+  bool settingsUsable_ = true;  // false: the per-user settings file is a FIFO or a device
   QrMatrix matrix_;
   QLineEdit* numberEdit_ = nullptr;
   QLabel* numberError_ = nullptr;

@@ -14,6 +14,13 @@
 #include <ostream>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+#endif
 
 #include "core/AppError.h"
 #include "platform/Platform.h"
@@ -21,6 +28,19 @@
 #include "ui/MessagePresenter.h"
 
 namespace dtu::testing {
+
+#ifndef _WIN32
+// Opens `fifo` for writing after `delay` (unless stopped first): a reader
+// blocked in open() goes on, so that a test fails instead of hanging.
+inline std::jthread UnblockFifoAfter(std::string fifo, std::chrono::milliseconds delay) {
+  return std::jthread([fifo = std::move(fifo), delay](std::stop_token stop) {
+    for (auto end = std::chrono::steady_clock::now() + delay; std::chrono::steady_clock::now() < end;)
+      if (stop.stop_requested()) return;
+      else std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+  });
+}
+#endif
 
 // Records every box instead of showing it.
 struct RecordingPresenter final : MessagePresenter {

@@ -2,12 +2,19 @@
 // The INI text rules and the 8-bit charset on bytes in memory, then the
 // settings store on a file store in memory.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
 
+#include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <tuple>
 #include <vector>
 
 #include "core/config/AnsiCodec.h"
+#include "core/config/AtomicFile.h"
 #include "core/config/IniText.h"
 #include "core/config/SettingsStore.h"
 #include "support/FakeFileStore.h"
@@ -171,16 +178,17 @@ TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
 // system's cause as the detail and its code kept, and leaves the bytes as
 // they were; a file that cannot be read is not replaced blind. Writing back
 // the value the file holds (as loading the fields does) replaces nothing but
-// checks, so a read-only file still fails.
+// checks, so a read-only file still fails. A lock not had fails before the read.
 TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
-  const struct { bool failReads; std::int32_t port; int replaces, checks; } cases[] = {
-      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}};
+  const struct { bool failReads; std::int32_t port; int replaces, checks; bool failLocks = false; } cases[] = {
+      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}, {false, 2, 0, 0, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     testing::FakeFileStore files;
     files.files[file_] = "[Main]\r\nPort=1\r\n";
     files.failingPath = file_;
     files.failReads = c.failReads;
+    files.failLocks = c.failLocks;
     files.failure = {ENOSPC, "No space left on device"};
     SettingsStore store(path_, testing::TestCodec(), files);
     EXPECT_EQ(store.lastError(), 0);
@@ -195,6 +203,25 @@ TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
     EXPECT_EQ(std::tuple(files.replaces, files.checks), std::tuple(c.replaces, c.checks));
   }
 }
+
+#ifndef _WIN32
+// A full disk cuts the first write short without a cause (here a file size
+// limit does); the message names the system's cause of the next one.
+TEST(AtomicFile, AShortWriteNamesTheSystemsCause) {
+  QTemporaryDir dir;
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const rlimit small{65536, old.rlim_max};
+  const auto signal = std::signal(SIGXFSZ, SIG_IGN);
+  QString error;
+  const bool written = ::setrlimit(RLIMIT_FSIZE, &small) == 0 &&
+                       WriteFileAtomically(dir.filePath("out.csv"), QByteArray(200000, 'x'), &error);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, signal);
+  EXPECT_EQ(std::pair(written, error), std::pair(false, QString::fromLocal8Bit(std::strerror(EFBIG))));
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+#endif
 
 }  // namespace
 }  // namespace dtu

@@ -14,12 +14,12 @@
 #include <ostream>
 #include <string>
 #include <vector>
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include "core/AppError.h"
@@ -30,14 +30,17 @@
 namespace dtu::testing {
 
 #ifndef _WIN32
-// Opens `fifo` for writing after `delay` (unless stopped first): a reader
-// blocked in open() goes on, so that a test fails instead of hanging.
+// Opens both ends of `fifo` again and again once `delay` has passed (until
+// stopped): whoever is blocked in open() goes on, so that a test fails
+// instead of hanging.
 inline std::jthread UnblockFifoAfter(std::string fifo, std::chrono::milliseconds delay) {
   return std::jthread([fifo = std::move(fifo), delay](std::stop_token stop) {
-    for (auto end = std::chrono::steady_clock::now() + delay; std::chrono::steady_clock::now() < end;)
-      if (stop.stop_requested()) return;
-      else std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    for (const auto start = std::chrono::steady_clock::now(); !stop.stop_requested();) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (std::chrono::steady_clock::now() - start < delay) continue;
+      for (const int flags : {O_RDONLY, O_WRONLY})
+        if (const int fd = ::open(fifo.c_str(), flags | O_NONBLOCK); fd >= 0) ::close(fd);
+    }
   });
 }
 #endif

@@ -2,19 +2,12 @@
 // The INI text rules and the 8-bit charset on bytes in memory, then the
 // settings store on a file store in memory.
 #include <gtest/gtest.h>
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
 
-#include <QTemporaryDir>
 #include <cerrno>
-#include <csignal>
-#include <cstring>
 #include <tuple>
 #include <vector>
 
 #include "core/config/AnsiCodec.h"
-#include "core/config/AtomicFile.h"
 #include "core/config/IniText.h"
 #include "core/config/SettingsStore.h"
 #include "support/FakeFileStore.h"
@@ -203,25 +196,6 @@ TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
     EXPECT_EQ(std::tuple(files.replaces, files.checks), std::tuple(c.replaces, c.checks));
   }
 }
-
-#ifndef _WIN32
-// A full disk cuts the first write short without a cause (here a file size
-// limit does); the message names the system's cause of the next one.
-TEST(AtomicFile, AShortWriteNamesTheSystemsCause) {
-  QTemporaryDir dir;
-  rlimit old{};
-  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-  const rlimit small{65536, old.rlim_max};
-  const auto signal = std::signal(SIGXFSZ, SIG_IGN);
-  QString error;
-  const bool written = ::setrlimit(RLIMIT_FSIZE, &small) == 0 &&
-                       WriteFileAtomically(dir.filePath("out.csv"), QByteArray(200000, 'x'), &error);
-  ::setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, signal);
-  EXPECT_EQ(std::pair(written, error), std::pair(false, QString::fromLocal8Bit(std::strerror(EFBIG))));
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
-}
-#endif
 
 }  // namespace
 }  // namespace dtu

@@ -6,7 +6,6 @@
 #include <QBuffer>
 #include <QtWidgets>
 #include <clocale>
-#include <cstdio>
 #include <tuple>
 
 #include "I18nTestSupport.h"
@@ -165,10 +164,9 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   localizer->SetCurrentLanguage("zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "second");
 #ifndef _WIN32
-  // A new copy renamed over the running executable: the appended catalogs are still the old copy's.
+  // A new copy in the running executable's place: the appended catalogs are still the old copy's.
   const auto swapped = Start(legacyDir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_cn");
-  ASSERT_TRUE(WriteBytes(legacyDir.filePath("new"), QByteArray(4000, 'n')));
-  ASSERT_EQ(std::rename(qPrintable(legacyDir.filePath("new")), qPrintable(legacyDir.filePath("dtusms"))), 0);
+  ASSERT_TRUE(QFile::remove(legacyDir.filePath("dtusms")) && WriteBytes(legacyDir.filePath("dtusms"), QByteArray(4000, 'n')));
   swapped->SetCurrentLanguage("zh_tw");
   EXPECT_EQ(swapped->Translate("Port"), "T");
 #endif

@@ -135,19 +135,16 @@ TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
 // One update of a file at a time: another thread (the mutex is the thread's)
 // waits for its bound and fails until the first lock goes.
 TEST_F(WinFileStoreTest, UpdatesAreSerialised) {
-  using namespace std::chrono_literals;
   FileFailure failure;
-  std::unique_ptr<FileLock> held = store_.lockForUpdate(Ansi(L"a.ini"), 100ms, failure);
-  ASSERT_TRUE(held);
-  const auto tryLock = [&] {
-    bool got = false;
-    std::thread([&] { got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), 100ms, failure) != nullptr; }).join();
+  std::unique_ptr<FileLock> held = store_.lockForUpdate(Ansi(L"a.ini"), std::chrono::milliseconds(100), failure);
+  const auto other = [&, got = false]() mutable {
+    std::thread([&] { got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), std::chrono::milliseconds(100), failure) != nullptr; }).join();
     return got;
   };
-  EXPECT_FALSE(tryLock());
-  EXPECT_EQ(failure.code, ERROR_TIMEOUT);
+  const bool whileHeld = other();
+  EXPECT_EQ(std::tuple(held != nullptr, whileHeld, failure.code), std::tuple(true, false, int(ERROR_TIMEOUT)));
   held.reset();
-  EXPECT_TRUE(tryLock());
+  EXPECT_TRUE(other());
 }
 
 TEST(WinProcess, ExecutablePath) {

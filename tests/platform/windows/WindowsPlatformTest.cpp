@@ -137,7 +137,7 @@ TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
 TEST_F(WinFileStoreTest, UpdatesAreSerialised) {
   FileFailure failure;
   std::unique_ptr<FileLock> held = store_.lockForUpdate(Ansi(L"a.ini"), std::chrono::milliseconds(100), failure);
-  const auto other = [&, got = false]() mutable {
+  auto other = [&, got = false]() mutable {
     std::thread([&] { got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), std::chrono::milliseconds(100), failure) != nullptr; }).join();
     return got;
   };

@@ -146,9 +146,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (parser.isSet(baud)) result.send.baud = parser.value(baud).toInt();
     if (parser.isSet(interval))
       result.send.interval = std::chrono::milliseconds(std::llround(parser.value(interval).toDouble() * 1000));
-  } else if (!parser.positionalArguments().isEmpty()) {
+  } else if (parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});
+  } else if (!parser.positionalArguments().isEmpty()) {
+    // A desktop may pass a file name; the window the user asked for opens all the same.
+    result.notice = QStringLiteral("dtusms: %1\n").arg(FormatMessage(
+        Tr(N_("Ignoring the argument '%s'.")), {parser.positionalArguments().join(QStringLiteral("' '"))}));
   }
   if (result.action == CommandLine::Action::kFail)
     result.text = QStringLiteral("dtusms: %1\ndtusms: %2\n").arg(result.text, Tr(N_("Try 'dtusms --help'.")));

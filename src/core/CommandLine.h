@@ -21,6 +21,8 @@ struct CommandLine {
 
   Action action = Action::kRun;
   QString text;
+  // With kRun: a line for standard error before the window opens (ignored arguments).
+  QString notice;
   // Hidden from --help: close the window once it is shown (start-up checks).
   bool quitWhenShown = false;
   QString batchList;

@@ -2,6 +2,7 @@
 #include "ui/QrCodeDialog.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -12,8 +13,10 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 
 #include "core/MyDataType.h"
 #include "core/config/AtomicFile.h"
@@ -42,6 +45,19 @@ QByteArray ImageFile(const QrMatrix& matrix, const QString& heading, const QStri
 // The code's side on screen at most: with the rest of the dialog it stays
 // within a 1024x768 screen, title bar and task bar included.
 constexpr int kMaxCodeSide = 440;
+
+// QSettings opens its per-user file (where the format is one) with a blocking
+// open: a FIFO there would hang the dialog for good, so it is left unused.
+bool UserSettingsUsable() {
+  const QString org = QCoreApplication::organizationName();
+  const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
+                       (org.isEmpty() ? QStringLiteral("Unknown Organization") : org) + QLatin1Char('/') +
+                       QCoreApplication::applicationName() + QStringLiteral(".conf");
+  const QFileInfo info(file);
+  if (!info.exists() || info.isFile()) return true;
+  std::fprintf(stderr, "dtusms: %s: %s\n", qPrintable(file), qPrintable(Translate(N_("It is not a regular file."))));
+  return false;
+}
 }  // namespace
 
 QString SuggestedImageName(const QString& dtuNumber) {
@@ -145,8 +161,9 @@ QrCodeDialog::QrCodeDialog(const QString& sms, const QString& dtuNumber, QWidget
 
   PressButtonsOnEnter(this);
 
+  settingsUsable_ = UserSettingsUsable();
   const QString remembered =
-      dtuNumber_.isEmpty()
+      !settingsUsable_ || dtuNumber_.isEmpty()
           ? QString()
           : SimNumberFor(QSettings().value(QLatin1String(kSimNumbersSettingsKey)).toStringList(), dtuNumber_);
   numberEdit_->setText(remembered);
@@ -163,7 +180,7 @@ void QrCodeDialog::numberChanged() {
     if (!payload_.isEmpty()) return;
   } else {
     numberError_->clear();
-    if (!dtuNumber_.isEmpty()) {
+    if (settingsUsable_ && !dtuNumber_.isEmpty()) {
       QSettings settings;
       const QStringList book = settings.value(QLatin1String(kSimNumbersSettingsKey)).toStringList();
       settings.setValue(QLatin1String(kSimNumbersSettingsKey),

@@ -56,6 +56,7 @@ class QrCodeDialog : public QDialog {
   QString dtuNumber_;
   QString simNumber_;  // in the payload
   QString payload_;
+  bool settingsUsable_ = true;  // false: the per-user settings file is a FIFO or a device
   QrMatrix matrix_;
   QLineEdit* numberEdit_ = nullptr;
   QLabel* numberError_ = nullptr;

@@ -51,6 +51,10 @@ int main(int argc, char** argv) {
   // Qt has taken its own options (-platform, -style...) out of the arguments by now.
   if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
   if (command.action != dtu::CommandLine::Action::kRun) return Finish(command, process);
+  if (!command.notice.isEmpty()) {
+    process.useParentConsole();
+    std::fputs(command.notice.toLocal8Bit().constData(), stderr);
+  }
   process.quitOnTerminationRequests();  // the temporary files go when the loop ends
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));

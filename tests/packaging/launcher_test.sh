@@ -49,6 +49,24 @@ exec 3<&-
 [ "$(ls -A "$data" | sort | tr '\n' ' ')" = "ZEREVuzi.ini dtusms " ] || fail "left behind: $(ls -A "$data")"
 [ "$(ls -l --time-style=+%s "$data/ZEREVuzi.ini")" = "$ini_before" ] || fail "the settings file was touched"
 
+# A link or a folder at the copy's path is refused with a clear message, left
+# as it is, and no temporary copy stays; nor when the copying itself fails.
+for kind in folder link; do
+  rm -rf "$data/dtusms" "$tmp/elsewhere"
+  mkdir "$tmp/elsewhere"
+  if [ $kind = folder ]; then mkdir "$data/dtusms"; else ln -s "$tmp/elsewhere" "$data/dtusms"; fi
+  status=0
+  err=$(run 2>&1) || status=$?
+  [ "$status" = 1 ] || fail "a $kind at the copy's path gave status $status"
+  case $err in *"$data/dtusms is a link, a folder"*) ;; *) fail "unclear error for a $kind: '$err'" ;; esac
+  [ -z "$(ls -A "$tmp/elsewhere")" ] && [ -z "$(ls -A "$data" | grep -v -e ZEREVuzi.ini -e '^dtusms$')" ] ||
+    fail "a $kind at the copy's path: left $(ls -A "$data" "$tmp/elsewhere")"
+done
+rm -rf "$data/dtusms"
+mkdir "$tmp/bin" && printf '#!/bin/sh\nexit 1\n' > "$tmp/bin/cp" && chmod 755 "$tmp/bin/cp"
+if PATH="$tmp/bin:$PATH" run > /dev/null 2>&1; then fail "ran without a copy"; fi
+[ "$(ls -A "$data")" = ZEREVuzi.ini ] || fail "a failed copy left $(ls -A "$data")"
+
 # XDG_DATA_HOME wins over HOME when it is absolute.
 out=$(HOME=/nonexistent XDG_DATA_HOME="$tmp/xdg" "$tmp/prefix/bin/dtusms" x)
 [ "$out" = "$tmp/xdg/dtusms/dtusms|x|" ] || fail "XDG_DATA_HOME run printed '$out'"

@@ -40,12 +40,18 @@ class FakeFileStore final : public platform::FileStore {
     return platform::FileIdentity{1, std::hash<std::string>{}(target)};
   }
   void removeStaleTemporaries(const std::string&, std::chrono::seconds) noexcept override {}
+  std::unique_ptr<platform::FileLock> lockForUpdate(const std::string& path, std::chrono::milliseconds,
+                                                    platform::FileFailure& failed) override {
+    if (failLocks && failingPath == path) return failed = failure, nullptr;
+    return std::make_unique<platform::FileLock>();
+  }
 
   std::map<std::string, std::string> files;
   std::map<std::string, std::string> links;  // path -> a path of `files`
-  // Writes and checks of this path fail with `failure`, and reads too with `failReads`.
+  // Writes and checks of this path fail with `failure`, and reads (locks) too with `failReads` (`failLocks`).
   std::string failingPath;
   bool failReads = false;
+  bool failLocks = false;
   platform::FileFailure failure{EACCES, "Permission denied"};
   int replaces = 0;
   int checks = 0;

@@ -14,6 +14,13 @@
 #include <ostream>
 #include <string>
 #include <vector>
+#include <chrono>
+#include <thread>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "core/AppError.h"
 #include "platform/Platform.h"
@@ -21,6 +28,22 @@
 #include "ui/MessagePresenter.h"
 
 namespace dtu::testing {
+
+#ifndef _WIN32
+// Opens both ends of `fifo` again and again once `delay` has passed (until
+// stopped): whoever is blocked in open() goes on, so that a test fails
+// instead of hanging.
+inline std::jthread UnblockFifoAfter(std::string fifo, std::chrono::milliseconds delay) {
+  return std::jthread([fifo = std::move(fifo), delay](std::stop_token stop) {
+    for (const auto start = std::chrono::steady_clock::now(); !stop.stop_requested();) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      if (std::chrono::steady_clock::now() - start < delay) continue;
+      for (const int flags : {O_RDONLY, O_WRONLY})
+        if (const int fd = ::open(fifo.c_str(), flags | O_NONBLOCK); fd >= 0) ::close(fd);
+    }
+  });
+}
+#endif
 
 // Records every box instead of showing it.
 struct RecordingPresenter final : MessagePresenter {

@@ -174,6 +174,21 @@ TEST_F(HandOffTest, QrDialogEncodesRemembersAndSaves) {
   EXPECT_EQ(presenter.boxes.back().text, "This file is not a valid GNU gettext mo file: " + damaged + ".");
 }
 
+#ifndef _WIN32
+// A FIFO as the per-user settings file would block QSettings' open for good: left unused, nothing remembered.
+TEST_F(HandOffTest, QrDialogLeavesAFifoOfSettingsAlone) {
+  const EnvGuard env{{"XDG_CONFIG_HOME", qPrintable(dir.filePath("config"))}};
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("config"));
+  const QString file = dir.filePath("config/Unknown Organization/" + QCoreApplication::applicationName() + ".conf");
+  ASSERT_TRUE(QDir().mkpath(QFileInfo(file).path()) && ::mkfifo(qPrintable(file), 0600) == 0);
+  const std::jthread unblock = UnblockFifoAfter(file.toStdString(), std::chrono::seconds(3));
+  const auto start = std::chrono::steady_clock::now();
+  QrCodeDialog dialog("(A55A#s)", "", nullptr, presenter);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(dialog.payload(), "SMSTO::(A55A#s)");
+}
+#endif
+
 // Enter presses the focused button, in the window and the added dialogs, and makes no button the window's
 // default one; the dialogs close with Escape, their own buttons have mnemonics and the batch
 // dialog's list and preview have names.

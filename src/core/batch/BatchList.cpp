@@ -240,9 +240,16 @@ BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec) {
 BatchText ReadBatchFile(const QString& path, const AnsiCodec& codec) {
   QFile file(path);
   BatchText result;
-  if (QFileInfo(path).isDir()) {
+  const QFileInfo info(path);
+  if (info.isDir()) {
     result.error = BatchFileError::CannotOpen;
     result.detail = Translate("It is a folder.");
+    return result;
+  }
+  // Opening a FIFO or a device for reading would block for good.
+  if (info.exists() && !info.isFile()) {
+    result.error = BatchFileError::CannotOpen;
+    result.detail = Translate(N_("It is not a regular file."));
     return result;
   }
   if (!file.open(QIODevice::ReadOnly)) {

@@ -6,12 +6,16 @@
 
 #include "core/AppError.h"
 #include "core/config/IniText.h"
+#include "core/i18n/Translate.h"
 
 namespace dtu {
 
 namespace {
 
 std::string_view Text(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+
+// Long enough for another copy's write on a slow disk, short enough not to look hung.
+constexpr std::chrono::milliseconds kLockBound(2000);
 
 }  // namespace
 
@@ -22,7 +26,9 @@ SettingsStore::SettingsStore(const QString& path, const AnsiCodec& codec, platfo
 
 void SettingsStore::fail(const platform::FileFailure& failure) {
   lastError_ = failure.code;
-  throw AppError(QStringLiteral("Unable to write to ") + shownPath_, QString::fromLocal8Bit(failure.cause));
+  const QString cause = failure.code == platform::kNotRegularFile ? Translate(N_("It is not a regular file."))
+                                                                   : QString::fromLocal8Bit(failure.cause);
+  throw AppError(QStringLiteral("Unable to write to ") + shownPath_, cause);
 }
 
 void SettingsStore::RemoveStaleTemporaryFiles(std::chrono::seconds minimumAge) const noexcept {
@@ -52,6 +58,10 @@ void SettingsStore::WriteInteger(const char* section, const char* key, std::int3
 }
 
 void SettingsStore::WriteString(const char* section, const char* key, const QString& value) {
+  // Another copy's write between this read and replace would be lost.
+  platform::FileFailure lockFailure;
+  std::unique_ptr<platform::FileLock> lock;
+  if (!path_.empty() && !(lock = files_.lockForUpdate(path_, kLockBound, lockFailure))) fail(lockFailure);
   platform::FileRead file;
   if (!path_.empty()) file = files_.readFile(path_);
   // A file that is there but cannot be read is not overwritten blind.

@@ -21,7 +21,9 @@
 //  - A write that would leave the file's bytes as they are (the key holds
 //    that value already) checks the permissions and changes nothing else.
 //  - A write replaces the whole file through the file store (atomically, a
-//    link written through, owner and mode kept; see platform/FileStore.h).
+//    link written through, owner and mode kept; see platform/FileStore.h),
+//    under the store's lock from the read to the replace, so that two copies
+//    writing different keys lose neither. A lock not had within 2 s fails the write.
 //  - A failure raises AppError "Unable to write to <path>" (the path after
 //    the charset) with the system's cause as its detail, and leaves the file
 //    as it was; lastError() keeps the cause's code.

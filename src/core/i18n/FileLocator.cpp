@@ -80,9 +80,16 @@ std::vector<FileLocator::Entry> FileLocator::ReadTable(QIODevice& device, std::u
 FileLocator::FileLocator(const QString& executablePath, std::uint64_t tableOffset) : executablePath_(executablePath) {
   baseDirectory_ = executablePath.left(DirectoryPartLength(executablePath));
   if (tableOffset == 0) return;
-  QFile file(executablePath);
-  if (!file.open(QIODevice::ReadOnly)) return;
-  entries_ = ReadTable(file, tableOffset);
+  auto image = std::make_shared<QFile>(executablePath);
+  if (!image->open(QIODevice::ReadOnly)) return;
+  entries_ = ReadTable(*image, tableOffset);
+  if (!entries_.empty()) image_ = std::move(image);
+}
+
+QByteArray FileLocator::Read(const EmbeddedFileInfo& info, qint64 limit) const {
+  const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(info.size, static_cast<std::uint64_t>(limit)));
+  if (!image_ || !image_->seek(static_cast<qint64>(info.offset))) return {};
+  return image_->read(wanted);
 }
 
 std::optional<EmbeddedFileInfo> FileLocator::Find(const QString& path) const {

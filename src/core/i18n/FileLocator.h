@@ -5,11 +5,13 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "core/i18n/AppendedTable.h"
 
+class QFile;
 class QIODevice;
 
 namespace dtu {
@@ -41,7 +43,9 @@ class FileLocator {
 
   FileLocator() = default;
   // Reads the table of `executablePath` at `tableOffset` (0: none). A damaged
-  // table ends the reading; the entries read before the damage are kept.
+  // table ends the reading; the entries read before the damage are kept. The
+  // executable stays open, so that its files are read from the bytes the
+  // table came from, also after a new copy has been renamed over it.
   FileLocator(const QString& executablePath, std::uint64_t tableOffset);
 
   // Reads the table from any seekable device; `device` must be open.
@@ -57,11 +61,14 @@ class FileLocator {
   // with "/" or "\" between parts; names compare without regard to case.
   std::optional<EmbeddedFileInfo> Find(const QString& path) const;
   bool IsAppended(const QString& path) const { return Find(path).has_value(); }
+  // At most `limit` bytes of an appended file; fewer when the executable could not be read.
+  QByteArray Read(const EmbeddedFileInfo& info, qint64 limit) const;
 
  private:
   QString executablePath_;
   QString baseDirectory_;
   std::vector<Entry> entries_;
+  std::shared_ptr<QFile> image_;
 };
 
 }  // namespace dtu

@@ -96,15 +96,12 @@ void Localizer::OpenCatalog() {
   // Read one byte more than any acceptable catalog, so an oversized one is
   // recognised without reading all of it.
   QByteArray bytes;
-  QFile file(appended ? files_.ExecutablePath() : path);
-  if (file.open(QIODevice::ReadOnly)) {
-    if (appended) {
-      const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(appended->size, kMaxCatalogSize + 1));
-      if (file.seek(static_cast<qint64>(appended->offset))) bytes = file.read(wanted);
-      if (bytes.size() != wanted) bytes.truncate(std::min<qsizetype>(bytes.size(), 4));  // the file changed under us
-    } else {
-      bytes = file.read(kMaxCatalogSize + 1);
-    }
+  if (appended) {
+    const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(appended->size, kMaxCatalogSize + 1));
+    bytes = files_.Read(*appended, wanted);
+    if (bytes.size() != wanted) bytes.truncate(std::min<qsizetype>(bytes.size(), 4));  // the file changed under us
+  } else if (QFile file(path); file.open(QIODevice::ReadOnly)) {
+    bytes = file.read(kMaxCatalogSize + 1);
   }
   if (!HasMoMagic(bytes)) {
     // Reported once; afterwards the language is one without a catalog, so

@@ -3,20 +3,25 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <thread>
 #include <utility>
-#include <vector>
 
 namespace dtu::platform {
 
 namespace {
 
-FileFailure Failure(int error) { return {error, std::strerror(error)}; }
+FileFailure Failure(int error) {
+  if (error == kNotRegularFile) return {error, "It is not a regular file."};
+  return {error, std::strerror(error)};
+}
 
 // The file calls retried on EINTR; whole reads and writes.
 bool ReadAll(SysCalls& calls, int fd, std::string& out, std::size_t sizeHint) {
@@ -48,6 +53,8 @@ bool WriteAll(SysCalls& calls, int fd, std::string_view bytes) {
 constexpr int kMaxLinkHops = 40;  // the kernel's own limit for one path
 constexpr char kNameChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
+// Between ".<name>" and the random part: no one names a file of their own so.
+constexpr std::string_view kTempMarker = ".~dtusms-temp~";
 
 struct Split {
   std::string folder;  // "." for a bare name
@@ -60,17 +67,18 @@ Split SplitPath(const std::string& path) {
   return {slash == 0 ? "/" : path.substr(0, slash), path.substr(0, slash + 1), path.substr(slash + 1)};
 }
 
-// ".<base>." and six name characters, as mkstemp and TempName make them.
+// ".<base>", the marker and six name characters, as mkstemp and TempName make them.
 bool IsTemporaryName(std::string_view name, std::string_view base) {
-  if (name.size() != base.size() + 2 + kSuffixLength || name[0] != '.' || name.substr(1, base.size()) != base ||
-      name[base.size() + 1] != '.')
+  const std::size_t head = 1 + base.size() + kTempMarker.size();
+  if (name.size() != head + kSuffixLength || name[0] != '.' || name.substr(1, base.size()) != base ||
+      name.substr(1 + base.size(), kTempMarker.size()) != kTempMarker)
     return false;
-  return name.substr(base.size() + 2).find_first_not_of(kNameChars) == std::string_view::npos;
+  return name.substr(head).find_first_not_of(kNameChars) == std::string_view::npos;
 }
 
 std::string TempName(const Split& at) {
   static std::mt19937_64 random{std::random_device{}()};
-  std::string name = at.prefix + "." + at.base + ".";
+  std::string name = at.prefix + "." + at.base + std::string(kTempMarker);
   for (std::size_t i = 0; i < kSuffixLength; ++i) name += kNameChars[random() % (sizeof kNameChars - 1)];
   return name;
 }
@@ -125,7 +133,7 @@ int Examine(SysCalls& calls, const std::string& path, Target& target) {
   if (calls.fstat(fd, &target.info) != 0)
     error = errno;
   else if (!S_ISREG(target.info.st_mode))
-    error = S_ISDIR(target.info.st_mode) ? EISDIR : EINVAL;
+    error = S_ISDIR(target.info.st_mode) ? EISDIR : kNotRegularFile;
   else if ((target.info.st_mode & 0222) == 0)
     error = EACCES;
   calls.close(fd);
@@ -168,7 +176,7 @@ FileRead PosixFileStore::readFile(const std::string& path) {
   if (calls_.fstat(fd, &info) != 0)
     error = errno;
   else if (!S_ISREG(info.st_mode))
-    error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    error = S_ISDIR(info.st_mode) ? EISDIR : kNotRegularFile;
   else if (!ReadAll(calls_, fd, result.bytes, static_cast<std::size_t>(info.st_size)))
     error = errno;
   calls_.close(fd);
@@ -191,7 +199,55 @@ std::optional<FileIdentity> PosixFileStore::fileIdentity(const std::string& path
 std::optional<FileFailure> PosixFileStore::checkWritable(const std::string& path) {
   Target target;
   if (const int error = Examine(calls_, path, target)) return Failure(error);
+  // The write bits alone pass a file this user may not write (another's
+  // 0644 file); a writable folder still lets the replace put a new one there.
+  if (target.exists && calls_.effectiveAccess(target.path.c_str(), W_OK) != 0) {
+    const int error = errno;
+    if (calls_.effectiveAccess(target.at.folder.c_str(), W_OK | X_OK) != 0) return Failure(error);
+  }
   return std::nullopt;
+}
+
+namespace {
+
+class FolderLock final : public FileLock {
+ public:
+  FolderLock(SysCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+  ~FolderLock() override { calls_.close(fd_); }  // the lock goes with the descriptor
+
+ private:
+  SysCalls& calls_;
+  int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileLock> PosixFileStore::lockForUpdate(const std::string& path, std::chrono::milliseconds bound,
+                                                        FileFailure& failure) {
+  // The folder, not the file: a replace puts another file in its place, the
+  // folder stays. Every link to the file leads to the same folder.
+  const auto [target, linkError] = ResolveLinks(calls_, path);
+  const std::string folder = SplitPath(linkError == 0 ? target : path).folder;
+  const int fd = calls_.open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that cannot be opened, or a file system without locks, goes
+  // unlocked: the write itself says what is wrong there.
+  if (fd < 0) return std::make_unique<FileLock>();
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  std::chrono::microseconds pause(500);
+  for (;;) {
+    if (calls_.flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<FolderLock>(calls_, fd);
+    const int error = errno;
+    if (error == EINTR) continue;
+    const auto now = std::chrono::steady_clock::now();
+    if (error != EWOULDBLOCK || now >= deadline) {
+      calls_.close(fd);
+      if (error != EWOULDBLOCK) return std::make_unique<FileLock>();
+      failure = Failure(error);
+      return nullptr;
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(pause, deadline - now));
+    pause = std::min(pause * 2, std::chrono::microseconds(16000));
+  }
 }
 
 std::optional<FileFailure> PosixFileStore::replaceFile(const std::string& path, std::string_view bytes) {
@@ -206,7 +262,7 @@ std::optional<FileFailure> PosixFileStore::replaceFile(const std::string& path, 
   std::string temp;
   int fd = calls_.openTempFile(at.folder.c_str(), 0600);
   if (fd < 0 && NoUnnamedFiles(errno)) {
-    temp = at.prefix + "." + at.base + ".XXXXXX";
+    temp = at.prefix + "." + at.base + std::string(kTempMarker) + "XXXXXX";
     fd = calls_.mkstemp(temp.data());
     if (fd < 0) temp.clear();
   }
@@ -253,24 +309,22 @@ std::optional<FileFailure> PosixFileStore::replaceFile(const std::string& path, 
 
 void PosixFileStore::removeStaleTemporaries(const std::string& path, std::chrono::seconds minimumAge) noexcept {
   try {
-    std::vector<std::string> places{path};
-    if (const auto [target, error] = ResolveLinks(calls_, path); error == 0 && target != path) places.push_back(target);
+    // Beside `path` only, never beside a link's target: what is there is not
+    // provably ours. lstat: a link with our name is not followed either.
     const std::time_t cut = std::time(nullptr) - minimumAge.count();
-    for (const std::string& place : places) {
-      const Split at = SplitPath(place);
-      if (at.base.empty()) continue;
-      DIR* dir = ::opendir(at.folder.c_str());
-      if (!dir) continue;
-      while (const dirent* entry = ::readdir(dir)) {
-        if (!IsTemporaryName(entry->d_name, at.base)) continue;
-        const std::string name = at.prefix + entry->d_name;
-        struct stat info {};
-        if (calls_.lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
-            info.st_mtime < cut)
-          calls_.unlink(name.c_str());
-      }
-      ::closedir(dir);
+    const Split at = SplitPath(path);
+    if (at.base.empty()) return;
+    DIR* dir = ::opendir(at.folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = ::readdir(dir)) {
+      if (!IsTemporaryName(entry->d_name, at.base)) continue;
+      const std::string name = at.prefix + entry->d_name;
+      struct stat info {};
+      if (calls_.lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+          info.st_mtime < cut)
+        calls_.unlink(name.c_str());
     }
+    ::closedir(dir);
   } catch (...) {
     // Tidying up is best effort.
   }

@@ -135,11 +135,23 @@ struct HopCheck {
   bool refused = false;
 };
 
-int CheckHop(void* user, char* connectedAddress, char* /*localAddress*/, int /*remotePort*/, int /*localPort*/) {
+// curl's socket for each connection it is about to make, with the address it
+// will go to: a refused one gets no socket, so no packet reaches it.
+curl_socket_t OpenCheckedSocket(void* user, curlsocktype /*purpose*/, curl_sockaddr* address) {
   auto* check = static_cast<HopCheck*>(user);
-  if (!check->request.allowConnection || check->request.allowConnection(connectedAddress)) return CURL_PREREQFUNC_OK;
-  check->refused = true;
-  return CURL_PREREQFUNC_ABORT;
+  char text[INET6_ADDRSTRLEN] = {};
+  const void* bytes = nullptr;
+  if (address->family == AF_INET)
+    bytes = &reinterpret_cast<const sockaddr_in*>(&address->addr)->sin_addr;
+  else if (address->family == AF_INET6)
+    bytes = &reinterpret_cast<const sockaddr_in6*>(&address->addr)->sin6_addr;
+  // Anything but IPv4 and IPv6 (a Unix socket) is no address to check: refused.
+  if (check->request.allowConnection &&
+      (!bytes || !::inet_ntop(address->family, bytes, text, sizeof text) || !check->request.allowConnection(text))) {
+    check->refused = true;
+    return CURL_SOCKET_BAD;
+  }
+  return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
 }  // namespace
@@ -235,10 +247,11 @@ HttpResponse PosixNetwork::httpGet(const HttpRequest& request) {
   set(CURLOPT_WRITEFUNCTION, &WriteBody);
   set(CURLOPT_WRITEDATA, static_cast<void*>(&sink));
   set(CURLOPT_ERRORBUFFER, static_cast<char*>(errorText));
-  // Called once the connection of each request (each hop) stands, with the
-  // address actually connected, so a name that resolves anew is caught too.
-  set(CURLOPT_PREREQFUNCTION, &CheckHop);
-  set(CURLOPT_PREREQDATA, static_cast<void*>(&hops));
+  // Called before each connection is made (each hop, unless curl reuses a
+  // connection it checked), with the address it goes to, so a name that
+  // resolves anew is caught too.
+  set(CURLOPT_OPENSOCKETFUNCTION, &OpenCheckedSocket);
+  set(CURLOPT_OPENSOCKETDATA, static_cast<void*>(&hops));
 
   const CURLcode rc = api.easyPerform(h);
   if (hops.refused) {

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -34,6 +35,8 @@ int SysCalls::stat(const char* path, struct stat* info) { return ::stat(path, in
 int SysCalls::lstat(const char* path, struct stat* info) { return ::lstat(path, info); }
 ssize_t SysCalls::readlink(const char* path, char* buffer, std::size_t size) { return ::readlink(path, buffer, size); }
 int SysCalls::fstat(int fd, struct stat* info) { return ::fstat(fd, info); }
+int SysCalls::flock(int fd, int operation) { return ::flock(fd, operation); }
+int SysCalls::effectiveAccess(const char* path, int mode) { return ::faccessat(AT_FDCWD, path, mode, AT_EACCESS); }
 
 mode_t SysCalls::newFileMode() {
   // umask(2) can only be read by setting it; the status file reads it safely.

@@ -40,6 +40,9 @@ class SysCalls {
   virtual int lstat(const char* path, struct stat* info);
   virtual ssize_t readlink(const char* path, char* buffer, std::size_t size);
   virtual int fstat(int fd, struct stat* info);
+  virtual int flock(int fd, int operation);
+  // faccessat(AT_FDCWD, path, mode, AT_EACCESS): what this process may do, as the system decides.
+  virtual int effectiveAccess(const char* path, int mode);
   // The permission bits a new file gets from open(O_CREAT, 0666): 0666 less
   // the process's umask (read from /proc/self/status, without changing it).
   virtual mode_t newFileMode();

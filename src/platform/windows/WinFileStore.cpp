@@ -2,15 +2,21 @@
 #include "platform/windows/WinFileStore.h"
 
 #include <random>
+#include <vector>
 
 #include "platform/windows/WinHeaders.h"
 #include "platform/windows/WinText.h"
+// After <windows.h>, which the header above brings in the right order.
+#include <aclapi.h>
 
 namespace dtu::platform {
 
 namespace {
 
-FileFailure Failure(DWORD error) { return {static_cast<int>(error), ErrorText(error)}; }
+FileFailure Failure(DWORD error) {
+  if (error == static_cast<DWORD>(kNotRegularFile)) return {kNotRegularFile, "It is not a regular file."};
+  return {static_cast<int>(error), ErrorText(error)};
+}
 
 struct Handle {
   HANDLE h;
@@ -29,6 +35,8 @@ struct Handle {
 
 constexpr wchar_t kNameChars[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 constexpr std::size_t kSuffixLength = 6;
+// Between ".<name>" and the random part: no one names a file of their own so.
+constexpr std::wstring_view kTempMarker = L".~dtusms-temp~";
 constexpr std::wstring_view kTempEnd = L".tmp";
 
 // The path split after its last separator; the split is made on UTF-16, as a
@@ -41,15 +49,17 @@ struct Target {
 };
 
 bool IsTemporaryName(std::wstring_view name, std::wstring_view base) {
-  if (name.size() != base.size() + 2 + kSuffixLength + kTempEnd.size() || name[0] != L'.' ||
-      name.substr(1, base.size()) != base || name[base.size() + 1] != L'.' || !name.ends_with(kTempEnd))
+  const std::size_t head = 1 + base.size() + kTempMarker.size();
+  if (name.size() != head + kSuffixLength + kTempEnd.size() || name[0] != L'.' ||
+      name.substr(1, base.size()) != base || name.substr(1 + base.size(), kTempMarker.size()) != kTempMarker ||
+      !name.ends_with(kTempEnd))
     return false;
-  return name.substr(base.size() + 2, kSuffixLength).find_first_not_of(kNameChars) == std::wstring_view::npos;
+  return name.substr(head, kSuffixLength).find_first_not_of(kNameChars) == std::wstring_view::npos;
 }
 
 std::wstring TempName(const Target& target) {
   static std::mt19937_64 random{std::random_device{}()};
-  std::wstring name = target.prefix + L"." + target.base + L".";
+  std::wstring name = target.prefix + L"." + target.base + std::wstring(kTempMarker);
   for (std::size_t i = 0; i < kSuffixLength; ++i) name += kNameChars[random() % (std::size(kNameChars) - 1)];
   return name + std::wstring(kTempEnd);
 }
@@ -81,7 +91,7 @@ DWORD Examine(const std::string& path, Target& target) {
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!h.valid()) return GetLastError();
-  if (GetFileType(h.h) != FILE_TYPE_DISK) return ERROR_INVALID_PARAMETER;
+  if (GetFileType(h.h) != FILE_TYPE_DISK) return static_cast<DWORD>(kNotRegularFile);
   target.exists = true;
   return ERROR_SUCCESS;
 }
@@ -115,7 +125,72 @@ bool MoveCanFinish(DWORD error) {
          error == ERROR_INVALID_FUNCTION || error == ERROR_INVALID_PARAMETER;
 }
 
+// The process's user, for the owner check of the tidying; empty where unknown.
+std::vector<BYTE> CurrentUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<BYTE> user(size);
+  const bool ok = size != 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size);
+  CloseHandle(token);
+  if (!ok) return {};
+  const PSID sid = reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid;
+  std::vector<BYTE> copy(GetLengthSid(sid));
+  return CopySid(static_cast<DWORD>(copy.size()), copy.data(), sid) ? copy : std::vector<BYTE>{};
+}
+
+// A file system without owners (FAT) has none to compare; an owner that cannot be read is not ours.
+bool OwnedBy(const std::wstring& path, std::vector<BYTE>& user) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                            nullptr, &descriptor) != ERROR_SUCCESS)
+    return false;
+  const bool same = !owner || (!user.empty() && EqualSid(owner, user.data()));
+  LocalFree(descriptor);
+  return same;
+}
+
+// A mutex named after the file: LockFileEx takes no folder, and a lock file
+// beside the settings would be litter. The session's processes share the
+// name; a process that ends abandons the mutex, which frees it.
+class MutexLock final : public FileLock {
+ public:
+  explicit MutexLock(HANDLE mutex) : mutex_(mutex) {}
+  ~MutexLock() override {
+    ReleaseMutex(mutex_);
+    CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_;
+};
+
 }  // namespace
+
+std::unique_ptr<FileLock> WinFileStore::lockForUpdate(const std::string& path, std::chrono::milliseconds bound,
+                                                      FileFailure& failure) {
+  Target target;
+  if (Split(path, target) != ERROR_SUCCESS) return std::make_unique<FileLock>();  // the write says why
+  // One name for every spelling of the path: full, in capitals (FNV-1a of it, as names are limited).
+  std::wstring full(32768, L'\0');
+  const DWORD length = GetFullPathNameW(target.path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  full.resize(length < full.size() ? length : 0);
+  if (full.empty()) full = target.path;
+  CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+  unsigned long long hash = 14695981039346656037ULL;
+  for (const wchar_t c : full) hash = (hash ^ static_cast<unsigned short>(c)) * 1099511628211ULL;
+  wchar_t name[64];
+  swprintf(name, 64, L"Local\\dtusms-settings-%016llx", hash);
+  const HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+  if (!mutex) return std::make_unique<FileLock>();
+  const DWORD waited = WaitForSingleObject(mutex, static_cast<DWORD>(bound.count()));
+  if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) return std::make_unique<MutexLock>(mutex);
+  CloseHandle(mutex);
+  failure = Failure(waited == WAIT_TIMEOUT ? ERROR_TIMEOUT : GetLastError());
+  return nullptr;
+}
 
 FileRead WinFileStore::readFile(const std::string& path) {
   FileRead result;
@@ -135,7 +210,7 @@ FileRead WinFileStore::readFile(const std::string& path) {
     return fail(error);
   }
   // A device (CON, a pipe) is no settings file and could block.
-  if (GetFileType(h.h) != FILE_TYPE_DISK) return fail(ERROR_INVALID_PARAMETER);
+  if (GetFileType(h.h) != FILE_TYPE_DISK) return fail(static_cast<DWORD>(kNotRegularFile));
   LARGE_INTEGER size{};
   if (GetFileSizeEx(h.h, &size)) result.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
   char buffer[65536];
@@ -216,6 +291,7 @@ void WinFileStore::removeStaleTemporaries(const std::string& path, std::chrono::
     GetSystemTimeAsFileTime(&now);
     const ULONGLONG cut = (ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart) -
                           static_cast<ULONGLONG>(minimumAge.count()) * 10'000'000ULL;  // 100 ns units
+    std::vector<BYTE> user = CurrentUserSid();
     WIN32_FIND_DATAW found{};
     const std::wstring pattern = target.prefix + L"." + target.base + L".*" + std::wstring(kTempEnd);
     const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
@@ -224,9 +300,11 @@ void WinFileStore::removeStaleTemporaries(const std::string& path, std::chrono::
       // The pattern matches short (8.3) names too; the long name decides.
       const ULONGLONG written =
           ULARGE_INTEGER{{found.ftLastWriteTime.dwLowDateTime, found.ftLastWriteTime.dwHighDateTime}}.QuadPart;
-      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsTemporaryName(found.cFileName, target.base) &&
-          written < cut)
-        DeleteFileW((target.prefix + found.cFileName).c_str());
+      // A link (reparse point) with our name is not ours to follow or remove.
+      const std::wstring name = target.prefix + found.cFileName;
+      if (!(found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+          IsTemporaryName(found.cFileName, target.base) && written < cut && OwnedBy(name, user))
+        DeleteFileW(name.c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
   } catch (...) {

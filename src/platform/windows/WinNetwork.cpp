@@ -310,14 +310,17 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     object.erase(std::min(object.find(L'#'), object.size()));
     if (object.empty()) object = L"/";
 
-    // WinHTTP sends the request as soon as its connection stands, before the
-    // connected address can be checked: a host none of whose addresses may be
-    // reached is refused before anything is sent.
+    // WinHTTP takes no socket or address from us and connects to whichever
+    // address of the host it likes: a host any of whose addresses is refused
+    // is refused before any connection. WinHTTP looks the name up once more;
+    // an answer that changes in between (DNS rebinding) is still stopped by
+    // the connected-address check below, after the connection but before the
+    // request is sent.
     if (request.allowConnection) {
       std::string name = Utf8(host.data(), static_cast<DWORD>(host.size()));
       if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
       const std::vector<std::string> addresses = AddressesOf(name, AF_UNSPEC);
-      if (!addresses.empty() && std::none_of(addresses.begin(), addresses.end(), request.allowConnection))
+      if (!addresses.empty() && !std::all_of(addresses.begin(), addresses.end(), request.allowConnection))
         return end(HttpResponse::Outcome::Refused);
     }
     const int left = MillisecondsLeft(deadline);

@@ -171,16 +171,17 @@ TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
 // system's cause as the detail and its code kept, and leaves the bytes as
 // they were; a file that cannot be read is not replaced blind. Writing back
 // the value the file holds (as loading the fields does) replaces nothing but
-// checks, so a read-only file still fails.
+// checks, so a read-only file still fails. A lock not had fails before the read.
 TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
-  const struct { bool failReads; std::int32_t port; int replaces, checks; } cases[] = {
-      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}};
+  const struct { bool failReads; std::int32_t port; int replaces, checks; bool failLocks = false; } cases[] = {
+      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}, {false, 2, 0, 0, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     testing::FakeFileStore files;
     files.files[file_] = "[Main]\r\nPort=1\r\n";
     files.failingPath = file_;
     files.failReads = c.failReads;
+    files.failLocks = c.failLocks;
     files.failure = {ENOSPC, "No space left on device"};
     SettingsStore store(path_, testing::TestCodec(), files);
     EXPECT_EQ(store.lastError(), 0);

@@ -163,6 +163,13 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EXPECT_EQ(localizer->Translate("Port"), "first");
   localizer->SetCurrentLanguage("zh_cn");
   EXPECT_EQ(localizer->Translate("Port"), "second");
+#ifndef _WIN32
+  // A new copy in the running executable's place: the appended catalogs are still the old copy's.
+  const auto swapped = Start(legacyDir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_cn");
+  ASSERT_TRUE(QFile::remove(legacyDir.filePath("dtusms")) && WriteBytes(legacyDir.filePath("dtusms"), QByteArray(4000, 'n')));
+  swapped->SetCurrentLanguage("zh_tw");
+  EXPECT_EQ(swapped->Translate("Port"), "T");
+#endif
 }
 
 // A damaged or hostile table ends the reading; what was read before stays.

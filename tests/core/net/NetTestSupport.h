@@ -126,12 +126,14 @@ class CannedHttpServer {
     return "http://" + std::string(::inet_ntoa(a)) + ":" + std::to_string(listener_.port()) + "/";
   }
   int requests() const { return requests_; }  // requests received, not connections
+  int connections() const { return connections_; }
 
  private:
   void Run(const std::stop_token& stop) {
     while (!stop.stop_requested()) {
       const Socket c = listener_.HasPendingConnection(20ms) ? AcceptSocket(listener_.fd()) : kNoSocket;
       if (c == kNoSocket) continue;
+      ++connections_;
       for (const int option : {SO_SNDTIMEO, SO_RCVTIMEO})
         ::setsockopt(c, SOL_SOCKET, option, reinterpret_cast<const char*>(&kWaitLimit), sizeof kWaitLimit);
       // Closing with the request unread would reset the connection under the response.
@@ -152,7 +154,7 @@ class CannedHttpServer {
 
   LoopbackListener listener_;
   uint32_t address_;
-  std::atomic<int> requests_{0};
+  std::atomic<int> requests_{0}, connections_{0};
   std::map<std::string, std::string> responses_;
   std::jthread thread_;  // last: stopped and joined before the members it uses go
 };

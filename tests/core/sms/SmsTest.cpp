@@ -175,6 +175,11 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
   EXPECT_EQ(ReadBatchFile(huge.fileName(), testing::TestCodec()).error, BatchFileError::TooLarge);
   EXPECT_EQ(ReadBatchFile(dir.filePath("missing.csv"), testing::TestCodec()).error, BatchFileError::CannotOpen);
   EXPECT_EQ(ReadBatchFile(dir.path(), testing::TestCodec()).error, BatchFileError::CannotOpen);
+#ifndef _WIN32
+  ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("fifo.csv")), 0600), 0);
+  const std::jthread unblock = testing::UnblockFifoAfter(dir.filePath("fifo.csv").toStdString(), std::chrono::seconds(3));
+  EXPECT_EQ(ReadBatchFile(dir.filePath("fifo.csv"), testing::TestCodec()).detail, "It is not a regular file.");
+#endif
 
   BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n=1+2,+8613800000000\n@A,+86 1\n-1,-1\n");
   ComposeBatch(list, kBase, testing::TestCodec());

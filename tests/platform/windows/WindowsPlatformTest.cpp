@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <set>
+#include <thread>
 #include <tuple>
 
 #include "platform/windows/WinCodePage.h"
@@ -109,11 +110,12 @@ TEST_F(WinFileStoreTest, ReadsMissingAndFailed) {
   }
 }
 
-// Only this file's temporaries, and only the old ones, go.
+// Only this file's temporaries with the marker, and only the old ones, go; a hand-made name stays.
 TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
   const struct { const wchar_t* name; bool old; bool stays; } cases[] = {
-      {L".a.ini.Ab12Cd.tmp", true, false}, {L".a.ini.Ef34Gh.tmp", false, true},
-      {L".a.ini.Ab1.tmp", true, true},     {L".b.ini.Ab12Cd.tmp", true, true},
+      {L".a.ini.~dtusms-temp~Ab12Cd.tmp", true, false}, {L".a.ini.~dtusms-temp~Ef34Gh.tmp", false, true},
+      {L".a.ini.~dtusms-temp~Ab1.tmp", true, true},     {L".b.ini.~dtusms-temp~Ab12Cd.tmp", true, true},
+      {L".a.ini.Ab12Cd.tmp", true, true},
   };
   FILETIME now{};
   GetSystemTimeAsFileTime(&now);
@@ -128,6 +130,21 @@ TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
   }
   store_.removeStaleTemporaries(Ansi(L"a.ini"), std::chrono::minutes(10));
   for (const auto& c : cases) EXPECT_EQ(fs::exists(folder_ / c.name), c.stays) << fs::path(c.name).string();
+}
+
+// One update of a file at a time: another thread (the mutex is the thread's)
+// waits for its bound and fails until the first lock goes.
+TEST_F(WinFileStoreTest, UpdatesAreSerialised) {
+  FileFailure failure;
+  std::unique_ptr<FileLock> held = store_.lockForUpdate(Ansi(L"a.ini"), std::chrono::milliseconds(100), failure);
+  auto other = [&, got = false]() mutable {
+    std::thread([&] { got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), std::chrono::milliseconds(100), failure) != nullptr; }).join();
+    return got;
+  };
+  const bool whileHeld = other();
+  EXPECT_EQ(std::tuple(held != nullptr, whileHeld, failure.code), std::tuple(true, false, int(ERROR_TIMEOUT)));
+  held.reset();
+  EXPECT_TRUE(other());
 }
 
 TEST(WinProcess, ExecutablePath) {

@@ -33,10 +33,11 @@ QString At(const QString& list, int line) { return list + QLatin1Char(':') + QSt
 
 }  // namespace
 
-BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write) {
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write,
+                               const char* format) {
   if (!process.errorIsTerminal()) return {};
-  return [write = std::move(write), width = qsizetype(0)](int page, int pages) mutable {
-    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate("Writing page %d of %d"),
+  return [write = std::move(write), format, width = qsizetype(0)](int page, int pages) mutable {
+    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate(format),
                                                                        {QString::number(page), QString::number(pages)}))
                                 .toLocal8Bit();
     width = std::max(width, line.size());

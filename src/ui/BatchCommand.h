@@ -43,7 +43,9 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
 // A counter of the pages on one line, handed to `write` as it changes and
 // wiped at the end, when standard error is a terminal; nothing otherwise
 // (the errors that follow must read as they would in a log).
-BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write);
+// `format` counts something else than pages ("Sending %d of %d").
+BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write,
+                               const char* format = "Writing page %d of %d");
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

@@ -19,7 +19,9 @@
 #include "core/i18n/Translate.h"
 #include "ui/BatchPreview.h"
 #include "ui/BatchWriters.h"
+#include "core/send/SmsPdu.h"
 #include "ui/HandlerGuard.h"
+#include "ui/SendDialogs.h"
 #include "ui/MessagePresenter.h"
 #include "ui/WidgetAccess.h"
 
@@ -87,6 +89,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   top->addWidget(openButton);
   top->addWidget(hint, 1);
   auto* buttons = new QHBoxLayout;
+  buttons->setObjectName(QStringLiteral("batch_ButtonRow"));
   buttons->addWidget(csvButton_);
   buttons->addWidget(sheetButton_);
   buttons->addStretch(1);
@@ -171,6 +174,7 @@ void BatchDialog::showRows() {
   summary_->setText(summary.join(QLatin1Char(' ')));
   csvButton_->setEnabled(ok > 0);
   sheetButton_->setEnabled(ok > 0);
+  if (sendButton_) sendButton_->setEnabled(ok > 0);
 }
 
 bool BatchDialog::exportAs(const char* format, const QString& path) {
@@ -225,6 +229,30 @@ void BatchDialog::exportSheetClicked() {
   const QString path = QFileDialog::getSaveFileName(this, Translate(N_("Export QR sheet")),
                                                     QStringLiteral("dtu-sms.pdf"), Translate(N_("PDF files (*.pdf)")));
   if (!path.isEmpty()) exportAs("pdf", path);
+}
+
+void BatchDialog::enableSending(const platform::Platform& platform) {
+  platform_ = &platform;
+  sendButton_ = Button(this, "batch_Send", N_("Se&nd..."));
+  sendButton_->setEnabled(sheetButton_->isEnabled());
+  if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("batch_ButtonRow"))) row->insertWidget(2, sendButton_);
+  setTabOrder(sheetButton_, sendButton_);
+  connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::sendClicked));
+}
+
+void BatchDialog::sendClicked() {
+  compose();
+  std::vector<SendItem> items;
+  for (const BatchRow& row : list_.rows)
+    if (row.ok() && !DialableNumber(row.simNumber).isEmpty())
+      items.push_back({row.line, row.dtuNumber, row.simNumber, row.command});
+  if (items.empty()) {
+    showError(Translate(N_("No row that composed has a SIM number to send to.")));
+    return;
+  }
+  SendDialog dialog(std::move(items), listPath_.isEmpty() ? WindowSendLogPath() : listPath_ + QStringLiteral(".sent.csv"),
+                    *platform_, this);
+  dialog.exec();
 }
 
 }  // namespace dtu

@@ -9,6 +9,7 @@
 #include <QThreadPool>
 
 #include "core/batch/BatchList.h"
+#include "platform/Platform.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -35,6 +36,9 @@ class BatchDialog : public QDialog {
   // `format` names a batch writer: "csv", "pdf".
   bool exportAs(const char* format, const QString& path);
   const BatchList& list() const { return list_; }
+  // Adds "Send...": the rows that composed, each to its SIM number, through
+  // the user's modem or gateway; the log sits beside the opened list.
+  void enableSending(const platform::Platform& platform);
 
  private:
   // Now, on this thread: before an export, and for a list just opened.
@@ -45,6 +49,7 @@ class BatchDialog : public QDialog {
   void openClicked();
   void exportCsvClicked();
   void exportSheetClicked();
+  void sendClicked();
   void showError(const QString& text);
 
   MessagePresenter& boxes_;
@@ -60,6 +65,8 @@ class BatchDialog : public QDialog {
   QLabel* summary_ = nullptr;
   QPushButton* csvButton_ = nullptr;
   QPushButton* sheetButton_ = nullptr;
+  QPushButton* sendButton_ = nullptr;
+  const platform::Platform* platform_ = nullptr;
   QTimer* composeTimer_ = nullptr;
   quint64 composition_ = 0;  // the latest; a result of an earlier one is dropped
   // Last, so that it waits for its work before anything that work posts to goes.

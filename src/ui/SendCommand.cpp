@@ -7,6 +7,9 @@
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
 #include "core/send/SmsPdu.h"
+#include "ui/BatchCommand.h"
+
+#include <cstdio>
 
 namespace dtu {
 
@@ -97,7 +100,18 @@ int SendBatch(const BatchList& list, const QString& listPath, const SendOptions&
     err += (QStringLiteral("dtusms: ") + error + QLatin1Char('\n')).toLocal8Bit();
     return 2;
   }
+  // A long run shows where it is, on a terminal only.
+  const BatchProgress progress = TerminalProgress(
+      platform.process,
+      [](const QByteArray& bytes) {
+        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+        std::fflush(stderr);
+      },
+      N_("Sending %d of %d"));
   SendEvents events;
+  events.starting = [&](std::size_t i) {
+    if (progress) progress(static_cast<int>(i) + 1, static_cast<int>(items.size()));
+  };
   events.done = [&](std::size_t i, const SendResult& result, bool skipped) {
     if (!skipped && !result.sent())
       Line(err, listPath + QLatin1Char(':') + QString::number(items[i].line),

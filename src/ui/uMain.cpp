@@ -423,6 +423,7 @@ SmsCommandInputs Ttntfrm_Main::fieldInputs() {
 
 void Ttntfrm_Main::tntbtn_BatchClick() {
   BatchDialog dialog(fieldInputs(), codec_, files(), this, boxes());
+  dialog.enableSending(*options_.services.platform);
   dialog.exec();
 }
 

@@ -18,6 +18,7 @@
 #include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
 #include "ui/SendCommand.h"
+#include "ui/BatchDialog.h"
 #include "ui/SendDialogs.h"
 
 namespace dtu {
@@ -258,6 +259,30 @@ TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
   EXPECT_LE(modem.sent().size(), 2u);
   EXPECT_EQ(dialog.table()->item(0, 2)->text(), QStringLiteral("sent"));
   EXPECT_TRUE(dialog.table()->item(3, 2)->text().isEmpty());
+}
+
+// The Batch dialog hands over the rows that composed and have a number to send to.
+TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  const QString list = dir.filePath(QStringLiteral("list.csv"));
+  ASSERT_TRUE(testing::WriteBytes(list, "KQ1,+8613800000001\nKQ2\nKQ3,13800000003\n"));
+  SmsCommandInputs fields;
+  fields.commandType = kSmsCommandRunningQuery;
+  testing::RecordingPresenter boxes;
+  BatchDialog batch(fields, AnsiCodec::ForUser(TestPlatform().codePage), TestPlatform().files, nullptr, boxes);
+  batch.enableSending(TestPlatform());
+  ASSERT_TRUE(batch.openList(list));
+  QStringList rows;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* send = qobject_cast<SendDialog*>(w)) {
+        for (int r = 0; r < send->table()->rowCount(); ++r) rows << send->table()->item(r, 0)->text();
+        send->close();
+      }
+  });
+  batch.findChild<QPushButton*>(QStringLiteral("batch_Send"))->click();
+  EXPECT_EQ(rows, QStringList({QStringLiteral("KQ1"), QStringLiteral("KQ3")}));
 }
 
 // Sends nothing; counts.

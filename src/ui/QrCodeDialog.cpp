@@ -46,6 +46,8 @@ QByteArray ImageFile(const QrMatrix& matrix, const QString& heading, const QStri
 // within a 1024x768 screen, title bar and task bar included.
 constexpr int kMaxCodeSide = 440;
 
+}  // namespace
+
 // QSettings opens its per-user file (where the format is one) with a blocking
 // open: a FIFO there would hang the dialog for good, so it is left unused.
 bool UserSettingsUsable() {
@@ -58,7 +60,6 @@ bool UserSettingsUsable() {
   std::fprintf(stderr, "dtusms: %s: %s\n", qPrintable(file), qPrintable(Translate(N_("It is not a regular file."))));
   return false;
 }
-}  // namespace
 
 QString SuggestedImageName(const QString& dtuNumber) {
   QString name;

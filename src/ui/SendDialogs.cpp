@@ -27,6 +27,7 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/send/ModemSender.h"
+#include "ui/QrCodeDialog.h"
 #include "ui/SendCommand.h"
 
 namespace dtu {
@@ -64,8 +65,9 @@ void WaitUnlessStopped(std::chrono::milliseconds wait, const std::atomic<bool>& 
 }  // namespace
 
 SendOptions LoadSendOptions() {
-  const QSettings settings;
   SendOptions options;
+  if (!UserSettingsUsable()) return options;
+  const QSettings settings;
   const bool gateway = settings.value(kMethod).toString() == QLatin1String("gateway");
   (gateway ? options.gateway : options.modem) = settings.value(gateway ? kGateway : kDevice).toString();
   options.baud = settings.value(kBaud, options.baud).toInt();
@@ -75,6 +77,7 @@ SendOptions LoadSendOptions() {
 }
 
 void StoreSendOptions(const SendOptions& options) {
+  if (!UserSettingsUsable()) return;
   QSettings settings;
   settings.setValue(kMethod, options.gateway.isEmpty() ? QStringLiteral("modem") : QStringLiteral("gateway"));
   if (!options.modem.isEmpty()) settings.setValue(kDevice, options.modem);

@@ -25,6 +25,7 @@
 #include "core/batch/BatchList.h"
 #include "core/sms/QrCode.h"
 #include "platform/posix/PosixCodePage.h"
+#include "platform/Platform.h"
 #include "ui/BatchDialog.h"
 #include "ui/MessagePresenter.h"
 #include "ui/QrSheet.h"
@@ -138,7 +139,8 @@ struct NoBoxes final : dtu::MessagePresenter {
 // of the window's thread counts.
 void ReportPasteKeys() {
   NoBoxes boxes;
-  dtu::BatchDialog dialog(kBase, Utf8(), nullptr, boxes);
+  dtu::platform::SystemPlatform system;
+  dtu::BatchDialog dialog(kBase, Utf8(), system.get().files, nullptr, boxes);
   dialog.show();
   auto* edit = dialog.findChild<QPlainTextEdit*>(QStringLiteral("batch_List"));
   edit->setPlainText(QString::fromUtf8(List(10000)));

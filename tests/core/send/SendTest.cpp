@@ -16,6 +16,7 @@
 #include "core/send/SmsPdu.h"
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
+#include "support/FakeSerialPorts.h"
 #include "support/TestSupport.h"
 #include "ui/SendCommand.h"
 #include "ui/BatchDialog.h"
@@ -211,6 +212,24 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
         << err.toStdString();
   }
   EXPECT_EQ(modem.sent().size(), 1u);
+}
+
+TEST(SendBatch, AFailedOpenSaysWhatToDo) {
+  testing::FakeSerialPorts ports;
+  const platform::Platform& real = TestPlatform();
+  const platform::Platform platform{real.files, real.network, real.codePage, real.locale, real.process, nullptr, &ports};
+  SendOptions options;
+  options.modem = QStringLiteral("/dev/ttyUSB2");
+  using Kind = platform::SerialFailure::Kind;
+  for (const auto& [kind, hint] : {std::pair{Kind::Busy, "ModemManager"}, {Kind::Denied, "dialout"},
+                                   {Kind::NotFound, "plugged in"}, {Kind::Other, "Cannot open /dev/ttyUSB2: EIO"}}) {
+    ports.failure = {kind, "EIO"};
+    std::unique_ptr<QIODevice> device;
+    QString error;
+    EXPECT_FALSE(StartSender(options, platform, device, error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("/dev/ttyUSB2: ")) && error.contains(QLatin1String(hint)))
+        << error.toStdString();
+  }
 }
 
 TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {

@@ -153,18 +153,20 @@ std::string CutWanAddress(std::string_view page) {
   return std::string(page.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
 }
 
-std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services) {
-  const std::string& url = services.echoUrl;
+platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services) {
   HopRule hops(services.isInternal);
   platform::HttpRequest request;
   request.url = url;
   request.connectTimeout = services.timeouts.httpConnect;
   request.totalTimeout = services.timeouts.httpTotal;
-  request.maxBodyBytes = kMaxWanBodyBytes;
-  request.maxRedirects = 5;
+  request.maxBodyBytes = maxBodyBytes;
   request.allowConnection = [&hops](const std::string& address) { return hops.allows(address); };
+  return Network(services).httpGet(request);
+}
 
-  const platform::HttpResponse response = Network(services).httpGet(request);
+std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services) {
+  const std::string& url = services.echoUrl;
+  const platform::HttpResponse response = FetchGuarded(url, kMaxWanBodyBytes, services);
   switch (response.outcome) {
     case platform::HttpResponse::Outcome::Ok:
       break;
@@ -177,17 +179,6 @@ std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services)
   }
   const QString text = DecodeBody(response.body, CharsetOf(response.contentType), codec.codePage());
   return CutWanAddress(codec.fromUnicode(text));
-}
-
-platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services) {
-  HopRule hops(services.isInternal);
-  platform::HttpRequest request;
-  request.url = url;
-  request.connectTimeout = services.timeouts.httpConnect;
-  request.totalTimeout = services.timeouts.httpTotal;
-  request.maxBodyBytes = maxBodyBytes;
-  request.allowConnection = [&hops](const std::string& address) { return hops.allows(address); };
-  return Network(services).httpGet(request);
 }
 
 bool TestTcpConnect(const std::string& address, int port, const ProbeServices& services) {

@@ -22,16 +22,16 @@
 
 namespace dtu {
 
-namespace {
-
-// As command-line tools report: the program's name, then where and what.
-void Line(QByteArray& err, const QString& where, const QString& message) {
+void ReportLine(QByteArray& err, const QString& where, const QString& message) {
   err += (QStringLiteral("dtusms: ") + where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
 }
 
-QString At(const QString& list, int line) { return list + QLatin1Char(':') + QString::number(line); }
+QString ListLine(const QString& list, int line) { return list + QLatin1Char(':') + QString::number(line); }
 
-}  // namespace
+void WriteStandardError(const QByteArray& bytes) {
+  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+  std::fflush(stderr);
+}
 
 BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write,
                                const char* format) {
@@ -51,17 +51,17 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
              const platform::Platform* platform) {
   for (const QString& output : {options.csv, options.pdf}) {
     if (!output.isEmpty() && SameFile(files, output, options.list)) {
-      Line(err, output, Translate("This is the list itself; an output never replaces it."));
+      ReportLine(err, output, Translate("This is the list itself; an output never replaces it."));
       return kBatchUsageOrFileError;
     }
   }
   if (!options.csv.isEmpty() && !options.pdf.isEmpty() && SameFile(files, options.csv, options.pdf)) {
-    Line(err, options.pdf, Translate("--csv and --pdf name the same file."));
+    ReportLine(err, options.pdf, Translate("--csv and --pdf name the same file."));
     return kBatchUsageOrFileError;
   }
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
-    Line(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
+    ReportLine(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
     return kBatchUsageOrFileError;
   }
   BatchText text = ReadBatchFile(options.list, codec);
@@ -71,16 +71,16 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     if (list.rows.empty()) text.error = BatchFileError::NoRows;
   }
   if (text.error != BatchFileError::None) {
-    Line(err, options.list, DescribeBatchFileError(text));
+    ReportLine(err, options.list, DescribeBatchFileError(text));
     return kBatchUsageOrFileError;
   }
 
   for (const BatchRow& row : list.rows)
-    if (!row.ok()) Line(err, At(options.list, row.line), DescribeBatchProblem(row));
-  if (list.truncatedAtLine) Line(err, At(options.list, list.truncatedAtLine), DescribeRowLimit());
+    if (!row.ok()) ReportLine(err, ListLine(options.list, row.line), DescribeBatchProblem(row));
+  if (list.truncatedAtLine) ReportLine(err, ListLine(options.list, list.truncatedAtLine), DescribeRowLimit());
   const bool allComposed = list.okCount() == static_cast<int>(list.rows.size()) && !list.truncatedAtLine;
   if (list.okCount() == 0) {
-    Line(err, options.list, Translate("No row composed; nothing was written."));
+    ReportLine(err, options.list, Translate("No row composed; nothing was written."));
     return kBatchSomeRowsFailed;
   }
 
@@ -93,7 +93,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   for (const auto& [format, path] : outputs) {
     QString reason;
     if (!path.isEmpty() && !WriteBatchFile(*FindBatchWriter(format), batch, path, &reason)) {
-      Line(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
+      ReportLine(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
       return kBatchUsageOrFileError;
     }
   }
@@ -125,11 +125,11 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   if (const QString cause = SettingsFileProblem(settings, codec, platform.files);
       !cause.isEmpty() && !options.defaults) {
     QByteArray err;
-    Line(err, QString::fromLatin1(kSettingsFileName), cause);
+    ReportLine(err, QString::fromLatin1(kSettingsFileName), cause);
     err += (QStringLiteral("dtusms: ") + Translate("Give --defaults to compose with the default fields.") +
             QLatin1Char('\n'))
                .toLocal8Bit();
-    std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
+    WriteStandardError(err);
     return kBatchUsageOrFileError;
   }
   net::ProbeServices probes;
@@ -141,11 +141,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   QByteArray err;
   const int status =
       RunBatch(options, base, codec, platform.files, out, err,
-               TerminalProgress(platform.process,
-                                [](const QByteArray& bytes) {
-                                  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-                                  std::fflush(stderr);
-                                }),
+               TerminalProgress(platform.process, WriteStandardError),
                &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);

@@ -40,6 +40,13 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
              platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
              const platform::Platform* platform = nullptr);
 
+// As command-line tools report: "dtusms: WHERE: message" and a line end.
+void ReportLine(QByteArray& err, const QString& where, const QString& message);
+// "LIST:LINE", the place of a row.
+QString ListLine(const QString& list, int line);
+// The bytes on standard error now, for what a terminal shows as it happens.
+void WriteStandardError(const QByteArray& bytes);
+
 // A counter of the pages on one line, handed to `write` as it changes and
 // wiped at the end, when standard error is a terminal; nothing otherwise
 // (the errors that follow must read as they would in a log).

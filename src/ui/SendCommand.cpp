@@ -9,15 +9,10 @@
 #include "core/send/SmsPdu.h"
 #include "ui/BatchCommand.h"
 
-#include <cstdio>
 
 namespace dtu {
 
 namespace {
-
-void Line(QByteArray& err, const QString& where, const QString& message) {
-  err += (QStringLiteral("dtusms: ") + where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
-}
 
 QString DescribeSerialFailure(const QString& device, const platform::SerialFailure& failure) {
   const QString cause = QString::fromStdString(failure.cause);
@@ -79,7 +74,7 @@ int SendBatch(const BatchList& list, const QString& listPath, const SendOptions&
       ++unsendable;  // reported with the list's problems
     } else if (DialableNumber(row.simNumber).isEmpty()) {
       ++unsendable;
-      Line(err, listPath + QLatin1Char(':') + QString::number(row.line),
+      ReportLine(err, ListLine(listPath, row.line),
            row.simNumber.isEmpty() ? Translate("no SIM number; not sent.")
                                    : FormatMessage(Translate("'%s' is not a number to send to; not sent."),
                                                    {row.simNumber}));
@@ -91,7 +86,7 @@ int SendBatch(const BatchList& list, const QString& listPath, const SendOptions&
   SendLog log;
   QString error;
   if (!log.open(logPath, platform.files, &error)) {
-    Line(err, logPath, error);
+    ReportLine(err, logPath, error);
     return 2;
   }
   std::unique_ptr<QIODevice> device;
@@ -101,25 +96,19 @@ int SendBatch(const BatchList& list, const QString& listPath, const SendOptions&
     return 2;
   }
   // A long run shows where it is, on a terminal only.
-  const BatchProgress progress = TerminalProgress(
-      platform.process,
-      [](const QByteArray& bytes) {
-        std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-        std::fflush(stderr);
-      },
-      N_("Sending %d of %d"));
+  const BatchProgress progress = TerminalProgress(platform.process, WriteStandardError, N_("Sending %d of %d"));
   SendEvents events;
   events.starting = [&](std::size_t i) {
     if (progress) progress(static_cast<int>(i) + 1, static_cast<int>(items.size()));
   };
   events.done = [&](std::size_t i, const SendResult& result, bool skipped) {
     if (!skipped && !result.sent())
-      Line(err, listPath + QLatin1Char(':') + QString::number(items[i].line),
+      ReportLine(err, ListLine(listPath, items[i].line),
            FormatMessage(Translate("not sent: %s"), {result.error}));
   };
   const SendSummary summary = RunSends(items, *sender, log, options.interval, options.resend, events);
-  if (!summary.fatal.isEmpty()) Line(err, logPath, summary.fatal);
-  Line(err, logPath,
+  if (!summary.fatal.isEmpty()) ReportLine(err, logPath, summary.fatal);
+  ReportLine(err, logPath,
        FormatMessage(Translate("%d sent, %d sent before, %d not sent."),
                      {QString::number(summary.sent), QString::number(summary.skipped),
                       QString::number(summary.failed + summary.notTried + unsendable)}));

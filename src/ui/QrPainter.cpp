@@ -54,9 +54,7 @@ void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target
     const QPointF origin(target.x() + (target.width() - side) / 2 + module * kQrQuietZone,
                          target.y() + (target.height() - side) / 2 + module * kQrQuietZone);
     const QPointF snapped = module >= 1 ? QPointF(std::round(origin.x()), std::round(origin.y())) : origin;
-    // One fill for the whole code, in modules: a PDF then holds each
-    // rectangle as four small whole numbers instead of a path in page units,
-    // so a sheet of thousands of codes stays small and quick to compress.
+    // One fill for the whole code, in modules, of runs merged across rows.
     painter.translate(snapped);
     painter.scale(module, module);
     painter.setPen(Qt::NoPen);
@@ -65,6 +63,20 @@ void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target
     painter.drawRects(rectangles.data(), static_cast<int>(rectangles.size()));
   }
   painter.restore();
+}
+
+QImage QrModuleImage(const QrMatrix& matrix) {
+  const int side = matrix.size + 2 * kQrQuietZone;
+  QImage image(side, side, QImage::Format_Mono);
+  image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
+  image.fill(1);
+  for (int y = 0; y < matrix.size; ++y) {
+    uchar* line = image.scanLine(y + kQrQuietZone);
+    matrix.forEachDarkRunInRow(y, [line](int x, int run) {
+      for (int i = x + kQrQuietZone; i < x + kQrQuietZone + run; ++i) line[i >> 3] &= ~(0x80 >> (i & 7));
+    });
+  }
+  return image;
 }
 
 QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule) {

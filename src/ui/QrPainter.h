@@ -17,6 +17,12 @@ namespace dtu {
 // target allows one, so edges stay crisp; nothing is antialiased.
 void PaintQrCode(QPainter& painter, const QrMatrix& matrix, const QRectF& target);
 
+// The code with its quiet zone at one pixel a module, in 1 bit with exactly
+// black and white as its colours: Qt's PDF writer then keeps it as a lossless
+// 1-bit picture of a few hundred bytes, far less to write and deflate than the
+// modules as rectangles (any other colour table gets a lossy JPEG).
+QImage QrModuleImage(const QrMatrix& matrix);
+
 // The code alone, `pixelsPerModule` (at least 1) for each module and the quiet zone.
 QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule);
 

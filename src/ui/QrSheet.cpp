@@ -66,8 +66,8 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
     numbers.push_back(NormalizeSimNumber(row->simNumber).value_or(QString()));
     payloads.push_back(SmsToPayload(numbers.back(), row->command));
   }
-  // Every code stands alone: the other cores encode while this thread draws
-  // and writes the pages, which takes it longer than one core takes to encode.
+  // Every code stands alone: the other cores encode while this thread draws,
+  // writes and deflates the pages, about as long as one core takes to encode.
   const int cores = static_cast<int>(std::thread::hardware_concurrency());
   QrCodeStream codes(std::move(payloads), std::max(1, cores - 1));
 
@@ -87,7 +87,7 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
       if (matrix.isEmpty()) {
         painter.drawText(code, Qt::AlignCenter | Qt::TextWordWrap, Translate("Too long for a QR code."));
       } else {
-        PaintQrCode(painter, matrix, code);
+        painter.drawImage(code, QrModuleImage(matrix));
       }
       const QRectF text(mm(left + 2), code.bottom() + mm(kTextGapMm), mm(cellWidth - 4),
                         mm(top + cellHeight - kTextGapMm) - code.bottom() - mm(kTextGapMm));

@@ -299,6 +299,8 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
       << err.toStdString();
   EXPECT_EQ(counter, "\rdtusms: Writing page 1 of 2\rdtusms: Writing page 2 of 2\r" + QByteArray(27, ' ') + '\r');
   EXPECT_TRUE(ReadBytes(dir.filePath("out.csv")).startsWith("\xEF\xBB\xBF" "DTU number,"));  // a spreadsheet reads UTF-8
+  // Codes kept as lossless 1-bit pictures, never as JPEG.
+  EXPECT_TRUE(ReadBytes(pdf).contains("/BitsPerComponent 1") && !ReadBytes(pdf).contains("/DCTDecode"));
   QProcess render;
   render.start("pdftoppm", {"-r", "150", "-f", "1", "-l", "1", "-singlefile", "-png", pdf, dir.filePath("page")});
   ASSERT_TRUE(render.waitForFinished(30000) && render.exitCode() == 0) << "pdftoppm (poppler-utils) is needed";

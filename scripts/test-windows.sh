@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds dtusms for Windows (scripts/build-windows.sh) and tests it under wine:
 # the logic's and the Windows facilities' test programs, then the window itself
-# in English, Simplified and Traditional Chinese (screenshots in build/windows/screenshots/).
+# in English, Simplified and Traditional Chinese (screenshots in build/windows/screenshots/),
+# "--batch" with a QR sheet, and the installer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-windows.sh
@@ -23,4 +24,5 @@ scripts/windows/smoke.sh "$out/dtusms-$version-windows-x64" en_US.UTF-8 "$out/sc
 for lang in zh_CN.UTF-8 zh_TW.UTF-8; do
   scripts/windows/smoke.sh "$out/dtusms-$version-windows-x64" "$lang" "$out/screenshots/${lang%%.*}.png"
 done
+scripts/windows/batch-smoke.sh "$out/dtusms-$version-windows-x64"
 scripts/windows/installer-check.sh "$out/dtusms-$version-windows-x64-setup.exe"

@@ -37,8 +37,10 @@ class Process {
   // Windows has none of its own).
   virtual void useParentConsole() {}
 
-  // Sets an environment variable unless it is set already.
-  virtual void setDefaultEnvironment(const char* name, const char* value) = 0;
+  // Lets the GUI library start where there is no display, for work that
+  // shows nothing (a PDF sheet needs fonts only); a platform the user named
+  // stays. Call before the application object exists.
+  virtual void preferWindowlessGui() = 0;
 
   // Whether standard error goes to a terminal a person watches (not a pipe
   // or a file), where a progress counter may be shown.

@@ -114,8 +114,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   if (options.pdf.isEmpty()) {
     app = std::make_unique<QCoreApplication>(argc, argv);
   } else {
-    // Nothing is shown; the sheet only needs fonts.
-    platform.process.setDefaultEnvironment("QT_QPA_PLATFORM", "offscreen");
+    platform.process.preferWindowlessGui();
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
   const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);

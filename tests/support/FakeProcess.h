@@ -17,7 +17,7 @@ class FakeProcess final : public platform::Process {
   std::optional<QString> privateFolder() override { return std::nullopt; }
   void removeAbandonedPrivateFolders() override {}
   bool quitOnTerminationRequests() override { return false; }
-  void setDefaultEnvironment(const char*, const char*) override {}
+  void preferWindowlessGui() override {}
   bool errorIsTerminal() override { return terminal_; }
 
  private:

@@ -162,7 +162,7 @@ bool PosixProcess::quitOnTerminationRequests() {
   return ok;
 }
 
-void PosixProcess::setDefaultEnvironment(const char* name, const char* value) { ::setenv(name, value, 0); }
+void PosixProcess::preferWindowlessGui() { ::setenv("QT_QPA_PLATFORM", "offscreen", 0); }
 
 bool PosixProcess::errorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 

@@ -26,7 +26,7 @@ class PosixProcess : public Process {
   // kind gets the default action, so a process stuck in a blocking probe can
   // still be stopped.
   bool quitOnTerminationRequests() override;
-  void setDefaultEnvironment(const char* name, const char* value) override;
+  void preferWindowlessGui() override;
   bool errorIsTerminal() override;
 
  private:

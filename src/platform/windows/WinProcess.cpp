@@ -5,10 +5,8 @@
 #include <QFile>
 #include <atomic>
 #include <cstdio>
-#include <cstdlib>
 
 #include "platform/windows/WinHeaders.h"
-#include "platform/windows/WinText.h"
 
 namespace dtu::platform {
 
@@ -61,16 +59,6 @@ std::unique_ptr<QIODevice> WinProcess::openExecutable() {
 bool WinProcess::quitOnTerminationRequests() {
   if (!g_finished) g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   return g_finished && SetConsoleCtrlHandler(&OnControl, TRUE);
-}
-
-void WinProcess::setDefaultEnvironment(const char* name, const char* value) {
-  const std::wstring wideName = ToWide(name, CP_UTF8);
-  const std::wstring wideValue = ToWide(value, CP_UTF8);
-  wchar_t probe[1];
-  if (GetEnvironmentVariableW(wideName.c_str(), probe, 1) != 0 || GetLastError() != ERROR_ENVVAR_NOT_FOUND) return;
-  SetEnvironmentVariableW(wideName.c_str(), wideValue.c_str());
-  // The C runtime keeps a copy of its own, which getenv (and Qt) read.
-  _wputenv_s(wideName.c_str(), wideValue.c_str());
 }
 
 bool WinProcess::errorIsTerminal() {

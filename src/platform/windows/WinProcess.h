@@ -23,7 +23,10 @@ class WinProcess : public Process {
   // object's destruction at the end of main. A second Ctrl+C or Ctrl+Break
   // gets the default action.
   bool quitOnTerminationRequests() override;
-  void setDefaultEnvironment(const char* name, const char* value) override;
+  // Nothing to do: the native platform plugin needs no display, and it is the
+  // one that finds the system's fonts (Qt's offscreen plugin on Windows draws
+  // every glyph as a box, and the package does not carry it).
+  void preferWindowlessGui() override {}
   bool errorIsTerminal() override;
   void useParentConsole() override;
 };

@@ -124,7 +124,8 @@ void ReportSheetRatio(int rows) {
   const Timing sheet{Seconds(timer), ThreadSeconds() - cpu};
   std::printf("sheet %d: %.2f s, floor: %.2f s, ratio %.2f (PDF %.1f MB)\n", rows, sheet.wall, floor.wall,
               sheet.wall / floor.wall, static_cast<double>(pdf.size()) / 1e6);
-  // The drawing thread alone bounds the sheet from below, however many cores encode.
+  // The drawing thread's share (with the codes it encoded rather than wait):
+  // where it nears the wall clock, drawing is what bounds the sheet.
   std::printf("  processor time: drawing thread %.2f s, floor %.2f s, ratio %.2f\n", sheet.cpu, floor.cpu,
               sheet.cpu / floor.cpu);
 }

@@ -67,7 +67,7 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
     payloads.push_back(SmsToPayload(numbers.back(), row->command));
   }
   // Every code stands alone: the other cores encode while this thread draws,
-  // writes and deflates the pages, about as long as one core takes to encode.
+  // writes and deflates the pages, and it encodes too whenever it would wait.
   const int cores = static_cast<int>(std::thread::hardware_concurrency());
   QrCodeStream codes(std::move(payloads), std::max(1, cores - 1));
 

@@ -109,18 +109,25 @@ QrCodeStream::~QrCodeStream() {
   for (std::thread& worker : workers_) worker.join();
 }
 
+bool QrCodeStream::canClaim() const { return claimed_ < payloads_.size() && claimed_ < taken_ + kAhead; }
+
+// Called and returns with the lock held; encodes without it.
+void QrCodeStream::encodeNext(std::unique_lock<std::mutex>& lock) {
+  const size_t index = claimed_++;
+  const QString payload = std::move(payloads_[index]);
+  lock.unlock();
+  QrMatrix matrix = EncodeQrCode(payload);
+  lock.lock();
+  ready_[index % kAhead] = std::move(matrix);
+  encoded_.notify_all();
+}
+
 void QrCodeStream::work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    room_.wait(lock, [this] { return stopping_ || claimed_ >= payloads_.size() || claimed_ < taken_ + kAhead; });
+    room_.wait(lock, [this] { return stopping_ || claimed_ >= payloads_.size() || canClaim(); });
     if (stopping_ || claimed_ >= payloads_.size()) return;
-    const size_t index = claimed_++;
-    const QString payload = std::move(payloads_[index]);
-    lock.unlock();
-    QrMatrix matrix = EncodeQrCode(payload);
-    lock.lock();
-    ready_[index % kAhead] = std::move(matrix);
-    encoded_.notify_all();
+    encodeNext(lock);
   }
 }
 
@@ -128,7 +135,12 @@ QrMatrix QrCodeStream::next() {
   std::unique_lock lock(mutex_);
   if (taken_ >= payloads_.size()) return {};
   std::optional<QrMatrix>& slot = ready_[taken_ % kAhead];
-  encoded_.wait(lock, [&slot] { return slot.has_value(); });
+  while (!slot.has_value()) {
+    if (canClaim())
+      encodeNext(lock);
+    else
+      encoded_.wait(lock);
+  }
   QrMatrix matrix = std::move(*slot);
   slot.reset();
   ++taken_;

@@ -84,12 +84,15 @@ class QrCodeStream {
   QrCodeStream(const QrCodeStream&) = delete;
   QrCodeStream& operator=(const QrCodeStream&) = delete;
 
-  // The next code in payload order; blocks until it is encoded. An empty
-  // matrix past the end.
+  // The next code in payload order. While it is being encoded elsewhere,
+  // the caller encodes a later one instead of waiting. An empty matrix past
+  // the end.
   QrMatrix next();
 
  private:
   void work();
+  bool canClaim() const;
+  void encodeNext(std::unique_lock<std::mutex>& lock);
 
   std::vector<QString> payloads_;
   std::vector<std::optional<QrMatrix>> ready_;  // a ring of kAhead slots

@@ -22,13 +22,17 @@
 #include <cstdlib>
 #include <vector>
 
+#include "core/batch/BatchCompose.h"
 #include "core/batch/BatchList.h"
+#include "core/batch/BatchRecords.h"
+#include "core/batch/BatchText.h"
 #include "core/sms/QrCode.h"
-#include "platform/posix/PosixCodePage.h"
+#include "core/sms/SimNumber.h"
 #include "platform/Platform.h"
+#include "platform/posix/PosixCodePage.h"
+#include "render/QrSheet.h"
 #include "ui/BatchDialog.h"
 #include "ui/MessagePresenter.h"
-#include "ui/QrSheet.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "core/config/AnsiCodec.h"
-#include "core/net/ServerDiagnostics.h"
+#include "core/window/ServerDiagnostics.h"
 #include "platform/posix/PosixCodePage.h"
 #include "platform/posix/PosixNetwork.h"
 

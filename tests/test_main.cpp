@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 
 namespace {
 // The process-wide record outlives each test; starting every test from a

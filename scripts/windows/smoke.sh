@@ -11,7 +11,7 @@ if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "
 here=$(cd "$(dirname "$0")" && pwd)
 folder=$1 lang=$2 shot=$3 drive=${4:-}
 # The window's title in English and as each catalog translates it.
-english=$(sed -n 's/.*kAppTitle\[\] = "\(.*\)";/\1/p' "$here/../../src/core/MyDataType.h")
+english=$(sed -n 's/.*kAppTitle\[\] = "\(.*\)";/\1/p' "$here/../../src/core/AppConstants.h")
 titles=$( (echo "$english"
            grep -h -A1 '^msgid "ZU-3RIVE' "$here"/../../po/*.po | sed -n 's/^msgstr "\(.*\)"/\1/p') | sort -u)
 patterns=$(while IFS= read -r t; do [ -n "$t" ] && printf '"%s"\n' "$t"; done <<< "$titles")

@@ -18,12 +18,15 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "ui/BatchPreview.h"
-#include "ui/BatchWriters.h"
+#include "render/BatchWriters.h"
 #include "core/send/SmsPdu.h"
 #include "ui/HandlerGuard.h"
 #include "ui/SendDialogs.h"
 #include "ui/MessagePresenter.h"
 #include "ui/WidgetAccess.h"
+#include "core/batch/BatchCompose.h"
+#include "core/batch/BatchProblems.h"
+#include "core/batch/BatchText.h"
 
 namespace dtu {
 

@@ -9,6 +9,8 @@
 #include <QThreadPool>
 
 #include "core/batch/BatchList.h"
+#include "core/config/AnsiCodec.h"
+#include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
 
 class QLabel;

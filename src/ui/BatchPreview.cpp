@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "core/batch/BatchProblems.h"
 #include "ui/BatchPreview.h"
 
 #include <QColor>

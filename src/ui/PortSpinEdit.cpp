@@ -13,7 +13,7 @@
 #include <cmath>
 #include <optional>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 
 namespace dtu {
 

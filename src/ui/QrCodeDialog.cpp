@@ -18,16 +18,20 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/sms/SmsComposer.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
-#include "ui/QrPainter.h"
+#include "render/QrPainter.h"
 #include "ui/SendDialogs.h"
+#include "ui/UserSettings.h"
 #include "ui/WidgetAccess.h"
+#include "core/sms/QrSvg.h"
+#include "core/sms/SimNumber.h"
+#include "core/sms/SimNumberBook.h"
 
 namespace dtu {
 
@@ -50,17 +54,6 @@ constexpr int kMaxCodeSide = 440;
 
 // QSettings opens its per-user file (where the format is one) with a blocking
 // open: a FIFO there would hang the dialog for good, so it is left unused.
-bool UserSettingsUsable() {
-  const QString org = QCoreApplication::organizationName();
-  const QString file = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QLatin1Char('/') +
-                       (org.isEmpty() ? QStringLiteral("Unknown Organization") : org) + QLatin1Char('/') +
-                       QCoreApplication::applicationName() + QStringLiteral(".conf");
-  const QFileInfo info(file);
-  if (!info.exists() || info.isFile()) return true;
-  std::fprintf(stderr, "dtusms: %s: %s\n", qPrintable(file), qPrintable(Translate(N_("It is not a regular file."))));
-  return false;
-}
-
 QString SuggestedImageName(const QString& dtuNumber) {
   QString name;
   for (QChar c : dtuNumber) name += c.unicode() < 32 || QStringView(u"\\/:*?\"<>|").contains(c) ? QChar(u'_') : c;

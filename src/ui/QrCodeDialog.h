@@ -29,10 +29,6 @@ QString SuggestedImageName(const QString& dtuNumber);
 class MessagePresenter;
 class QrCodeView;
 
-// False, with a line on standard error, when the per-user settings file is
-// there but not a regular file: QSettings would block opening a FIFO.
-bool UserSettingsUsable();
-
 class QrCodeDialog : public QDialog {
   Q_OBJECT
 

@@ -27,8 +27,8 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/send/ModemSender.h"
-#include "ui/QrCodeDialog.h"
-#include "ui/SendCommand.h"
+#include "ui/UserSettings.h"
+#include "core/send/SenderFactory.h"
 
 namespace dtu {
 

@@ -21,7 +21,7 @@
 #include <cstdio>
 
 #include "core/AppError.h"
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "core/config/AnsiCodec.h"
-#include "core/config/FieldHandling.h"
+#include "core/window/FieldHandling.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Languages.h"
-#include "core/net/ServerDiagnostics.h"
+#include "core/window/ServerDiagnostics.h"
 #include "ui/AppServices.h"
 
 class QAction;

@@ -18,10 +18,12 @@
 
 #include "QrDecode.h"
 #include "WindowFixture.h"
-#include "core/CommandLine.h"
-#include "support/FakeProcess.h"
+#include "cli/BatchCommand.h"
+#include "cli/CommandLine.h"
+#include "cli/ConsoleReporter.h"
+#include "core/config/SettingsFields.h"
 #include "core/i18n/Localizer.h"
-#include "ui/BatchCommand.h"
+#include "support/FakeProcess.h"
 #include "ui/BatchDialog.h"
 #include "ui/QrCodeDialog.h"
 

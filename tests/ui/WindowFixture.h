@@ -14,7 +14,7 @@
 #include <ostream>
 #include <vector>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 #include "ui/PortSpinEdit.h"
 #include "ui/uMain.h"
 #include "core/config/SettingsStore.h"

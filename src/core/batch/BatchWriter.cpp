@@ -8,27 +8,8 @@
 #include <utility>
 
 #include "core/config/AtomicFile.h"
-#include "core/sms/SmsCheck.h"
 
 namespace dtu {
-
-bool CsvBatchWriter::render(const ComposedBatch& batch, QByteArray& out, QString* /*error*/) const {
-  // The byte-order mark makes spreadsheet programs read the file as UTF-8.
-  out = "\xEF\xBB\xBF" + BatchCsv(batch.list, BatchCheck(batch.base));
-  return true;
-}
-
-BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, const AnsiCodec& codec,
-                           const BatchSetupProblem& setup) {
-  BatchList list = ParseBatchList(text);
-  if (!setup.any()) ComposeBatch(list, base, codec);
-  return list;
-}
-
-std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base) {
-  const QString address = CommandServerAddress(base);
-  return [address](const QString& sms) { return SmsCheckLine(sms, address); };
-}
 
 namespace {
 

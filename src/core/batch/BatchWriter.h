@@ -10,6 +10,8 @@
 #include <functional>
 
 #include "core/batch/BatchList.h"
+#include "core/sms/SmsComposer.h"
+#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -29,22 +31,6 @@ class BatchWriter {
   // The file's bytes for the rows that composed; false with the cause in `error`.
   virtual bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const = 0;
 };
-
-// UTF-8 CSV with a byte-order mark, CRLF line ends and a header; the last
-// column checks the SMS.
-class CsvBatchWriter final : public BatchWriter {
- public:
-  const char* format() const override { return "csv"; }
-  bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const override;
-};
-
-// Parses `text` and, unless the stored fields give no command (`setup`),
-// composes every row with them.
-BatchList ComposeBatchText(const QString& text, const SmsCommandInputs& base, const AnsiCodec& codec,
-                           const BatchSetupProblem& setup);
-
-// The SMS check column for commands composed with `base`.
-std::function<QString(const QString&)> BatchCheck(const SmsCommandInputs& base);
 
 // Whether `a` and `b` name one file: the same file (through links, "./",
 // hard links), or, for a file not there yet, the same name in one folder

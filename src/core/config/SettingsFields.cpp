@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "core/config/SettingsFields.h"
 
-#include "core/Paths.h"
+#include <QFile>
 
+#include "core/Paths.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
+#include "core/i18n/Translate.h"
 
 namespace dtu {
 
@@ -28,6 +30,21 @@ StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAd
   out.otherApn = ReadField(store, fields::kOtherApn, localAddress);
   out.dtuNumber = ReadField(store, fields::kDtuNumber, localAddress);
   return out;
+}
+
+QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files) {
+  // The path as the settings store takes it.
+  const platform::FileRead file =
+      files.readFile(QFile::encodeName(codec.toUnicode(codec.fromUnicode(settingsPath))).toStdString());
+  switch (file.status) {
+    case platform::FileRead::Status::Ok:
+      return {};
+    case platform::FileRead::Status::Missing:
+      return Translate("The file does not exist.");
+    case platform::FileRead::Status::Failed:
+      return QString::fromLocal8Bit(file.failure.cause);
+  }
+  return {};
 }
 
 QString SettingsFilePathFor(const QString& executablePath, const AnsiCodec& codec, QString* appDirectory) {

@@ -8,7 +8,8 @@
 #include <array>
 #include <cstdint>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
+#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -60,6 +61,10 @@ struct StoredFields {
 StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAddress);
 std::int32_t ReadField(const SettingsStore& store, const Field& field);
 QString ReadField(const SettingsStore& store, const Field& field, const QString& localAddress);
+
+// Why the settings file cannot give a batch its fields (missing, a folder,
+// a device, unreadable); empty when it can be read.
+QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files);
 
 // The settings file beside the executable. The file layer sees the path as
 // 8-bit text, so what the charset cannot hold is lost here, as it is for the

@@ -10,7 +10,7 @@
 #include "NetTestSupport.h"
 #include "core/AppError.h"
 #include "core/config/AnsiCodec.h"
-#include "core/net/ServerDiagnostics.h"
+#include "core/window/ServerDiagnostics.h"
 #include "support/FakeCodePage.h"
 
 namespace dtu::net {

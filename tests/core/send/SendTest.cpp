@@ -8,17 +8,18 @@
 #include <QTest>
 #include <QTimer>
 
-#include "core/CommandLine.h"
+#include "cli/CommandLine.h"
+#include "cli/SendCommand.h"
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
 #include "core/send/SendRun.h"
+#include "core/send/SenderFactory.h"
 #include "core/send/SmsPdu.h"
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
 #include "support/FakeSerialPorts.h"
 #include "support/TestSupport.h"
-#include "ui/SendCommand.h"
 #include "ui/BatchDialog.h"
 #include "ui/SendDialogs.h"
 

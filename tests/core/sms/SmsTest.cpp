@@ -7,11 +7,18 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "core/batch/BatchCompose.h"
+#include "core/batch/BatchCsv.h"
 #include "core/batch/BatchList.h"
+#include "core/batch/BatchRecords.h"
+#include "core/batch/BatchText.h"
+#include "core/sms/QrCaption.h"
 #include "core/sms/QrCode.h"
+#include "core/sms/QrCodeStream.h"
+#include "core/sms/SimNumber.h"
+#include "core/sms/SimNumberBook.h"
 #include "core/sms/SmsCheck.h"
 #include "core/sms/SmsComposer.h"
-#include "core/sms/QrCode.h"
 #include "support/TestSupport.h"
 
 namespace dtu {

@@ -8,6 +8,7 @@
 #include <QString>
 #include <functional>
 
+#include "cli/ConsoleReporter.h"
 #include "core/send/SendRun.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
@@ -28,9 +29,6 @@ inline constexpr int kBatchAllComposed = 0;
 inline constexpr int kBatchSomeRowsFailed = 1;
 inline constexpr int kBatchUsageOrFileError = 2;
 
-// Told of each page of the sheet as it is written (page, pages).
-using BatchProgress = std::function<bool(int page, int pages)>;
-
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message"). An output
 // that names the list or the other output is refused before anything is written.
@@ -39,20 +37,6 @@ using BatchProgress = std::function<bool(int page, int pages)>;
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
              platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
              const platform::Platform* platform = nullptr);
-
-// As command-line tools report: "dtusms: WHERE: message" and a line end.
-void ReportLine(QByteArray& err, const QString& where, const QString& message);
-// "LIST:LINE", the place of a row.
-QString ListLine(const QString& list, int line);
-// The bytes on standard error now, for what a terminal shows as it happens.
-void WriteStandardError(const QByteArray& bytes);
-
-// A counter of the pages on one line, handed to `write` as it changes and
-// wiped at the end, when standard error is a terminal; nothing otherwise
-// (the errors that follow must read as they would in a log).
-// `format` counts something else than pages ("Sending %d of %d").
-BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write,
-                               const char* format = "Writing page %d of %d");
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.

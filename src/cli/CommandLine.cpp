@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "core/CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "ui/BatchWriters.h"
+#include "render/BatchWriters.h"
 
-#include "ui/QrSheet.h"
+#include "render/QrSheet.h"
+#include "core/batch/BatchCsv.h"
 
 namespace dtu {
 

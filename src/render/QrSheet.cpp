@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/QrSheet.h"
+#include "render/QrSheet.h"
 
 #include <QBuffer>
 #include <QFont>
@@ -14,7 +14,9 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/sms/QrCode.h"
-#include "ui/QrPainter.h"
+#include "render/QrPainter.h"
+#include "core/sms/QrCodeStream.h"
+#include "core/sms/SimNumber.h"
 
 namespace dtu {
 

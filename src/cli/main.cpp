@@ -4,12 +4,12 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "core/CommandLine.h"
-#include "core/MyDataType.h"
+#include "cli/CommandLine.h"
+#include "core/AppConstants.h"
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 #include "ui/AppIcon.h"
-#include "ui/BatchCommand.h"
+#include "cli/BatchCommand.h"
 #include "ui/uMain.h"
 
 namespace {

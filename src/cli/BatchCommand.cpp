@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "ui/BatchCommand.h"
+#include "cli/BatchCommand.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 #include "core/batch/BatchList.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
@@ -17,34 +17,16 @@
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsCheck.h"
 #include "platform/Platform.h"
-#include "ui/BatchWriters.h"
-#include "ui/SendCommand.h"
+#include "render/BatchWriters.h"
+#include "cli/SendCommand.h"
+#include "cli/ConsoleReporter.h"
+#include "core/batch/BatchCompose.h"
+#include "core/batch/BatchCsv.h"
+#include "core/batch/BatchProblems.h"
+#include "core/batch/BatchText.h"
+#include "core/sms/StoredSmsInputs.h"
 
 namespace dtu {
-
-void ReportLine(QByteArray& err, const QString& where, const QString& message) {
-  err += (QStringLiteral("dtusms: ") + where + QStringLiteral(": ") + message + QLatin1Char('\n')).toLocal8Bit();
-}
-
-QString ListLine(const QString& list, int line) { return list + QLatin1Char(':') + QString::number(line); }
-
-void WriteStandardError(const QByteArray& bytes) {
-  std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
-  std::fflush(stderr);
-}
-
-BatchProgress TerminalProgress(platform::Process& process, std::function<void(const QByteArray&)> write,
-                               const char* format) {
-  if (!process.errorIsTerminal()) return {};
-  return [write = std::move(write), format, width = qsizetype(0)](int page, int pages) mutable {
-    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate(format),
-                                                                       {QString::number(page), QString::number(pages)}))
-                                .toLocal8Bit();
-    width = std::max(width, line.size());
-    write('\r' + line + (page < pages ? QByteArray() : '\r' + QByteArray(width, ' ') + '\r'));
-    return true;
-  };
-}
 
 int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
              platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
@@ -125,9 +107,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
       !cause.isEmpty() && !options.defaults) {
     QByteArray err;
     ReportLine(err, QString::fromLatin1(kSettingsFileName), cause);
-    err += (QStringLiteral("dtusms: ") + Translate("Give --defaults to compose with the default fields.") +
-            QLatin1Char('\n'))
-               .toLocal8Bit();
+    ReportLine(err, Translate("Give --defaults to compose with the default fields."));
     WriteStandardError(err);
     return kBatchUsageOrFileError;
   }

@@ -5,19 +5,12 @@
 
 #include <QByteArray>
 #include <QString>
-#include <memory>
 
 #include "core/batch/BatchList.h"
 #include "core/send/SendRun.h"
-#include "core/send/SmsSender.h"
 #include "platform/Platform.h"
 
 namespace dtu {
-
-// The modem or gateway of `options`, ready to send; null with the cause
-// ("WHERE: message") in `error`. `device` keeps the modem's line open.
-std::unique_ptr<SmsSender> StartSender(const SendOptions& options, const platform::Platform& platform,
-                                       std::unique_ptr<QIODevice>& device, QString& error);
 
 // Sends the rows of `list` that composed and have a SIM number; the others
 // are reported on `err` as "LIST:LINE: message". 0 when every such row was

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/net/ServerDiagnostics.h"
+#include "core/window/ServerDiagnostics.h"
 
 #include <optional>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/MyDataType.h"
+#include "core/AppConstants.h"
 
 namespace dtu {
 tagSysParameter SysParameter;

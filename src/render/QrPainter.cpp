@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "ui/QrPainter.h"
+#include "core/sms/QrCaption.h"
+#include "render/QrPainter.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/config/FieldHandling.h"
+#include "core/window/FieldHandling.h"
 
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"

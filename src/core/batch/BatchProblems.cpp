@@ -1,0 +1,84 @@
+// SPDX-License-Identifier: MIT
+#include "core/batch/BatchProblems.h"
+
+#include "core/AppConstants.h"
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+
+namespace dtu {
+
+QString DescribeBatchProblem(const BatchRow& row) {
+  switch (row.problem) {
+    case BatchProblem::None:
+      return {};
+    case BatchProblem::LineTooLong:
+      if (row.lastLine > row.line)
+        return FormatMessage(
+            Translate("The record on lines %d to %d is longer than %d characters; it was skipped."),
+            {QString::number(row.line), QString::number(row.lastLine), QString::number(kBatchLineLimit)});
+      return FormatMessage(Translate("The line is longer than %d characters."), {QString::number(kBatchLineLimit)});
+    case BatchProblem::QuoteNotClosed:
+      return FormatMessage(Translate("The quote opened on line %d is never closed; lines %d to %d were skipped."),
+                           {row.detail, QString::number(row.line), QString::number(row.lastLine)});
+    case BatchProblem::BlankField:
+      return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(row.detail) + QLatin1Char('"');
+    case BatchProblem::DtuNumberTooLong:
+      return FormatMessage(Translate("The DTU number \"%s\" is longer than %d characters."),
+                           {row.dtuNumber, QString::number(kDtuNumberUserLimit)});
+    case BatchProblem::ControlCharacter:
+      return Translate("A cell holds a line break or another control character.");
+    case BatchProblem::BadSimNumber:
+      return FormatMessage(Translate("The SIM number \"%s\" may hold only digits, a leading \"+\", blanks and \"-\"."),
+                           {row.simNumber});
+    case BatchProblem::DuplicateDtuNumber:
+      return FormatMessage(Translate("The DTU number \"%s\" is already on line %d."), {row.dtuNumber, row.detail});
+    case BatchProblem::CommandCharacter:
+      if (row.dtuNumber.contains(row.detail))
+        return FormatMessage(
+            Translate("The DTU number \"%s\" holds \"%s\", which the DTU reads as part of the command."),
+            {row.dtuNumber, row.detail});
+      return FormatMessage(Translate("The SIM number \"%s\" holds \"%s\", which the DTU reads as part of the command."),
+                           {row.simNumber, row.detail});
+    case BatchProblem::UnheldCharacter:
+      return FormatMessage(
+          Translate("The DTU number \"%s\" holds \"%s\", which cannot be sent under the current locale."),
+          {row.dtuNumber, row.detail});
+  }
+  return {};
+}
+
+QString DescribeBatchFileError(const BatchText& text) {
+  switch (text.error) {
+    case BatchFileError::None:
+      return {};
+    case BatchFileError::CannotOpen:
+      return FormatMessage(Translate("Cannot read the file: %s"), {text.detail});
+    case BatchFileError::TooLarge:
+      return FormatMessage(Translate("The file is larger than %d MB; a list is far smaller."),
+                           {QString::number(kBatchFileLimitMiB)});
+    case BatchFileError::Binary:
+      return Translate("This is not a text file.");
+    case BatchFileError::Utf16:
+      return Translate("UTF-16 text is not supported; save the list as UTF-8.");
+    case BatchFileError::UnknownCharset:
+      if (text.detail.isEmpty()) return Translate("The file is not UTF-8 text.");
+      return FormatMessage(Translate("The file is neither UTF-8 nor %s text."), {text.detail});
+    case BatchFileError::NoRows:
+      return Translate("The list holds no DTU number.");
+  }
+  return {};
+}
+
+QString DescribeBatchSetupProblem(const BatchSetupProblem& problem) {
+  if (problem.blankField)
+    return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(problem.blankField) + QLatin1Char('"');
+  if (problem.noCommand) return Translate("The fields give no SMS command: choose the command type and server mode.");
+  return {};
+}
+
+QString DescribeRowLimit() {
+  return FormatMessage(Translate("The list has more than %d rows; the rest was not read."),
+                       {QString::number(kBatchRowLimit)});
+}
+
+}  // namespace dtu

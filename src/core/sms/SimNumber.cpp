@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+#include "core/sms/SimNumber.h"
+
+namespace dtu {
+
+std::optional<QString> NormalizeSimNumber(const QString& text) {
+  QString number;
+  bool marked = false;  // a "-" or "+" came before
+  int digits = 0;
+  for (QChar c : text) {
+    if (c == QLatin1Char(' ')) continue;
+    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+      ++digits;
+    } else if (c == QLatin1Char('-') || (c == QLatin1Char('+') && !marked && number.isEmpty())) {
+      marked = true;
+      if (c == QLatin1Char('-')) continue;
+    } else {
+      return std::nullopt;
+    }
+    number += c;
+  }
+  if (digits == 0 ? marked : digits > kSimNumberMaxDigits) return std::nullopt;
+  return number;
+}
+
+}  // namespace dtu

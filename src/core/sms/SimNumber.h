@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: MIT
+// The one rule for a DTU's SIM number, wherever one is typed or listed.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace dtu {
+
+// Longest SIM number taken: E.164 allows 15 digits, the rest leaves room for
+// dialling prefixes.
+inline constexpr int kSimNumberMaxDigits = 20;
+
+// The DTU's SIM number as it goes into the link: blanks and "-" dropped,
+// 1 to kSimNumberMaxDigits digits, a "+" only in front of everything else.
+// Blank text gives an empty number; nullopt for anything else (letters, a
+// "+" after anything, "-" or "+" without a digit, too many digits).
+std::optional<QString> NormalizeSimNumber(const QString& text);
+
+}  // namespace dtu

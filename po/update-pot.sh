@@ -1,8 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Regenerates po/default.pot: the ids marked with Translate or N_ in the
-# sources, plus the window texts of window.pot (captions the window builds
-# from variables, which xgettext cannot see).
+# sources (the window's captions are marked where its table lists them).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,5 +13,5 @@ find src -name '*.cpp' -o -name '*.h' | LC_ALL=C sort |
     --sort-by-file --files-from=- --output="$tmp"
 # msgcat refuses xgettext's placeholder charset; the sources are UTF-8.
 sed -i -e 's/charset=CHARSET/charset=UTF-8/' "$tmp"
-msgcat --use-first --sort-output "$tmp" po/window.pot --output-file=po/default.pot
+msgcat --use-first --sort-output "$tmp" --output-file=po/default.pot
 sed -i '1i # SPDX-License-Identifier: MIT' po/default.pot

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The server port field. QSpinBox's validator and fix-up behave differently
-// from what technicians know from the original tool, so every rule is ours:
+// from what technicians expect of a port field, so every rule is ours:
 //  - typing takes digits, and "+" only as the first character (or over the
 //    whole selected text); cut and paste do nothing, copy works;
 //  - arrows, spin buttons and the wheel step by 1; Page Up/Down and

@@ -113,8 +113,8 @@ struct Target {
 };
 
 // The checks before any write; errno, or 0 with `target` filled in.
-// Read-only the way the original platform's attribute is: no write bit at all
-// on the folder or on the existing file (root would pass access(2)).
+// Read-only the way Windows' read-only attribute is: no write bit at all on
+// the folder or on the existing file (root would pass access(2)).
 int Examine(SysCalls& calls, const std::string& path, Target& target) {
   if (path.empty() || path.find('\0') != std::string::npos) return EINVAL;
   auto [resolved, linkError] = ResolveLinks(calls, path);

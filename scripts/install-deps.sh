@@ -13,7 +13,7 @@ RUN_PACKAGES=(
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
 )
 TEST_PACKAGES=(
-  googletest libgtest-dev libgmock-dev libbenchmark-dev libzbar-dev poppler-utils
+  googletest libgtest-dev libgmock-dev libbenchmark-dev libzbar-dev poppler-utils python3 clang-format
   clang libclang-rt-14-dev
   xvfb xauth dbus-daemon at-spi2-core
   desktop-file-utils appstream dpkg-dev lintian

@@ -103,10 +103,9 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   StartLocalizer(platform);
   const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
   // A list must not go out with a server the technician did not choose.
-  if (const QString cause = SettingsFileProblem(settings, codec, platform.files);
-      !cause.isEmpty() && !options.defaults) {
+  if (const Status readable = CheckSettingsFile(settings, codec, platform.files); !readable && !options.defaults) {
     QByteArray err;
-    ReportLine(err, QString::fromLatin1(kSettingsFileName), cause);
+    ReportLine(err, QString::fromLatin1(kSettingsFileName), readable.message());
     ReportLine(err, Translate("Give --defaults to compose with the default fields."));
     WriteStandardError(err);
     return kBatchUsageOrFileError;

@@ -110,7 +110,7 @@ TEST_F(FileStoreTest, ReadsRegularFilesWhole) {
 
 // One replace per injected failure (or read-only file or folder: root passes
 // every permission check, but no write bit at all is read-only anyway, as the
-// original platform's attribute made it). A failing call leaves the old file
+// read-only attribute makes it on Windows). A failing call leaves the old file
 // and no temporary file; after the rename a folder that cannot be synced is
 // reported, unless the file system does not sync folders (EINVAL). No
 // temporary file for a reason of permission: the file is rewritten in place;

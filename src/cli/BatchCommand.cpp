@@ -7,8 +7,14 @@
 #include <cstdio>
 #include <memory>
 
+#include "cli/ConsoleReporter.h"
+#include "cli/SendCommand.h"
 #include "core/AppConstants.h"
+#include "core/batch/BatchCompose.h"
+#include "core/batch/BatchCsv.h"
 #include "core/batch/BatchList.h"
+#include "core/batch/BatchProblems.h"
+#include "core/batch/BatchText.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/i18n/Format.h"
@@ -16,15 +22,9 @@
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsCheck.h"
+#include "core/sms/StoredSmsInputs.h"
 #include "platform/Platform.h"
 #include "render/BatchWriters.h"
-#include "cli/SendCommand.h"
-#include "cli/ConsoleReporter.h"
-#include "core/batch/BatchCompose.h"
-#include "core/batch/BatchCsv.h"
-#include "core/batch/BatchProblems.h"
-#include "core/batch/BatchText.h"
-#include "core/sms/StoredSmsInputs.h"
 
 namespace dtu {
 
@@ -46,14 +46,14 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     ReportLine(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
     return kBatchUsageOrFileError;
   }
-  BatchText text = ReadBatchFile(options.list, codec);
-  BatchList list;
-  if (text.error == BatchFileError::None) {
-    list = ComposeBatchText(text.text, base, codec, setup);
-    if (list.rows.empty()) text.error = BatchFileError::NoRows;
+  const Expected<QString> text = ReadBatchFile(options.list, codec);
+  if (!text) {
+    ReportLine(err, options.list, text.message());
+    return kBatchUsageOrFileError;
   }
-  if (text.error != BatchFileError::None) {
-    ReportLine(err, options.list, DescribeBatchFileError(text));
+  const BatchList list = ComposeBatchText(text.value(), base, codec, setup);
+  if (list.rows.empty()) {
+    ReportLine(err, options.list, Translate("The list holds no DTU number."));
     return kBatchUsageOrFileError;
   }
 
@@ -73,9 +73,9 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   if (!sending && options.csv.isEmpty()) out += BatchCsv(list, BatchCheck(base));
   const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
   for (const auto& [format, path] : outputs) {
-    QString reason;
-    if (!path.isEmpty() && !WriteBatchFile(*FindBatchWriter(format), batch, path, &reason)) {
-      ReportLine(err, path, FormatMessage(Translate("Cannot write the file: %s"), {reason}));
+    if (path.isEmpty()) continue;
+    if (const Status written = WriteBatchFile(*FindBatchWriter(format), batch, path); !written) {
+      ReportLine(err, path, written.message());
       return kBatchUsageOrFileError;
     }
   }
@@ -103,10 +103,9 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
   StartLocalizer(platform);
   const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
   // A list must not go out with a server the technician did not choose.
-  if (const QString cause = SettingsFileProblem(settings, codec, platform.files);
-      !cause.isEmpty() && !options.defaults) {
+  if (const Status readable = CheckSettingsFile(settings, codec, platform.files); !readable && !options.defaults) {
     QByteArray err;
-    ReportLine(err, QString::fromLatin1(kSettingsFileName), cause);
+    ReportLine(err, QString::fromLatin1(kSettingsFileName), readable.message());
     ReportLine(err, Translate("Give --defaults to compose with the default fields."));
     WriteStandardError(err);
     return kBatchUsageOrFileError;
@@ -118,10 +117,8 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status =
-      RunBatch(options, base, codec, platform.files, out, err,
-               TerminalProgress(platform.process, WriteStandardError),
-               &platform);
+  const int status = RunBatch(options, base, codec, platform.files, out, err,
+                              TerminalProgress(platform.process, WriteStandardError), &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;

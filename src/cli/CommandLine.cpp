@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/AppConstants.h"
+#include "core/Expected.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 
@@ -43,23 +44,24 @@ QString HelpText(const QString& description, const QList<QCommandLineOption>& op
   return text;
 }
 
-// The sending options' own rules; empty when they hold.
-QString SendProblem(const QCommandLineParser& parser, const std::array<QCommandLineOption, 6>& o, bool batch) {
+// The sending options' own rules.
+Status CheckSendOptions(const QCommandLineParser& parser, const std::array<QCommandLineOption, 6>& o, bool batch) {
   const auto& [modem, gateway, baud, interval, log, resend] = o;
   const bool sending = parser.isSet(modem) || parser.isSet(gateway);
   if ((sending || parser.isSet(baud) || parser.isSet(interval) || parser.isSet(log) || parser.isSet(resend)) && !batch)
-    return Tr(N_("--send-modem, --send-gateway and their options need --batch."));
-  if (parser.isSet(modem) && parser.isSet(gateway)) return Tr(N_("Give --send-modem or --send-gateway, not both."));
+    return Failure{Tr(N_("--send-modem, --send-gateway and their options need --batch."))};
+  if (parser.isSet(modem) && parser.isSet(gateway))
+    return Failure{Tr(N_("Give --send-modem or --send-gateway, not both."))};
   if (!sending && (parser.isSet(baud) || parser.isSet(interval) || parser.isSet(log) || parser.isSet(resend)))
-    return Tr(N_("--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."));
+    return Failure{Tr(N_("--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."))};
   bool ok = true;
   if (parser.isSet(baud) && (parser.value(baud).toInt(&ok) < 300 || !ok))
-    return FormatMessage(Tr(N_("'%s' is not a serial speed.")), {parser.value(baud)});
+    return Failure{FormatMessage(Tr(N_("'%s' is not a serial speed.")), {parser.value(baud)})};
   const double seconds = parser.value(interval).toDouble(&ok);
   if (parser.isSet(interval) && (!ok || !(seconds >= 0 && seconds <= 86400)))
-    return FormatMessage(Tr(N_("'%s' is not a number of seconds.")), {parser.value(interval)});
-  if (parser.isSet(baud) && !parser.isSet(modem)) return Tr(N_("--baud needs --send-modem."));
-  return {};
+    return Failure{FormatMessage(Tr(N_("'%s' is not a number of seconds.")), {parser.value(interval)})};
+  if (parser.isSet(baud) && !parser.isSet(modem)) return Failure{Tr(N_("--baud needs --send-modem."))};
+  return Done{};
 }
 
 }  // namespace
@@ -103,7 +105,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                    Tr(N_("The send log (default LIST.sent.csv); rows it records as sent are not "
                                          "sent again.")),
                                    QStringLiteral("FILE"));
-  const QCommandLineOption resend(QStringLiteral("resend"), Tr(N_("Send rows that the send log records as sent, too.")));
+  const QCommandLineOption resend(QStringLiteral("resend"),
+                                  Tr(N_("Send rows that the send log records as sent, too.")));
   const QList<QCommandLineOption> options{help,      version,     quitWhenShown, batch,    csv,     pdf,   defaults,
                                           sendModem, sendGateway, baud,          interval, sendLog, resend};
   parser.addOptions(options);
@@ -128,11 +131,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(defaults) && !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--defaults needs --batch."));
-  } else if (const QString problem = SendProblem(parser, {sendModem, sendGateway, baud, interval, sendLog, resend},
+  } else if (const Status send = CheckSendOptions(parser, {sendModem, sendGateway, baud, interval, sendLog, resend},
                                                   parser.isSet(batch));
-             !problem.isEmpty()) {
+             !send) {
     result.action = CommandLine::Action::kFail;
-    result.text = problem;
+    result.text = send.message();
   } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kBatch;
     result.batchList = parser.value(batch);
@@ -151,8 +154,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});
   } else if (!parser.positionalArguments().isEmpty()) {
     // A desktop may pass a file name; the window the user asked for opens all the same.
-    result.notice = QStringLiteral("dtusms: %1\n").arg(FormatMessage(
-        Tr(N_("Ignoring the argument '%s'.")), {parser.positionalArguments().join(QStringLiteral("' '"))}));
+    result.notice = QStringLiteral("dtusms: %1\n")
+                        .arg(FormatMessage(Tr(N_("Ignoring the argument '%s'.")),
+                                           {parser.positionalArguments().join(QStringLiteral("' '"))}));
   }
   if (result.action == CommandLine::Action::kFail)
     result.text = QStringLiteral("dtusms: %1\ndtusms: %2\n").arg(result.text, Tr(N_("Try 'dtusms --help'.")));

@@ -14,9 +14,9 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/sms/QrCode.h"
-#include "render/QrPainter.h"
 #include "core/sms/QrCodeStream.h"
 #include "core/sms/SimNumber.h"
+#include "render/QrPainter.h"
 
 namespace dtu {
 
@@ -117,11 +117,14 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
   return painter.end();
 }
 
-bool QrSheetWriter::render(const ComposedBatch& batch, QByteArray& out, QString* error) const {
+Expected<QByteArray> QrSheetWriter::render(const ComposedBatch& batch) const {
+  QByteArray out;
   QBuffer buffer(&out);
-  if (buffer.open(QIODevice::WriteOnly) && PaintQrSheet(batch.list, buffer, batch.progress)) return true;
-  if (error) *error = buffer.errorString();
-  return false;
+  if (buffer.open(QIODevice::WriteOnly) && PaintQrSheet(batch.list, buffer, batch.progress)) {
+    buffer.close();
+    return out;
+  }
+  return FileWriteFailure(buffer.errorString());
 }
 
 }  // namespace dtu

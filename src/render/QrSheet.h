@@ -28,7 +28,7 @@ bool PaintQrSheet(const BatchList& list, QIODevice& device, const SheetProgress&
 class QrSheetWriter final : public BatchWriter {
  public:
   const char* format() const override { return "pdf"; }
-  bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const override;
+  Expected<QByteArray> render(const ComposedBatch& batch) const override;
 };
 
 }  // namespace dtu

@@ -15,18 +15,18 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "core/i18n/Format.h"
-#include "core/i18n/Translate.h"
-#include "ui/BatchPreview.h"
-#include "render/BatchWriters.h"
-#include "core/send/SmsPdu.h"
-#include "ui/HandlerGuard.h"
-#include "ui/SendDialogs.h"
-#include "ui/MessagePresenter.h"
-#include "ui/WidgetAccess.h"
 #include "core/batch/BatchCompose.h"
 #include "core/batch/BatchProblems.h"
 #include "core/batch/BatchText.h"
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+#include "core/send/SmsPdu.h"
+#include "render/BatchWriters.h"
+#include "ui/BatchPreview.h"
+#include "ui/HandlerGuard.h"
+#include "ui/MessagePresenter.h"
+#include "ui/SendDialogs.h"
+#include "ui/WidgetAccess.h"
 
 namespace dtu {
 
@@ -121,13 +121,13 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
 }
 
 bool BatchDialog::openList(const QString& path) {
-  const BatchText text = ReadBatchFile(path, codec_);
-  if (text.error != BatchFileError::None) {
-    showError(path + QStringLiteral(": ") + DescribeBatchFileError(text));
+  const Expected<QString> text = ReadBatchFile(path, codec_);
+  if (!text) {
+    showError(path + QStringLiteral(": ") + text.message());
     return false;
   }
   listPath_ = path;
-  listEdit_->setPlainText(text.text);
+  listEdit_->setPlainText(text.value());
   compose();
   return true;
 }
@@ -143,18 +143,18 @@ void BatchDialog::composeInBackground() {
   composeTimer_->stop();
   const quint64 composition = ++composition_;
   composer_.clear();  // one still waiting to start is stale already
-  composer_.start([this, composition, text = listEdit_->toPlainText(), fields = fields_, codec = codec_,
-                   setup = setupProblem_] {
-    auto list = std::make_shared<BatchList>(ComposeBatchText(text, fields, codec, setup));
-    QMetaObject::invokeMethod(
-        this,
-        [this, composition, list] {
-          if (composition != composition_) return;
-          list_ = std::move(*list);
-          showRows();
-        },
-        Qt::QueuedConnection);
-  });
+  composer_.start(
+      [this, composition, text = listEdit_->toPlainText(), fields = fields_, codec = codec_, setup = setupProblem_] {
+        auto list = std::make_shared<BatchList>(ComposeBatchText(text, fields, codec, setup));
+        QMetaObject::invokeMethod(
+            this,
+            [this, composition, list] {
+              if (composition != composition_) return;
+              list_ = std::move(*list);
+              showRows();
+            },
+            Qt::QueuedConnection);
+      });
 }
 
 void BatchDialog::showRows() {
@@ -206,10 +206,9 @@ bool BatchDialog::exportAs(const char* format, const QString& path) {
     if (!progress.isVisible()) QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     return !progress.wasCanceled();
   };
-  QString reason;
-  if (WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list, fields_, step}, path, &reason)) return true;
-  if (!progress.wasCanceled()) ShowFileWriteError(boxes_, this, path, reason);
-  return false;
+  const Status written = WriteBatchFile(*FindBatchWriter(format), ComposedBatch{list, fields_, step}, path);
+  if (!written && !progress.wasCanceled()) ShowFileWriteError(boxes_, this, path, written.failure().detail);
+  return written.ok();
 }
 
 void BatchDialog::showError(const QString& text) { ShowApplicationError(boxes_, this, text); }
@@ -253,8 +252,9 @@ void BatchDialog::sendClicked() {
     showError(Translate(N_("No row that composed has a SIM number to send to.")));
     return;
   }
-  SendDialog dialog(std::move(items), listPath_.isEmpty() ? WindowSendLogPath() : listPath_ + QStringLiteral(".sent.csv"),
-                    *platform_, this);
+  SendDialog dialog(std::move(items),
+                    listPath_.isEmpty() ? WindowSendLogPath() : listPath_ + QStringLiteral(".sent.csv"), *platform_,
+                    this);
   dialog.exec();
 }
 

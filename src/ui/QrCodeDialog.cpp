@@ -22,16 +22,16 @@
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/sms/SmsComposer.h"
-#include "ui/HandlerGuard.h"
-#include "ui/MessagePresenter.h"
-#include "render/QrPainter.h"
-#include "ui/SendDialogs.h"
-#include "ui/UserSettings.h"
-#include "ui/WidgetAccess.h"
 #include "core/sms/QrSvg.h"
 #include "core/sms/SimNumber.h"
 #include "core/sms/SimNumberBook.h"
+#include "core/sms/SmsComposer.h"
+#include "render/QrPainter.h"
+#include "ui/HandlerGuard.h"
+#include "ui/MessagePresenter.h"
+#include "ui/SendDialogs.h"
+#include "ui/UserSettings.h"
+#include "ui/WidgetAccess.h"
 
 namespace dtu {
 
@@ -209,10 +209,13 @@ bool QrCodeDialog::saveImage(const QString& path) {
   QString heading = dtuNumber_;
   if (!simNumber_.isEmpty()) heading += (heading.isEmpty() ? QStringLiteral("→ ") : QStringLiteral(" → ")) + simNumber_;
   const QByteArray image = ImageFile(matrix_, heading, sms_, path);
-  QString cause;  // stays empty for an image that could not be drawn
-  const bool written = !image.isEmpty() && WriteFileAtomically(path, image, &cause);
-  if (!written) ShowFileWriteError(boxes_, this, path, cause);
-  return written;
+  if (image.isEmpty()) {
+    ShowFileWriteError(boxes_, this, path, QString());  // not drawn: there is no system cause to name
+    return false;
+  }
+  const Status written = WriteFileAtomically(path, image);
+  if (!written) ShowFileWriteError(boxes_, this, path, written.failure().detail);
+  return written.ok();
 }
 
 void QrCodeDialog::saveImageClicked() {

@@ -279,7 +279,7 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(" "), "link.csv list.csv");
   QStringList causes;
   for (const char* name : {"missing", "ini", "fifo", "list.csv"})
-    causes << SettingsFileProblem(dir.filePath(name), TestCodec(), TestPlatform().files);
+    causes << CheckSettingsFile(dir.filePath(name), TestCodec(), TestPlatform().files).message();
   EXPECT_EQ(causes.join('|').section('|', 0, 1), "The file does not exist.|Is a directory");
   EXPECT_TRUE(!causes[2].isEmpty() && causes[3].isEmpty()) << causes.join('|').toStdString();
   EXPECT_TRUE(ParseCommandLine({"dtusms", "--batch", "L", "--defaults"}).batchDefaults);

@@ -57,10 +57,9 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
   return out;
 }
 
-bool CsvBatchWriter::render(const ComposedBatch& batch, QByteArray& out, QString* /*error*/) const {
+Expected<QByteArray> CsvBatchWriter::render(const ComposedBatch& batch) const {
   // The byte-order mark makes spreadsheet programs read the file as UTF-8.
-  out = "\xEF\xBB\xBF" + BatchCsv(batch.list, BatchCheck(batch.base));
-  return true;
+  return "\xEF\xBB\xBF" + BatchCsv(batch.list, BatchCheck(batch.base));
 }
 
 }  // namespace dtu

@@ -21,7 +21,7 @@ QByteArray BatchCsv(const BatchList& list, const std::function<QString(const QSt
 class CsvBatchWriter final : public BatchWriter {
  public:
   const char* format() const override { return "csv"; }
-  bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const override;
+  Expected<QByteArray> render(const ComposedBatch& batch) const override;
 };
 
 }  // namespace dtu

@@ -47,28 +47,6 @@ QString DescribeBatchProblem(const BatchRow& row) {
   return {};
 }
 
-QString DescribeBatchFileError(const BatchText& text) {
-  switch (text.error) {
-    case BatchFileError::None:
-      return {};
-    case BatchFileError::CannotOpen:
-      return FormatMessage(Translate("Cannot read the file: %s"), {text.detail});
-    case BatchFileError::TooLarge:
-      return FormatMessage(Translate("The file is larger than %d MB; a list is far smaller."),
-                           {QString::number(kBatchFileLimitMiB)});
-    case BatchFileError::Binary:
-      return Translate("This is not a text file.");
-    case BatchFileError::Utf16:
-      return Translate("UTF-16 text is not supported; save the list as UTF-8.");
-    case BatchFileError::UnknownCharset:
-      if (text.detail.isEmpty()) return Translate("The file is not UTF-8 text.");
-      return FormatMessage(Translate("The file is neither UTF-8 nor %s text."), {text.detail});
-    case BatchFileError::NoRows:
-      return Translate("The list holds no DTU number.");
-  }
-  return {};
-}
-
 QString DescribeBatchSetupProblem(const BatchSetupProblem& problem) {
   if (problem.blankField)
     return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(problem.blankField) + QLatin1Char('"');

@@ -5,13 +5,11 @@
 #include <QString>
 
 #include "core/batch/BatchList.h"
-#include "core/batch/BatchText.h"
 
 namespace dtu {
 
 // Translated texts, made when they are shown.
 QString DescribeBatchProblem(const BatchRow& row);
-QString DescribeBatchFileError(const BatchText& text);
 QString DescribeBatchSetupProblem(const BatchSetupProblem& problem);
 QString DescribeRowLimit();
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "core/batch/BatchList.h"
+#include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 
 namespace dtu {
@@ -23,63 +24,43 @@ bool IsUtf8Charset(const std::string& name) {
   return QByteArray::fromStdString(name).toUpper().replace('-', QByteArray()) == "UTF8";
 }
 
+// A file that is there but cannot be read.
+Failure CannotRead(const QString& cause) {
+  return {FormatMessage(Translate("Cannot read the file: %s"), {cause}), cause};
+}
+
 }  // namespace
 
-BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec) {
-  BatchText result;
-  if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-    result.error = BatchFileError::Utf16;
-    return result;
-  }
-  if (std::any_of(bytes.begin(), bytes.end(), [](char b) { return IsBinaryByte(static_cast<unsigned char>(b)); })) {
-    result.error = BatchFileError::Binary;
-    return result;
-  }
+Expected<QString> DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec) {
+  if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+    return Failure{Translate("UTF-16 text is not supported; save the list as UTF-8.")};
+  if (std::any_of(bytes.begin(), bytes.end(), [](char b) { return IsBinaryByte(static_cast<unsigned char>(b)); }))
+    return Failure{Translate("This is not a text file.")};
   const QByteArrayView body =
       bytes.startsWith("\xEF\xBB\xBF") ? QByteArrayView(bytes).sliced(3) : QByteArrayView(bytes);
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(body);
-  if (!utf8.hasError()) {
-    result.text = std::move(text);
-  } else if (bytes.startsWith("\xEF\xBB\xBF") || IsUtf8Charset(codec.charset())) {
-    result.error = BatchFileError::UnknownCharset;
-    if (!IsUtf8Charset(codec.charset())) result.detail = QString::fromStdString(codec.charset());
-  } else {
-    result.text = codec.toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+  if (!utf8.hasError()) return text;
+  if (bytes.startsWith("\xEF\xBB\xBF") || IsUtf8Charset(codec.charset())) {
+    const QString other = IsUtf8Charset(codec.charset()) ? QString() : QString::fromStdString(codec.charset());
+    if (other.isEmpty()) return Failure{Translate("The file is not UTF-8 text.")};
+    return Failure{FormatMessage(Translate("The file is neither UTF-8 nor %s text."), {other})};
   }
-  return result;
+  return codec.toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
 }
 
-BatchText ReadBatchFile(const QString& path, const AnsiCodec& codec) {
+Expected<QString> ReadBatchFile(const QString& path, const AnsiCodec& codec) {
   QFile file(path);
-  BatchText result;
   const QFileInfo info(path);
-  if (info.isDir()) {
-    result.error = BatchFileError::CannotOpen;
-    result.detail = Translate("It is a folder.");
-    return result;
-  }
+  if (info.isDir()) return CannotRead(Translate("It is a folder."));
   // Opening a FIFO or a device for reading would block for good.
-  if (info.exists() && !info.isFile()) {
-    result.error = BatchFileError::CannotOpen;
-    result.detail = Translate(N_("It is not a regular file."));
-    return result;
-  }
-  if (!file.open(QIODevice::ReadOnly)) {
-    result.error = BatchFileError::CannotOpen;
-    result.detail = file.errorString();
-    return result;
-  }
+  if (info.exists() && !info.isFile()) return CannotRead(Translate(N_("It is not a regular file.")));
+  if (!file.open(QIODevice::ReadOnly)) return CannotRead(file.errorString());
   const QByteArray bytes = file.read(kBatchFileLimit + 1);
-  if (file.error() != QFileDevice::NoError) {
-    result.error = BatchFileError::CannotOpen;
-    result.detail = file.errorString();
-    return result;
-  }
-  if (bytes.size() > kBatchFileLimit) {
-    result.error = BatchFileError::TooLarge;
-    return result;
-  }
+  if (file.error() != QFileDevice::NoError) return CannotRead(file.errorString());
+  if (bytes.size() > kBatchFileLimit)
+    return Failure{FormatMessage(Translate("The file is larger than %d MB; a list is far smaller."),
+                                 {QString::number(kBatchFileLimitMiB)})};
   return DecodeBatchBytes(bytes, codec);
 }
 

@@ -30,9 +30,10 @@ bool SameFile(platform::FileStore& files, const QString& a, const QString& b) {
   return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
 }
 
-bool WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path, QString* error) {
-  QByteArray bytes;
-  return writer.render(batch, bytes, error) && WriteFileAtomically(path, bytes, error);
+Status WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path) {
+  const Expected<QByteArray> bytes = writer.render(batch);
+  if (!bytes) return bytes.failure();
+  return WriteFileAtomically(path, bytes.value());
 }
 
 }  // namespace dtu

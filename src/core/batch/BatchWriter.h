@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 
+#include "core/Expected.h"
 #include "core/batch/BatchList.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/FileStore.h"
@@ -28,8 +29,8 @@ class BatchWriter {
   virtual ~BatchWriter() = default;
   // The format's name: the command line's option ("--csv") and the file's suffix.
   virtual const char* format() const = 0;
-  // The file's bytes for the rows that composed; false with the cause in `error`.
-  virtual bool render(const ComposedBatch& batch, QByteArray& out, QString* error) const = 0;
+  // The file's bytes for the rows that composed.
+  virtual Expected<QByteArray> render(const ComposedBatch& batch) const = 0;
 };
 
 // Whether `a` and `b` name one file: the same file (through links, "./",
@@ -38,7 +39,7 @@ class BatchWriter {
 bool SameFile(platform::FileStore& files, const QString& a, const QString& b);
 
 // Renders and replaces `path` only once everything is written; on failure
-// the old file (or none) stays and `error` holds the cause.
-bool WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path, QString* error);
+// the old file (or none) stays.
+Status WriteBatchFile(const BatchWriter& writer, const ComposedBatch& batch, const QString& path);
 
 }  // namespace dtu

@@ -3,9 +3,16 @@
 
 #include <QSaveFile>
 
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+
 namespace dtu {
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* error) {
+Failure FileWriteFailure(const QString& cause) {
+  return {FormatMessage(Translate("Cannot write the file: %s"), {cause}), cause};
+}
+
+Status WriteFileAtomically(const QString& path, const QByteArray& bytes) {
   QSaveFile file(path);
   bool ok = file.open(QIODevice::WriteOnly);
   // A full disk shows first as a short write, without a cause; the next write
@@ -16,11 +23,11 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     done += written;
   }
   if (!ok || !file.commit()) {
-    if (error) *error = file.errorString();
+    Failure failure = FileWriteFailure(file.errorString());
     file.cancelWriting();
-    return false;
+    return failure;
   }
-  return true;
+  return Done{};
 }
 
 }  // namespace dtu

@@ -32,19 +32,21 @@ StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAd
   return out;
 }
 
-QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files) {
+Status CheckSettingsFile(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files) {
   // The path as the settings store takes it.
   const platform::FileRead file =
       files.readFile(QFile::encodeName(codec.toUnicode(codec.fromUnicode(settingsPath))).toStdString());
   switch (file.status) {
     case platform::FileRead::Status::Ok:
-      return {};
+      break;
     case platform::FileRead::Status::Missing:
-      return Translate("The file does not exist.");
-    case platform::FileRead::Status::Failed:
-      return QString::fromLocal8Bit(file.failure.cause);
+      return Failure{Translate("The file does not exist.")};
+    case platform::FileRead::Status::Failed: {
+      const QString cause = QString::fromLocal8Bit(file.failure.cause);
+      return Failure{cause, cause};
+    }
   }
-  return {};
+  return Done{};
 }
 
 QString SettingsFilePathFor(const QString& executablePath, const AnsiCodec& codec, QString* appDirectory) {

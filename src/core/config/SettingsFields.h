@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "core/AppConstants.h"
+#include "core/Expected.h"
 #include "platform/FileStore.h"
 
 namespace dtu {
@@ -62,9 +63,9 @@ StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAd
 std::int32_t ReadField(const SettingsStore& store, const Field& field);
 QString ReadField(const SettingsStore& store, const Field& field, const QString& localAddress);
 
-// Why the settings file cannot give a batch its fields (missing, a folder,
-// a device, unreadable); empty when it can be read.
-QString SettingsFileProblem(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files);
+// Whether the settings file can give a batch its fields; the failure says
+// why not (missing, a folder, a device, unreadable).
+Status CheckSettingsFile(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files);
 
 // The settings file beside the executable. The file layer sees the path as
 // 8-bit text, so what the charset cannot hold is lost here, as it is for the

@@ -245,10 +245,18 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
-  for (const auto& bad : {parse({"--send-modem", "d"}), parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
-                          parse({"--batch", "l", "--resend"}), parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}),
-                          parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"})})
-    EXPECT_EQ(bad.action, CommandLine::Action::kFail);
+  const std::pair<CommandLine, QString> bad[] = {
+      {parse({"--send-modem", "d"}), "--send-modem, --send-gateway and their options need --batch."},
+      {parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
+       "Give --send-modem or --send-gateway, not both."},
+      {parse({"--batch", "l", "--resend"}),
+       "--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."},
+      {parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}), "'x' is not a serial speed."},
+      {parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"}), "'-1' is not a number of seconds."},
+      {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."}};
+  for (const auto& [line, message] : bad)
+    EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
+              std::pair(CommandLine::Action::kFail, "dtusms: " + message));
 }
 
 TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {

@@ -125,12 +125,12 @@ TEST(QrCode, SimNumbersAndCaptionLines) {
 const SmsCommandInputs kBase{0, 0, "192.0.2.15", "", 5000, 0, "", ""};
 
 // "line:dtu/sim=state" for every row; state is the command's DTU group, or
-// the problem's number.
+// the problem's number. A refused text gives its message.
 QString Summary(const QByteArray& bytes, const char* charset = "UTF-8") {
   const AnsiCodec codec = testing::TestCodec(charset);
-  const BatchText text = DecodeBatchBytes(bytes, codec);
-  if (text.error != BatchFileError::None) return QStringLiteral("error %1").arg(static_cast<int>(text.error));
-  BatchList list = ParseBatchList(text.text);
+  const Expected<QString> text = DecodeBatchBytes(bytes, codec);
+  if (!text) return text.message();
+  BatchList list = ParseBatchList(text.value());
   ComposeBatch(list, kBase, codec);
   QStringList out;
   if (list.hasHeader) out << QStringLiteral("header");
@@ -160,8 +160,10 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {"\"A\nB\",1\nC,2\n", "UTF-8", "1:A\nB/1=5 3:C/2=4*C)"},
       {"\"A1,1\nB2,2\n", "UTF-8", "1:A1,1\nB2,2/=2"},
       {"\xEF\xBB\xBF" "A\xC3\xA9,1\n", "UTF-8", "1:A\u00e9/1=4*A\u00e9)"},
-      {"A\xE9,1\n", "ISO-8859-1", "1:A\u00e9/1=4*A\u00e9)"}, {"A\xE9,1\n", "UTF-8", "error 5"},
-      {"\xFF\xFE" "A\0", "UTF-8", "error 4"}, {QByteArray("A1\n\x01\x02", 5), "UTF-8", "error 3"},
+      {"A\xE9,1\n", "ISO-8859-1", "1:A\u00e9/1=4*A\u00e9)"}, {"A\xE9,1\n", "UTF-8", "The file is not UTF-8 text."},
+      {"\xEF\xBB\xBF" "A\xE9\n", "ISO-8859-1", "The file is neither UTF-8 nor ISO-8859-1 text."},
+      {"\xFF\xFE" "A\0", "UTF-8", "UTF-16 text is not supported; save the list as UTF-8."},
+      {QByteArray("A1\n\x01\x02", 5), "UTF-8", "This is not a text file."},
       {" ,1\nKQ-GP0000012,1\nC3,\uff11\uff12\nA1,1\nA1,2\n", "UTF-8", "1:/1=3 2:KQ-GP0000012/1=4 3:C3/\uff11\uff12=6 4:A1/1=4*A1) 5:A1/2=7"},
       {"A," + QByteArray(2'000'000, '1') + "\nB\n", "UTF-8", "1:A/=1 2:B/=4*B)"},
   };
@@ -172,20 +174,27 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
 TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
   QByteArray many;
   for (int i = 0; i < 100'000; ++i) many += "D" + QByteArray::number(i) + "\n";
-  const BatchList capped = ParseBatchList(DecodeBatchBytes(many, testing::TestCodec()).text);
+  const BatchList capped = ParseBatchList(DecodeBatchBytes(many, testing::TestCodec()).value());
   EXPECT_EQ(capped.rows.size(), size_t(kBatchRowLimit));
   EXPECT_EQ(capped.truncatedAtLine, kBatchRowLimit + 1);
 
   QTemporaryDir dir;
   QFile huge(dir.filePath("huge.csv"));
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
-  EXPECT_EQ(ReadBatchFile(huge.fileName(), testing::TestCodec()).error, BatchFileError::TooLarge);
-  EXPECT_EQ(ReadBatchFile(dir.filePath("missing.csv"), testing::TestCodec()).error, BatchFileError::CannotOpen);
-  EXPECT_EQ(ReadBatchFile(dir.path(), testing::TestCodec()).error, BatchFileError::CannotOpen);
+  // The message, and the system's cause after "|".
+  const auto refusal = [](const QString& path) {
+    const Expected<QString> text = ReadBatchFile(path, testing::TestCodec());
+    return text ? QStringLiteral("read") : text.message() + '|' + text.failure().detail;
+  };
+  EXPECT_EQ(refusal(huge.fileName()), "The file is larger than 16 MB; a list is far smaller.|");
+  EXPECT_EQ(refusal(dir.path()), "Cannot read the file: It is a folder.|It is a folder.");
+  const QString missing = refusal(dir.filePath("missing.csv")), cause = missing.section('|', 1);
+  EXPECT_TRUE(!cause.isEmpty() && missing == "Cannot read the file: " + cause + '|' + cause) << missing.toStdString();
 #ifndef _WIN32
   ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("fifo.csv")), 0600), 0);
   const std::jthread unblock = testing::UnblockFifoAfter(dir.filePath("fifo.csv").toStdString(), std::chrono::seconds(3));
-  EXPECT_EQ(ReadBatchFile(dir.filePath("fifo.csv"), testing::TestCodec()).detail, "It is not a regular file.");
+  EXPECT_EQ(refusal(dir.filePath("fifo.csv")),
+            "Cannot read the file: It is not a regular file.|It is not a regular file.");
 #endif
 
   BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n=1+2,+8613800000000\n@A,+86 1\n-1,-1\n");

@@ -109,8 +109,8 @@ TEST_F(FileStoreTest, ReadsRegularFilesWhole) {
 }
 
 // One replace per injected failure (or read-only file or folder: root passes
-// every permission check, but no write bit at all is read-only anyway, as
-// Windows' read-only attribute makes it). A failing call leaves the old file
+// every permission check, but no write bit at all is read-only anyway, as the
+// read-only attribute makes it on Windows). A failing call leaves the old file
 // and no temporary file; after the rename a folder that cannot be synced is
 // reported, unless the file system does not sync folders (EINVAL). No
 // temporary file for a reason of permission: the file is rewritten in place;
@@ -223,12 +223,15 @@ TEST_F(FileStoreTest, AShortOutputWriteNamesTheSystemsCause) {
   ::getrlimit(RLIMIT_FSIZE, &old);
   const rlimit small{65536, old.rlim_max};
   const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  QString error;
-  const bool written = ::setrlimit(RLIMIT_FSIZE, &small) == 0 &&
-                       WriteFileAtomically(QString::fromStdString(file_), QByteArray(200000, 'x'), &error);
+  const bool limited = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+  const Status written =
+      limited ? WriteFileAtomically(QString::fromStdString(file_), QByteArray(200000, 'x')) : Status(Done{});
   ::setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(std::pair(written, error), std::pair(false, QString::fromLocal8Bit(std::strerror(EFBIG))));
+  ASSERT_TRUE(limited && !written);
+  const QString cause = QString::fromLocal8Bit(std::strerror(EFBIG));
+  EXPECT_EQ(std::pair(written.message(), written.failure().detail),
+            std::pair("Cannot write the file: " + cause, cause));
   EXPECT_EQ(Entries(folder_), std::set<std::string>{});
 }
 

@@ -15,18 +15,18 @@
 #include <QVBoxLayout>
 #include <memory>
 
-#include "core/i18n/Format.h"
-#include "core/i18n/Translate.h"
-#include "ui/BatchPreview.h"
-#include "render/BatchWriters.h"
-#include "core/send/SmsPdu.h"
-#include "ui/HandlerGuard.h"
-#include "ui/SendDialogs.h"
-#include "ui/MessagePresenter.h"
-#include "ui/WidgetAccess.h"
 #include "core/batch/BatchCompose.h"
 #include "core/batch/BatchProblems.h"
 #include "core/batch/BatchText.h"
+#include "core/i18n/Format.h"
+#include "core/i18n/Translate.h"
+#include "core/send/SendPlan.h"
+#include "render/BatchWriters.h"
+#include "ui/BatchPreview.h"
+#include "ui/HandlerGuard.h"
+#include "ui/MessagePresenter.h"
+#include "ui/SendDialogs.h"
+#include "ui/WidgetAccess.h"
 
 namespace dtu {
 
@@ -143,18 +143,18 @@ void BatchDialog::composeInBackground() {
   composeTimer_->stop();
   const quint64 composition = ++composition_;
   composer_.clear();  // one still waiting to start is stale already
-  composer_.start([this, composition, text = listEdit_->toPlainText(), fields = fields_, codec = codec_,
-                   setup = setupProblem_] {
-    auto list = std::make_shared<BatchList>(ComposeBatchText(text, fields, codec, setup));
-    QMetaObject::invokeMethod(
-        this,
-        [this, composition, list] {
-          if (composition != composition_) return;
-          list_ = std::move(*list);
-          showRows();
-        },
-        Qt::QueuedConnection);
-  });
+  composer_.start(
+      [this, composition, text = listEdit_->toPlainText(), fields = fields_, codec = codec_, setup = setupProblem_] {
+        auto list = std::make_shared<BatchList>(ComposeBatchText(text, fields, codec, setup));
+        QMetaObject::invokeMethod(
+            this,
+            [this, composition, list] {
+              if (composition != composition_) return;
+              list_ = std::move(*list);
+              showRows();
+            },
+            Qt::QueuedConnection);
+      });
 }
 
 void BatchDialog::showRows() {
@@ -245,16 +245,13 @@ void BatchDialog::enableSending(const platform::Platform& platform) {
 
 void BatchDialog::sendClicked() {
   compose();
-  std::vector<SendItem> items;
-  for (const BatchRow& row : list_.rows)
-    if (row.ok() && !DialableNumber(row.simNumber).isEmpty())
-      items.push_back({row.line, row.dtuNumber, row.simNumber, row.command});
-  if (items.empty()) {
+  SendPlan plan = PlanSends(list_);
+  if (plan.items.empty()) {
     showError(Translate(N_("No row that composed has a SIM number to send to.")));
     return;
   }
-  SendDialog dialog(std::move(items), listPath_.isEmpty() ? WindowSendLogPath() : listPath_ + QStringLiteral(".sent.csv"),
-                    *platform_, this);
+  SendDialog dialog(std::move(plan.items), listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_),
+                    *platform_, this, boxes_);
   dialog.exec();
 }
 

@@ -28,33 +28,33 @@
 
 namespace dtu {
 
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
-             platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
-             const platform::Platform* platform) {
+ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
+                    platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
+                    const platform::Platform* platform) {
   for (const QString& output : {options.csv, options.pdf}) {
     if (!output.isEmpty() && SameFile(files, output, options.list)) {
       ReportLine(err, output, Translate("This is the list itself; an output never replaces it."));
-      return kBatchUsageOrFileError;
+      return ExitStatus::kUsageOrFileError;
     }
   }
   if (!options.csv.isEmpty() && !options.pdf.isEmpty() && SameFile(files, options.csv, options.pdf)) {
     ReportLine(err, options.pdf, Translate("--csv and --pdf name the same file."));
-    return kBatchUsageOrFileError;
+    return ExitStatus::kUsageOrFileError;
   }
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
   if (setup.any()) {
     ReportLine(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
-    return kBatchUsageOrFileError;
+    return ExitStatus::kUsageOrFileError;
   }
   const Expected<QString> text = ReadBatchFile(options.list, codec);
   if (!text) {
     ReportLine(err, options.list, text.message());
-    return kBatchUsageOrFileError;
+    return ExitStatus::kUsageOrFileError;
   }
   const BatchList list = ComposeBatchText(text.value(), base, codec, setup);
   if (list.rows.empty()) {
     ReportLine(err, options.list, Translate("The list holds no DTU number."));
-    return kBatchUsageOrFileError;
+    return ExitStatus::kUsageOrFileError;
   }
 
   for (const BatchRow& row : list.rows)
@@ -63,7 +63,7 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
   const bool allComposed = list.okCount() == static_cast<int>(list.rows.size()) && !list.truncatedAtLine;
   if (list.okCount() == 0) {
     ReportLine(err, options.list, Translate("No row composed; nothing was written."));
-    return kBatchSomeRowsFailed;
+    return ExitStatus::kSomeRowsFailed;
   }
 
   const ComposedBatch batch{list, base, progress};
@@ -76,17 +76,17 @@ int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const An
     if (path.isEmpty()) continue;
     if (const Status written = WriteBatchFile(*FindBatchWriter(format), batch, path); !written) {
       ReportLine(err, path, written.message());
-      return kBatchUsageOrFileError;
+      return ExitStatus::kUsageOrFileError;
     }
   }
   if (sending) {
-    const int sent = SendBatch(list, options.list, options.send, *platform, err);
-    if (sent != kBatchAllComposed) return sent;
+    const ExitStatus sent = SendBatch(list, options.list, options.send, *platform, err);
+    if (sent != ExitStatus::kSuccess) return sent;
   }
-  return allComposed ? kBatchAllComposed : kBatchSomeRowsFailed;
+  return allComposed ? ExitStatus::kSuccess : ExitStatus::kSomeRowsFailed;
 }
 
-int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
+ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
   // Standard error carries the list's problems only; Qt's notes about the
   // environment (no runtime folder, fonts) would read as if they were some.
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
@@ -108,7 +108,7 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
     ReportLine(err, QString::fromLatin1(kSettingsFileName), readable.message());
     ReportLine(err, Translate("Give --defaults to compose with the default fields."));
     WriteStandardError(err);
-    return kBatchUsageOrFileError;
+    return ExitStatus::kUsageOrFileError;
   }
   net::ProbeServices probes;
   probes.network = &platform.network;
@@ -117,11 +117,11 @@ int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const pl
 
   QByteArray out;
   QByteArray err;
-  const int status = RunBatch(options, base, codec, platform.files, out, err,
+  const ExitStatus status = RunBatch(options, base, codec, platform.files, out, err,
                               TerminalProgress(platform.process, WriteStandardError), &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
-  return std::fflush(stdout) == 0 ? status : kBatchUsageOrFileError;
+  return std::fflush(stdout) == 0 ? status : ExitStatus::kUsageOrFileError;
 }
 
 }  // namespace dtu

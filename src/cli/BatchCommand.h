@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "cli/ConsoleReporter.h"
+#include "cli/ExitStatus.h"
 #include "core/send/SendRun.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
@@ -25,21 +26,17 @@ struct BatchOptions {
   SendOptions send{};     // nothing: compose only
 };
 
-inline constexpr int kBatchAllComposed = 0;
-inline constexpr int kBatchSomeRowsFailed = 1;
-inline constexpr int kBatchUsageOrFileError = 2;
-
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message"). An output
 // that names the list or the other output is refused before anything is written.
 // With options.send, the rows go to `platform`'s modem or gateway instead of
 // the CSV to `out`.
-int RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
-             platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
-             const platform::Platform* platform = nullptr);
+ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
+                    platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
+                    const platform::Platform* platform = nullptr);
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.
-int RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform);
+ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform);
 
 }  // namespace dtu

@@ -14,11 +14,9 @@ struct CommandLine {
   enum class Action {
     kRun,    // open the window
     kPrint,  // print `text` on standard output and exit with 0
-    kFail,   // print `text` on standard error and exit with kUsageExitCode
+    kFail,   // print `text` on standard error and exit with ExitStatus::kUsageOrFileError
     kBatch,  // compose the list `batchList` without a window (app/BatchCommand.h)
   };
-  static constexpr int kUsageExitCode = 2;
-
   Action action = Action::kRun;
   QString text;
   // With kRun: a line for standard error before the window opens (ignored arguments).

@@ -1,44 +1,31 @@
 // SPDX-License-Identifier: MIT
 #include "cli/SendCommand.h"
 
+#include "cli/ConsoleReporter.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/net/NetProbe.h"
-#include "core/send/SmsPdu.h"
-#include "cli/ConsoleReporter.h"
+#include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
 
 namespace dtu {
 
-int SendBatch(const BatchList& list, const QString& listPath, const SendOptions& options,
-              const platform::Platform& platform, QByteArray& err) {
-  std::vector<SendItem> items;
-  int unsendable = 0;
-  for (const BatchRow& row : list.rows) {
-    if (!row.ok()) {
-      ++unsendable;  // reported with the list's problems
-    } else if (DialableNumber(row.simNumber).isEmpty()) {
-      ++unsendable;
-      ReportLine(err, ListLine(listPath, row.line),
-           row.simNumber.isEmpty() ? Translate("no SIM number; not sent.")
-                                   : FormatMessage(Translate("'%s' is not a number to send to; not sent."),
-                                                   {row.simNumber}));
-    } else {
-      items.push_back({row.line, row.dtuNumber, row.simNumber, row.command});
-    }
-  }
-  const QString logPath = options.log.isEmpty() ? listPath + QStringLiteral(".sent.csv") : options.log;
+ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SendOptions& options,
+                     const platform::Platform& platform, QByteArray& err) {
+  const SendPlan plan = PlanSends(list);
+  for (const UnsentRow& row : plan.unsent)
+    if (!row.reason.isEmpty()) ReportLine(err, ListLine(listPath, row.line), row.reason);
+  const std::vector<SendItem>& items = plan.items;
+  const QString logPath = options.log.isEmpty() ? DefaultSendLogPath(listPath) : options.log;
   SendLog log;
   QString error;
   if (!log.open(logPath, platform.files, &error)) {
     ReportLine(err, logPath, error);
-    return 2;
+    return ExitStatus::kUsageOrFileError;
   }
-  std::unique_ptr<QIODevice> device;
-  const std::unique_ptr<SmsSender> sender = StartSender(options, platform, device, error);
+  Expected<StartedSender> sender = StartSender(options, platform);
   if (!sender) {
-    ReportLine(err, error);
-    return 2;
+    ReportLine(err, sender.message());
+    return ExitStatus::kUsageOrFileError;
   }
   // A long run shows where it is, on a terminal only.
   const BatchProgress progress = TerminalProgress(platform.process, WriteStandardError, N_("Sending %d of %d"));
@@ -48,16 +35,12 @@ int SendBatch(const BatchList& list, const QString& listPath, const SendOptions&
   };
   events.done = [&](std::size_t i, const SendResult& result, bool skipped) {
     if (!skipped && !result.sent())
-      ReportLine(err, ListLine(listPath, items[i].line),
-           FormatMessage(Translate("not sent: %s"), {result.error}));
+      ReportLine(err, ListLine(listPath, items[i].line), FormatMessage(Translate("not sent: %s"), {result.error}));
   };
-  const SendSummary summary = RunSends(items, *sender, log, options.interval, options.resend, events);
-  if (!summary.fatal.isEmpty()) ReportLine(err, logPath, summary.fatal);
-  ReportLine(err, logPath,
-       FormatMessage(Translate("%d sent, %d sent before, %d not sent."),
-                     {QString::number(summary.sent), QString::number(summary.skipped),
-                      QString::number(summary.failed + summary.notTried + unsendable)}));
-  return summary.failed + summary.notTried + unsendable == 0 ? 0 : 1;
+  const SendSummary summary = RunSends(items, *sender.value(), log, options.interval, options.resend, events);
+  if (summary.fatal) ReportLine(err, logPath, summary.fatal->message);
+  ReportLine(err, logPath, SendSummaryLine(summary, plan.unsent.size()));
+  return NotSentCount(summary, plan.unsent.size()) == 0 ? ExitStatus::kSuccess : ExitStatus::kSomeRowsFailed;
 }
 
 }  // namespace dtu

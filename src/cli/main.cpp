@@ -4,12 +4,13 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ExitStatus.h"
 #include "core/AppConstants.h"
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 #include "ui/AppIcon.h"
-#include "cli/BatchCommand.h"
 #include "ui/uMain.h"
 
 namespace {
@@ -18,7 +19,7 @@ int Finish(const dtu::CommandLine& command, dtu::platform::Process& process) {
   process.useParentConsole();
   const bool failed = command.action == dtu::CommandLine::Action::kFail;
   std::fputs(command.text.toLocal8Bit().constData(), failed ? stderr : stdout);
-  return failed ? dtu::CommandLine::kUsageExitCode : 0;
+  return dtu::ExitCode(failed ? dtu::ExitStatus::kUsageOrFileError : dtu::ExitStatus::kSuccess);
 }
 
 }  // namespace
@@ -36,8 +37,8 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
     const dtu::BatchOptions options{command.batchList, command.batchCsv, command.batchPdf, command.batchDefaults,
-                                        command.send};
-    return dtu::RunBatchProcess(argc, argv, options, platform.get());
+                                    command.send};
+    return dtu::ExitCode(dtu::RunBatchProcess(argc, argv, options, platform.get()));
   }
   // The usage error stands as it is where no display would let QApplication
   // start; Qt's own -platform option (one dash or two) names one.

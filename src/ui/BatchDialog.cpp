@@ -20,7 +20,7 @@
 #include "core/batch/BatchText.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/SmsPdu.h"
+#include "core/send/SendPlan.h"
 #include "render/BatchWriters.h"
 #include "ui/BatchPreview.h"
 #include "ui/HandlerGuard.h"
@@ -244,17 +244,13 @@ void BatchDialog::enableSending(const platform::Platform& platform) {
 
 void BatchDialog::sendClicked() {
   compose();
-  std::vector<SendItem> items;
-  for (const BatchRow& row : list_.rows)
-    if (row.ok() && !DialableNumber(row.simNumber).isEmpty())
-      items.push_back({row.line, row.dtuNumber, row.simNumber, row.command});
-  if (items.empty()) {
+  SendPlan plan = PlanSends(list_);
+  if (plan.items.empty()) {
     showError(Translate(N_("No row that composed has a SIM number to send to.")));
     return;
   }
-  SendDialog dialog(std::move(items),
-                    listPath_.isEmpty() ? WindowSendLogPath() : listPath_ + QStringLiteral(".sent.csv"), *platform_,
-                    this);
+  SendDialog dialog(std::move(plan.items), listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_),
+                    *platform_, this, boxes_);
   dialog.exec();
 }
 

@@ -22,6 +22,7 @@
 #include "core/config/AtomicFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/SendPlan.h"
 #include "core/sms/QrSvg.h"
 #include "core/sms/SimNumber.h"
 #include "core/sms/SimNumberBook.h"
@@ -192,16 +193,22 @@ void QrCodeDialog::numberChanged() {
 }
 
 void QrCodeDialog::enableSending(const platform::Platform& platform, const QString& logPath) {
+  platform_ = &platform;
+  sendLogPath_ = logPath;
   sendButton_ = new QPushButton(Translate(N_("Se&nd...")), this);
   sendButton_->setObjectName(QStringLiteral("qr_Send"));
   sendButton_->setAutoDefault(false);
   sendButton_->setEnabled(!simNumber_.isEmpty());
   if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("qr_ButtonRow"))) row->insertWidget(1, sendButton_);
   setTabOrder(saveButton_, sendButton_);
-  connect(sendButton_, &QPushButton::clicked, this, [this, &platform, logPath] {
-    SendDialog dialog({{0, dtuNumber_, simNumber_, sms_}}, logPath, platform, this);
-    dialog.exec();
-  });
+  connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &QrCodeDialog::sendClicked));
+}
+
+void QrCodeDialog::sendClicked() {
+  SendPlan plan = PlanSend(dtuNumber_, simNumber_, sms_);
+  if (plan.items.empty()) return ShowApplicationError(boxes_, this, plan.unsent.front().reason);
+  SendDialog dialog(std::move(plan.items), sendLogPath_, *platform_, this, boxes_);
+  dialog.exec();
 }
 
 bool QrCodeDialog::saveImage(const QString& path) {

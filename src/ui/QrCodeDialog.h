@@ -50,8 +50,11 @@ class QrCodeDialog : public QDialog {
  private:
   void numberChanged();
   void saveImageClicked();
+  void sendClicked();
 
   MessagePresenter& boxes_;
+  const platform::Platform* platform_ = nullptr;  // set by enableSending
+  QString sendLogPath_;
   QString sms_;
   QString dtuNumber_;
   QString simNumber_;  // in the payload

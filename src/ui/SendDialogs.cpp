@@ -26,9 +26,10 @@
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/ModemSender.h"
-#include "ui/UserSettings.h"
+#include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
+#include "ui/HandlerGuard.h"
+#include "ui/UserSettings.h"
 
 namespace dtu {
 
@@ -71,8 +72,8 @@ SendOptions LoadSendOptions() {
   const bool gateway = settings.value(kMethod).toString() == QLatin1String("gateway");
   (gateway ? options.gateway : options.modem) = settings.value(gateway ? kGateway : kDevice).toString();
   options.baud = settings.value(kBaud, options.baud).toInt();
-  options.interval = std::chrono::milliseconds(
-      static_cast<long long>(settings.value(kInterval, 3.0).toDouble() * 1000));
+  options.interval =
+      std::chrono::milliseconds(static_cast<long long>(settings.value(kInterval, 3.0).toDouble() * 1000));
   return options;
 }
 
@@ -89,10 +90,11 @@ void StoreSendOptions(const SendOptions& options) {
 QString WindowSendLogPath() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
   QDir().mkpath(folder);
-  return QDir(folder).filePath(QStringLiteral("sent.csv"));
+  return DefaultSendLogPath({}, folder);
 }
 
-SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidget* owner) : QDialog(owner) {
+SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes) {
   setWindowTitle(Translate("Send settings"));
   const SendOptions current = LoadSendOptions();
   auto* form = new QFormLayout;
@@ -124,37 +126,42 @@ SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidg
   form->addRow(gateway);
   form->addRow(Translate("Gateway URL:"), gateway_);
   form->addRow(Translate("At most one message every:"), interval_);
-  const auto enable = [this] {
-    const bool useModem = method_->checkedId() == 0;
-    device_->setEnabled(useModem);
-    baud_->setEnabled(useModem);
-    gateway_->setEnabled(!useModem);
-  };
-  connect(method_, &QButtonGroup::idClicked, this, enable);
-  enable();
+  connect(method_, &QButtonGroup::idClicked, this, GuardedSlot(boxes_, this, &SendSettingsDialog::methodChosen));
+  methodChosen();
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-    StoreSendOptions(options());
-    accept();
-  });
+  connect(buttons, &QDialogButtonBox::accepted, this, GuardedSlot(boxes_, this, &SendSettingsDialog::okClicked));
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addWidget(buttons);
 }
 
+void SendSettingsDialog::methodChosen() {
+  const bool useModem = method_->checkedId() == 0;
+  device_->setEnabled(useModem);
+  baud_->setEnabled(useModem);
+  gateway_->setEnabled(!useModem);
+}
+
+void SendSettingsDialog::okClicked() {
+  StoreSendOptions(options());
+  accept();
+}
+
 SendOptions SendSettingsDialog::options() const {
   SendOptions options;
-  if (method_->checkedId() == 0) options.modem = device_->currentText().trimmed();
-  else options.gateway = gateway_->text().trimmed();
+  if (method_->checkedId() == 0)
+    options.modem = device_->currentText().trimmed();
+  else
+    options.gateway = gateway_->text().trimmed();
   options.baud = baud_->currentText().toInt() > 0 ? baud_->currentText().toInt() : 115200;
   options.interval = std::chrono::milliseconds(static_cast<long long>(interval_->value() * 1000));
   return options;
 }
 
-SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform,
-                       QWidget* owner)
-    : QDialog(owner), platform_(platform), items_(std::move(items)), logPath_(std::move(logPath)) {
+SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform, QWidget* owner,
+                       MessagePresenter& boxes)
+    : QDialog(owner), boxes_(boxes), platform_(platform), items_(std::move(items)), logPath_(std::move(logPath)) {
   setWindowTitle(Translate("Send"));
   through_ = new QLabel;
   settingsButton_ = new QPushButton(Translate("Settings..."));
@@ -205,18 +212,11 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
   layout->addLayout(buttons);
   resize(640, 400);
 
-  connect(settingsButton_, &QPushButton::clicked, this, [this] {
-    SendSettingsDialog settings(platform_, this);
-    if (settings.exec() == QDialog::Accepted) showOptions();
-  });
-  connect(sendButton_, &QPushButton::clicked, this, &SendDialog::start);
-  connect(stopButton_, &QPushButton::clicked, this, [this] {
-    stop_ = true;
-    stopButton_->setEnabled(false);
-    status_->setText(Translate("Stopping after the message in flight..."));
-  });
-  connect(repliesButton_, &QPushButton::clicked, this, &SendDialog::showReplies);
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(settingsButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::settingsClicked));
+  connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::start));
+  connect(stopButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::stopClicked));
+  connect(repliesButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::showReplies));
+  connect(close, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::reject));
   showOptions();
 }
 
@@ -229,11 +229,23 @@ SendDialog::~SendDialog() {
 void SendDialog::showOptions() {
   options_ = LoadSendOptions();
   options_.log = logPath_;
-  through_->setText(!options_.modem.isEmpty()     ? FormatMessage(Translate("Through the GSM modem on %s"), {options_.modem})
-                    : !options_.gateway.isEmpty() ? FormatMessage(Translate("Through the SMS gateway %s"), {options_.gateway})
-                                                  : Translate("No modem or gateway chosen yet: Settings..."));
+  through_->setText(
+      !options_.modem.isEmpty()     ? FormatMessage(Translate("Through the GSM modem on %s"), {options_.modem})
+      : !options_.gateway.isEmpty() ? FormatMessage(Translate("Through the SMS gateway %s"), {options_.gateway})
+                                    : Translate("No modem or gateway chosen yet: Settings..."));
   sendButton_->setEnabled(options_.any() && !thread_);
   repliesButton_->setEnabled(!options_.modem.isEmpty() && !thread_);
+}
+
+void SendDialog::settingsClicked() {
+  SendSettingsDialog settings(platform_, this, boxes_);
+  if (settings.exec() == QDialog::Accepted) showOptions();
+}
+
+void SendDialog::stopClicked() {
+  stop_ = true;
+  stopButton_->setEnabled(false);
+  status_->setText(Translate("Stopping after the message in flight..."));
 }
 
 void SendDialog::setResult(int row, const QString& text, const QString& reference) {
@@ -258,12 +270,10 @@ void SendDialog::start() {
     SendSummary summary;
     SendLog log;
     QString error;
-    std::unique_ptr<QIODevice> device;
-    std::unique_ptr<SmsSender> sender;
     if (!log.open(options.log, platform_.files, &error)) {
-      summary.fatal = options.log + QStringLiteral(": ") + error;
-    } else if (!(sender = StartSender(options, platform_, device, error))) {
-      summary.fatal = error;
+      summary.fatal = Failure{options.log + QStringLiteral(": ") + error, error};
+    } else if (Expected<StartedSender> sender = StartSender(options, platform_); !sender) {
+      summary.fatal = sender.failure();
     } else {
       SendEvents events;
       events.starting = [this](std::size_t i) {
@@ -277,9 +287,9 @@ void SendDialog::start() {
       };
       events.stopRequested = [this] { return stop_.load(); };
       events.wait = [this](std::chrono::milliseconds wait) { WaitUnlessStopped(wait, stop_); };
-      summary = RunSends(items, *sender, log, options.interval, options.resend, events);
+      summary = RunSends(items, *sender.value(), log, options.interval, options.resend, events);
     }
-    QMetaObject::invokeMethod(this, [this, summary] { finished(summary); });
+    QMetaObject::invokeMethod(this, [this, summary] { RunGuarded(boxes_, this, [&] { finished(summary); }); });
   });
   thread_->start();
 }
@@ -288,10 +298,8 @@ void SendDialog::finished(const SendSummary& summary) {
   thread_->wait();
   delete thread_;
   thread_ = nullptr;
-  QString text = FormatMessage(Translate("%d sent, %d sent before, %d not sent."),
-                               {QString::number(summary.sent), QString::number(summary.skipped),
-                                QString::number(summary.failed + summary.notTried)});
-  if (!summary.fatal.isEmpty()) text = summary.fatal + QLatin1Char('\n') + text;
+  QString text = SendSummaryLine(summary);
+  if (summary.fatal) text = summary.fatal->message + QLatin1Char('\n') + text;
   status_->setText(text);
   stopButton_->setEnabled(false);
   settingsButton_->setEnabled(true);
@@ -306,35 +314,35 @@ void SendDialog::showReplies() {
   status_->setText(FormatMessage(Translate("Reading the messages from %s on the modem..."), {number}));
   if (reader_) return;
   reader_ = QThread::create([this, number, options = options_] {
-    std::unique_ptr<QIODevice> device;
-    QString error;
-    QString text;
-    if (const std::unique_ptr<SmsSender> sender = StartSender(options, platform_, device, error)) {
-      for (const ModemMessage& m : static_cast<ModemSender&>(*sender).received(number, &error))
-        text += QStringLiteral("%1  %2\n%3\n\n").arg(m.time, m.sender, m.text);
-    }
-    QMetaObject::invokeMethod(this, [this, number, text, error] {
-      reader_->wait();
-      delete reader_;
-      reader_ = nullptr;
-      status_->setText(FormatMessage(Translate("Send log: %s"), {logPath_}));
-      repliesButton_->setEnabled(true);
-      QDialog box(this);
-      box.setWindowTitle(FormatMessage(Translate("Messages from %s"), {number}));
-      auto* view = new QPlainTextEdit(!error.isEmpty() ? error
-                                      : text.isEmpty() ? Translate("No message from this number on the SIM.")
-                                                       : text);
-      view->setReadOnly(true);
-      auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
-      connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
-      auto* layout = new QVBoxLayout(&box);
-      layout->addWidget(view);
-      layout->addWidget(buttons);
-      box.resize(480, 320);
-      box.exec();
-    });
+    Expected<StartedSender> sender = StartSender(options, platform_);
+    const Replies replies = sender ? sender.value()->received(number) : Replies(sender.failure());
+    QMetaObject::invokeMethod(
+        this, [this, number, replies] { RunGuarded(boxes_, this, [&] { repliesRead(number, replies); }); });
   });
   reader_->start();
+}
+
+void SendDialog::repliesRead(const QString& number, const Replies& replies) {
+  reader_->wait();
+  delete reader_;
+  reader_ = nullptr;
+  status_->setText(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  repliesButton_->setEnabled(true);
+  QString text = replies.message();
+  if (replies) {
+    for (const ReceivedSms& m : replies.value()) text += QStringLiteral("%1  %2\n%3\n\n").arg(m.time, m.sender, m.text);
+  }
+  QDialog box(this);
+  box.setWindowTitle(FormatMessage(Translate("Messages from %s"), {number}));
+  auto* view = new QPlainTextEdit(text.isEmpty() ? Translate("No message from this number on the SIM.") : text);
+  view->setReadOnly(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close);
+  connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&box);
+  layout->addWidget(view);
+  layout->addWidget(buttons);
+  box.resize(480, 320);
+  box.exec();
 }
 
 void SendDialog::closeEvent(QCloseEvent* event) {

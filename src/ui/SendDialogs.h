@@ -26,6 +26,8 @@ class QThread;
 
 namespace dtu {
 
+class MessagePresenter;
+
 // The per-user choice; options.log stays empty (the caller knows the list).
 SendOptions LoadSendOptions();
 void StoreSendOptions(const SendOptions& options);
@@ -36,10 +38,14 @@ class SendSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
-  SendSettingsDialog(const platform::Platform& platform, QWidget* owner);
+  SendSettingsDialog(const platform::Platform& platform, QWidget* owner, MessagePresenter& boxes);
   SendOptions options() const;
 
  private:
+  void methodChosen();
+  void okClicked();
+
+  MessagePresenter& boxes_;
   QButtonGroup* method_ = nullptr;
   QComboBox* device_ = nullptr;
   QComboBox* baud_ = nullptr;
@@ -52,7 +58,8 @@ class SendDialog : public QDialog {
 
  public:
   // `logPath`: the send log these rows are recorded in.
-  SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform, QWidget* owner);
+  SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform, QWidget* owner,
+             MessagePresenter& boxes);
   ~SendDialog() override;
 
   void start();
@@ -65,10 +72,15 @@ class SendDialog : public QDialog {
 
  private:
   void showOptions();
+  void settingsClicked();
+  void stopClicked();
   void finished(const SendSummary& summary);
+  using Replies = Expected<std::vector<ReceivedSms>>;
   void showReplies();
+  void repliesRead(const QString& number, const Replies& replies);
   void setResult(int row, const QString& text, const QString& reference);
 
+  MessagePresenter& boxes_;
   const platform::Platform& platform_;
   std::vector<SendItem> items_;
   QString logPath_;

@@ -231,16 +231,17 @@ QString WriteList(const QTemporaryDir& dir, const QByteArray& content) {
 }
 
 TEST(BatchCommand, ExitStatusAndErrorLines) {
+  using enum ExitStatus;
   // clang-format off
-  const struct { QByteArray list; SmsCommandInputs base; const char* csv; int status; QString err; int outLines; } rows[] = {
-      {"DTU number;SIM\nA1;138\nB2\n", kBase, "", 0, "", 3},
-      {"A1,\n\nA1\nB2,x1\n", kBase, "", 1, "dtusms: LIST:3: The DTU number \"A1\" is already on line 1.\ndtusms: LIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
-      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
-      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", 2, "dtusms: ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
-      {"\n \n", kBase, "", 2, "dtusms: LIST: The list holds no DTU number.\n", 0},
-      {"A1\n", kBase, "missing/out.csv", 2, "dtusms: OUT: Cannot write the file: No such file or directory\n", 0},
-      {"A1\n\"B2\n\nC3\n", kBase, "", 1, "dtusms: LIST:2: The quote opened on line 2 is never closed; lines 2 to 4 were skipped.\n", 2},
-      {"A1\n", kBase, "./list.csv", 2, "dtusms: OUT: This is the list itself; an output never replaces it.\n", 0},
+  const struct { QByteArray list; SmsCommandInputs base; const char* csv; ExitStatus status; QString err; int outLines; } rows[] = {
+      {"DTU number;SIM\nA1;138\nB2\n", kBase, "", kSuccess, "", 3},
+      {"A1,\n\nA1\nB2,x1\n", kBase, "", kSomeRowsFailed, "dtusms: LIST:3: The DTU number \"A1\" is already on line 1.\ndtusms: LIST:4: The SIM number \"x1\" may hold only digits, a leading \"+\", blanks and \"-\".\n", 2},
+      {"A1\n", {0, 0, "", "", 5000, 0, "", ""}, "", kUsageOrFileError, "dtusms: ZEREVuzi.ini: Please enter valid \"Static IP\"\n", 0},
+      {"A1\n", {-1, 0, "203.0.113.7", "", 5000, 0, "", ""}, "", kUsageOrFileError, "dtusms: ZEREVuzi.ini: The fields give no SMS command: choose the command type and server mode.\n", 0},
+      {"\n \n", kBase, "", kUsageOrFileError, "dtusms: LIST: The list holds no DTU number.\n", 0},
+      {"A1\n", kBase, "missing/out.csv", kUsageOrFileError, "dtusms: OUT: Cannot write the file: No such file or directory\n", 0},
+      {"A1\n\"B2\n\nC3\n", kBase, "", kSomeRowsFailed, "dtusms: LIST:2: The quote opened on line 2 is never closed; lines 2 to 4 were skipped.\n", 2},
+      {"A1\n", kBase, "./list.csv", kUsageOrFileError, "dtusms: OUT: This is the list itself; an output never replaces it.\n", 0},
   };
   // clang-format on
   for (const auto& row : rows) {
@@ -269,7 +270,7 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
     QByteArray out, err;
     EXPECT_EQ(RunBatch({list, *csv ? dir.filePath(csv) : QString(), dir.filePath(pdf)}, kBase, TestCodec(),
                        TestPlatform().files, out, err),
-              2)
+              ExitStatus::kUsageOrFileError)
         << pdf;
   }
   RecordingPresenter boxes;
@@ -297,7 +298,7 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   EXPECT_FALSE(TerminalProgress(pipe, [](const QByteArray&) {}));
   ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), TestPlatform().files,
                      out, err, TerminalProgress(terminal, [&](const QByteArray& bytes) { counter += bytes; })),
-            0)
+            ExitStatus::kSuccess)
       << err.toStdString();
   EXPECT_EQ(counter, "\rdtusms: Writing page 1 of 2\rdtusms: Writing page 2 of 2\r" + QByteArray(27, ' ') + '\r');
   EXPECT_TRUE(ReadBytes(dir.filePath("out.csv")).startsWith("\xEF\xBB\xBF" "DTU number,"));  // a spreadsheet reads UTF-8

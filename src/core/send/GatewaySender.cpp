@@ -34,14 +34,18 @@ QString GatewayUrl(const QString& urlTemplate, const QString& number, const QStr
   return out;
 }
 
-QString GatewaySender::start() {
+Status GatewaySender::start() {
   const QUrl url(GatewayUrl(template_, QStringLiteral("1"), QStringLiteral("x")), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
-    return FormatMessage(Translate("%s is not an http or https address."), {template_});
+    return Failure{FormatMessage(Translate("%s is not an http or https address."), {template_})};
   if (!template_.contains(kPhone) || !template_.contains(kMessage))
-    return FormatMessage(Translate("The gateway address must hold {phone} and {message}: %s"), {template_});
-  return {};
+    return Failure{FormatMessage(Translate("The gateway address must hold {phone} and {message}: %s"), {template_})};
+  return Done{};
+}
+
+Expected<std::vector<ReceivedSms>> GatewaySender::received(const QString&) {
+  return Failure{Translate("An SMS gateway keeps no messages to list.")};
 }
 
 SendResult GatewaySender::send(const QString& number, const QString& text) {
@@ -51,10 +55,13 @@ SendResult GatewaySender::send(const QString& number, const QString& text) {
   switch (response.outcome) {
     case Outcome::Ok:
       if (response.status >= 200 && response.status < 300) return {SendResult::Status::Sent, {}, {}};
-      return {SendResult::Status::Failed, {},
-              FormatMessage(Translate("The gateway answered with HTTP status %d."), {QString::number(response.status)})};
+      return {
+          SendResult::Status::Failed,
+          {},
+          FormatMessage(Translate("The gateway answered with HTTP status %d."), {QString::number(response.status)})};
     case Outcome::Refused:
-      return {SendResult::Status::Broken, {},
+      return {SendResult::Status::Broken,
+              {},
               Translate("The gateway redirected to an address in the local network; nothing was sent.")};
     case Outcome::TooLarge:
       // It answered, so the message may have been taken.
@@ -62,7 +69,8 @@ SendResult GatewaySender::send(const QString& number, const QString& text) {
     case Outcome::Failed:
       break;
   }
-  return {SendResult::Status::Failed, {},
+  return {SendResult::Status::Failed,
+          {},
           FormatMessage(Translate("Could not reach the gateway: %s"), {QString::fromStdString(response.error)})};
 }
 

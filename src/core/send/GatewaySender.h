@@ -19,8 +19,10 @@ class GatewaySender final : public SmsSender {
   GatewaySender(QString urlTemplate, net::ProbeServices services)
       : template_(std::move(urlTemplate)), services_(std::move(services)) {}
   // Checks the template: http or https, both fields present.
-  QString start() override;
+  Status start() override;
   SendResult send(const QString& number, const QString& text) override;
+  // A gateway hands messages on and keeps none.
+  Expected<std::vector<ReceivedSms>> received(const QString& number) override;
 
  private:
   QString template_;

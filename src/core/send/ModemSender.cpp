@@ -121,12 +121,13 @@ ModemSender::Reply ModemSender::exchange(const QByteArray& command, std::chrono:
   return finish(timeout, command, wantPrompt);
 }
 
-QString ModemSender::start() {
+Status ModemSender::start() {
   Reply at = exchange("AT", timeouts_.command);
   if (at.end == Reply::End::TimedOut) at = exchange("AT", timeouts_.command);  // the first may wake it
   if (at.end != Reply::End::Ok)
-    return at.end == Reply::End::TimedOut ? Translate("The modem does not answer.")
-                                          : FormatMessage(Translate("The modem answers AT with %s."), {Q(at.error)});
+    return Failure{at.end == Reply::End::TimedOut
+                       ? Translate("The modem does not answer.")
+                       : FormatMessage(Translate("The modem answers AT with %s."), {Q(at.error)})};
   const Reply pin = exchange("AT+CPIN?", timeouts_.command);
   QByteArray state;
   for (const QByteArray& line : pin.lines)
@@ -134,30 +135,28 @@ QString ModemSender::start() {
   if (pin.end != Reply::End::Ok || state != "READY") {
     const QByteArray what = pin.end == Reply::End::Ok ? state : pin.error;
     if (what.contains("PIN") || what.contains("PUK"))
-      return FormatMessage(Translate("The SIM asks for a PIN (%s). Enter it on a phone or with the modem's own tool; "
-                                     "this program never tries one."),
-                           {Q(what)});
-    return FormatMessage(Translate("The SIM is not ready: %s"),
-                         {what.isEmpty() ? Translate("the modem does not answer.") : Q(what)});
+      return Failure{FormatMessage(Translate("The SIM asks for a PIN (%s). Enter it on a phone or with the modem's "
+                                             "own tool; this program never tries one."),
+                                   {Q(what)})};
+    return Failure{FormatMessage(Translate("The SIM is not ready: %s"),
+                                 {what.isEmpty() ? Translate("the modem does not answer.") : Q(what)})};
   }
-  QString error;
-  if (!setMode(true, &error)) return error;
+  if (Status mode = setMode(true); !mode) return mode;
   if (exchange("AT+CSCS=\"GSM\"", timeouts_.command).end != Reply::End::Ok)
-    return Translate("The modem refuses the GSM character set (AT+CSCS=\"GSM\").");
-  return {};
+    return Failure{Translate("The modem refuses the GSM character set (AT+CSCS=\"GSM\").")};
+  return Done{};
 }
 
-bool ModemSender::setMode(bool text, QString* error) {
-  if (mode_ == (text ? 1 : 0)) return true;
+Status ModemSender::setMode(bool text) {
+  if (mode_ == (text ? 1 : 0)) return Done{};
   const QByteArray command = text ? "AT+CMGF=1" : "AT+CMGF=0";
   const Reply reply = exchange(command, timeouts_.command);
   if (reply.end != Reply::End::Ok) {
-    *error = FormatMessage(Translate("The modem refuses %s."), {Q(command)});
     mode_ = -1;
-    return false;
+    return Failure{FormatMessage(Translate("The modem refuses %s."), {Q(command)})};
   }
   mode_ = text ? 1 : 0;
-  return true;
+  return Done{};
 }
 
 SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body) {
@@ -165,7 +164,8 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
   if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(prompt.error)};
   if (prompt.end != Reply::End::Prompt) {
     device_.write(QByteArray(1, kEscape));  // leaves a half-open message, if any
-    return {broken_ ? SendResult::Status::Broken : SendResult::Status::Failed, {},
+    return {broken_ ? SendResult::Status::Broken : SendResult::Status::Failed,
+            {},
             Translate("The modem gave no prompt for the message.")};
   }
   device_.write(body + kCtrlZ);
@@ -178,7 +178,8 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
   }
   if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(reply.error)};
   // The message may be on its way: only the answer is missing.
-  return {broken_ ? SendResult::Status::Broken : SendResult::Status::Unconfirmed, {},
+  return {broken_ ? SendResult::Status::Broken : SendResult::Status::Unconfirmed,
+          {},
           FormatMessage(Translate("The modem did not confirm the message within %d s."),
                         {QString::number(timeouts_.submit.count() / 1000)})};
 }
@@ -195,12 +196,9 @@ QString ModemSender::DescribeError(const QByteArray& line) {
 
 SendResult ModemSender::send(const QString& number, const QString& text) {
   if (broken_) return {SendResult::Status::Broken, {}, Translate("The modem does not answer.")};
-  QString error;
-  if (FitsTextMode(text)) {
-    if (!setMode(true, &error)) return {SendResult::Status::Failed, {}, error};
-    return submit("AT+CMGS=\"" + number.toLatin1() + '"', text.toLatin1());
-  }
-  if (!setMode(false, &error)) return {SendResult::Status::Failed, {}, error};
+  const bool textMode = FitsTextMode(text);
+  if (const Status mode = setMode(textMode); !mode) return {SendResult::Status::Failed, {}, mode.message()};
+  if (textMode) return submit("AT+CMGS=\"" + number.toLatin1() + '"', text.toLatin1());
   reference_ = (reference_ + 1) & 0xFF;
   QStringList references;
   for (const SubmitPdu& pdu : EncodeSubmitPdus(number, text, static_cast<std::uint8_t>(reference_))) {
@@ -217,30 +215,28 @@ SendResult ModemSender::send(const QString& number, const QString& text) {
   return {SendResult::Status::Sent, references.join(QStringLiteral(", ")), {}};
 }
 
-std::vector<ModemMessage> ModemSender::received(const QString& number, QString* error) {
-  std::vector<ModemMessage> messages;
-  if (!setMode(true, error)) return messages;
+Expected<std::vector<ReceivedSms>> ModemSender::received(const QString& number) {
+  if (const Status mode = setMode(true); !mode) return mode.failure();
   const Reply reply = exchange("AT+CMGL=\"ALL\"", timeouts_.prompt);
-  if (reply.end != Reply::End::Ok) {
-    *error = reply.end == Reply::End::Error ? DescribeError(reply.error) : Translate("The modem does not answer.");
-    return messages;
-  }
+  if (reply.end != Reply::End::Ok)
+    return Failure{reply.end == Reply::End::Error ? DescribeError(reply.error)
+                                                  : Translate("The modem does not answer.")};
+  std::vector<ReceivedSms> messages;
   for (const QByteArray& line : reply.lines) {
     if (line.startsWith("+CMGL:")) {
       // +CMGL: <index>,"<stat>","<sender>",[<alpha>],["<time>"]
       const QList<QByteArray> fields = line.mid(6).split(',');
-      ModemMessage m;
+      ReceivedSms m;
       m.index = fields.value(0).trimmed().toInt();
       m.sender = Q(fields.value(2).trimmed()).remove(QLatin1Char('"'));
       if (fields.size() > 5) m.time = Q(fields.value(4) + ',' + fields.value(5)).remove(QLatin1Char('"'));
       messages.push_back(m);
     } else if (!messages.empty()) {
-      ModemMessage& m = messages.back();
+      ReceivedSms& m = messages.back();
       m.text += (m.text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromLatin1(line);
     }
   }
-  if (!number.isEmpty())
-    std::erase_if(messages, [&](const ModemMessage& m) { return !SameNumber(m.sender, number); });
+  if (!number.isEmpty()) std::erase_if(messages, [&](const ReceivedSms& m) { return !SameNumber(m.sender, number); });
   return messages;
 }
 

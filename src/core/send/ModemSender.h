@@ -20,23 +20,15 @@ struct ModemTimeouts {
   std::chrono::milliseconds submit{60000};  // +CMGS: the network's answer
 };
 
-// One received message, as AT+CMGL lists it.
-struct ModemMessage {
-  int index = 0;
-  QString sender;
-  QString time;  // as the modem gives it
-  QString text;
-};
-
 class ModemSender final : public SmsSender {
  public:
   explicit ModemSender(QIODevice& device, ModemTimeouts timeouts = {}) : device_(device), timeouts_(timeouts) {}
 
   // AT, the SIM's PIN state (never answered with a guess), text mode, GSM charset.
-  QString start() override;
+  Status start() override;
   SendResult send(const QString& number, const QString& text) override;
-  // The stored messages from `number` (any sender when empty); nothing is deleted.
-  std::vector<ModemMessage> received(const QString& number, QString* error);
+  // What AT+CMGL="ALL" lists.
+  Expected<std::vector<ReceivedSms>> received(const QString& number) override;
 
  private:
   struct Reply {
@@ -47,7 +39,7 @@ class ModemSender final : public SmsSender {
   };
   Reply exchange(const QByteArray& command, std::chrono::milliseconds timeout, bool wantPrompt = false);
   Reply finish(std::chrono::milliseconds timeout, const QByteArray& echo, bool wantPrompt);
-  bool setMode(bool text, QString* error);
+  Status setMode(bool text);
   SendResult submit(const QByteArray& command, const QByteArray& body);
   static QString DescribeError(const QByteArray& line);
 

@@ -21,16 +21,18 @@ SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, Send
       if (events.done) events.done(i, {}, true);
       continue;
     }
-    if (!summary.fatal.isEmpty() || (events.stopRequested && events.stopRequested())) {
-      summary.stopped = summary.fatal.isEmpty();
+    if (summary.fatal || (events.stopRequested && events.stopRequested())) {
+      summary.stopped = !summary.fatal;
       summary.notTried += static_cast<int>(items.size() - i);
       break;
     }
     if (last) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*last + interval - Clock::now());
       if (left.count() > 0) {
-        if (events.wait) events.wait(left);
-        else std::this_thread::sleep_for(left);
+        if (events.wait)
+          events.wait(left);
+        else
+          std::this_thread::sleep_for(left);
         if (events.stopRequested && events.stopRequested()) {
           summary.stopped = true;
           summary.notTried += static_cast<int>(items.size() - i);
@@ -41,12 +43,14 @@ SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, Send
     if (events.starting) events.starting(i);
     last = Clock::now();
     SendResult result = sender.send(DialableNumber(item.simNumber), item.command);
-    if (result.sent()) ++summary.sent;
-    else ++summary.failed;
-    if (result.status == SendResult::Status::Broken) summary.fatal = result.error;
+    if (result.sent())
+      ++summary.sent;
+    else
+      ++summary.failed;
+    if (result.status == SendResult::Status::Broken) summary.fatal = Failure{result.error};
     QString error;
     if (!log.append({QDateTime::currentDateTime(), item.dtuNumber, item.simNumber, item.command, result}, &error))
-      summary.fatal = FormatMessage(Translate("Cannot write the send log: %s"), {error});
+      summary.fatal = Failure{FormatMessage(Translate("Cannot write the send log: %s"), {error}), error};
     if (events.done) events.done(i, result, false);
   }
   return summary;

@@ -6,8 +6,10 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "core/Expected.h"
 #include "core/send/SendLog.h"
 #include "core/send/SmsSender.h"
 
@@ -44,11 +46,11 @@ struct SendEvents {
 
 struct SendSummary {
   int sent = 0;
-  int skipped = 0;  // in the log already
-  int failed = 0;   // failed or unconfirmed
+  int skipped = 0;   // in the log already
+  int failed = 0;    // failed or unconfirmed
   int notTried = 0;  // after a stop or a broken device
   bool stopped = false;
-  QString fatal;  // the device, gateway or log gave out
+  std::optional<Failure> fatal;  // the device, gateway or log gave out
 };
 
 // At most one message per `interval`, measured from the start of the last.

@@ -37,29 +37,24 @@ QString DescribeSerialFailure(const QString& device, const platform::SerialFailu
 
 }  // namespace
 
-std::unique_ptr<SmsSender> StartSender(const SendOptions& options, const platform::Platform& platform,
-                                       std::unique_ptr<QIODevice>& device, QString& error) {
-  std::unique_ptr<SmsSender> sender;
+Expected<StartedSender> StartSender(const SendOptions& options, const platform::Platform& platform) {
+  StartedSender started;
   const QString where = options.modem.isEmpty() ? options.gateway : options.modem;
   if (!options.modem.isEmpty()) {
     platform::SerialFailure failure;
-    if (platform.serial) device = platform.serial->open(options.modem, options.baud, failure);
-    else failure.cause = "no serial devices in this build";
-    if (!device) {
-      error = where + QStringLiteral(": ") + DescribeSerialFailure(options.modem, failure);
-      return nullptr;
-    }
-    sender = std::make_unique<ModemSender>(*device);
+    if (platform.serial)
+      started.device = platform.serial->open(options.modem, options.baud, failure);
+    else
+      failure.cause = "no serial devices in this build";
+    if (!started.device) return Failure{where + QStringLiteral(": ") + DescribeSerialFailure(options.modem, failure)};
+    started.sender = std::make_unique<ModemSender>(*started.device);
   } else {
     net::ProbeServices services;
     services.network = &platform.network;
-    sender = std::make_unique<GatewaySender>(options.gateway, services);
+    started.sender = std::make_unique<GatewaySender>(options.gateway, services);
   }
-  if (const QString problem = sender->start(); !problem.isEmpty()) {
-    error = where + QStringLiteral(": ") + problem;
-    return nullptr;
-  }
-  return sender;
+  if (const Status ready = started->start(); !ready) return Failure{where + QStringLiteral(": ") + ready.message()};
+  return started;
 }
 
 }  // namespace dtu

@@ -3,18 +3,23 @@
 #pragma once
 
 #include <QIODevice>
-#include <QString>
 #include <memory>
 
+#include "core/Expected.h"
 #include "core/send/SendRun.h"
 #include "core/send/SmsSender.h"
 #include "platform/Platform.h"
 
 namespace dtu {
 
-// Null with the cause ("WHERE: message") in `error`. `device` keeps the
-// modem's line open for as long as the sender lives.
-std::unique_ptr<SmsSender> StartSender(const SendOptions& options, const platform::Platform& platform,
-                                       std::unique_ptr<QIODevice>& device, QString& error);
+struct StartedSender {
+  std::unique_ptr<QIODevice> device;  // the modem's line; none for a gateway
+  std::unique_ptr<SmsSender> sender;  // declared last: it goes before the line it speaks on
+  SmsSender& operator*() const { return *sender; }
+  SmsSender* operator->() const { return sender.get(); }
+};
+
+// The failure's message names where: "DEVICE: message" or "URL: message".
+Expected<StartedSender> StartSender(const SendOptions& options, const platform::Platform& platform);
 
 }  // namespace dtu

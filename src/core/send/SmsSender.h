@@ -4,6 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <vector>
+
+#include "core/Expected.h"
 
 namespace dtu {
 
@@ -23,13 +26,24 @@ struct SendResult {
   bool sent() const { return status == Status::Sent; }
 };
 
+// One message the device holds, as it lists it.
+struct ReceivedSms {
+  int index = 0;
+  QString sender;
+  QString time;  // as the device gives it
+  QString text;
+};
+
 class SmsSender {
  public:
   virtual ~SmsSender() = default;
-  // Prepares the device; the error, or empty when it is ready.
-  virtual QString start() = 0;
+  // Prepares the device for sending.
+  virtual Status start() = 0;
   // `number` is a DialableNumber.
   virtual SendResult send(const QString& number, const QString& text) = 0;
+  // The stored messages from `number` (any sender when empty), the DTUs'
+  // replies; nothing is deleted. A sender that keeps none says so.
+  virtual Expected<std::vector<ReceivedSms>> received(const QString& number) = 0;
 };
 
 }  // namespace dtu

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -13,6 +14,7 @@
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
+#include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
 #include "core/send/SenderFactory.h"
 #include "core/send/SmsPdu.h"
@@ -82,8 +84,8 @@ constexpr ModemTimeouts kQuick{300ms, 300ms, 2s};
 std::vector<SendItem> Items(std::initializer_list<const char*> numbers) {
   std::vector<SendItem> items;
   for (const char* n : numbers)
-    items.push_back({static_cast<int>(items.size()) + 1, QStringLiteral("KQ%1").arg(items.size()), QString::fromLatin1(n),
-                     QStringLiteral("(A55A#s)")});
+    items.push_back({static_cast<int>(items.size()) + 1, QStringLiteral("KQ%1").arg(items.size()),
+                     QString::fromLatin1(n), QStringLiteral("(A55A#s)")});
   return items;
 }
 
@@ -98,13 +100,14 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
     auto device = Open(modem);
     ASSERT_TRUE(device);
     ModemSender sender(*device, kQuick);
-    ASSERT_EQ(sender.start(), QString());
+    ASSERT_TRUE(sender.start().ok());
     SendLog log;
     QString error;
     ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error)) << error.toStdString();
     std::vector<QString> errors;
-    const SendSummary s = RunSends(items, sender, log, 0ms, false,
-                                   {{}, [&](std::size_t, const SendResult& r, bool) { errors.push_back(r.error); }, {}, {}});
+    const SendSummary s =
+        RunSends(items, sender, log, 0ms, false,
+                 {{}, [&](std::size_t, const SendResult& r, bool) { errors.push_back(r.error); }, {}, {}});
     EXPECT_EQ(s.sent, 2);
     EXPECT_EQ(s.failed, 1);
     for (const SendItem& i : items) expected.push_back({i.simNumber.toStdString(), "(A55A#s)"});
@@ -115,7 +118,7 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
   FakeModem again;
   auto device = Open(again);
   ModemSender sender(*device, kQuick);
-  ASSERT_EQ(sender.start(), QString());
+  ASSERT_TRUE(sender.start().ok());
   SendLog log;
   QString error;
   ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error));
@@ -128,13 +131,13 @@ TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
   FakeModem pin;
   pin.pinState = "SIM PIN";
   auto device = Open(pin);
-  EXPECT_TRUE(ModemSender(*device, kQuick).start().contains(QStringLiteral("PIN")));
+  EXPECT_TRUE(ModemSender(*device, kQuick).start().message().contains(QStringLiteral("PIN")));
 
   FakeModem deaf;
   deaf.noPrompt = {"10086"};
   device = Open(deaf);
   ModemSender sender(*device, kQuick);
-  ASSERT_EQ(sender.start(), QString());
+  ASSERT_TRUE(sender.start().ok());
   EXPECT_EQ(sender.send(QStringLiteral("10086"), QStringLiteral("x")).status, SendResult::Status::Failed);
   EXPECT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
   EXPECT_EQ(deaf.sent(), (std::vector<FakeModem::Sms>{{"10010", "y"}}));
@@ -142,24 +145,25 @@ TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
   FakeModem silent;
   silent.silent = true;
   device = Open(silent);
-  EXPECT_FALSE(ModemSender(*device, kQuick).start().isEmpty());
+  EXPECT_FALSE(ModemSender(*device, kQuick).start().ok());
 }
 
 TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {
   FakeModem modem;
-  modem.stored = "+CMGL: 3,\"REC UNREAD\",\"+8613800000001\",,\"26/12/07,10:00:00+32\"\r\nOK running\r\n"
-                 "+CMGL: 4,\"REC READ\",\"10086\",,\"26/12/07,10:01:00+32\"\r\nbalance";
+  modem.stored =
+      "+CMGL: 3,\"REC UNREAD\",\"+8613800000001\",,\"26/12/07,10:00:00+32\"\r\nOK running\r\n"
+      "+CMGL: 4,\"REC READ\",\"10086\",,\"26/12/07,10:01:00+32\"\r\nbalance";
   auto device = Open(modem);
   ModemSender sender(*device, kQuick);
-  ASSERT_EQ(sender.start(), QString());
+  ASSERT_TRUE(sender.start().ok());
   const QString text = QStringLiteral("(A55A#4*设备)");
   ASSERT_TRUE(sender.send(QStringLiteral("+8613800000001"), text).sent());
   const SubmitPdu pdu = EncodeSubmitPdus(QStringLiteral("+8613800000001"), text, 1).front();
   EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{std::to_string(pdu.tpduLength), pdu.hex.toStdString()}}));
-  QString error;
-  const auto replies = sender.received(QStringLiteral("13800000001"), &error);
-  ASSERT_EQ(replies.size(), 1u) << error.toStdString();
-  EXPECT_EQ(replies[0].text, QStringLiteral("OK running"));
+  const auto replies = sender.received(QStringLiteral("13800000001"));
+  ASSERT_TRUE(replies.ok()) << replies.message().toStdString();
+  ASSERT_EQ(replies->size(), 1u);
+  EXPECT_EQ(replies.value()[0].text, QStringLiteral("OK running"));
   for (const std::string& c : modem.commands()) EXPECT_EQ(c.find("CMGD"), std::string::npos);
 }
 
@@ -170,37 +174,99 @@ TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
   testing::FakeNetwork network;
   GatewaySender sender(QString::fromStdString(server.url()) + QStringLiteral("send?to={phone}&text={message}"),
                        net::testing::LoopbackServices(network));
-  ASSERT_EQ(sender.start(), QString());
+  ASSERT_TRUE(sender.start().ok());
   EXPECT_TRUE(sender.send(QStringLiteral("+86 138"), QStringLiteral("(A55A#1*x y)设")).sent());
   EXPECT_EQ(sender.send(QStringLiteral("+86 139"), QStringLiteral("x")).status, SendResult::Status::Failed);
-  EXPECT_FALSE(GatewaySender(QStringLiteral("ftp://x/{phone}{message}"), {}).start().isEmpty());
-  EXPECT_FALSE(GatewaySender(QStringLiteral("http://x/{phone}"), {}).start().isEmpty());
+  EXPECT_FALSE(GatewaySender(QStringLiteral("ftp://x/{phone}{message}"), {}).start().ok());
+  EXPECT_FALSE(GatewaySender(QStringLiteral("http://x/{phone}"), {}).start().ok());
+  EXPECT_FALSE(sender.received({}).ok());  // a gateway keeps nothing to list
+}
+
+BatchRow Row(int line, const char* dtu, const char* sim, BatchProblem problem = BatchProblem::None) {
+  BatchRow r;
+  r.line = r.lastLine = line;
+  r.dtuNumber = QString::fromUtf8(dtu);
+  r.simNumber = QString::fromUtf8(sim);
+  if (problem == BatchProblem::None) r.command = QStringLiteral("(A55A#4*%1)").arg(r.dtuNumber);
+  r.problem = problem;
+  return r;
+}
+
+// The command line and the window send the rows this picks; the others are
+// counted as not sent, and a composed one says why.
+TEST(SendPlan, TakesComposedRowsWithADialableNumberAndSaysWhyNotTheOthers) {
+  const struct {
+    BatchRow row;
+    const char* reason;  // null: sent; empty: the row's own problem says why
+  } cases[] = {
+      {Row(2, "KQ1", "+86 138-0000-0001"), nullptr},
+      {Row(3, "KQ2", ""), "no SIM number; not sent."},
+      {Row(4, "KQ3", "138#1"), "'138#1' is not a number to send to; not sent."},
+      {Row(5, "KQ4", "123456789012345678901"), "'123456789012345678901' is not a number to send to; not sent."},
+      {Row(6, "K\x01", "10086", BatchProblem::ControlCharacter), ""},
+      {Row(7, "KQ6", "10086"), nullptr},
+  };
+  BatchList list;
+  std::vector<int> sentLines;
+  std::vector<std::pair<int, QString>> unsent;
+  for (const auto& c : cases) {
+    list.rows.push_back(c.row);
+    if (c.reason)
+      unsent.emplace_back(c.row.line, QString::fromUtf8(c.reason));
+    else
+      sentLines.push_back(c.row.line);
+  }
+  const SendPlan plan = PlanSends(list);
+  std::vector<int> lines;
+  for (const SendItem& item : plan.items) {
+    lines.push_back(item.line);
+    const BatchRow& row = list.rows[static_cast<std::size_t>(item.line - 2)];
+    // The number as written: the log and the table show what the list says.
+    EXPECT_EQ(std::tie(item.dtuNumber, item.simNumber, item.command),
+              std::tie(row.dtuNumber, row.simNumber, row.command));
+  }
+  EXPECT_EQ(lines, sentLines);
+  std::vector<std::pair<int, QString>> got;
+  for (const UnsentRow& row : plan.unsent) got.emplace_back(row.line, row.reason);
+  EXPECT_EQ(got, unsent);
+
+  // One message from the QR code goes the same way.
+  const SendPlan one = PlanSend(QStringLiteral("KQ1"), QStringLiteral("+86 138"), QStringLiteral("(A55A#1)"));
+  ASSERT_EQ(one.items.size(), 1u);
+  EXPECT_EQ(one.items[0].line, 0);
+  EXPECT_EQ(PlanSend(QStringLiteral("KQ1"), {}, QStringLiteral("(A55A#1)")).unsent.front().reason,
+            QStringLiteral("no SIM number; not sent."));
+}
+
+TEST(SendPlan, NamesTheLogAndCountsWhatDidNotGo) {
+  EXPECT_EQ(DefaultSendLogPath(QStringLiteral("/lists/a.csv")), QStringLiteral("/lists/a.csv.sent.csv"));
+  EXPECT_EQ(DefaultSendLogPath({}, QStringLiteral("/data/dtusms")), QStringLiteral("/data/dtusms/sent.csv"));
+  SendSummary summary;
+  summary.sent = 4;
+  summary.skipped = 3;
+  EXPECT_EQ(NotSentCount(summary), 0);
+  summary.failed = 2;
+  summary.notTried = 1;
+  EXPECT_EQ(SendSummaryLine(summary), QStringLiteral("4 sent, 3 sent before, 3 not sent."));
+  EXPECT_EQ(SendSummaryLine(summary, 5), QStringLiteral("4 sent, 3 sent before, 8 not sent."));
 }
 
 TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   QTemporaryDir dir;
   FakeModem modem;
   BatchList list;
-  const auto row = [](int line, const char* dtu, const char* sim, const char* command, BatchProblem problem) {
-    BatchRow r;
-    r.line = r.lastLine = line;
-    r.dtuNumber = QString::fromUtf8(dtu);
-    r.simNumber = QString::fromUtf8(sim);
-    r.command = QString::fromUtf8(command);
-    r.problem = problem;
-    return r;
-  };
-  list.rows = {row(2, "KQ1", "+86 138-0000-0001", "(A55A#4*KQ1)", BatchProblem::None),
-               row(3, "KQ2", "", "(A55A#4*KQ2)", BatchProblem::None),
-               row(4, "K#1", "10086", "", BatchProblem::ControlCharacter)};
+  list.rows = {Row(2, "KQ1", "+86 138-0000-0001"), Row(3, "KQ2", ""),
+               Row(4, "K#1", "10086", BatchProblem::ControlCharacter)};
   SendOptions options;
   options.modem = QString::fromStdString(modem.device());
   options.interval = 0ms;
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   QByteArray err;
-  EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), 1);
+  EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), ExitStatus::kSomeRowsFailed);
   EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"+8613800000001", "(A55A#4*KQ1)"}}));
-  EXPECT_TRUE(err.contains(":3: no SIM number; not sent.")) << err.toStdString();
+  EXPECT_TRUE(err.contains(":3: no SIM number; not sent.\n") && !err.contains(":4:") &&
+              err.contains("1 sent, 0 sent before, 2 not sent."))
+      << err.toStdString();
   EXPECT_TRUE(QFile::exists(path + QStringLiteral(".sent.csv")));
 
   // A port in use is refused before anything is sent, as is a missing one.
@@ -208,7 +274,7 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   for (const QString& device : {options.modem, dir.filePath(QStringLiteral("ttyNone"))}) {
     options.modem = device;
     err.clear();
-    EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), 2);
+    EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
     EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : "holds"))
         << err.toStdString();
   }
@@ -218,16 +284,17 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
 TEST(SendBatch, AFailedOpenSaysWhatToDo) {
   testing::FakeSerialPorts ports;
   const platform::Platform& real = TestPlatform();
-  const platform::Platform platform{real.files, real.network, real.codePage, real.locale, real.process, nullptr, &ports};
+  const platform::Platform platform{real.files,   real.network, real.codePage, real.locale,
+                                    real.process, nullptr,      &ports};
   SendOptions options;
   options.modem = QStringLiteral("/dev/ttyUSB2");
   using Kind = platform::SerialFailure::Kind;
-  for (const auto& [kind, hint] : {std::pair{Kind::Busy, "ModemManager"}, {Kind::Denied, "dialout"},
-                                   {Kind::NotFound, "plugged in"}, {Kind::Other, "Cannot open /dev/ttyUSB2: EIO"}}) {
+  for (const auto& [kind, hint] : {std::pair{Kind::Busy, "ModemManager"},
+                                   {Kind::Denied, "dialout"},
+                                   {Kind::NotFound, "plugged in"},
+                                   {Kind::Other, "Cannot open /dev/ttyUSB2: EIO"}}) {
     ports.failure = {kind, "EIO"};
-    std::unique_ptr<QIODevice> device;
-    QString error;
-    EXPECT_FALSE(StartSender(options, platform, device, error));
+    const QString error = StartSender(options, platform).message();
     EXPECT_TRUE(error.startsWith(QStringLiteral("/dev/ttyUSB2: ")) && error.contains(QLatin1String(hint)))
         << error.toStdString();
   }
@@ -239,8 +306,8 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
     for (const char* a : arguments) list << QString::fromLatin1(a);
     return ParseCommandLine(list);
   };
-  const CommandLine ok = parse({"--batch", "l", "--send-modem", "/dev/ttyUSB2", "--baud", "9600", "--interval",
-                                "0.5", "--send-log", "x.csv", "--resend"});
+  const CommandLine ok = parse({"--batch", "l", "--send-modem", "/dev/ttyUSB2", "--baud", "9600", "--interval", "0.5",
+                                "--send-log", "x.csv", "--resend"});
   ASSERT_EQ(ok.action, CommandLine::Action::kBatch) << ok.text.toStdString();
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
@@ -267,8 +334,9 @@ TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
   options.modem = QString::fromStdString(modem.device());
   options.interval = 400ms;
   StoreSendOptions(options);
+  testing::RecordingPresenter boxes;
   SendDialog dialog(Items({"10001", "10002", "10003", "10004"}), dir.filePath(QStringLiteral("log.csv")),
-                    TestPlatform(), nullptr);
+                    TestPlatform(), nullptr, boxes);
   dialog.show();
   // The window's events are handled while the modem holds its answer.
   modem.hold = true;
@@ -287,6 +355,38 @@ TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
   EXPECT_LE(modem.sent().size(), 2u);
   EXPECT_EQ(dialog.table()->item(0, 2)->text(), QStringLiteral("sent"));
   EXPECT_TRUE(dialog.table()->item(3, 2)->text().isEmpty());
+}
+
+// Replies come through the sender interface: those from the selected row's number only.
+TEST(SendDialog, ShowsTheRepliesFromTheSelectedRowsNumber) {
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  FakeModem modem;
+  modem.stored =
+      "+CMGL: 3,\"REC UNREAD\",\"+8613800000002\",,\"26/12/07,10:00:00+32\"\r\nOK running\r\n"
+      "+CMGL: 4,\"REC READ\",\"13800000001\",,\"26/12/07,10:01:00+32\"\r\nother";
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  StoreSendOptions(options);
+  testing::RecordingPresenter boxes;
+  SendDialog dialog(Items({"13800000001", "13800000002"}), dir.filePath(QStringLiteral("log.csv")), TestPlatform(),
+                    nullptr, boxes);
+  dialog.table()->selectRow(1);
+  QString shown;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* view = w->findChild<QPlainTextEdit*>(); view && w->isVisible()) {
+        shown = view->toPlainText();
+        w->close();
+      }
+  });
+  poll.start(20);
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("Replies...")) b->click();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.isEmpty(); }, 5000));
+  EXPECT_EQ(shown, QStringLiteral("26/12/07,10:00:00+32  +8613800000002\nOK running\n\n"));
+  EXPECT_TRUE(boxes.boxes.empty());
 }
 
 // The Batch dialog hands over the rows that composed and have a number to send to.
@@ -315,8 +415,9 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
 
 // Sends nothing; counts.
 struct CountingSender final : SmsSender {
-  QString start() override { return {}; }
+  Status start() override { return Done{}; }
   SendResult send(const QString&, const QString&) override { return {SendResult::Status::Sent, {}, {}}; }
+  Expected<std::vector<ReceivedSms>> received(const QString&) override { return std::vector<ReceivedSms>{}; }
 };
 
 TEST(RunSends, PacesByTheIntervalAndStopsAfterTheMessageInFlight) {
@@ -328,7 +429,9 @@ TEST(RunSends, PacesByTheIntervalAndStopsAfterTheMessageInFlight) {
   std::vector<std::chrono::milliseconds> waits;
   int started = 0;
   const SendSummary s = RunSends(Items({"1", "2", "3", "4"}), sender, log, 3s, false,
-                                 {[&](std::size_t) { ++started; }, {}, [&] { return started == 3; },
+                                 {[&](std::size_t) { ++started; },
+                                  {},
+                                  [&] { return started == 3; },
                                   [&](std::chrono::milliseconds w) { waits.push_back(w); }});
   EXPECT_EQ(s.sent, 3);
   EXPECT_EQ(s.notTried, 1);

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "cli/ConsoleReporter.h"
 #include "cli/SendCommand.h"
@@ -15,6 +18,7 @@
 #include "core/batch/BatchList.h"
 #include "core/batch/BatchProblems.h"
 #include "core/batch/BatchText.h"
+#include "core/batch/SameFile.h"
 #include "core/config/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/i18n/Format.h"
@@ -31,27 +35,41 @@ namespace dtu {
 ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
                     platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
                     const platform::Platform* platform) {
-  for (const QString& output : {options.csv, options.pdf}) {
-    if (!output.isEmpty() && SameFile(files, output, options.list)) {
-      ReportLine(err, output, Translate("This is the list itself; an output never replaces it."));
+  // The outputs in the table's order, each refused before anything is written
+  // when it would replace the list or another output.
+  std::vector<std::pair<std::string, QString>> outputs;
+  for (const BatchFormat& format : BatchFormats())
+    if (const QString path = options.output(format.writer.format()); !path.isEmpty())
+      outputs.emplace_back(format.writer.format(), path);
+  for (const auto& [format, path] : outputs) {
+    if (SameFile(files, path, options.list)) {
+      ReportLine(err, path, Translate("This is the list itself; an output never replaces it."));
       return ExitStatus::kUsageOrFileError;
     }
   }
-  if (!options.csv.isEmpty() && !options.pdf.isEmpty() && SameFile(files, options.csv, options.pdf)) {
-    ReportLine(err, options.pdf, Translate("--csv and --pdf name the same file."));
-    return ExitStatus::kUsageOrFileError;
+  for (std::size_t i = 0; i < outputs.size(); ++i) {
+    for (std::size_t j = i + 1; j < outputs.size(); ++j) {
+      if (SameFile(files, outputs[i].second, outputs[j].second)) {
+        ReportLine(err, outputs[j].second,
+                   FormatMessage(Translate("--%s and --%s name the same file."),
+                                 {QString::fromStdString(outputs[i].first), QString::fromStdString(outputs[j].first)}));
+        return ExitStatus::kUsageOrFileError;
+      }
+    }
   }
+  // Read and composed before either is reported, so that each step is taken
+  // once; a problem of the fields is still told before one of the list.
+  const Expected<QString> text = ReadBatchFile(options.list, codec);
   const BatchSetupProblem setup = CheckBatchInputs(base, codec);
+  const BatchList list = text ? ComposeBatchText(text.value(), base, codec, setup) : BatchList();
   if (setup.any()) {
     ReportLine(err, QString::fromLatin1(kSettingsFileName), DescribeBatchSetupProblem(setup));
     return ExitStatus::kUsageOrFileError;
   }
-  const Expected<QString> text = ReadBatchFile(options.list, codec);
   if (!text) {
     ReportLine(err, options.list, text.message());
     return ExitStatus::kUsageOrFileError;
   }
-  const BatchList list = ComposeBatchText(text.value(), base, codec, setup);
   if (list.rows.empty()) {
     ReportLine(err, options.list, Translate("The list holds no DTU number."));
     return ExitStatus::kUsageOrFileError;
@@ -70,10 +88,8 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
   // Without --csv the CSV goes to standard output, without the file's byte-order
   // mark, unless the rows are sent.
   const bool sending = options.send.any() && platform;
-  if (!sending && options.csv.isEmpty()) out += BatchCsv(list, BatchCheck(base));
-  const std::pair<const char*, QString> outputs[] = {{"csv", options.csv}, {"pdf", options.pdf}};
+  if (!sending && options.output("csv").isEmpty()) out += BatchCsv(list, BatchCheck(base));
   for (const auto& [format, path] : outputs) {
-    if (path.isEmpty()) continue;
     if (const Status written = WriteBatchFile(*FindBatchWriter(format), batch, path); !written) {
       ReportLine(err, path, written.message());
       return ExitStatus::kUsageOrFileError;
@@ -93,7 +109,11 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
     if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
   });
   std::unique_ptr<QCoreApplication> app;
-  if (options.pdf.isEmpty()) {
+  // A drawn output needs fonts, and so an application object of the GUI (without a display).
+  const bool drawn = std::any_of(BatchFormats().begin(), BatchFormats().end(), [&](const BatchFormat& format) {
+    return format.drawn && !options.output(format.writer.format()).isEmpty();
+  });
+  if (!drawn) {
     app = std::make_unique<QCoreApplication>(argc, argv);
   } else {
     platform.process.preferWindowlessGui();

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <map>
+#include <string>
 
 #include "cli/ConsoleReporter.h"
 #include "cli/ExitStatus.h"
@@ -20,8 +22,13 @@ struct CommandLine;
 
 struct BatchOptions {
   QString list;
-  QString csv;            // empty: the CSV goes to standard output
-  QString pdf;            // empty: no sheet
+  // A batch writer's format ("csv", "pdf") and the file it writes. Without
+  // "csv" the CSV goes to standard output.
+  std::map<std::string, QString> outputs;
+  QString output(const std::string& format) const {
+    const auto found = outputs.find(format);
+    return found == outputs.end() ? QString() : found->second;
+  }
   bool defaults = false;  // compose with the default fields when the settings file cannot be read
   SendOptions send{};     // nothing: compose only
 };

@@ -5,11 +5,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "core/AppConstants.h"
 #include "core/Expected.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "render/BatchWriters.h"
 
 namespace dtu {
 
@@ -81,11 +85,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                  Tr(N_("Compose one SMS command per DTU number in LIST (a CSV or text list, "
                                        "optionally with SIM numbers) with the stored fields; print the CSV.")),
                                  QStringLiteral("LIST"));
-  const QCommandLineOption csv(QStringLiteral("csv"), Tr(N_("With --batch: write the CSV to this file.")),
-                               QStringLiteral("OUT.csv"));
-  const QCommandLineOption pdf(QStringLiteral("pdf"),
-                               Tr(N_("With --batch: write a sheet of QR codes to this PDF file.")),
-                               QStringLiteral("OUT.pdf"));
+  // One option per output format, named by its writer.
+  std::vector<std::pair<std::string, QCommandLineOption>> outputs;
+  for (const BatchFormat& format : BatchFormats())
+    outputs.emplace_back(format.writer.format(),
+                         QCommandLineOption(QString::fromLatin1(format.writer.format()), Tr(format.optionHelp),
+                                            QString::fromLatin1(format.valueName)));
   const QCommandLineOption defaults(QStringLiteral("defaults"),
                                     Tr(N_("With --batch: compose with the default fields when ZEREVuzi.ini is "
                                           "missing or cannot be read (without it the batch stops).")));
@@ -107,8 +112,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                                    QStringLiteral("FILE"));
   const QCommandLineOption resend(QStringLiteral("resend"),
                                   Tr(N_("Send rows that the send log records as sent, too.")));
-  const QList<QCommandLineOption> options{help,      version,     quitWhenShown, batch,    csv,     pdf,   defaults,
-                                          sendModem, sendGateway, baud,          interval, sendLog, resend};
+  QList<QCommandLineOption> options{help, version, quitWhenShown, batch};
+  for (const auto& output : outputs) options.append(output.second);
+  options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend});
   parser.addOptions(options);
 
   CommandLine result;
@@ -125,7 +131,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(version)) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
-  } else if ((parser.isSet(csv) || parser.isSet(pdf)) && !parser.isSet(batch)) {
+  } else if (std::any_of(outputs.begin(), outputs.end(), [&](const auto& output) { return parser.isSet(output.second); }) &&
+             !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--csv and --pdf need --batch."));
   } else if (parser.isSet(defaults) && !parser.isSet(batch)) {
@@ -139,8 +146,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kBatch;
     result.batchList = parser.value(batch);
-    result.batchCsv = parser.value(csv);
-    result.batchPdf = parser.value(pdf);
+    for (const auto& [format, option] : outputs)
+      if (parser.isSet(option)) result.batchOutputs[format] = parser.value(option);
     result.batchDefaults = parser.isSet(defaults);
     result.send.modem = parser.value(sendModem);
     result.send.gateway = parser.value(sendGateway);

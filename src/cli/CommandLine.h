@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
+#include <string>
 
 #include "core/send/SendRun.h"
 
@@ -24,8 +26,8 @@ struct CommandLine {
   // Hidden from --help: close the window once it is shown (start-up checks).
   bool quitWhenShown = false;
   QString batchList;
-  QString batchCsv;
-  QString batchPdf;
+  // A batch writer's format and the file it writes; a format not given is not written.
+  std::map<std::string, QString> batchOutputs;
   bool batchDefaults = false;
   SendOptions send{};
 };

@@ -1,16 +1,30 @@
 // SPDX-License-Identifier: MIT
 #include "render/BatchWriters.h"
 
-#include "render/QrSheet.h"
+#include <array>
+
 #include "core/batch/BatchCsv.h"
+#include "core/i18n/Translate.h"
+#include "render/QrSheet.h"
 
 namespace dtu {
 
+namespace {
+const CsvBatchWriter kCsv{};
+const QrSheetWriter kSheet{};
+const std::array<BatchFormat, 2> kFormats{{
+    {kCsv, N_("With --batch: write the CSV to this file."), "OUT.csv", "batch_ExportCsv", N_("Export C&SV..."),
+     N_("Export CSV"), N_("CSV files (*.csv)"), "dtu-sms.csv", false},
+    {kSheet, N_("With --batch: write a sheet of QR codes to this PDF file."), "OUT.pdf", "batch_ExportSheet",
+     N_("Export &QR sheet..."), N_("Export QR sheet"), N_("PDF files (*.pdf)"), "dtu-sms.pdf", true},
+}};
+}  // namespace
+
+std::span<const BatchFormat> BatchFormats() { return kFormats; }
+
 const BatchWriter* FindBatchWriter(std::string_view format) {
-  static const CsvBatchWriter csv;
-  static const QrSheetWriter sheet;
-  for (const BatchWriter* writer : {static_cast<const BatchWriter*>(&csv), static_cast<const BatchWriter*>(&sheet)})
-    if (format == writer->format()) return writer;
+  for (const BatchFormat& row : kFormats)
+    if (format == row.writer.format()) return &row.writer;
   return nullptr;
 }
 

@@ -18,6 +18,7 @@
 #include "core/batch/BatchCompose.h"
 #include "core/batch/BatchProblems.h"
 #include "core/batch/BatchText.h"
+#include "core/batch/SameFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/send/SendPlan.h"
@@ -84,8 +85,8 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   summary_->setObjectName(QStringLiteral("batch_Summary"));
   summary_->setWordWrap(true);
   summary_->setTextFormat(Qt::PlainText);
-  csvButton_ = Button(this, "batch_ExportCsv", N_("Export C&SV..."));
-  sheetButton_ = Button(this, "batch_ExportSheet", N_("Export &QR sheet..."));
+  for (const BatchFormat& format : BatchFormats())
+    exportButtons_.push_back(Button(this, format.buttonName, format.buttonCaption));
   QPushButton* closeButton = Button(this, "batch_Close", N_("&Close"));
 
   auto* top = new QHBoxLayout;
@@ -93,8 +94,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   top->addWidget(hint, 1);
   auto* buttons = new QHBoxLayout;
   buttons->setObjectName(QStringLiteral("batch_ButtonRow"));
-  buttons->addWidget(csvButton_);
-  buttons->addWidget(sheetButton_);
+  for (QPushButton* button : exportButtons_) buttons->addWidget(button);
   buttons->addStretch(1);
   buttons->addWidget(closeButton);
   auto* layout = new QVBoxLayout(this);
@@ -113,8 +113,11 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
   connect(listEdit_, &QPlainTextEdit::textChanged, composeTimer_, qOverload<>(&QTimer::start));
   connect(composeTimer_, &QTimer::timeout, this, GuardedSlot(boxes_, this, &BatchDialog::composeInBackground));
   connect(openButton, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::openClicked));
-  connect(csvButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportCsvClicked));
-  connect(sheetButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::exportSheetClicked));
+  for (std::size_t i = 0; i < exportButtons_.size(); ++i) {
+    const BatchFormat& format = BatchFormats()[i];
+    connect(exportButtons_[i], &QPushButton::clicked, this,
+            [this, &format] { RunGuarded(boxes_, this, [this, &format] { exportClicked(format); }); });
+  }
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   PressButtonsOnEnter(this);
   compose();
@@ -175,8 +178,7 @@ void BatchDialog::showRows() {
     if (list_.truncatedAtLine) summary << DescribeRowLimit();
   }
   summary_->setText(summary.join(QLatin1Char(' ')));
-  csvButton_->setEnabled(ok > 0);
-  sheetButton_->setEnabled(ok > 0);
+  for (QPushButton* button : exportButtons_) button->setEnabled(ok > 0);
   if (sendButton_) sendButton_->setEnabled(ok > 0);
 }
 
@@ -219,26 +221,21 @@ void BatchDialog::openClicked() {
   if (!path.isEmpty()) openList(path);
 }
 
-void BatchDialog::exportCsvClicked() {
+void BatchDialog::exportClicked(const BatchFormat& format) {
   compose();  // the list as it is now, also within the typing pause
-  const QString path = QFileDialog::getSaveFileName(this, Translate(N_("Export CSV")), QStringLiteral("dtu-sms.csv"),
-                                                    Translate(N_("CSV files (*.csv)")));
-  if (!path.isEmpty()) exportAs("csv", path);
-}
-
-void BatchDialog::exportSheetClicked() {
-  compose();
-  const QString path = QFileDialog::getSaveFileName(this, Translate(N_("Export QR sheet")),
-                                                    QStringLiteral("dtu-sms.pdf"), Translate(N_("PDF files (*.pdf)")));
-  if (!path.isEmpty()) exportAs("pdf", path);
+  const QString path = QFileDialog::getSaveFileName(this, Translate(format.saveTitle),
+                                                    QString::fromLatin1(format.suggestedName),
+                                                    Translate(format.fileFilter));
+  if (!path.isEmpty()) exportAs(format.writer.format(), path);
 }
 
 void BatchDialog::enableSending(const platform::Platform& platform) {
   platform_ = &platform;
   sendButton_ = Button(this, "batch_Send", N_("Se&nd..."));
-  sendButton_->setEnabled(sheetButton_->isEnabled());
-  if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("batch_ButtonRow"))) row->insertWidget(2, sendButton_);
-  setTabOrder(sheetButton_, sendButton_);
+  sendButton_->setEnabled(exportButtons_.back()->isEnabled());
+  if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("batch_ButtonRow")))
+    row->insertWidget(static_cast<int>(exportButtons_.size()), sendButton_);
+  setTabOrder(exportButtons_.back(), sendButton_);
   connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::sendClicked));
 }
 

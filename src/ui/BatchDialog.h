@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QThreadPool>
+#include <vector>
 
 #include "core/batch/BatchList.h"
 #include "core/config/AnsiCodec.h"
@@ -22,6 +23,7 @@ class QTimer;
 namespace dtu {
 
 class BatchPreviewModel;
+struct BatchFormat;
 class MessagePresenter;
 
 class BatchDialog : public QDialog {
@@ -49,8 +51,7 @@ class BatchDialog : public QDialog {
   void composeInBackground();
   void showRows();
   void openClicked();
-  void exportCsvClicked();
-  void exportSheetClicked();
+  void exportClicked(const BatchFormat& format);
   void sendClicked();
   void showError(const QString& text);
 
@@ -65,8 +66,7 @@ class BatchDialog : public QDialog {
   QTableView* table_ = nullptr;
   BatchPreviewModel* preview_ = nullptr;
   QLabel* summary_ = nullptr;
-  QPushButton* csvButton_ = nullptr;
-  QPushButton* sheetButton_ = nullptr;
+  std::vector<QPushButton*> exportButtons_;  // one a batch format, in the table's order
   QPushButton* sendButton_ = nullptr;
   const platform::Platform* platform_ = nullptr;
   QTimer* composeTimer_ = nullptr;

@@ -14,6 +14,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <tuple>
 #include <QTimer>
 
 #include "QrDecode.h"
@@ -225,6 +226,15 @@ TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
 
 const SmsCommandInputs kBase{0, 0, "203.0.113.7", "", 5000, 0, "", ""};
 
+// A batch of `list` into the files given (an empty path: none).
+BatchOptions Outputs(const QString& list, const QString& csv, const QString& pdf = {}) {
+  BatchOptions options;
+  options.list = list;
+  if (!csv.isEmpty()) options.outputs["csv"] = csv;
+  if (!pdf.isEmpty()) options.outputs["pdf"] = pdf;
+  return options;
+}
+
 // `content` written as list.csv in `dir`.
 QString WriteList(const QTemporaryDir& dir, const QByteArray& content) {
   return testing::WriteBytes(dir.filePath("list.csv"), content) ? dir.filePath("list.csv") : QString();
@@ -249,7 +259,7 @@ TEST(BatchCommand, ExitStatusAndErrorLines) {
     const QString list = WriteList(dir, row.list),
                   csv = *row.csv ? dir.filePath(QString::fromLatin1(row.csv)) : QString();
     QByteArray out, err;
-    EXPECT_EQ(RunBatch({list, csv, {}}, row.base, TestCodec(), TestPlatform().files, out, err), row.status)
+    EXPECT_EQ(RunBatch(Outputs(list, csv), row.base, TestCodec(), TestPlatform().files, out, err), row.status)
         << row.list.toStdString();
     QString lines = QString::fromLocal8Bit(err).replace(list, "LIST");
     EXPECT_EQ(csv.isEmpty() ? lines : lines.replace(csv, "OUT"), row.err);
@@ -266,12 +276,15 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   const QString list = WriteList(dir, "A1\n"), link = dir.filePath("link.csv");
   ASSERT_TRUE(QFile::link(list, link) && QDir(dir.path()).mkdir("ini") &&
               ::mkfifo(qPrintable(dir.filePath("fifo")), 0600) == 0);
-  for (const auto& [csv, pdf] : {std::pair{"", "link.csv"}, {"x.csv", "./X.csv"}}) {
+  for (const auto& [csv, pdf, line] :
+       {std::tuple{"", "link.csv", "link.csv: This is the list itself; an output never replaces it."},
+        {"x.csv", "./X.csv", "./X.csv: --csv and --pdf name the same file."}}) {
     QByteArray out, err;
-    EXPECT_EQ(RunBatch({list, *csv ? dir.filePath(csv) : QString(), dir.filePath(pdf)}, kBase, TestCodec(),
+    EXPECT_EQ(RunBatch(Outputs(list, *csv ? dir.filePath(csv) : QString(), dir.filePath(pdf)), kBase, TestCodec(),
                        TestPlatform().files, out, err),
               ExitStatus::kUsageOrFileError)
         << pdf;
+    EXPECT_EQ(QString::fromLocal8Bit(err), "dtusms: " + dir.filePath(line) + "\n");
   }
   RecordingPresenter boxes;
   BatchDialog dialog(kBase, TestCodec(), TestPlatform().files, nullptr, boxes);
@@ -296,7 +309,7 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   const QString pdf = dir.filePath("out.pdf");
   FakeProcess terminal(true), pipe(false);
   EXPECT_FALSE(TerminalProgress(pipe, [](const QByteArray&) {}));
-  ASSERT_EQ(RunBatch({WriteList(dir, list), dir.filePath("out.csv"), pdf}, kBase, TestCodec(), TestPlatform().files,
+  ASSERT_EQ(RunBatch(Outputs(WriteList(dir, list), dir.filePath("out.csv"), pdf), kBase, TestCodec(), TestPlatform().files,
                      out, err, TerminalProgress(terminal, [&](const QByteArray& bytes) { counter += bytes; })),
             ExitStatus::kSuccess)
       << err.toStdString();

@@ -12,7 +12,6 @@
 #include "core/Expected.h"
 #include "core/batch/BatchList.h"
 #include "core/sms/SmsComposer.h"
-#include "platform/FileStore.h"
 
 namespace dtu {
 
@@ -32,11 +31,6 @@ class BatchWriter {
   // The file's bytes for the rows that composed.
   virtual Expected<QByteArray> render(const ComposedBatch& batch) const = 0;
 };
-
-// Whether `a` and `b` name one file: the same file (through links, "./",
-// hard links), or, for a file not there yet, the same name in one folder
-// (in any case).
-bool SameFile(platform::FileStore& files, const QString& a, const QString& b);
 
 // Renders and replaces `path` only once everything is written; on failure
 // the old file (or none) stays.

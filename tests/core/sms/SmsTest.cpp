@@ -12,6 +12,7 @@
 #include "core/batch/BatchList.h"
 #include "core/batch/BatchRecords.h"
 #include "core/batch/BatchText.h"
+#include "core/csv/Csv.h"
 #include "core/sms/QrCaption.h"
 #include "core/sms/QrCode.h"
 #include "core/sms/QrCodeStream.h"
@@ -264,6 +265,58 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
             "'=1+2,+8613800000000,(A55A#1*192.0.2.15*5000#3*CMNET#4*=1+2),39\r\n"
             "'@A,'+86 1,(A55A#1*192.0.2.15*5000#3*CMNET#4*@A),37\r\n"
             "-1,-1,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
+}
+
+// The cell writer in both styles, read back as the send log reads its own
+// file, and the record reader's lines, quotes and length limit.
+TEST(Csv, WritesReadsBackAndSplitsRecords) {
+  // clang-format off
+  const struct { QString value; QString plain; QString sheet; } cells[] = {
+      {"", "", ""}, {"a,b", "\"a,b\"", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+      {"a\r\nb", "\"a\r\nb\"", "\"a\r\nb\""}, {" x", " x", "\" x\""}, {"x\t", "x\t", "\"x\t\""},
+      {"=1+2", "=1+2", "'=1+2"}, {"@A", "@A", "'@A"}, {"\tA", "\tA", "'\tA"}, {"-", "-", "'-"},
+      {"+86 1", "+86 1", "'+86 1"}, {"+8613800000000", "+8613800000000", "+8613800000000"}, {"-1", "-1", "-1"},
+      {" \"q\",", "\" \"\"q\"\",\"", "\" \"\"q\"\",\""},
+  };
+  // clang-format on
+  for (const auto& [value, plain, sheet] : cells) {
+    EXPECT_EQ(CsvCell(value, CsvCellStyle::Plain), plain) << value.toStdString();
+    EXPECT_EQ(CsvCell(value, CsvCellStyle::Spreadsheet), sheet) << value.toStdString();
+    const QString line = CsvLine({value, "end"}, CsvCellStyle::Plain);
+    EXPECT_EQ(CsvReader(line, u',').next().cells, QStringList({value, "end"})) << value.toStdString();
+  }
+
+  // "line-lastLine", "q" and the line of a quote never closed, "!" when too
+  // long, then the cells.
+  const auto records = [](const QString& text, QChar separator, qsizetype limit) {
+    CsvReader reader(text, separator, limit);
+    QStringList out;
+    while (!reader.atEnd()) {
+      const CsvRecord r = reader.next();
+      out << QStringLiteral("%1-%2%3%4:%5")
+                 .arg(r.line)
+                 .arg(r.lastLine)
+                 .arg(r.openQuote ? "q" + QString::number(r.openQuote) : QString(), QString(r.tooLong ? "!" : ""),
+                      r.cells.join(u'|'));
+    }
+    return out.join(" ; ");
+  };
+  // clang-format off
+  const struct { QString text; QChar separator; qsizetype limit; QString expected; } texts[] = {
+      {"a,b\r\nc\n\rd", u',', 0, "1-1:a|b ; 2-2:c ; 3-3: ; 4-4:d"},
+      {"\"x\r\ny\",z\nw", u',', 0, "1-2:x\r\ny|z ; 3-3:w"},
+      {"  \"a\"\"b\" ,c\"d\"", u',', 0, "1-1:a\"b |c\"d\""},
+      {"a\n\"b\nc", u',', 0, "1-1:a ; 2-3q2:b\nc"},
+      {"a,b;c", QChar(), 0, "1-1:a,b;c"},
+      {"a;b,c", u';', 0, "1-1:a|b,c"},
+      {"abcdef\nxy", u',', 5, "1-1!: ; 2-2:xy"},
+      {"\"abc,def\nx\",1\nz", u',', 5, "1-2!: ; 3-3:z"},
+      {"\"ab\ncd", u',', 4, "1-2q1!:"},
+      {"", u',', 0, ""},
+  };
+  // clang-format on
+  for (const auto& [text, separator, limit, expected] : texts)
+    EXPECT_EQ(records(text, separator, limit), expected) << text.toStdString();
 }
 
 // The codes of many payloads come in payload order, more of them than wait encoded at once.

@@ -19,10 +19,6 @@ bool IsBinaryByte(unsigned char b) {
   return b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\v' && b != '\f' && b != 0x1A;
 }
 
-bool IsUtf8Charset(const std::string& name) {
-  return QByteArray::fromStdString(name).toUpper().replace('-', QByteArray()) == "UTF8";
-}
-
 }  // namespace
 
 BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec) {
@@ -41,9 +37,9 @@ BatchText DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& codec) {
   QString text = utf8.decode(body);
   if (!utf8.hasError()) {
     result.text = std::move(text);
-  } else if (bytes.startsWith("\xEF\xBB\xBF") || IsUtf8Charset(codec.charset())) {
+  } else if (bytes.startsWith("\xEF\xBB\xBF") || codec.isUtf8()) {
     result.error = BatchFileError::UnknownCharset;
-    if (!IsUtf8Charset(codec.charset())) result.detail = QString::fromStdString(codec.charset());
+    if (!codec.isUtf8()) result.detail = QString::fromStdString(codec.charset());
   } else {
     result.text = codec.toUnicode(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
   }

@@ -6,7 +6,7 @@
 #include "core/csv/Csv.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/SmsPdu.h"
+#include "core/sms/SimNumber.h"
 
 namespace dtu {
 
@@ -36,13 +36,8 @@ QString SendLog::Key(const QString& dtuNumber, const QString& simNumber, const Q
 QString SendLog::Line(const SendRecord& r) {
   QString result = ResultWord(r.result.status);
   if (!r.result.error.isEmpty()) result += QStringLiteral(": ") + r.result.error;
-  const QStringList cells = {r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate),
-                             r.dtuNumber,
-                             r.simNumber,
-                             r.command,
-                             result,
-                             r.result.reference};
-  return CsvLine(cells, CsvCellStyle::Plain);
+  const QString time = r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate);
+  return CsvLine({time, r.dtuNumber, r.simNumber, r.command, result, r.result.reference}, CsvCellStyle::Plain);
 }
 
 bool SendLog::open(const QString& path, platform::FileStore& files, QString* error) {

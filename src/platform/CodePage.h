@@ -7,6 +7,14 @@
 
 namespace dtu::platform {
 
+// "UTF-8" or "UTF8" in any case: the one charset the program converts itself.
+inline bool IsUtf8Charset(std::string_view name) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  std::string up(name);
+  for (char& c : up) c = upper(c);
+  return up == "UTF-8" || up == "UTF8";
+}
+
 class CodePage {
  public:
   virtual ~CodePage() = default;

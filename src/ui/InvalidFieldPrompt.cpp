@@ -7,9 +7,7 @@
 namespace dtu {
 
 void ShowInvalidFieldPrompt(MessagePresenter& boxes, QWidget* owner, const char* fieldName) {
-  const QString text =
-      Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
-  boxes.show(BoxRequest{owner, Translate("Prompt"), text, BoxIcon::Information});
+  boxes.show(BoxRequest{owner, Translate("Prompt"), BlankFieldMessage(fieldName), BoxIcon::Information});
 }
 
 QString GenerateSmsCommand(MessagePresenter& boxes, QWidget* owner, const SmsCommandInputs& inputs,

@@ -17,14 +17,6 @@ bool HasControlCharacter(const QString& text) {
   return std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 32 || c.unicode() == 127; });
 }
 
-// The DTU reads these as the command's own syntax wherever they stand.
-QString CommandCharacterIn(const QString& text) {
-  const auto found = std::find_if(text.begin(), text.end(), [](QChar c) {
-    return c == QLatin1Char('#') || c == QLatin1Char('*') || c == QLatin1Char('(') || c == QLatin1Char(')');
-  });
-  return found == text.end() ? QString() : QString(*found);
-}
-
 }  // namespace
 
 BatchSetupProblem CheckBatchInputs(const SmsCommandInputs& base, const AnsiCodec& codec) {

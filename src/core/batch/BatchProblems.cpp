@@ -4,6 +4,7 @@
 #include "core/AppConstants.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/sms/SmsComposer.h"
 
 namespace dtu {
 
@@ -21,7 +22,7 @@ QString DescribeBatchProblem(const BatchRow& row) {
       return FormatMessage(Translate("The quote opened on line %d is never closed; lines %d to %d were skipped."),
                            {row.detail, QString::number(row.line), QString::number(row.lastLine)});
     case BatchProblem::BlankField:
-      return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(row.detail) + QLatin1Char('"');
+      return BlankFieldMessage(row.detail);
     case BatchProblem::DtuNumberTooLong:
       return FormatMessage(Translate("The DTU number \"%s\" is longer than %d characters."),
                            {row.dtuNumber, QString::number(kDtuNumberUserLimit)});
@@ -48,8 +49,7 @@ QString DescribeBatchProblem(const BatchRow& row) {
 }
 
 QString DescribeBatchSetupProblem(const BatchSetupProblem& problem) {
-  if (problem.blankField)
-    return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(problem.blankField) + QLatin1Char('"');
+  if (problem.blankField) return BlankFieldMessage(problem.blankField);
   if (problem.noCommand) return Translate("The fields give no SMS command: choose the command type and server mode.");
   return {};
 }

@@ -20,10 +20,6 @@ bool IsBinaryByte(unsigned char b) {
   return b < 0x20 && b != '\t' && b != '\n' && b != '\r' && b != '\v' && b != '\f' && b != 0x1A;
 }
 
-bool IsUtf8Charset(const std::string& name) {
-  return QByteArray::fromStdString(name).toUpper().replace('-', QByteArray()) == "UTF8";
-}
-
 // A file that is there but cannot be read.
 Failure CannotRead(const QString& cause) {
   return {FormatMessage(Translate("Cannot read the file: %s"), {cause}), cause};
@@ -41,8 +37,8 @@ Expected<QString> DecodeBatchBytes(const QByteArray& bytes, const AnsiCodec& cod
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString text = utf8.decode(body);
   if (!utf8.hasError()) return text;
-  if (bytes.startsWith("\xEF\xBB\xBF") || IsUtf8Charset(codec.charset())) {
-    const QString other = IsUtf8Charset(codec.charset()) ? QString() : QString::fromStdString(codec.charset());
+  if (bytes.startsWith("\xEF\xBB\xBF") || codec.isUtf8()) {
+    const QString other = codec.isUtf8() ? QString() : QString::fromStdString(codec.charset());
     if (other.isEmpty()) return Failure{Translate("The file is not UTF-8 text.")};
     return Failure{FormatMessage(Translate("The file is neither UTF-8 nor %s text."), {other})};
   }

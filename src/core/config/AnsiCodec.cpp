@@ -2,18 +2,11 @@
 #include "core/config/AnsiCodec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 namespace dtu {
 
 namespace {
-
-bool IsUtf8Name(std::string_view name) {
-  std::string up(name);
-  std::transform(up.begin(), up.end(), up.begin(), [](unsigned char c) { return std::toupper(c); });
-  return up == "UTF-8" || up == "UTF8";
-}
 
 bool IsAscii(std::string_view s) {
   return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
@@ -73,7 +66,7 @@ std::pair<char32_t, size_t> Utf8Sequence(std::string_view bytes) {
 AnsiCodec::AnsiCodec(std::string charset, platform::CodePage& codePage)
     : charset_(std::move(charset)), codePage_(&codePage) {
   if (charset_.empty()) charset_ = "UTF-8";
-  utf8_ = IsUtf8Name(charset_);
+  utf8_ = platform::IsUtf8Charset(charset_);
   // An unknown charset would turn every conversion into '?'; fall back.
   if (!utf8_ && !codePage_->supports(charset_)) {
     charset_ = "UTF-8";

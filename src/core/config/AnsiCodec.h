@@ -22,6 +22,7 @@ class AnsiCodec {
   static AnsiCodec ForUser(platform::CodePage& codePage);
 
   const std::string& charset() const { return charset_; }
+  bool isUtf8() const { return utf8_; }
   platform::CodePage& codePage() const { return *codePage_; }
 
   // Characters the charset cannot hold become '?'. ASCII passes unchanged.

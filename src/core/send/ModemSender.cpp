@@ -6,6 +6,7 @@
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 #include "core/send/SmsPdu.h"
+#include "core/sms/SimNumber.h"
 
 namespace dtu {
 
@@ -16,16 +17,6 @@ constexpr char kCtrlZ = '\x1A';
 constexpr char kEscape = '\x1B';
 
 QString Q(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
-
-// The last digits both numbers have, so that "+8613800000000" and
-// "13800000000" name the same SIM.
-bool SameNumber(const QString& a, const QString& b) {
-  QString x = DialableNumber(a), y = DialableNumber(b);
-  x.remove(QLatin1Char('+'));
-  y.remove(QLatin1Char('+'));
-  const qsizetype n = std::min(x.size(), y.size());
-  return n >= 7 && x.right(n) == y.right(n);
-}
 
 }  // namespace
 
@@ -236,7 +227,8 @@ Expected<std::vector<ReceivedSms>> ModemSender::received(const QString& number) 
       m.text += (m.text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromLatin1(line);
     }
   }
-  if (!number.isEmpty()) std::erase_if(messages, [&](const ReceivedSms& m) { return !SameNumber(m.sender, number); });
+  if (!number.isEmpty())
+    std::erase_if(messages, [&](const ReceivedSms& m) { return !SameSimNumber(m.sender, number); });
   return messages;
 }
 

@@ -3,58 +3,16 @@
 
 #include <QStringList>
 
+#include "core/csv/Csv.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/SmsPdu.h"
+#include "core/sms/SimNumber.h"
 
 namespace dtu {
 
 namespace {
 
 const char kHeader[] = "time,DTU number,SIM number,command,result,reference\r\n";
-
-QString Cell(const QString& value) {
-  if (!value.contains(QLatin1Char(',')) && !value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\n')) &&
-      !value.contains(QLatin1Char('\r')))
-    return value;
-  QString quoted = value;
-  quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-  return QLatin1Char('"') + quoted + QLatin1Char('"');
-}
-
-// RFC 4180 records; a torn last line (a kill mid-write) is one short record.
-std::vector<QStringList> Records(const QString& text) {
-  std::vector<QStringList> records;
-  QStringList record;
-  QString cell;
-  bool quoted = false;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text.at(i);
-    if (quoted) {
-      if (c != QLatin1Char('"')) {
-        cell += c;
-      } else if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-        cell += c;
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == QLatin1Char('"')) {
-      quoted = true;
-    } else if (c == QLatin1Char(',')) {
-      record << cell;
-      cell.clear();
-    } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-      if (!cell.isEmpty() || !record.isEmpty()) records.push_back(record << cell);
-      record.clear();
-      cell.clear();
-    } else {
-      cell += c;
-    }
-  }
-  if (!cell.isEmpty() || !record.isEmpty()) records.push_back(record << cell);
-  return records;
-}
 
 QString ResultWord(SendResult::Status status) {
   switch (status) {
@@ -78,11 +36,8 @@ QString SendLog::Key(const QString& dtuNumber, const QString& simNumber, const Q
 QString SendLog::Line(const SendRecord& r) {
   QString result = ResultWord(r.result.status);
   if (!r.result.error.isEmpty()) result += QStringLiteral(": ") + r.result.error;
-  const QStringList cells = {r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate), r.dtuNumber,
-                             r.simNumber, r.command, result, r.result.reference};
-  QStringList quoted;
-  for (const QString& cell : cells) quoted << Cell(cell);
-  return quoted.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+  const QString time = r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate);
+  return CsvLine({time, r.dtuNumber, r.simNumber, r.command, result, r.result.reference}, CsvCellStyle::Plain);
 }
 
 bool SendLog::open(const QString& path, platform::FileStore& files, QString* error) {
@@ -92,7 +47,13 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
     return false;
   }
   const QString text = QString::fromUtf8(read.bytes);
-  const std::vector<QStringList> records = Records(text);
+  // A torn last line (a kill mid-write) is one short record.
+  std::vector<QStringList> records;
+  CsvReader reader(text, QLatin1Char(','));
+  while (!reader.atEnd()) {
+    CsvRecord record = reader.next();
+    if (record.cells != QStringList{QString()}) records.push_back(std::move(record.cells));
+  }
   if (!records.empty() && records.front().value(0) != QLatin1String("time")) {
     *error = Translate("This file is not a send log.");
     return false;
@@ -109,8 +70,10 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
   }
   // A torn last line gets its own end, so the next record starts a line.
   QByteArray start;
-  if (read.bytes.empty()) start = kHeader;
-  else if (read.bytes.back() != '\n') start = "\r\n";
+  if (read.bytes.empty())
+    start = kHeader;
+  else if (read.bytes.back() != '\n')
+    start = "\r\n";
   if (!start.isEmpty() && (file_.write(start) != start.size() || !file_.flush())) {
     *error = file_.errorString();
     return false;

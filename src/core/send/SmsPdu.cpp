@@ -1,32 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "core/send/SmsPdu.h"
 
-#include <string_view>
-
+#include "core/sms/SmsAlphabet.h"
 #include "core/sms/SmsCheck.h"
 
 namespace dtu {
 
 namespace {
-
-// GSM 03.38: the basic table in code order (0x1B, the escape, is left out)
-// and the extension characters with their codes after the escape.
-constexpr std::u16string_view kBasic =
-    u"@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘΞÆæßÉ !\"#¤%&'()*+,-./0123456789:;<=>?"
-    u"¡ABCDEFGHIJKLMNOPQRSTUVWXYZÄÖÑÜ§¿abcdefghijklmnopqrstuvwxyzäöñüà";
-constexpr std::u16string_view kExtension = u"\f^{}\\[~]|€";
-constexpr std::uint8_t kExtensionCodes[] = {0x0A, 0x14, 0x28, 0x29, 0x2F, 0x3C, 0x3D, 0x3E, 0x40, 0x65};
-constexpr std::uint8_t kEscape = 0x1B;
-
-constexpr int kGsmSingle = 160, kGsmPart = 153, kUcs2Single = 70, kUcs2Part = 67;
-
-// The septets of one character, empty when it is outside the alphabet.
-std::vector<std::uint8_t> Septets(char16_t c) {
-  if (const auto i = kBasic.find(c); i != std::u16string_view::npos)
-    return {static_cast<std::uint8_t>(i < kEscape ? i : i + 1)};
-  if (const auto i = kExtension.find(c); i != std::u16string_view::npos) return {kEscape, kExtensionCodes[i]};
-  return {};
-}
 
 void AppendOctet(QByteArray& hex, unsigned value) {
   hex += QByteArray::number(value & 0xFF, 16).rightJustified(2, '0').toUpper();
@@ -57,11 +37,6 @@ QByteArray PackSeptets(const std::vector<std::uint8_t>& septets, int skipBits) {
   return octets;
 }
 
-struct Part {
-  std::vector<std::uint8_t> septets;  // GSM
-  QString units;                      // UCS-2
-};
-
 }  // namespace
 
 bool FitsTextMode(const QString& text) {
@@ -69,81 +44,31 @@ bool FitsTextMode(const QString& text) {
   if (count.encoding != SmsEncoding::Gsm7 || count.parts > 1) return false;
   for (const QChar c : text) {
     const char16_t u = c.unicode();
-    const bool same = (u >= 0x20 && u < 0x7F && u != '@' && u != '$' && u != '_' && Septets(u).size() == 1 &&
-                       Septets(u)[0] == u) ||
-                      u == '\n' || u == '\r';
+    const Gsm7Septets septets = Gsm7Encode(u);
+    const bool same =
+        (u >= 0x20 && u < 0x7F && u != '@' && u != '$' && u != '_' && septets.size == 1 && septets.codes[0] == u) ||
+        u == '\n' || u == '\r';
     if (!same) return false;
   }
   return true;
 }
 
-QString DialableNumber(const QString& simNumber) {
-  QString out;
-  for (qsizetype i = 0; i < simNumber.size(); ++i) {
-    const QChar c = simNumber.at(i);
-    // '+' only as the first mark: "--+1" is a typo, not an international number.
-    if (c == QLatin1Char('+') && simNumber.left(i).trimmed().isEmpty()) {
-      out += c;
-    } else if (c.isDigit() && c.unicode() < 0x80) {
-      out += c;
-    } else if (c != QLatin1Char(' ') && c != QLatin1Char('-')) {
-      return {};
-    }
-  }
-  const qsizetype digits = out.size() - (out.startsWith(QLatin1Char('+')) ? 1 : 0);
-  return digits >= 1 && digits <= 20 ? out : QString();
-}
-
 std::vector<SubmitPdu> EncodeSubmitPdus(const QString& number, const QString& text, std::uint8_t reference) {
-  const bool gsm = CountSms(text).encoding == SmsEncoding::Gsm7;
-  std::vector<Part> parts(1);
-  if (gsm) {
-    std::vector<std::uint8_t> all;
-    std::vector<std::size_t> cuts;  // where a character starts
-    for (const QChar c : text) {
-      cuts.push_back(all.size());
-      for (const std::uint8_t s : Septets(c.unicode())) all.push_back(s);
-    }
-    if (static_cast<int>(all.size()) <= kGsmSingle) {
-      parts[0].septets = all;
-    } else {
-      parts.clear();
-      std::size_t start = 0;
-      for (std::size_t i = 0; i <= cuts.size(); ++i) {
-        const std::size_t end = i < cuts.size() ? cuts[i] : all.size();
-        const std::size_t next = i + 1 < cuts.size() ? cuts[i + 1] : all.size();
-        if (i == cuts.size() || next - start > static_cast<std::size_t>(kGsmPart)) {
-          if (end > start) parts.push_back({{all.begin() + static_cast<long>(start), all.begin() + static_cast<long>(end)}, {}});
-          start = end;
-        }
-      }
-    }
-  } else if (text.size() <= kUcs2Single) {
-    parts[0].units = text;
-  } else {
-    parts.clear();
-    QString current;
-    for (qsizetype i = 0; i < text.size();) {
-      const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-      const qsizetype step = pair ? 2 : 1;
-      if (current.size() + step > kUcs2Part) {
-        parts.push_back({{}, current});
-        current.clear();
-      }
-      current += text.mid(i, step);
-      i += step;
-    }
-    parts.push_back({{}, current});
-  }
+  const bool gsm = SmsEncodingOf(text) == SmsEncoding::Gsm7;
+  std::vector<qsizetype> starts = SmsPartStarts(text, gsm ? SmsEncoding::Gsm7 : SmsEncoding::Ucs2);
+  if (starts.empty()) starts.push_back(0);  // the empty text still goes, as one empty message
+  std::vector<QString> parts;
+  for (std::size_t n = 0; n < starts.size(); ++n)
+    parts.push_back(text.mid(starts[n], n + 1 < starts.size() ? starts[n + 1] - starts[n] : -1));
 
   std::vector<SubmitPdu> pdus;
   const bool concatenated = parts.size() > 1;
   for (std::size_t n = 0; n < parts.size(); ++n) {
-    QByteArray hex = "00";  // the SIM's own service centre
+    QByteArray hex = "00";                         // the SIM's own service centre
     AppendOctet(hex, concatenated ? 0x41 : 0x01);  // SMS-SUBMIT, header present when concatenated
     AppendOctet(hex, 0);                           // message reference: the modem's choice
     AppendAddress(hex, number);
-    AppendOctet(hex, 0);                // protocol identifier
+    AppendOctet(hex, 0);  // protocol identifier
     AppendOctet(hex, gsm ? 0x00 : 0x08);
     QByteArray header;
     if (concatenated)
@@ -152,13 +77,19 @@ std::vector<SubmitPdu> EncodeSubmitPdus(const QString& number, const QString& te
     QByteArray data;
     int length = 0;
     if (gsm) {
+      std::vector<std::uint8_t> septets;
+      for (const QChar c : parts[n]) {
+        const Gsm7Septets one = Gsm7Encode(c.unicode());
+        septets.insert(septets.end(), one.codes, one.codes + one.size);
+      }
       const int headerSeptets = (static_cast<int>(header.size()) * 8 + 6) / 7;
-      data = PackSeptets(parts[n].septets, headerSeptets * 7);
+      data = PackSeptets(septets, headerSeptets * 7);
       data.replace(0, header.size(), header);
-      length = headerSeptets + static_cast<int>(parts[n].septets.size());
+      length = headerSeptets + static_cast<int>(septets.size());
     } else {
       data = header;
-      for (const QChar c : parts[n].units) data += static_cast<char>(c.unicode() >> 8), data += static_cast<char>(c.unicode() & 0xFF);
+      for (const QChar c : parts[n])
+        data += static_cast<char>(c.unicode() >> 8), data += static_cast<char>(c.unicode() & 0xFF);
       length = static_cast<int>(data.size());
     }
     AppendOctet(hex, static_cast<unsigned>(length));
@@ -195,7 +126,8 @@ bool DecodeDeliverPdu(const QByteArray& hex, DeliveredSms& out) {
   QString text;
   if ((dcs & 0x0C) == 0x08) {
     for (qsizetype k = headerOctets; k + 1 < ud.size() && k + 1 < length; k += 2)
-      text += QChar(static_cast<char16_t>(static_cast<std::uint8_t>(ud[k]) << 8 | static_cast<std::uint8_t>(ud[k + 1])));
+      text +=
+          QChar(static_cast<char16_t>(static_cast<std::uint8_t>(ud[k]) << 8 | static_cast<std::uint8_t>(ud[k + 1])));
   } else if ((dcs & 0x0C) == 0x00) {
     bool escape = false;
     for (int s = (headerOctets * 8 + 6) / 7; s < length; ++s) {
@@ -205,17 +137,12 @@ bool DecodeDeliverPdu(const QByteArray& hex, DeliveredSms& out) {
         if (bit / 8 >= ud.size()) return false;
         value |= (static_cast<std::uint8_t>(ud[bit / 8]) >> (bit % 8) & 1) << b;
       }
-      if (value == kEscape) {
+      if (value == kGsm7Escape) {
         escape = true;
         continue;
       }
-      if (escape) {
-        for (std::size_t e = 0; e < std::size(kExtensionCodes); ++e)
-          if (kExtensionCodes[e] == value) text += QChar(kExtension[e]);
-        escape = false;
-      } else {
-        text += QChar(kBasic[static_cast<std::size_t>(value < kEscape ? value : value - 1)]);
-      }
+      if (const std::optional<char16_t> c = Gsm7Decode(static_cast<std::uint8_t>(value), escape)) text += QChar(*c);
+      escape = false;
     }
   } else {
     return false;  // 8-bit data is no text

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+// The number a PDU is addressed to is a DialableNumber.
+#include "core/sms/SimNumber.h"
+
 namespace dtu {
 
 // True when the text fits one SMS in text mode: GSM 7-bit characters whose
@@ -16,13 +19,9 @@ namespace dtu {
 // between modems' "GSM" charsets, so they go as PDUs).
 bool FitsTextMode(const QString& text);
 
-// A SIM number as a modem takes it: an optional '+', then 1..20 digits;
-// blanks and '-' between them are dropped. Empty when it is no such number.
-QString DialableNumber(const QString& simNumber);
-
 struct SubmitPdu {
-  QByteArray hex;   // upper-case hex, starting with the "00" service-centre octet
-  int tpduLength;   // octets after the service-centre octet: AT+CMGS=<tpduLength>
+  QByteArray hex;  // upper-case hex, starting with the "00" service-centre octet
+  int tpduLength;  // octets after the service-centre octet: AT+CMGS=<tpduLength>
 };
 
 // The text for `number` (DialableNumber form) in one or more PDUs. Parts are

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "core/sms/SimNumber.h"
 
+#include <algorithm>
+
 namespace dtu {
 
 std::optional<QString> NormalizeSimNumber(const QString& text) {
@@ -21,6 +23,16 @@ std::optional<QString> NormalizeSimNumber(const QString& text) {
   }
   if (digits == 0 ? marked : digits > kSimNumberMaxDigits) return std::nullopt;
   return number;
+}
+
+QString DialableNumber(const QString& simNumber) { return NormalizeSimNumber(simNumber).value_or(QString()); }
+
+bool SameSimNumber(const QString& a, const QString& b) {
+  QString x = DialableNumber(a), y = DialableNumber(b);
+  x.remove(QLatin1Char('+'));
+  y.remove(QLatin1Char('+'));
+  const qsizetype n = std::min(x.size(), y.size());
+  return n >= 7 && x.right(n) == y.right(n);
 }
 
 }  // namespace dtu

@@ -17,4 +17,13 @@ inline constexpr int kSimNumberMaxDigits = 20;
 // "+" after anything, "-" or "+" without a digit, too many digits).
 std::optional<QString> NormalizeSimNumber(const QString& text);
 
+// The number a modem or a gateway is handed: the normalized one, empty for
+// blank text as for anything NormalizeSimNumber refuses.
+QString DialableNumber(const QString& simNumber);
+
+// Whether two numbers name the same SIM: the last digits both have, at least
+// seven, agree, so that "+8613800000000" and "13800000000" do. A reply
+// names its sender in whichever form the network chose.
+bool SameSimNumber(const QString& a, const QString& b);
+
 }  // namespace dtu

@@ -3,55 +3,11 @@
 
 #include <QStringList>
 #include <algorithm>
-#include <string_view>
 
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 
 namespace dtu {
-
-namespace {
-
-constexpr int kGsmSingle = 160;
-constexpr int kGsmPart = 153;
-constexpr int kUcs2Single = 70;
-constexpr int kUcs2Part = 67;
-
-// The basic table of GSM 03.38 (ESC at 0x1B is not a character of its own).
-constexpr std::u16string_view kGsmBasic =
-    u"@£$¥èéùìòÇ\nØø\rÅåΔ_ΦΓΛΩΠΨΣΘΞÆæßÉ !\"#¤%&'()*+,-./0123456789:;<=>?"
-    u"¡ABCDEFGHIJKLMNOPQRSTUVWXYZÄÖÑÜ§¿abcdefghijklmnopqrstuvwxyzäöñüà";
-// The extension table: each costs an escape septet plus its own.
-constexpr std::u16string_view kGsmExtension = u"\f^{}\\[~]|€";
-
-// Septets of one UTF-16 code unit, 0 when it is outside the alphabet.
-int GsmCost(char16_t unit) {
-  if (kGsmBasic.find(unit) != std::u16string_view::npos) return 1;
-  if (kGsmExtension.find(unit) != std::u16string_view::npos) return 2;
-  return 0;
-}
-
-// Parts when costs are packed greedily: a character that does not fit into
-// the current part starts the next one.
-template <typename CostFn>
-int CountParts(const QString& text, int total, int single, int part, CostFn cost) {
-  if (total == 0) return 0;
-  if (total <= single) return 1;
-  int parts = 1;
-  int used = 0;
-  for (qsizetype i = 0; i < text.size();) {
-    const auto [units, step] = cost(i);
-    if (used + units > part) {
-      ++parts;
-      used = 0;
-    }
-    used += units;
-    i += step;
-  }
-  return parts;
-}
-
-}  // namespace
 
 SmsCount CountSms(const QString& text) {
   SmsCount count;
@@ -64,30 +20,13 @@ SmsCount CountSms(const QString& text) {
   }
   count.characters = static_cast<int>(text.size()) - pairs;
 
-  int septets = 0;
-  bool gsm = true;
-  for (QChar c : text) {
-    const int cost = GsmCost(c.unicode());
-    if (cost == 0) {
-      gsm = false;
-      break;
-    }
-    septets += cost;
-  }
-  if (gsm) {
-    count.encoding = SmsEncoding::Gsm7;
-    count.units = septets;
-    count.parts = CountParts(text, septets, kGsmSingle, kGsmPart, [&](qsizetype i) {
-      return std::pair<int, qsizetype>{GsmCost(text.at(i).unicode()), 1};
-    });
+  count.encoding = SmsEncodingOf(text);
+  if (count.encoding == SmsEncoding::Gsm7) {
+    for (const QChar c : text) count.units += Gsm7Encode(c.unicode()).size;
   } else {
-    count.encoding = SmsEncoding::Ucs2;
     count.units = static_cast<int>(text.size());
-    count.parts = CountParts(text, count.units, kUcs2Single, kUcs2Part, [&](qsizetype i) {
-      const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
-      return pair ? std::pair<int, qsizetype>{2, 2} : std::pair<int, qsizetype>{1, 1};
-    });
   }
+  count.parts = static_cast<int>(SmsPartStarts(text, count.encoding).size());
   return count;
 }
 
@@ -101,6 +40,11 @@ QString CommandServerAddress(const SmsCommandInputs& inputs) {
   if (inputs.serverMode == kServerModeStaticIp) return TrimField(inputs.staticIp);
   if (inputs.serverMode == kServerModeDomain) return TrimField(inputs.domainAddress);
   return {};
+}
+
+QString CommandCharacterIn(const QString& text) {
+  const auto found = std::find_if(text.begin(), text.end(), [](QChar c) { return QStringView(u"#*()").contains(c); });
+  return found == text.end() ? QString() : QString(*found);
 }
 
 MessageLine SmsCheckMessage(const QString& sms, const QString& serverAddress) {
@@ -143,8 +87,8 @@ MessageLine SmsCheckMessage(const QString& sms, const SmsCommandInputs& inputs) 
   };
   auto at = line.parts.begin() + 1;  // after the count: a misread command matters most
   for (const auto& [text, warning] : fields) {
-    const auto found = std::find_if(text.begin(), text.end(), [](QChar c) { return QStringView(u"#*()").contains(c); });
-    if (found != text.end()) at = line.parts.insert(at, {warning, {QString(*found)}}) + 1;
+    if (const QString found = CommandCharacterIn(text); !found.isEmpty())
+      at = line.parts.insert(at, {warning, {found}}) + 1;
   }
   return line;
 }

@@ -9,11 +9,10 @@
 
 #include "core/i18n/Format.h"
 #include "core/net/NetProbe.h"
+#include "core/sms/SmsAlphabet.h"
 #include "core/sms/SmsComposer.h"
 
 namespace dtu {
-
-enum class SmsEncoding { Gsm7, Ucs2 };
 
 struct SmsCount {
   int characters = 0;  // Unicode characters, as a person counts them
@@ -22,10 +21,7 @@ struct SmsCount {
   SmsEncoding encoding = SmsEncoding::Gsm7;
 };
 
-// GSM 03.38 default alphabet with its extension table (two septets each);
-// one character outside both makes the whole SMS UCS-2. 160 septets or 70
-// code units fit one SMS; concatenated parts hold 153 or 67, and a phone
-// never splits an escape pair or a surrogate pair across parts.
+// Counted in the alphabet and cut into parts as SmsAlphabet.h has it.
 SmsCount CountSms(const QString& text);
 
 using AddressClass = net::Ipv4Range;
@@ -37,6 +33,10 @@ AddressClass ClassifyServerAddress(const QString& address);
 // The trimmed server address a configuration command carries; empty for the
 // running query or without a server address mode.
 QString CommandServerAddress(const SmsCommandInputs& inputs);
+
+// The first "#", "*", "(" or ")" in `text`, which the DTU reads as the
+// command's own syntax wherever it stands; empty when there is none.
+QString CommandCharacterIn(const QString& text);
 
 // The status-bar line: the count, then a warning for an address a DTU cannot
 // reach, more than one part, or UCS-2. `serverAddress` is the trimmed address

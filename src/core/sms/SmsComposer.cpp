@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "core/i18n/Translate.h"
+
 namespace dtu {
 
 namespace {
@@ -83,6 +85,10 @@ SmsComposition ComposeSmsCommand(const SmsCommandInputs& in, const AnsiCodec& co
   command += dtuNumber;
   command += ')';
   return {codec.toUnicode(command), nullptr};
+}
+
+QString BlankFieldMessage(const QString& fieldName) {
+  return Translate("Please enter valid") + QStringLiteral(" \"") + Translate(fieldName) + QLatin1Char('"');
 }
 
 }  // namespace dtu

@@ -47,6 +47,11 @@ struct SmsComposition {
   bool hasBlankField() const noexcept { return blankField != nullptr; }
 };
 
+// What a blank required field is reported as, translated now: the window's
+// box, the batch list and the command line say the same.
+QString BlankFieldMessage(const QString& fieldName);
+inline QString BlankFieldMessage(const char* fieldName) { return BlankFieldMessage(QString::fromUtf8(fieldName)); }
+
 // Checks the required fields in order and stops at the first blank one.
 // Field values pass through `codec`, so characters it cannot hold become '?'.
 SmsComposition ComposeSmsCommand(const SmsCommandInputs& inputs, const AnsiCodec& codec);

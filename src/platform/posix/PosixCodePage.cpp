@@ -4,7 +4,6 @@
 #include <iconv.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <memory>
 
@@ -13,12 +12,6 @@
 namespace dtu::platform {
 
 namespace {
-
-bool IsUtf8Name(std::string_view name) {
-  std::string up(name);
-  std::transform(up.begin(), up.end(), up.begin(), [](unsigned char c) { return std::toupper(c); });
-  return up == "UTF-8" || up == "UTF8";
-}
 
 struct IconvCloser {
   void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
@@ -111,7 +104,7 @@ std::u32string PosixCodePage::decode(std::string_view bytes, const std::string& 
 
 std::string PosixCodePage::CharsetForLocale(std::string_view localeName) {
   const LocaleName locale = ParseLocaleName(localeName);
-  if (!locale.codeset.empty()) return IsUtf8Name(locale.codeset) ? "UTF-8" : locale.codeset;
+  if (!locale.codeset.empty()) return IsUtf8Charset(locale.codeset) ? "UTF-8" : locale.codeset;
   if (localeName.find('.') != std::string_view::npos) return "UTF-8";  // a dot with no codeset behind it
   if (locale.isCLocale) return "UTF-8";
   const std::string name = locale.language + "_" + locale.country;

@@ -55,10 +55,11 @@ std::size_t ValidCharacter(std::string_view bytes, unsigned codePage, std::wstri
 }  // namespace
 
 std::optional<unsigned> WinCodePage::CodePageOf(std::string_view charset) {
+  if (IsUtf8Charset(charset)) return CP_UTF8;
   const std::string name = Upper(charset);
   // clang-format off
   static const struct { const char* name; unsigned codePage; } kNames[] = {
-      {"UTF-8", CP_UTF8}, {"UTF8", CP_UTF8}, {"GBK", 936}, {"GB2312", 936}, {"GB18030", 54936}, {"BIG5", 950},
+      {"GBK", 936}, {"GB2312", 936}, {"GB18030", 54936}, {"BIG5", 950},
       {"BIG5-HKSCS", 950}, {"SHIFT_JIS", 932}, {"SJIS", 932}, {"EUC-KR", 949}, {"LATIN1", 28591},
       {"ISO-8859-13", 28603}, {"ISO-8859-15", 28605}, {"US-ASCII", 20127}, {"ASCII", 20127},
   };
@@ -112,8 +113,8 @@ std::u32string WinCodePage::decode(std::string_view bytes, const std::string& ch
   if (!codePage || !IsValidCodePage(*codePage)) return std::u32string(bytes.size(), U'?');
   std::wstring wide;
   const int length = static_cast<int>(std::min<std::size_t>(bytes.size(), INT_MAX));
-  const int whole = bytes.empty() ? 0 : MultiByteToWideChar(*codePage, MB_ERR_INVALID_CHARS, bytes.data(), length,
-                                                             nullptr, 0);
+  const int whole =
+      bytes.empty() ? 0 : MultiByteToWideChar(*codePage, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
   if ((whole > 0 && *codePage != 20127) || !TakesStrictFlag(*codePage)) {
     wide = ToWide(bytes, *codePage);
   } else {

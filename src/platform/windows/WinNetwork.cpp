@@ -2,7 +2,8 @@
 #include "platform/windows/WinNetwork.h"
 
 #include "platform/windows/WinHeaders.h"
-
+#include "platform/windows/WinText.h"
+// winhttp.h uses the types windows.h declares.
 #include <winhttp.h>
 
 #include <algorithm>
@@ -37,45 +38,39 @@ int MillisecondsLeft(Clock::time_point deadline) {
   return static_cast<int>(std::clamp<long long>(left, 0, 0x7fffffff));
 }
 
-std::wstring Wide(const std::string& utf8) {
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(std::max(n, 0)), L'\0');
-  if (n > 0) ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string Utf8(const wchar_t* text, DWORD length) {
-  const int size = static_cast<int>(length);
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, size, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(std::max(n, 0)), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text, size, out.data(), n, nullptr, nullptr);
-  return out;
-}
-
 // Where winhttp.dll carries no message text (wine), the common failures still read.
 const char* KnownReason(DWORD code) {
   switch (code) {
-    case ERROR_WINHTTP_TIMEOUT: return "timed out";
-    case ERROR_WINHTTP_INVALID_URL: return "invalid URL";
-    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME: return "unrecognized scheme";
-    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "name not resolved";
-    case ERROR_WINHTTP_CANNOT_CONNECT: return "cannot connect";
-    case ERROR_WINHTTP_CONNECTION_ERROR: return "connection reset or aborted";
-    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE: return "invalid server response";
-    case ERROR_WINHTTP_SECURE_FAILURE: return "secure connection failed";
-    default: return "";
+    case ERROR_WINHTTP_TIMEOUT:
+      return "timed out";
+    case ERROR_WINHTTP_INVALID_URL:
+      return "invalid URL";
+    case ERROR_WINHTTP_UNRECOGNIZED_SCHEME:
+      return "unrecognized scheme";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED:
+      return "name not resolved";
+    case ERROR_WINHTTP_CANNOT_CONNECT:
+      return "cannot connect";
+    case ERROR_WINHTTP_CONNECTION_ERROR:
+      return "connection reset or aborted";
+    case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
+      return "invalid server response";
+    case ERROR_WINHTTP_SECURE_FAILURE:
+      return "secure connection failed";
+    default:
+      return "";
   }
 }
 
 std::string WinHttpReason(DWORD code) {
   std::string text;
   wchar_t* message = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
-          FORMAT_MESSAGE_IGNORE_INSERTS,
-      ::GetModuleHandleW(L"winhttp.dll"), code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
+  const DWORD length =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_FROM_SYSTEM |
+                           FORMAT_MESSAGE_IGNORE_INSERTS,
+                       ::GetModuleHandleW(L"winhttp.dll"), code, 0, reinterpret_cast<wchar_t*>(&message), 0, nullptr);
   if (message != nullptr) {
-    text = Utf8(message, length);
+    text = FromWide(std::wstring_view(message, length), CP_UTF8);
     ::LocalFree(message);
   }
   while (!text.empty() && (std::isspace(static_cast<unsigned char>(text.back())) || text.back() == '.'))
@@ -96,7 +91,7 @@ std::optional<std::string> Header(HINTERNET request, DWORD which) {
   if (!::WinHttpQueryHeaders(request, which, WINHTTP_HEADER_NAME_BY_INDEX, value.data(), &size,
                              WINHTTP_NO_HEADER_INDEX))
     return std::nullopt;
-  return Utf8(value.data(), size / sizeof(wchar_t));
+  return FromWide(std::wstring_view(value.data(), size / sizeof(wchar_t)), CP_UTF8);
 }
 
 // An address as IPv4 or IPv6 text; a mapped IPv4 address reads as IPv4, as
@@ -287,8 +282,8 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
   };
 
   // No proxy: the hop check has to see the server actually reached, not a proxy.
-  Handle session(::WinHttpOpen(L"Mozilla/5.0 (compatible; dtusms)", WINHTTP_ACCESS_TYPE_NO_PROXY,
-                               WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  Handle session(::WinHttpOpen(L"Mozilla/5.0 (compatible; dtusms)", WINHTTP_ACCESS_TYPE_NO_PROXY, WINHTTP_NO_PROXY_NAME,
+                               WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return fail(LastReason());
   // So that the cap counts decoded bytes, as on Linux. Systems before 8.1 lack
   // the option; they send no Accept-Encoding and so get the body plain.
@@ -299,14 +294,14 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
   for (int redirects = 0;; ++redirects) {
     const std::string scheme = SchemeOf(url);
     if (scheme != "http" && scheme != "https") return fail("not an http or https URL: " + url);
-    const std::wstring wideUrl = Wide(url);
+    const std::wstring wideUrl = ToWide(url, CP_UTF8);
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof parts;
     parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwExtraInfoLength = static_cast<DWORD>(-1);
     if (!::WinHttpCrackUrl(wideUrl.c_str(), static_cast<DWORD>(wideUrl.size()), 0, &parts)) return fail(LastReason());
     const std::wstring host = Part(parts.lpszHostName, parts.dwHostNameLength);
-    std::wstring object = Part(parts.lpszUrlPath, parts.dwUrlPathLength) +
-                          Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    std::wstring object =
+        Part(parts.lpszUrlPath, parts.dwUrlPathLength) + Part(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     object.erase(std::min(object.find(L'#'), object.size()));
     if (object.empty()) object = L"/";
 
@@ -317,7 +312,7 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     // the connected-address check below, after the connection but before the
     // request is sent.
     if (request.allowConnection) {
-      std::string name = Utf8(host.data(), static_cast<DWORD>(host.size()));
+      std::string name = FromWide(host, CP_UTF8);
       if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
       const std::vector<std::string> addresses = AddressesOf(name, AF_UNSPEC);
       if (!addresses.empty() && !std::all_of(addresses.begin(), addresses.end(), request.allowConnection))

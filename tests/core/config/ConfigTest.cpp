@@ -197,5 +197,17 @@ TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
   }
 }
 
+// The charset names the program converts itself rather than through the
+// system's code page.
+TEST(AnsiCodec, KnowsUtf8ByEitherNameInAnyCase) {
+  const std::pair<const char*, bool> names[] = {{"UTF-8", true},   {"utf8", true},     {"Utf-8", true},
+                                                {"UTF_8", false},  {"UTF-16", false},  {"U-TF8", false},
+                                                {"UTF-8 ", false}, {"CP65001", false}, {"", false}};
+  for (const auto& [name, utf8] : names) EXPECT_EQ(platform::IsUtf8Charset(name), utf8) << name;
+  EXPECT_TRUE(testing::TestCodec("utf8").isUtf8());
+  EXPECT_EQ(testing::TestCodec("utf8").charset(), "utf8");
+  EXPECT_FALSE(testing::TestCodec("ISO-8859-1").isUtf8());
+}
+
 }  // namespace
 }  // namespace dtu

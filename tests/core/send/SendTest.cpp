@@ -68,9 +68,6 @@ TEST(SmsPdu, CutsPartsWhereTheCheckCountsThem) {
     }
     EXPECT_EQ(lengths, c.lengths) << c.text.size();
   }
-  EXPECT_EQ(DialableNumber(QStringLiteral("+86 138-0000")), QStringLiteral("+861380000"));
-  for (const char* bad : {"", "-", "--+1", "1+2", "138#1", "123456789012345678901"})
-    EXPECT_TRUE(DialableNumber(QString::fromLatin1(bad)).isEmpty()) << bad;
 }
 
 // The modem's device opened as the program opens one.

@@ -12,11 +12,13 @@
 #include "core/batch/BatchList.h"
 #include "core/batch/BatchRecords.h"
 #include "core/batch/BatchText.h"
+#include "core/csv/Csv.h"
 #include "core/sms/QrCaption.h"
 #include "core/sms/QrCode.h"
 #include "core/sms/QrCodeStream.h"
 #include "core/sms/SimNumber.h"
 #include "core/sms/SimNumberBook.h"
+#include "core/sms/SmsAlphabet.h"
 #include "core/sms/SmsCheck.h"
 #include "core/sms/SmsComposer.h"
 #include "support/TestSupport.h"
@@ -106,13 +108,9 @@ TEST(SmsCheck, LineCountsAndWarns) {
             "\"(\" in the APN: the DTU reads it as a separator.");
 }
 
-// The SIM number as the link takes it, the numbers remembered per DTU, and
-// the caption of a saved code, cut only between groups.
+// The numbers remembered per DTU, and the caption of a saved code, cut only
+// between groups.
 TEST(QrCode, SimNumbersAndCaptionLines) {
-  const std::pair<const char*, const char*> numbers[] = {
-      {" +86 138-0013-8000", "+8613800138000"}, {" ", ""}, {"--+1", "!"}, {"-", "!"}, {"+", "!"}, {"1+2", "!"},
-      {"+1234567890-1234567890", "+12345678901234567890"}, {"123456789012345678901", "!"}};
-  for (const auto& [text, number] : numbers) EXPECT_EQ(NormalizeSimNumber(text).value_or("!"), number) << text;
   QStringList book;
   for (const char* dtu : {"A", "B", "C", "D", "b"}) book = RememberSimNumber(book, dtu, dtu + QString("1"), 3);
   book = RememberSimNumber(book, "d", "", 3);
@@ -120,6 +118,74 @@ TEST(QrCode, SimNumbersAndCaptionLines) {
   const QString sms = "(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ-GP000777)";
   EXPECT_EQ(CaptionLines("KQ-GP000777 → +86", sms, [](const QString& line) { return line.size() <= 24; }).join('|'),
             "KQ-GP000777 → +86|(A55A#1*192.0.2.15*5000#|3*CMNET#4*KQ-GP000777)");
+}
+
+// Every code of both tables against its published value, round trip, and
+// where long texts are cut.
+TEST(SmsAlphabet, EncodesDecodesAndCutsParts) {
+  for (int code = 0; code < 128; ++code) {
+    if (code == kGsm7Escape) continue;
+    const std::optional<char16_t> c = Gsm7Decode(static_cast<std::uint8_t>(code), false);
+    ASSERT_TRUE(c) << code;
+    const Gsm7Septets back = Gsm7Encode(*c);
+    EXPECT_EQ(back.size == 1 ? back.codes[0] : -1, code);
+  }
+  // clang-format off
+  const struct { char16_t c; std::vector<int> septets; } known[] = {
+      {u'@', {0x00}}, {u'$', {0x02}}, {u'\n', {0x0A}}, {u'_', {0x11}}, {u'É', {0x1F}}, {u' ', {0x20}}, {u'¤', {0x24}},
+      {u'¡', {0x40}}, {u'A', {0x41}}, {u'Ä', {0x5B}}, {u'§', {0x5F}}, {u'¿', {0x60}}, {u'à', {0x7F}},
+      {u'\f', {0x1B, 0x0A}}, {u'^', {0x1B, 0x14}}, {u'{', {0x1B, 0x28}}, {u'\\', {0x1B, 0x2F}}, {u'[', {0x1B, 0x3C}},
+      {u'|', {0x1B, 0x40}}, {u'€', {0x1B, 0x65}}, {u'`', {}}, {u'ç', {}}, {u'中', {}}, {0x1B, {}},
+  };
+  // clang-format on
+  for (const auto& [c, septets] : known) {
+    const Gsm7Septets encoded = Gsm7Encode(c);
+    EXPECT_EQ(std::vector<int>(encoded.codes, encoded.codes + encoded.size), septets) << int(c);
+    if (septets.size() == 2) {
+      EXPECT_EQ(Gsm7Decode(static_cast<std::uint8_t>(septets[1]), true), c);
+    }
+  }
+  EXPECT_FALSE(Gsm7Decode(0x41, true));  // a gap in the extension table
+
+  const std::pair<QString, std::vector<qsizetype>> cuts[] = {
+      {"", {}},
+      {Times(160, "a"), {0}},
+      {Times(307, "a"), {0, 153, 306}},
+      {Times(152, "a") + "€" + Times(10, "a"), {0, 152}},
+      {Times(70, "中"), {0}},
+      {Times(135, "中"), {0, 67, 134}},
+      {Times(66, "中") + "😀" + Times(5, "中"), {0, 66}},
+  };
+  for (const auto& [text, starts] : cuts) EXPECT_EQ(SmsPartStarts(text, SmsEncodingOf(text)), starts) << text.size();
+}
+
+// One rule for every SIM number: the QR payload, the batch check, the modem
+// and the gateway, and the sender of a reply.
+TEST(SimNumber, NormalizesDialsAndMatches) {
+  // "!" is a refused number.
+  // clang-format off
+  const struct { const char* text; const char* normalized; const char* dialable; } numbers[] = {
+      {" +86 138-0013-8000", "+8613800138000", "+8613800138000"}, {" ", "", ""}, {"--+1", "!", ""},
+      {"-", "!", ""}, {"+", "!", ""}, {"1+2", "!", ""}, {"138#1", "!", ""}, {"\t1", "!", ""},
+      {"+1234567890-1234567890", "+12345678901234567890", "+12345678901234567890"},
+      {"123456789012345678901", "!", ""}, {"\uff11\uff12", "!", ""}};
+  // clang-format on
+  for (const auto& [text, normalized, dialable] : numbers) {
+    EXPECT_EQ(NormalizeSimNumber(text).value_or("!"), normalized) << text;
+    EXPECT_EQ(DialableNumber(text), dialable) << text;
+  }
+  // clang-format off
+  const struct { const char* a; const char* b; bool same; } pairs[] = {
+      {"+8613800000000", "138-0000-0000", true}, {"1234567", "+86 1234567", true}, {"123456", "123456", false},
+      {"13800000000", "13800000001", false},   {"", "", false},                 {"x1234567", "1234567", false}};
+  // clang-format on
+  for (const auto& [a, b, same] : pairs) EXPECT_EQ(SameSimNumber(a, b), same) << a << " " << b;
+}
+
+TEST(SmsCheck, FindsTheCommandsOwnCharacters) {
+  const std::pair<const char*, const char*> cases[] = {{"KQ-GP01", ""}, {"", ""},   {"a#b*", "#"},       {"x)(", ")"},
+                                                       {"*1", "*"},     {"(", "("}, {"\uff08\uff03", ""}};
+  for (const auto& [text, found] : cases) EXPECT_EQ(CommandCharacterIn(text), found) << text;
 }
 
 const SmsCommandInputs kBase{0, 0, "192.0.2.15", "", 5000, 0, "", ""};
@@ -207,6 +273,58 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
             "'=1+2,+8613800000000,(A55A#1*192.0.2.15*5000#3*CMNET#4*=1+2),39\r\n"
             "'@A,'+86 1,(A55A#1*192.0.2.15*5000#3*CMNET#4*@A),37\r\n"
             "-1,-1,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
+}
+
+// The cell writer in both styles, read back as the send log reads its own
+// file, and the record reader's lines, quotes and length limit.
+TEST(Csv, WritesReadsBackAndSplitsRecords) {
+  // clang-format off
+  const struct { QString value; QString plain; QString sheet; } cells[] = {
+      {"", "", ""}, {"a,b", "\"a,b\"", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \"\"hi\"\"\""},
+      {"a\r\nb", "\"a\r\nb\"", "\"a\r\nb\""}, {" x", " x", "\" x\""}, {"x\t", "x\t", "\"x\t\""},
+      {"=1+2", "=1+2", "'=1+2"}, {"@A", "@A", "'@A"}, {"\tA", "\tA", "'\tA"}, {"-", "-", "'-"},
+      {"+86 1", "+86 1", "'+86 1"}, {"+8613800000000", "+8613800000000", "+8613800000000"}, {"-1", "-1", "-1"},
+      {" \"q\",", "\" \"\"q\"\",\"", "\" \"\"q\"\",\""},
+  };
+  // clang-format on
+  for (const auto& [value, plain, sheet] : cells) {
+    EXPECT_EQ(CsvCell(value, CsvCellStyle::Plain), plain) << value.toStdString();
+    EXPECT_EQ(CsvCell(value, CsvCellStyle::Spreadsheet), sheet) << value.toStdString();
+    const QString line = CsvLine({value, "end"}, CsvCellStyle::Plain);
+    EXPECT_EQ(CsvReader(line, u',').next().cells, QStringList({value, "end"})) << value.toStdString();
+  }
+
+  // "line-lastLine", "q" and the line of a quote never closed, "!" when too
+  // long, then the cells.
+  const auto records = [](const QString& text, QChar separator, qsizetype limit) {
+    CsvReader reader(text, separator, limit);
+    QStringList out;
+    while (!reader.atEnd()) {
+      const CsvRecord r = reader.next();
+      out << QStringLiteral("%1-%2%3%4:%5")
+                 .arg(r.line)
+                 .arg(r.lastLine)
+                 .arg(r.openQuote ? "q" + QString::number(r.openQuote) : QString(), QString(r.tooLong ? "!" : ""),
+                      r.cells.join(u'|'));
+    }
+    return out.join(" ; ");
+  };
+  // clang-format off
+  const struct { QString text; QChar separator; qsizetype limit; QString expected; } texts[] = {
+      {"a,b\r\nc\n\rd", u',', 0, "1-1:a|b ; 2-2:c ; 3-3: ; 4-4:d"},
+      {"\"x\r\ny\",z\nw", u',', 0, "1-2:x\r\ny|z ; 3-3:w"},
+      {"  \"a\"\"b\" ,c\"d\"", u',', 0, "1-1:a\"b |c\"d\""},
+      {"a\n\"b\nc", u',', 0, "1-1:a ; 2-3q2:b\nc"},
+      {"a,b;c", QChar(), 0, "1-1:a,b;c"},
+      {"a;b,c", u';', 0, "1-1:a|b,c"},
+      {"abcdef\nxy", u',', 5, "1-1!: ; 2-2:xy"},
+      {"\"abc,def\nx\",1\nz", u',', 5, "1-2!: ; 3-3:z"},
+      {"\"ab\ncd", u',', 4, "1-2q1!:"},
+      {"", u',', 0, ""},
+  };
+  // clang-format on
+  for (const auto& [text, separator, limit, expected] : texts)
+    EXPECT_EQ(records(text, separator, limit), expected) << text.toStdString();
 }
 
 // The codes of many payloads come in payload order, more of them than wait encoded at once.

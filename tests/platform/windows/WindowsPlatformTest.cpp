@@ -14,6 +14,7 @@
 #include "platform/windows/WinFileStore.h"
 #include "platform/windows/WinHeaders.h"
 #include "platform/windows/WinProcess.h"
+#include "platform/windows/WinText.h"
 
 namespace dtu::platform {
 namespace {
@@ -46,6 +47,21 @@ TEST(WinCodePage, NamesConvertAndReplace) {
     EXPECT_TRUE(codePage.decode(c.bytes, c.charset) == c.text) << c.charset << ' ' << c.bytes;
   EXPECT_TRUE(codePage.supports("gbk"));
   EXPECT_FALSE(codePage.supports("CP12345"));
+}
+
+// The one UTF-16 conversion of the Windows facilities, both ways, in UTF-8
+// and in two ANSI code pages.
+TEST(WinText, ConvertsToAndFromUtf16) {
+  // clang-format off
+  const struct { unsigned codePage; std::string bytes; std::wstring wide; } cases[] = {
+      {CP_UTF8, "", L""}, {CP_UTF8, "a\xc3\xa9\xe4\xb8\xad", L"a\u00e9\u4e2d"},
+      {CP_UTF8, "\xf0\x9f\x98\x80", L"\U0001F600"}, {1252, "\x80\xe9", L"\u20ac\u00e9"}, {936, "\xb1\xe0", L"\u7f16"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    EXPECT_TRUE(ToWide(c.bytes, c.codePage) == c.wide) << c.codePage << ' ' << c.bytes;
+    EXPECT_EQ(FromWide(c.wide, c.codePage), c.bytes) << c.codePage;
+  }
 }
 
 class WinFileStoreTest : public ::testing::Test {
@@ -112,9 +128,15 @@ TEST_F(WinFileStoreTest, ReadsMissingAndFailed) {
 
 // Only this file's temporaries with the marker, and only the old ones, go; a hand-made name stays.
 TEST_F(WinFileStoreTest, RemovesStaleTemporaries) {
-  const struct { const wchar_t* name; bool old; bool stays; } cases[] = {
-      {L".a.ini.~dtusms-temp~Ab12Cd.tmp", true, false}, {L".a.ini.~dtusms-temp~Ef34Gh.tmp", false, true},
-      {L".a.ini.~dtusms-temp~Ab1.tmp", true, true},     {L".b.ini.~dtusms-temp~Ab12Cd.tmp", true, true},
+  const struct {
+    const wchar_t* name;
+    bool old;
+    bool stays;
+  } cases[] = {
+      {L".a.ini.~dtusms-temp~Ab12Cd.tmp", true, false},
+      {L".a.ini.~dtusms-temp~Ef34Gh.tmp", false, true},
+      {L".a.ini.~dtusms-temp~Ab1.tmp", true, true},
+      {L".b.ini.~dtusms-temp~Ab12Cd.tmp", true, true},
       {L".a.ini.Ab12Cd.tmp", true, true},
   };
   FILETIME now{};
@@ -138,7 +160,9 @@ TEST_F(WinFileStoreTest, UpdatesAreSerialised) {
   FileFailure failure;
   std::unique_ptr<FileLock> held = store_.lockForUpdate(Ansi(L"a.ini"), std::chrono::milliseconds(100), failure);
   auto other = [&, got = false]() mutable {
-    std::thread([&] { got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), std::chrono::milliseconds(100), failure) != nullptr; }).join();
+    std::thread([&] {
+      got = WinFileStore().lockForUpdate(Ansi(L"A.INI"), std::chrono::milliseconds(100), failure) != nullptr;
+    }).join();
     return got;
   };
   const bool whileHeld = other();

@@ -120,6 +120,11 @@ void SelectIndex(QComboBox* list, int index) {
   list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
 
+// The box names the file; the system's cause goes to standard error.
+void LogWriteFailure(const SettingsStore& store, const AppError& error) {
+  std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+}
+
 template <typename T>
 T* Named(T* object, const char* name) {
   object->setObjectName(QString::fromLatin1(name));
@@ -418,10 +423,11 @@ void Ttntfrm_Main::loadFields(const std::function<void(const StoredFields&)>& be
   std::vector<AppError> failures;
   {
     SettingsUpdate update(store);
-    const StoredFields stored = ReadStoredFields(update.values(), local);
-    if (beforeFields) beforeFields(stored);
+    // The lock is held from here on: a write of ours that went around the update would wait for it.
     loading_ = &update;
     const auto done = qScopeGuard([this] { loading_ = nullptr; });
+    const StoredFields stored = ReadStoredFields(update.values(), local);
+    if (beforeFields) beforeFields(stored);
     LoadSettings(stored, *this);
     failures = update.Commit();
   }
@@ -442,14 +448,13 @@ void Ttntfrm_Main::writeString(const char* key, const QString& value) {
   try {
     store.WriteString(kSettingsSection, key, value);
   } catch (const AppError& error) {
-    std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+    LogWriteFailure(store, error);
     throw;
   }
 }
 
-// The box names the file; the system's cause goes to standard error.
 void Ttntfrm_Main::reportWriteFailure(const SettingsStore& store, const AppError& error) {
-  std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+  LogWriteFailure(store, error);
   ShowApplicationError(boxes(), this, error.message());
 }
 

@@ -7,7 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/window/ServerDiagnostics.h"
 #include "platform/posix/PosixCodePage.h"
 #include "platform/posix/PosixNetwork.h"

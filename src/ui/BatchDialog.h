@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/batch/BatchList.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
 

@@ -12,17 +12,20 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
-#include "core/AppError.h"
 #include "core/AppConstants.h"
-#include "core/config/AnsiCodec.h"
+#include "core/AppError.h"
+#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Translate.h"
@@ -108,6 +111,20 @@ class FittingComboBox : public QComboBox {
   }
 };
 
+template <class... F>
+struct Overloaded : F... {
+  using F::operator()...;
+};
+
+void SelectIndex(QComboBox* list, int index) {
+  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+// The box names the file; the system's cause goes to standard error.
+void LogWriteFailure(const SettingsStore& store, const AppError& error) {
+  std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+}
+
 template <typename T>
 T* Named(T* object, const char* name) {
   object->setObjectName(QString::fromLatin1(name));
@@ -160,6 +177,7 @@ Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
   if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
   if (!probes.network) probes.network = &options_.services.platform->network;
   buildControls();
+  bindFields();
   wireEvents();
   if (options_.runFormHandlers) guarded([this] { TntFormCreate(); });
 }
@@ -285,14 +303,17 @@ void Ttntfrm_Main::buildControls() {
 
 void Ttntfrm_Main::wireEvents() {
   auto guard = [this](void (Ttntfrm_Main::*handler)()) { return GuardedSlot(boxes(), this, handler); };
-  connect(tntcomb_ServerNetMode, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServerNetModeChange));
-  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, guard(&Ttntfrm_Main::rzspnedt_PortChange));
-  connect(tntedt_StaticIP, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_StaticIPChange));
-  connect(tntedt_DomainAddress, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DomainAddressChange));
-  connect(tntcomb_ServiceNetwork, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_ServiceNetworkChange));
-  connect(tntedt_Other, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_OtherChange));
-  connect(tntedt_DTUNumber, &QLineEdit::textChanged, this, guard(&Ttntfrm_Main::tntedt_DTUNumberChange));
-  connect(tntcomb_SMSCommandType, &QComboBox::activated, this, guard(&Ttntfrm_Main::tntcomb_SMSCommandTypeChange));
+  for (const BoundField& bound : boundFields_) {
+    const auto onChange = [&](auto* control, auto signal) {
+      connect(control, signal, this, guard(bound.changed));
+      // Any field that goes into the command makes a composed text stale.
+      connect(control, signal, this, &Ttntfrm_Main::markOutputStale);
+    };
+    std::visit(Overloaded{[](std::int32_t*) {}, [&](QComboBox* list) { onChange(list, &QComboBox::activated); },
+                          [&](PortSpinEdit* port) { onChange(port, &PortSpinEdit::textChanged); },
+                          [&](QLineEdit* edit) { onChange(edit, &QLineEdit::textChanged); }},
+               bound.control);
+  }
   connect(tntbtn_StaticIP, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_StaticIPClick));
   connect(tntbtn_TestServerPort, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_TestServerPortClick));
   connect(tntbtn_JudgeMaping, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_JudgeMapingClick));
@@ -302,13 +323,6 @@ void Ttntfrm_Main::wireEvents() {
   connect(tntbtn_QrCode, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_QrCodeClick));
   connect(tntbtn_Batch, &QPushButton::clicked, this, guard(&Ttntfrm_Main::tntbtn_BatchClick));
   connect(tntedt_SMSCommandFormat, &QLineEdit::textChanged, this, &Ttntfrm_Main::updateHandOffButtons);
-  // Any field that goes into the command makes a composed text stale.
-  for (QComboBox* list : {tntcomb_ServerNetMode, tntcomb_ServiceNetwork, tntcomb_SMSCommandType})
-    connect(list, &QComboBox::activated, this, &Ttntfrm_Main::markOutputStale);
-  for (QLineEdit* edit :
-       {tntedt_StaticIP, tntedt_DomainAddress, tntedt_Other, static_cast<QLineEdit*>(tntedt_DTUNumber)})
-    connect(edit, &QLineEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
-  connect(rzspnedt_Port, &PortSpinEdit::textChanged, this, &Ttntfrm_Main::markOutputStale);
   connect(tntpmn_Language, &QMenu::aboutToShow, this, guard(&Ttntfrm_Main::tntpmn_LanguagePopup));
   for (QAction* item : languageItems_) {
     connect(item, &QAction::triggered, this, [this, item] { guarded([this, item] { tntmntm_AutomaticClick(item); }); });
@@ -336,11 +350,12 @@ void Ttntfrm_Main::showEvent(QShowEvent* event) {
 }
 
 void Ttntfrm_Main::TntFormShow() {
-  // Kept as stored: ApplyLanguage treats an id outside the language table as 0, the menu checks nothing for it.
-  SysParameter.LanguageId = ReadField(SettingsStore(settingsFilePath_, codec_, files()), fields::kLanguageId);
-  switchLanguage(SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this,
-               [this] { return localHostAddress(); });
+  // The read that fills the fields also gives the language they are shown in.
+  loadFields([this](const StoredFields& stored) {
+    // Kept as stored: ApplyLanguage treats an id outside the language table as 0, the menu checks nothing for it.
+    SysParameter.LanguageId = stored.languageId;
+    applyLanguage(SysParameter.LanguageId);
+  });
 }
 
 void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(boxes(), this, handler); }
@@ -348,49 +363,119 @@ void Ttntfrm_Main::guarded(const std::function<void()>& handler) { RunGuarded(bo
 // A catalog that cannot serve is reported before anything the rest of the
 // handler may show.
 void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
-  ApplyLanguage(this, languageId);
-  notePanel_->setNote(note_.text());
+  applyLanguage(languageId);
   ShowLocalizationProblem(boxes());
 }
 
-// --- Field change handlers ------------------------------------------------------
+void Ttntfrm_Main::applyLanguage(std::int32_t languageId) {
+  ApplyLanguage(this, languageId);
+  notePanel_->setNote(note_.text());
+}
 
-// The box names the file; the system's cause goes to standard error.
+// --- Fields ---------------------------------------------------------------------
+
+// Each row of the field table with what shows it, in the table's order.
+void Ttntfrm_Main::bindFields() {
+  boundFields_ = {{{&fields::kLanguageId, &SysParameter.LanguageId, nullptr},
+                   {&fields::kServerAddressMode, tntcomb_ServerNetMode, &Ttntfrm_Main::tntcomb_ServerNetModeChange},
+                   {&fields::kPort, rzspnedt_Port, &Ttntfrm_Main::rzspnedt_PortChange},
+                   {&fields::kStaticIp, tntedt_StaticIP, &Ttntfrm_Main::tntedt_StaticIPChange},
+                   {&fields::kDomainAddress, tntedt_DomainAddress, &Ttntfrm_Main::tntedt_DomainAddressChange},
+                   {&fields::kSmsCommandType, tntcomb_SMSCommandType, &Ttntfrm_Main::tntcomb_SMSCommandTypeChange},
+                   {&fields::kServiceNetwork, tntcomb_ServiceNetwork, &Ttntfrm_Main::tntcomb_ServiceNetworkChange},
+                   {&fields::kOtherApn, tntedt_Other, &Ttntfrm_Main::tntedt_OtherChange},
+                   {&fields::kDtuNumber, tntedt_DTUNumber, &Ttntfrm_Main::tntedt_DTUNumberChange}}};
+  // Every row bound, and only an edit holds text.
+  for (const Field* field : kFields)
+    Q_ASSERT((field->kind == FieldKind::Text) == std::holds_alternative<QLineEdit*>(bound(*field).control));
+}
+
+const Ttntfrm_Main::BoundField& Ttntfrm_Main::bound(const Field& field) const {
+  const auto found =
+      std::find_if(boundFields_.begin(), boundFields_.end(), [&](const BoundField& b) { return b.field == &field; });
+  Q_ASSERT(found != boundFields_.end());
+  return *found;
+}
+
+void Ttntfrm_Main::showField(const Field& field, const StoredFields& values) {
+  std::visit(Overloaded{[&](std::int32_t* record) { *record = values.*field.integer; },
+                        [&](QComboBox* list) { SelectIndex(list, values.*field.integer); },
+                        [&](PortSpinEdit* port) { port->setValue(values.*field.integer); },
+                        [&](QLineEdit* edit) { edit->setText(values.*field.text); }},
+             bound(field).control);
+}
+
+void Ttntfrm_Main::takeField(const BoundField& bound, StoredFields& values) {
+  const Field& field = *bound.field;
+  std::visit(Overloaded{[&](std::int32_t* record) { values.*field.integer = *record; },
+                        [&](QComboBox* list) { values.*field.integer = list->currentIndex(); },
+                        [&](PortSpinEdit* port) { values.*field.integer = port->value(); },
+                        [&](QLineEdit* edit) { values.*field.text = edit->text(); }},
+             bound.control);
+}
+
+// One read of the file under its lock, and the writes that loading makes
+// (the change handlers of the texts it sets) go back together in one replace.
+void Ttntfrm_Main::loadFields(const std::function<void(const StoredFields&)>& beforeFields) {
+  // Looked up at every load, also when a stored value makes it unused; before the lock, which other copies wait for.
+  const QString local = codec_.toUnicode(localHostAddress());
+  SettingsStore store(settingsFilePath_, codec_, files());
+  std::vector<AppError> failures;
+  {
+    SettingsUpdate update(store);
+    // The lock is held from here on: a write of ours that went around the update would wait for it.
+    loading_ = &update;
+    const auto done = qScopeGuard([this] { loading_ = nullptr; });
+    const StoredFields stored = ReadStoredFields(update.values(), local);
+    if (beforeFields) beforeFields(stored);
+    LoadSettings(stored, *this);
+    failures = update.Commit();
+  }
+  // A catalog problem is told first, as switching the language tells it.
+  ShowLocalizationProblem(boxes());
+  for (const AppError& failure : failures) reportWriteFailure(store, failure);
+}
+
+void Ttntfrm_Main::saveField(const Field& field) {
+  StoredFields values;
+  takeField(bound(field), values);
+  writeString(field.key, FieldText(field, values));
+}
+
 void Ttntfrm_Main::writeString(const char* key, const QString& value) {
+  if (loading_) return loading_->WriteString(kSettingsSection, key, value);
   SettingsStore store(settingsFilePath_, codec_, files());
   try {
     store.WriteString(kSettingsSection, key, value);
   } catch (const AppError& error) {
-    std::fprintf(stderr, "dtusms: cannot write %s: %s\n", store.nativePath().c_str(), qPrintable(error.detail()));
+    LogWriteFailure(store, error);
     throw;
   }
 }
 
-void Ttntfrm_Main::writeInteger(const char* key, std::int32_t value) { writeString(key, QString::number(value)); }
+void Ttntfrm_Main::reportWriteFailure(const SettingsStore& store, const AppError& error) {
+  LogWriteFailure(store, error);
+  ShowApplicationError(boxes(), this, error.message());
+}
 
 void Ttntfrm_Main::tntcomb_ServerNetModeChange() {
-  const int index = tntcomb_ServerNetMode->currentIndex();
   // Written first: a failed write leaves the enablement as it was.
-  writeInteger(keys::kServerAddressMode, index);
-  UpdateServerModeControls(*this, index);
+  saveField(fields::kServerAddressMode);
+  UpdateServerModeControls(*this, tntcomb_ServerNetMode->currentIndex());
 }
 
 void Ttntfrm_Main::rzspnedt_PortChange() {
   // Reading an empty field puts the minimum back, which runs this handler nested.
   if (rzspnedt_Port->value() > rzspnedt_Port->maximum()) rzspnedt_Port->setValue(rzspnedt_Port->maximum());
-  writeInteger(keys::kPort, rzspnedt_Port->value());
+  saveField(fields::kPort);
 }
 
-void Ttntfrm_Main::tntedt_StaticIPChange() { writeString(keys::kStaticIp, tntedt_StaticIP->text()); }
-void Ttntfrm_Main::tntedt_DomainAddressChange() { writeString(keys::kDomainAddress, tntedt_DomainAddress->text()); }
-void Ttntfrm_Main::tntcomb_ServiceNetworkChange() {
-  writeInteger(keys::kServiceNetwork, tntcomb_ServiceNetwork->currentIndex());
-}
-void Ttntfrm_Main::tntedt_OtherChange() { writeString(keys::kOtherApn, tntedt_Other->text()); }
-void Ttntfrm_Main::tntedt_DTUNumberChange() { writeString(keys::kDtuNumber, tntedt_DTUNumber->text()); }
-void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() {
-  writeInteger(keys::kSmsCommandType, tntcomb_SMSCommandType->currentIndex());
-}
+void Ttntfrm_Main::tntedt_StaticIPChange() { saveField(fields::kStaticIp); }
+void Ttntfrm_Main::tntedt_DomainAddressChange() { saveField(fields::kDomainAddress); }
+void Ttntfrm_Main::tntcomb_ServiceNetworkChange() { saveField(fields::kServiceNetwork); }
+void Ttntfrm_Main::tntedt_OtherChange() { saveField(fields::kOtherApn); }
+void Ttntfrm_Main::tntedt_DTUNumberChange() { saveField(fields::kDtuNumber); }
+void Ttntfrm_Main::tntcomb_SMSCommandTypeChange() { saveField(fields::kSmsCommandType); }
 
 // --- Buttons ---------------------------------------------------------------------
 
@@ -409,16 +494,9 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
 }
 
 SmsCommandInputs Ttntfrm_Main::fieldInputs() {
-  SmsCommandInputs inputs;
-  inputs.commandType = tntcomb_SMSCommandType->currentIndex();
-  inputs.serverMode = tntcomb_ServerNetMode->currentIndex();
-  inputs.staticIp = tntedt_StaticIP->text();
-  inputs.domainAddress = tntedt_DomainAddress->text();
-  inputs.port = rzspnedt_Port->value();
-  inputs.apnIndex = tntcomb_ServiceNetwork->currentIndex();
-  inputs.otherApn = tntedt_Other->text();
-  inputs.dtuNumber = tntedt_DTUNumber->text();
-  return inputs;
+  StoredFields values;
+  for (const BoundField& bound : boundFields_) takeField(bound, values);
+  return static_cast<const SmsCommandInputs&>(values);
 }
 
 void Ttntfrm_Main::tntbtn_BatchClick() {
@@ -489,27 +567,11 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
       SysParameter.LanguageId = tag;
     }
   }
-  writeInteger(keys::kLanguageId, SysParameter.LanguageId);
-  LoadSettings(settingsFilePath_, codec_, files(), SysParameter.LanguageId, *this,
-               [this] { return localHostAddress(); });
+  saveField(fields::kLanguageId);
+  loadFields(nullptr);
 }
 
 // --- FieldControls ---------------------------------------------------------------------
-
-namespace {
-void SelectIndex(QComboBox* list, int index) {
-  list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
-}
-}  // namespace
-
-void Ttntfrm_Main::selectServerMode(int index) { SelectIndex(tntcomb_ServerNetMode, index); }
-void Ttntfrm_Main::selectSmsCommandType(int index) { SelectIndex(tntcomb_SMSCommandType, index); }
-void Ttntfrm_Main::selectServiceNetwork(int index) { SelectIndex(tntcomb_ServiceNetwork, index); }
-void Ttntfrm_Main::setPortValue(std::int64_t value) { rzspnedt_Port->setValue(value); }
-void Ttntfrm_Main::setStaticIpText(const QString& text) { tntedt_StaticIP->setText(text); }
-void Ttntfrm_Main::setDomainAddressText(const QString& text) { tntedt_DomainAddress->setText(text); }
-void Ttntfrm_Main::setOtherApnText(const QString& text) { tntedt_Other->setText(text); }
-void Ttntfrm_Main::setDtuNumberText(const QString& text) { tntedt_DTUNumber->setText(text); }
 
 void Ttntfrm_Main::setServerModeControlsEnabled(bool staticIpControls, bool domainControls) {
   tntlbl_StaticIP->setEnabled(staticIpControls);

@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <variant>
 
-#include "core/config/AnsiCodec.h"
-#include "core/window/FieldHandling.h"
+#include "core/text/AnsiCodec.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Languages.h"
+#include "core/window/FieldHandling.h"
 #include "core/window/ServerDiagnostics.h"
 #include "ui/AppServices.h"
 
@@ -27,10 +28,17 @@ class QStatusBar;
 
 namespace dtu {
 
+class AppError;
 class LimitedLineEdit;
 class NoteLabel;
-struct SmsCommandInputs;
 class PortSpinEdit;
+class SettingsStore;
+class SettingsUpdate;
+
+// The window's own record of the chosen interface language.
+struct tagSysParameter {
+  std::int32_t LanguageId = 0;
+};
 
 class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsView {
   Q_OBJECT
@@ -63,7 +71,7 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void TntFormCreate();
   void TntFormShow();
 
-  // Field change handlers.
+  // Field change handlers: each saves its field (the table's row for it).
   void tntcomb_ServerNetModeChange();
   void rzspnedt_PortChange();
   void tntedt_StaticIPChange();
@@ -95,23 +103,30 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   void guarded(const std::function<void()>& handler);
   // Translates the window into a language id (0: the system's) and shows a catalog problem.
   void switchLanguage(std::int32_t languageId);
+  void applyLanguage(std::int32_t languageId);
   MessagePresenter& boxes() const { return options_.services.boxes(); }
   std::string localHostAddress() const { return net::GetLocalHostAddress(options_.services.probes); }
   platform::FileStore& files() const { return options_.services.platform->files; }
 
+  // A row of the field table and what shows its value: a control, or for
+  // the language the window's record.
+  struct BoundField {
+    const Field* field;
+    std::variant<std::int32_t*, QComboBox*, PortSpinEdit*, QLineEdit*> control;
+    void (Ttntfrm_Main::*changed)();  // the control's change handler
+  };
+  void bindFields();
+  const BoundField& bound(const Field& field) const;
+  void takeField(const BoundField& bound, StoredFields& values);
+  // Fills every field from one read of the settings file; `beforeFields` sees the values first.
+  void loadFields(const std::function<void(const StoredFields&)>& beforeFields);
+  void saveField(const Field& field);
   void writeString(const char* key, const QString& value);
-  void writeInteger(const char* key, std::int32_t value);
+  void reportWriteFailure(const SettingsStore& store, const AppError& error);
   QAction* languageItemForTag(int tag) const;
 
   // FieldControls
-  void selectServerMode(int index) override;
-  void selectSmsCommandType(int index) override;
-  void selectServiceNetwork(int index) override;
-  void setPortValue(std::int64_t value) override;
-  void setStaticIpText(const QString& text) override;
-  void setDomainAddressText(const QString& text) override;
-  void setOtherApnText(const QString& text) override;
-  void setDtuNumberText(const QString& text) override;
+  void showField(const Field& field, const StoredFields& values) override;
   void setServerModeControlsEnabled(bool staticIpControls, bool domainControls) override;
 
   // DiagnosticsView
@@ -135,6 +150,11 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   int busyDepth_ = 0;
   // A field changed after "Generation SMS": the output no longer matches them.
   bool outputStale_ = false;
+  tagSysParameter SysParameter;
+  // In the table's order.
+  std::array<BoundField, kFields.size()> boundFields_{};
+  // While the fields load, their change handlers write here, to go into the file together.
+  SettingsUpdate* loading_ = nullptr;
 
   QGroupBox* tntgrp_NetWork = nullptr;
   QLabel* tntlbl_ServerNetMode = nullptr;

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/CodePage.h"
 
 namespace dtu::testing {

@@ -17,6 +17,7 @@ class FakeFileStore final : public platform::FileStore {
  public:
   platform::FileRead readFile(const std::string& path) override {
     using enum platform::FileRead::Status;
+    ++reads;
     if (failReads && failingPath == path) return {Failed, {}, failure};
     const auto file = files.find(path);
     return file == files.end() ? platform::FileRead{} : platform::FileRead{Ok, file->second, {}};
@@ -42,6 +43,7 @@ class FakeFileStore final : public platform::FileStore {
   void removeStaleTemporaries(const std::string&, std::chrono::seconds) noexcept override {}
   std::unique_ptr<platform::FileLock> lockForUpdate(const std::string& path, std::chrono::milliseconds,
                                                     platform::FileFailure& failed) override {
+    ++locks;
     if (failLocks && failingPath == path) return failed = failure, nullptr;
     return std::make_unique<platform::FileLock>();
   }
@@ -53,6 +55,8 @@ class FakeFileStore final : public platform::FileStore {
   bool failReads = false;
   bool failLocks = false;
   platform::FileFailure failure{EACCES, "Permission denied"};
+  int reads = 0;
+  int locks = 0;
   int replaces = 0;
   int checks = 0;
 };

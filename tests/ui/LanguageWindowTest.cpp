@@ -8,8 +8,8 @@
 #include <QMenu>
 #include <optional>
 
-#include "core/i18n/I18nTestSupport.h"
 #include "WindowFixture.h"
+#include "core/i18n/I18nTestSupport.h"
 #include "core/i18n/Localizer.h"
 #include "ui/QtTranslations.h"
 
@@ -62,7 +62,7 @@ class LanguageWindowTest : public WindowTest {
     QStringList names;
     for (const QAction* item : find<QMenu>("tntpmn_Language")->actions())
       if (item->isChecked()) names << item->objectName();
-    return names.join(QLatin1Char(',')) + '/' + Stored(iniPath(), keys::kLanguageId);
+    return names.join(QLatin1Char(',')) + '/' + Stored(iniPath(), fields::kLanguageId.key);
   }
 
   QTemporaryDir empty;
@@ -94,7 +94,8 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
                              QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
                              edit("tntedt_DomainAddress")->text(),
                              QString::number(edit("tntedt_DomainAddress")->isEnabled()),
-                             portField()->text(), find<QLabel>("tntstsbr_NotePanel")->text()};
+                             portField()->text(),
+                             find<QLabel>("tntstsbr_NotePanel")->text()};
     EXPECT_EQ(fields.join('|'), QString("1|0|dtuhub|1|6000|") + step.note) << step.item;
   }
   EXPECT_TRUE(presenter.boxes.empty());

@@ -19,6 +19,7 @@
 #include "core/i18n/I18nTestSupport.h"
 #include "core/i18n/Localizer.h"
 #include "core/net/NetTestSupport.h"
+#include "support/FakeFileStore.h"
 #include "ui/HandlerGuard.h"
 
 namespace dtu::testing {
@@ -57,6 +58,48 @@ TEST_F(WindowTest, FirstStartFillsDefaultsAndWritesThreeKeysInOrder) {
   EXPECT_EQ(iniBytes(), QByteArray("[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n"));
 }
 
+// A start reads the file once, under one lock, and puts what loading wrote
+// into it in one replace (or one check, when that kept its bytes); every
+// field shows its row's value. A change by the user is a locked
+// read-modify-replace of its own.
+TEST_F(WindowTest, StartReadsTheSettingsOnceAndWritesThemTogether) {
+  FakeFileStore fake;
+  const platform::Platform& real = TestPlatform();
+  const platform::Platform platform{fake,         real.network,  real.codePage, real.locale,
+                                    real.process, real.catalogs, real.serial};
+  services.platform = &platform;
+  const std::string path = QFile::encodeName(iniPath()).toStdString();
+  const std::string full =
+      "[Main]\r\nnLanguageID=0\r\nServer address mode=1\r\nPort=7001\r\nStatic IP=192.0.2.15\r\n"
+      "Domain address=dtu.example.com\r\nSMS command type=1\r\nService network(APN)=3\r\nOther APN=CMIOT\r\n"
+      "DTU number=KQ-GP000002\r\n";
+  const struct {
+    std::string before, after;
+    int replaces, checks;
+  } cases[] = {{"", "[Main]\r\nPort=6000\r\nStatic IP=192.0.2.44\r\nDTU number=KQ-GP000001\r\n", 1, 0},
+               {full, full, 0, 1}};
+  for (const auto& c : cases) {
+    window.reset();
+    fake = FakeFileStore();
+    if (!c.before.empty()) fake.files[path] = c.before;
+    start();
+    EXPECT_EQ(std::tuple(fake.reads, fake.locks, fake.replaces, fake.checks), std::tuple(1, 1, c.replaces, c.checks));
+    EXPECT_EQ(fake.files[path], c.after);
+  }
+  const QStringList shown{QString::number(list("tntcomb_ServerNetMode")->currentIndex()),
+                          portField()->text(),
+                          edit("tntedt_StaticIP")->text(),
+                          edit("tntedt_DomainAddress")->text(),
+                          QString::number(list("tntcomb_SMSCommandType")->currentIndex()),
+                          QString::number(list("tntcomb_ServiceNetwork")->currentIndex()),
+                          edit("tntedt_Other")->text(),
+                          edit("tntedt_DTUNumber")->text()};
+  EXPECT_EQ(shown, (QStringList{"1", "7001", "192.0.2.15", "dtu.example.com", "1", "3", "CMIOT", "KQ-GP000002"}));
+  QTest::keyClicks(edit("tntedt_Other"), QStringLiteral("x"));
+  EXPECT_EQ(std::tuple(fake.reads, fake.locks, fake.replaces), std::tuple(2, 2, 1));
+  EXPECT_NE(fake.files[path].find("Other APN=CMIOTx\r\n"), std::string::npos);
+}
+
 TEST_F(WindowTest, WindowModelMatchesTheDesign) {
   start();
   EXPECT_EQ(window->size(), QSize(495, 305));
@@ -88,8 +131,8 @@ TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrecti
   start();
   // clang-format off
   const std::pair<const char*, const char*> edits[] = {
-      {"tntedt_StaticIP", keys::kStaticIp}, {"tntedt_DomainAddress", keys::kDomainAddress},
-      {"tntedt_Other", keys::kOtherApn}, {"tntedt_DTUNumber", keys::kDtuNumber}};
+      {"tntedt_StaticIP", fields::kStaticIp.key}, {"tntedt_DomainAddress", fields::kDomainAddress.key},
+      {"tntedt_Other", fields::kOtherApn.key}, {"tntedt_DTUNumber", fields::kDtuNumber.key}};
   // clang-format on
   for (const auto& [control, key] : edits) {
     QLineEdit* field = edit(control);
@@ -100,7 +143,7 @@ TEST_F(WindowTest, EveryKeystrokeInAFieldWritesItsKeyAndCloseOnlyThePortCorrecti
     EXPECT_EQ(*seen, (QStringList{"a", "ab", "ab", "ab c"})) << control;  // "ab " reads back trimmed
   }
   PortSpinEdit* port = portField();
-  auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), keys::kPort);
+  auto seen = WatchWrites(port, &PortSpinEdit::textChanged, iniPath(), fields::kPort.key);
   port->setFocus();
   QTest::keyClick(port, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClicks(port, QStringLiteral("250"));
@@ -143,10 +186,10 @@ TEST_F(WindowTest, StoredValuesOutOfRange) {
     window.reset();
     writeIni(c.file);
     start();
-    EXPECT_EQ(
-        std::tuple(portField()->text(), Stored(iniPath(), keys::kPort), list("tntcomb_ServerNetMode")->currentIndex(),
-                   edit("tntedt_DomainAddress")->isEnabled(), edit("tntedt_StaticIP")->isEnabled()),
-        std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
+    EXPECT_EQ(std::tuple(portField()->text(), Stored(iniPath(), fields::kPort.key),
+                         list("tntcomb_ServerNetMode")->currentIndex(), edit("tntedt_DomainAddress")->isEnabled(),
+                         edit("tntedt_StaticIP")->isEnabled()),
+              std::tuple(c.portShown, c.portStored, c.modeIndex, c.domainEnabled, c.modeIndex != 1))
         << c.file.constData();
   }
 }
@@ -164,7 +207,7 @@ TEST_F(WindowTest, DtuNumberLimitBindsOnlyTheUser) {
   QApplication::clipboard()->setText(QStringLiteral("XYZW"));
   QTest::keyClick(dtu, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(dtu->text(), QStringLiteral("ABCDEFGHIXY"));
-  EXPECT_EQ(Stored(iniPath(), keys::kDtuNumber), QStringLiteral("ABCDEFGHIXY"));
+  EXPECT_EQ(Stored(iniPath(), fields::kDtuNumber.key), QStringLiteral("ABCDEFGHIXY"));
 }
 
 TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
@@ -172,9 +215,9 @@ TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
   EXPECT_EQ(iniBytes().count("Server address mode"), 0);  // loading selected all three lists, writing nothing
   // Keyboard picks in the closed lists: what is stored, then whether the domain field and "Obtain IP" are enabled.
   const std::tuple<const char*, Qt::Key, const char*, const char*> picks[] = {
-      {"tntcomb_ServerNetMode", Qt::Key_Down, keys::kServerAddressMode, "1 10"},
-      {"tntcomb_ServerNetMode", Qt::Key_Up, keys::kServerAddressMode, "0 01"},
-      {"tntcomb_SMSCommandType", Qt::Key_Down, keys::kSmsCommandType, "1 01"}};
+      {"tntcomb_ServerNetMode", Qt::Key_Down, fields::kServerAddressMode.key, "1 10"},
+      {"tntcomb_ServerNetMode", Qt::Key_Up, fields::kServerAddressMode.key, "0 01"},
+      {"tntcomb_SMSCommandType", Qt::Key_Down, fields::kSmsCommandType.key, "1 01"}};
   for (const auto& [name, key, stored, seen] : picks) {
     QTest::keyClick(list(name), key);
     EXPECT_EQ(Stored(iniPath(), stored) + ' ' + QString::number(edit("tntedt_DomainAddress")->isEnabled()) +
@@ -183,7 +226,7 @@ TEST_F(WindowTest, ListsWriteOnUserPicksOnly) {
         << name;
   }
   list("tntcomb_SMSCommandType")->setCurrentIndex(0);  // a program selection writes nothing
-  EXPECT_EQ(Stored(iniPath(), keys::kSmsCommandType), QStringLiteral("1"));
+  EXPECT_EQ(Stored(iniPath(), fields::kSmsCommandType.key), QStringLiteral("1"));
 }
 
 TEST(ApplicationError, FullStopRule) {

@@ -15,17 +15,19 @@
 #include <vector>
 
 #include "core/AppConstants.h"
-#include "ui/PortSpinEdit.h"
-#include "ui/uMain.h"
+#include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
+#include "ui/PortSpinEdit.h"
+#include "ui/uMain.h"
 
 namespace dtu::testing {
 
 // The value the settings file holds for a key right now ("<missing>" if none).
 inline QString Stored(const QString& path, const char* key) {
-  return SettingsStore(path, TestCodec(), TestPlatform().files).ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
+  return SettingsStore(path, TestCodec(), TestPlatform().files)
+      .ReadString(kSettingsSection, key, QStringLiteral("<missing>"));
 }
 
 // What a screen reader reads for `object`: the name its accessible interface gives.
@@ -36,7 +38,6 @@ inline QString AccessibleName(QObject* object) {
 
 class WindowTest : public ::testing::Test {
  protected:
-
   QString iniPath() const { return dir.filePath(QStringLiteral("ZEREVuzi.ini")); }
   QByteArray iniBytes() const { return ReadBytes(iniPath()); }
   void writeIni(const QByteArray& bytes) const { ASSERT_TRUE(WriteBytes(iniPath(), bytes)); }

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "core/batch/BatchList.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
 
 namespace dtu {

@@ -6,7 +6,7 @@
 #include <QString>
 
 #include "core/Expected.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 
 namespace dtu {
 

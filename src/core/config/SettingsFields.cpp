@@ -4,32 +4,27 @@
 #include <QFile>
 
 #include "core/Paths.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Translate.h"
 
 namespace dtu {
 
-std::int32_t ReadField(const SettingsStore& store, const Field& field) {
-  return store.ReadInteger(kSettingsSection, field.key, field.number);
+StoredFields ReadStoredFields(const SettingsSnapshot& file, const QString& localAddress) {
+  StoredFields values;
+  for (const Field* field : kFields) {
+    if (field->kind == FieldKind::Integer) {
+      values.*field->integer = file.ReadInteger(kSettingsSection, field->key, field->number);
+    } else {
+      const QString byDefault = field->byDefault ? QString::fromLatin1(field->byDefault) : localAddress;
+      values.*field->text = file.ReadString(kSettingsSection, field->key, byDefault);
+    }
+  }
+  return values;
 }
 
-QString ReadField(const SettingsStore& store, const Field& field, const QString& localAddress) {
-  return store.ReadString(kSettingsSection, field.key, field.text ? QString::fromLatin1(field.text) : localAddress);
-}
-
-StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAddress) {
-  StoredFields out;
-  out.languageId = ReadField(store, fields::kLanguageId);
-  out.serverMode = ReadField(store, fields::kServerAddressMode);
-  out.port = ReadField(store, fields::kPort);
-  out.staticIp = ReadField(store, fields::kStaticIp, localAddress);
-  out.domainAddress = ReadField(store, fields::kDomainAddress, localAddress);
-  out.commandType = ReadField(store, fields::kSmsCommandType);
-  out.apnIndex = ReadField(store, fields::kServiceNetwork);
-  out.otherApn = ReadField(store, fields::kOtherApn, localAddress);
-  out.dtuNumber = ReadField(store, fields::kDtuNumber, localAddress);
-  return out;
+QString FieldText(const Field& field, const StoredFields& values) {
+  return field.kind == FieldKind::Integer ? QString::number(values.*field.integer) : values.*field.text;
 }
 
 Status CheckSettingsFile(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files) {

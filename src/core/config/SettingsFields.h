@@ -1,67 +1,84 @@
 // SPDX-License-Identifier: MIT
-// The fields kept in section Main of the settings file: one table of keys,
-// kinds and defaults that the window's loading and the batch command's
-// reading share, and the one place the file's path is derived.
+// The fields kept in section Main of the settings file, in one table: each
+// row binds a key to its kind, its default and the member of StoredFields
+// that holds its value. Loading the window, its change handlers' writes, the
+// command's inputs and the batch command's reading are all made from it, so
+// that a new field is a row here and its control in the window. Also the one
+// place the file's path is derived.
 #pragma once
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <limits>
 
 #include "core/AppConstants.h"
 #include "core/Expected.h"
+#include "core/sms/SmsComposer.h"
 #include "platform/FileStore.h"
 
 namespace dtu {
 
 class AnsiCodec;
-class SettingsStore;
+class SettingsSnapshot;
+
+// Every field's value: the command's inputs and the interface language.
+// Read from the file they are as it holds them (a port outside the field's
+// limits, a language id outside the table); the readers decide what to make
+// of them.
+struct StoredFields : SmsCommandInputs {
+  int languageId = 0;
+};
 
 enum class FieldKind { Integer, Text };
 
 struct Field {
-  const char* key;
+  const char* key;  // a file key, never translated, though several equal English captions
   FieldKind kind;
-  std::int32_t number;  // the default of an Integer field
-  const char* text;     // the default of a Text field; null: this machine's address
+  int StoredFields::*integer;   // where an Integer field's value is kept
+  QString StoredFields::*text;  // where a Text field's value is kept
+  std::int32_t number;          // the default of an Integer field
+  const char* byDefault;        // the default of a Text field; null: this machine's address
+  // The values an Integer field's control can show; it brings a stored value within them.
+  std::int32_t minimum;
+  std::int32_t maximum;
 };
+
+constexpr Field IntegerField(const char* key, int StoredFields::*value, std::int32_t byDefault,
+                             std::int32_t minimum = std::numeric_limits<std::int32_t>::min(),
+                             std::int32_t maximum = std::numeric_limits<std::int32_t>::max()) {
+  return {key, FieldKind::Integer, value, nullptr, byDefault, nullptr, minimum, maximum};
+}
+
+constexpr Field TextField(const char* key, QString StoredFields::*value, const char* byDefault) {
+  return {key, FieldKind::Text, nullptr, value, 0, byDefault, 0, 0};
+}
 
 namespace fields {
-inline constexpr Field kLanguageId{keys::kLanguageId, FieldKind::Integer, 0, nullptr};
-inline constexpr Field kServerAddressMode{keys::kServerAddressMode, FieldKind::Integer, 0, nullptr};
-inline constexpr Field kPort{keys::kPort, FieldKind::Integer, kDefaultPort, nullptr};
-inline constexpr Field kStaticIp{keys::kStaticIp, FieldKind::Text, 0, nullptr};
-inline constexpr Field kDomainAddress{keys::kDomainAddress, FieldKind::Text, 0, ""};
-inline constexpr Field kSmsCommandType{keys::kSmsCommandType, FieldKind::Integer, 0, nullptr};
-inline constexpr Field kServiceNetwork{keys::kServiceNetwork, FieldKind::Integer, 0, nullptr};
-inline constexpr Field kOtherApn{keys::kOtherApn, FieldKind::Text, 0, ""};
-inline constexpr Field kDtuNumber{keys::kDtuNumber, FieldKind::Text, 0, kDefaultDtuNumber};
+inline constexpr Field kLanguageId = IntegerField("nLanguageID", &StoredFields::languageId, 0);
+inline constexpr Field kServerAddressMode = IntegerField("Server address mode", &StoredFields::serverMode, 0);
+inline constexpr Field kPort = IntegerField("Port", &StoredFields::port, 6000, kPortMinimum, kPortMaximum);
+inline constexpr Field kStaticIp = TextField("Static IP", &StoredFields::staticIp, nullptr);
+inline constexpr Field kDomainAddress = TextField("Domain address", &StoredFields::domainAddress, "");
+inline constexpr Field kSmsCommandType = IntegerField("SMS command type", &StoredFields::commandType, 0);
+inline constexpr Field kServiceNetwork = IntegerField("Service network(APN)", &StoredFields::apnIndex, 0);
+inline constexpr Field kOtherApn = TextField("Other APN", &StoredFields::otherApn, "");
+inline constexpr Field kDtuNumber = TextField("DTU number", &StoredFields::dtuNumber, "KQ-GP000001");
 }  // namespace fields
 
-// In the order a first start writes them.
-inline constexpr std::array<Field, 9> kFields = {
-    fields::kLanguageId,     fields::kServerAddressMode, fields::kPort,     fields::kStaticIp, fields::kDomainAddress,
-    fields::kSmsCommandType, fields::kServiceNetwork,    fields::kOtherApn, fields::kDtuNumber};
+// In the order loading assigns them, which decides the order in which the
+// change handlers write, and so the order of the keys in a new file.
+inline constexpr std::array<const Field*, 9> kFields = {
+    &fields::kLanguageId,     &fields::kServerAddressMode, &fields::kPort,
+    &fields::kStaticIp,       &fields::kDomainAddress,     &fields::kSmsCommandType,
+    &fields::kServiceNetwork, &fields::kOtherApn,          &fields::kDtuNumber};
 
-// Every field as stored, missing ones at their defaults. Values are as the
-// file holds them (a port outside the field's limits, a language id outside
-// the table); the readers decide what to make of them.
-struct StoredFields {
-  std::int32_t languageId = 0;
-  std::int32_t serverMode = 0;
-  std::int32_t port = kDefaultPort;
-  QString staticIp;
-  QString domainAddress;
-  std::int32_t commandType = 0;
-  std::int32_t apnIndex = 0;
-  QString otherApn;
-  QString dtuNumber;
-};
-
+// Every field as the file holds it, missing ones at their defaults;
 // `localAddress` is the default of the static IP (the caller looks it up).
-StoredFields ReadStoredFields(const SettingsStore& store, const QString& localAddress);
-std::int32_t ReadField(const SettingsStore& store, const Field& field);
-QString ReadField(const SettingsStore& store, const Field& field, const QString& localAddress);
+StoredFields ReadStoredFields(const SettingsSnapshot& file, const QString& localAddress);
+
+// The text `field`'s value in `values` is written as.
+QString FieldText(const Field& field, const StoredFields& values);
 
 // Whether the settings file can give a batch its fields; the failure says
 // why not (missing, a folder, a device, unreadable).

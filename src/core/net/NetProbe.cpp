@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "core/AppError.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "BuildConfig.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/Network.h"
 
 namespace dtu::net {

@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/net/NetProbe.h"
 
 namespace dtu {

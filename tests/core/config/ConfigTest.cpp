@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The INI text rules and the 8-bit charset on bytes in memory, then the
-// settings store on a file store in memory.
+// settings store and the field table on a file store in memory.
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <tuple>
 #include <vector>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/config/IniText.h"
+#include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
+#include "core/config/StoredSmsInputs.h"
 #include "support/FakeFileStore.h"
 #include "support/TestSupport.h"
 
@@ -173,8 +175,12 @@ TEST_F(SettingsStoreTest, PathGoesThroughTheCharset) {
 // the value the file holds (as loading the fields does) replaces nothing but
 // checks, so a read-only file still fails. A lock not had fails before the read.
 TEST_F(SettingsStoreTest, AFailureNamesTheFileAndKeepsTheCause) {
-  const struct { bool failReads; std::int32_t port; int replaces, checks; bool failLocks = false; } cases[] = {
-      {false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}, {false, 2, 0, 0, true}};
+  const struct {
+    bool failReads;
+    std::int32_t port;
+    int replaces, checks;
+    bool failLocks = false;
+  } cases[] = {{false, 2, 1, 0}, {false, 1, 0, 1}, {true, 2, 0, 0}, {false, 2, 0, 0, true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(&c - cases);
     testing::FakeFileStore files;
@@ -207,6 +213,81 @@ TEST(AnsiCodec, KnowsUtf8ByEitherNameInAnyCase) {
   EXPECT_TRUE(testing::TestCodec("utf8").isUtf8());
   EXPECT_EQ(testing::TestCodec("utf8").charset(), "utf8");
   EXPECT_FALSE(testing::TestCodec("ISO-8859-1").isUtf8());
+}
+
+// Loading's writes: one lock and one read for them all, reads that see them,
+// the file untouched until one replace. A failure is told once per write,
+// each as it would have met it alone: one that changed the bytes by the
+// replace, one that kept them by the check.
+TEST_F(SettingsStoreTest, AnUpdateReadsOnceAndReplacesOnce) {
+  bytes() = "[Main]\r\nPort=6000\r\n";
+  SettingsUpdate update(store_);
+  update.WriteInteger("Main", "Port", 6000);
+  update.WriteString("Main", "DTU number", "A");
+  EXPECT_EQ(update.values().ReadString("Main", "DTU number", ""), "A");
+  EXPECT_EQ(bytes(), "[Main]\r\nPort=6000\r\n");
+  EXPECT_TRUE(update.Commit().empty());
+  EXPECT_EQ(bytes(), "[Main]\r\nPort=6000\r\nDTU number=A\r\n");
+  EXPECT_EQ(std::tuple(files_.locks, files_.reads, files_.replaces, files_.checks), std::tuple(1, 1, 1, 0));
+
+  const struct {
+    std::vector<const char*> values;
+    bool failLocks;
+    int replaces, checks;
+  } cases[] = {{{"6000", "A"}, false, 1, 1},
+               {{"6000", "6000"}, false, 0, 1},
+               {{"1", "A"}, false, 1, 0},
+               {{"6000", "A"}, true, 0, 0},
+               {{}, false, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(&c - cases);
+    testing::FakeFileStore files;
+    files.files[file_] = "[Main]\r\nPort=6000\r\n";
+    files.failingPath = file_;
+    files.failLocks = c.failLocks;
+    SettingsStore store(path_, testing::TestCodec(), files);
+    SettingsUpdate failing(store);
+    for (const char* value : c.values) failing.WriteString("Main", "Port", value);
+    const std::vector<AppError> failures = failing.Commit();
+    EXPECT_EQ(failures.size(), c.values.size());
+    for (const AppError& error : failures) EXPECT_EQ(error.message(), "Unable to write to " + path_);
+    EXPECT_EQ(files.files[file_], "[Main]\r\nPort=6000\r\n");
+    EXPECT_EQ(std::tuple(files.replaces, files.checks), std::tuple(c.replaces, c.checks));
+  }
+}
+
+// A file holding every field, each at a value of its own: the table reads
+// each key into its own input, writes them back as the same bytes in the
+// same order, and the batch gets the inputs with the port within its limits.
+// Missing keys give the defaults.
+TEST_F(SettingsStoreTest, EveryFieldRoundTripsThroughTheTable) {
+  const std::string file =
+      "[Main]\r\nnLanguageID=2\r\nServer address mode=1\r\nPort=123456\r\nStatic IP=192.0.2.15\r\n"
+      "Domain address=dtu.example.com\r\nSMS command type=3\r\nService network(APN)=4\r\nOther APN=CMIOT\r\n"
+      "DTU number=KQ-GP000002\r\n";
+  bytes() = file;
+  const StoredFields stored = ReadStoredFields(store_.Snapshot(), QStringLiteral("192.0.2.9"));
+  const auto inputs = [](const SmsCommandInputs& in) {
+    return QStringList{QString::number(in.serverMode),  QString::number(in.port),     in.staticIp, in.domainAddress,
+                       QString::number(in.commandType), QString::number(in.apnIndex), in.otherApn, in.dtuNumber};
+  };
+  const QStringList expected{"1", "123456", "192.0.2.15", "dtu.example.com", "3", "4", "CMIOT", "KQ-GP000002"};
+  EXPECT_EQ(QString::number(stored.languageId) + ' ' + inputs(stored).join(' '), "2 " + expected.join(' '));
+  QStringList clamped = expected;
+  clamped[1] = QString::number(kPortMaximum);
+  EXPECT_EQ(inputs(ReadStoredSmsInputs(path_, testing::TestCodec(), files_, [] { return "192.0.2.9"; })), clamped);
+
+  bytes().clear();
+  SettingsUpdate update(store_);
+  for (const Field* field : kFields) update.WriteString(kSettingsSection, field->key, FieldText(*field, stored));
+  EXPECT_TRUE(update.Commit().empty());
+  EXPECT_EQ(bytes(), file);
+
+  files_.files.clear();
+  QStringList defaults;
+  const StoredFields none = ReadStoredFields(store_.Snapshot(), QStringLiteral("192.0.2.9"));
+  for (const Field* field : kFields) defaults << FieldText(*field, none);
+  EXPECT_EQ(defaults, (QStringList{"0", "0", "6000", "192.0.2.9", "", "0", "0", "", "KQ-GP000001"}));
 }
 
 }  // namespace

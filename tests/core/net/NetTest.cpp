@@ -9,7 +9,7 @@
 
 #include "NetTestSupport.h"
 #include "core/AppError.h"
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/window/ServerDiagnostics.h"
 #include "support/FakeCodePage.h"
 

@@ -3,7 +3,7 @@
 // with their replacements, and the codec's own UTF-8 reader against iconv's.
 #include <gtest/gtest.h>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/posix/PosixCodePage.h"
 #include "support/TestSupport.h"
 

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
 #include "support/TestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/FileStore.h"
 

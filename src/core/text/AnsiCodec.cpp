@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "core/config/AnsiCodec.h"
+#include "core/text/AnsiCodec.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,6 +1,0 @@
-// SPDX-License-Identifier: MIT
-#include "core/AppConstants.h"
-
-namespace dtu {
-tagSysParameter SysParameter;
-}

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     if (entry.path().filename().string().starts_with(".ZEREVuzi.ini.")) fs::last_write_time(entry.path(), aged);
   dtu::platform::PosixFileStore files;
   dtu::SettingsStore(QString::fromStdString(path), dtu::AnsiCodec("UTF-8", g_codePage), files)
-      .RemoveStaleTemporaryFiles();
+      .removeStaleTemporaryFiles();
   const std::size_t afterStart = Temporaries(folder).size();
 
   std::printf("kills: %d\ntorn files: %d\nkills that left a temporary file: %d\n", kills, torn, killsWithLeftover);

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   QBuffer buffer;
   buffer.setData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
   if (!buffer.open(QIODevice::ReadOnly)) return 0;
-  const auto entries = dtu::FileLocator::ReadTable(buffer, offset);
+  const auto entries = dtu::FileLocator::readTable(buffer, offset);
   for (const auto& e : entries) {
     // Whatever the reader accepts must lie inside the file.
     if (e.info.offset > size || e.info.size > size - e.info.offset || e.name.isEmpty()) __builtin_trap();

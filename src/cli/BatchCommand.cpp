@@ -119,7 +119,7 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
     platform.process.preferWindowlessGui();
     app = std::make_unique<QGuiApplication>(argc, argv);
   }
-  const AnsiCodec codec = AnsiCodec::ForUser(platform.codePage);
+  const AnsiCodec codec = AnsiCodec::forUser(platform.codePage);
   StartLocalizer(platform);
   const QString settings = SettingsFilePathFor(platform.process.executablePath(), codec);
   // A list must not go out with a server the technician did not choose.

@@ -33,12 +33,12 @@ class LazyIconEngine final : public QIconEngine {
   }
 
   void paint(QPainter* painter, const QRect& rect, QIcon::Mode, QIcon::State) override {
-    painter->drawPixmap(rect, Source(std::min(rect.width(), rect.height())));
+    painter->drawPixmap(rect, source(std::min(rect.width(), rect.height())));
   }
 
  private:
   // The smallest rendered size that is not smaller than `edge` (else the largest).
-  const QPixmap& Source(int edge) {
+  const QPixmap& source(int edge) {
     int size = kSizes.back();
     for (int candidate : kSizes) {
       if (candidate >= edge) {

@@ -137,7 +137,7 @@ void PortSpinEdit::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-bool PortSpinEdit::CorrectsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next) {
+bool PortSpinEdit::correctsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next) {
   switch (reason) {
     case Qt::MouseFocusReason:
     case Qt::TabFocusReason:
@@ -153,7 +153,7 @@ bool PortSpinEdit::CorrectsOnFocusLoss(Qt::FocusReason reason, const QWidget* fi
 
 void PortSpinEdit::focusOutEvent(QFocusEvent* event) {
   // Qt already names the new focus widget while the old one gets its focus-out.
-  if (CorrectsOnFocusLoss(event->reason(), this, QApplication::focusWidget()))
+  if (correctsOnFocusLoss(event->reason(), this, QApplication::focusWidget()))
     setShownText(QString::number(bounded(parsedOrMinimum())));
   QAbstractSpinBox::focusOutEvent(event);
 }

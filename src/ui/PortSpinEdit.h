@@ -36,7 +36,7 @@ class PortSpinEdit : public QAbstractSpinBox {
 
   // Whether losing the focus for `next` (null: no widget of this program)
   // corrects the text: only a move to another control of the same window.
-  static bool CorrectsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next);
+  static bool correctsOnFocusLoss(Qt::FocusReason reason, const QWidget* field, const QWidget* next);
 
  signals:
   // Every change of the shown text: typing, stepping, program assignments.

@@ -57,33 +57,33 @@ class Collector {
  public:
   explicit Collector(TranslationRecord& record) : record_(record) {}
 
-  void Visit(QObject* object, bool isRoot) {
+  void visit(QObject* object, bool isRoot) {
     if (!object || object == &record_ || visited_.contains(object)) return;
     visited_.insert(object);
 
     if (auto* widget = qobject_cast<QWidget*>(object)) {
-      if (isRoot) Remember(object, "windowTitle");
-      if (qobject_cast<QGroupBox*>(object) || qobject_cast<QMenu*>(object)) Remember(object, "title");
-      if (qobject_cast<QLabel*>(object) || qobject_cast<QAbstractButton*>(object)) Remember(object, "text");
-      Remember(object, "toolTip");
-      Remember(object, "accessibleName");
-      if (auto* combo = qobject_cast<QComboBox*>(object)) RememberItems(combo);
+      if (isRoot) remember(object, "windowTitle");
+      if (qobject_cast<QGroupBox*>(object) || qobject_cast<QMenu*>(object)) remember(object, "title");
+      if (qobject_cast<QLabel*>(object) || qobject_cast<QAbstractButton*>(object)) remember(object, "text");
+      remember(object, "toolTip");
+      remember(object, "accessibleName");
+      if (auto* combo = qobject_cast<QComboBox*>(object)) rememberItems(combo);
       // A menu's own action mirrors its title.
       if (auto* menu = qobject_cast<QMenu*>(object)) visited_.insert(menu->menuAction());
       const QList<QAction*> actions = widget->actions();
-      for (QAction* action : actions) Visit(action, false);
-      if (auto* button = qobject_cast<QPushButton*>(object)) Visit(button->menu(), false);
+      for (QAction* action : actions) visit(action, false);
+      if (auto* button = qobject_cast<QPushButton*>(object)) visit(button->menu(), false);
     } else if (auto* action = qobject_cast<QAction*>(object)) {
-      Remember(object, "text");
-      if (action->toolTip() != DerivedToolTip(action->text())) Remember(object, "toolTip");
-      Visit(action->menu(), false);
+      remember(object, "text");
+      if (action->toolTip() != DerivedToolTip(action->text())) remember(object, "toolTip");
+      visit(action->menu(), false);
     }
     const QObjectList children = object->children();
-    for (QObject* child : children) Visit(child, false);
+    for (QObject* child : children) visit(child, false);
   }
 
  private:
-  void Remember(QObject* object, const char* property) {
+  void remember(QObject* object, const char* property) {
     const QString source = object->property(property).toString();
     if (source.isEmpty()) return;
     record_.texts.push_back({object, property, source, {}});
@@ -91,7 +91,7 @@ class Collector {
     if (translation != source) object->setProperty(property, translation);
   }
 
-  void RememberItems(QComboBox* combo) {
+  void rememberItems(QComboBox* combo) {
     if (combo->count() == 0) return;
     QStringList lines;
     for (int i = 0; i < combo->count(); ++i) lines << combo->itemText(i);
@@ -127,7 +127,7 @@ void TranslateComponent(QWidget* window) {
   }
   auto* record = new TranslationRecord(window);
   record->languageCode = CurrentLanguageCode();
-  Collector(*record).Visit(window, true);
+  Collector(*record).visit(window, true);
 }
 
 void RetranslateComponent(QWidget* window) {

@@ -171,7 +171,7 @@ Ttntfrm_Main::Ttntfrm_Main(Options options, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       options_(std::move(options)),
-      codec_(AnsiCodec::ForUser(options_.services.platform->codePage)) {
+      codec_(AnsiCodec::forUser(options_.services.platform->codePage)) {
   // The probes let the window repaint at fixed points while they block.
   net::ProbeServices& probes = options_.services.probes;
   if (!probes.pumpEvents) probes.pumpEvents = [] { QCoreApplication::processEvents(); };
@@ -336,7 +336,7 @@ void Ttntfrm_Main::TntFormCreate() {
   const QString exe = options_.executablePath.isEmpty() ? options_.services.platform->process.executablePath()
                                                         : options_.executablePath;
   settingsFilePath_ = SettingsFilePathFor(exe, codec_, &appDirectory_);
-  SettingsStore(settingsFilePath_, codec_, files()).RemoveStaleTemporaryFiles();
+  SettingsStore(settingsFilePath_, codec_, files()).removeStaleTemporaryFiles();
   TranslateComponent(this);
 }
 
@@ -353,8 +353,8 @@ void Ttntfrm_Main::TntFormShow() {
   // The read that fills the fields also gives the language they are shown in.
   loadFields([this](const StoredFields& stored) {
     // Kept as stored: ApplyLanguage treats an id outside the language table as 0, the menu checks nothing for it.
-    SysParameter.LanguageId = stored.languageId;
-    applyLanguage(SysParameter.LanguageId);
+    SysParameter_.LanguageId = stored.languageId;
+    applyLanguage(SysParameter_.LanguageId);
   });
 }
 
@@ -376,7 +376,7 @@ void Ttntfrm_Main::applyLanguage(std::int32_t languageId) {
 
 // Each row of the field table with what shows it, in the table's order.
 void Ttntfrm_Main::bindFields() {
-  boundFields_ = {{{&fields::kLanguageId, &SysParameter.LanguageId, nullptr},
+  boundFields_ = {{{&fields::kLanguageId, &SysParameter_.LanguageId, nullptr},
                    {&fields::kServerAddressMode, tntcomb_ServerNetMode, &Ttntfrm_Main::tntcomb_ServerNetModeChange},
                    {&fields::kPort, rzspnedt_Port, &Ttntfrm_Main::rzspnedt_PortChange},
                    {&fields::kStaticIp, tntedt_StaticIP, &Ttntfrm_Main::tntedt_StaticIPChange},
@@ -429,7 +429,7 @@ void Ttntfrm_Main::loadFields(const std::function<void(const StoredFields&)>& be
     const StoredFields stored = ReadStoredFields(update.values(), local);
     if (beforeFields) beforeFields(stored);
     LoadSettings(stored, *this);
-    failures = update.Commit();
+    failures = update.commit();
   }
   // A catalog problem is told first, as switching the language tells it.
   ShowLocalizationProblem(boxes());
@@ -541,7 +541,7 @@ QAction* Ttntfrm_Main::languageItemForTag(int tag) const {
 }
 
 void Ttntfrm_Main::tntpmn_LanguagePopup() {
-  if (QAction* item = languageItemForTag(SysParameter.LanguageId)) item->setChecked(true);
+  if (QAction* item = languageItemForTag(SysParameter_.LanguageId)) item->setChecked(true);
 }
 
 void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
@@ -559,12 +559,12 @@ void Ttntfrm_Main::tntmntm_AutomaticClick(QObject* sender) {
       if (detected > 0) languageItemForTag(detected)->setChecked(true);
       switchLanguage(0);
       languageItemForTag(0)->setChecked(false);
-      SysParameter.LanguageId = detected;
+      SysParameter_.LanguageId = detected;
     } else {
       languageItemForTag(0)->setChecked(false);
       languageItemForTag(tag)->setChecked(true);
       switchLanguage(tag);
-      SysParameter.LanguageId = tag;
+      SysParameter_.LanguageId = tag;
     }
   }
   saveField(fields::kLanguageId);

@@ -36,7 +36,7 @@ class SettingsStore;
 class SettingsUpdate;
 
 // The window's own record of the chosen interface language.
-struct tagSysParameter {
+struct TagSysParameter {
   std::int32_t LanguageId = 0;
 };
 
@@ -150,7 +150,7 @@ class Ttntfrm_Main : public QWidget, private FieldControls, private DiagnosticsV
   int busyDepth_ = 0;
   // A field changed after "Generation SMS": the output no longer matches them.
   bool outputStale_ = false;
-  tagSysParameter SysParameter;
+  TagSysParameter SysParameter_;
   // In the table's order.
   std::array<BoundField, kFields.size()> boundFields_{};
   // While the fields load, their change handlers write here, to go into the file together.

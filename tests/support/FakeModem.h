@@ -34,7 +34,7 @@ class FakeModem {
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
-    thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
   }
   ~FakeModem() {
     thread_.request_stop();
@@ -46,9 +46,9 @@ class FakeModem {
   std::vector<std::string> commands() const { std::lock_guard lock(mutex_); return commands_; }
 
  private:
-  void Answer(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
+  void answer(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
 
-  void Handle(const std::string& command) {
+  void handle(const std::string& command) {
     commands_.push_back(command);
     if (silent) return;
     if (command.rfind("AT+CMGS=", 0) == 0) {
@@ -56,19 +56,19 @@ class FakeModem {
       if (number.size() > 1 && number.front() == '"') number = number.substr(1, number.size() - 2);
       if (noPrompt.count(number)) return;
       pending_ = number;
-      Answer("\r\n> ");
+      answer("\r\n> ");
     } else if (command == "AT+CPIN?") {
-      Answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
+      answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
     } else if (command == "AT+CMGL=\"ALL\"") {
-      Answer(stored + "\r\nOK\r\n");
+      answer(stored + "\r\nOK\r\n");
     } else if (command == "AT" || command.rfind("AT+CMGF=", 0) == 0 || command.rfind("AT+CSCS=", 0) == 0) {
-      Answer("\r\nOK\r\n");
+      answer("\r\nOK\r\n");
     } else {
-      Answer("\r\nERROR\r\n");
+      answer("\r\nERROR\r\n");
     }
   }
 
-  void Run(const std::stop_token& stop) {
+  void run(const std::stop_token& stop) {
     std::string buffer;
     while (!stop.stop_requested()) {
       pollfd p{master_, POLLIN, 0};
@@ -88,11 +88,11 @@ class FakeModem {
           if ((end = buffer.find('\x1A')) == std::string::npos || hold) break;
           sent_.push_back({pending_, buffer.substr(0, end)});
           const bool fail = failing.count(pending_) > 0;
-          Answer(fail ? "\r\n+CMS ERROR: 500\r\n" : "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n\r\nOK\r\n");
+          answer(fail ? "\r\n+CMS ERROR: 500\r\n" : "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n\r\nOK\r\n");
           pending_.clear();
         } else {
           if ((end = buffer.find('\r')) == std::string::npos) break;
-          if (const std::string line = buffer.substr(0, end); !line.empty()) Handle(line);
+          if (const std::string line = buffer.substr(0, end); !line.empty()) handle(line);
         }
         buffer.erase(0, end + 1);
       }

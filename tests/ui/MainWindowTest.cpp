@@ -307,9 +307,9 @@ TEST(PortSpinEdit, KeystrokeRulesProgramValuesReadingAndFocusLoss) {
   QWidget window, other;
   auto* field = new PortSpinEdit(&window);
   auto* next = new QLineEdit(&window);
-  EXPECT_TRUE(PortSpinEdit::CorrectsOnFocusLoss(Qt::TabFocusReason, field, next));
-  EXPECT_FALSE(PortSpinEdit::CorrectsOnFocusLoss(Qt::PopupFocusReason, field, next));
-  EXPECT_FALSE(PortSpinEdit::CorrectsOnFocusLoss(Qt::MouseFocusReason, field, &other));
+  EXPECT_TRUE(PortSpinEdit::correctsOnFocusLoss(Qt::TabFocusReason, field, next));
+  EXPECT_FALSE(PortSpinEdit::correctsOnFocusLoss(Qt::PopupFocusReason, field, next));
+  EXPECT_FALSE(PortSpinEdit::correctsOnFocusLoss(Qt::MouseFocusReason, field, &other));
 }
 
 // Closing while "Test server port" waits hides the window; Qt's own quit is

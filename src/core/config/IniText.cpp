@@ -32,7 +32,7 @@ class LineReader {
   explicit LineReader(std::string_view content)
       : content_(content), pos_(content.substr(0, kBom.size()) == kBom ? kBom.size() : 0) {}
 
-  bool Next(Line& line) {
+  bool next(Line& line) {
     if (pos_ >= content_.size()) return false;
     line.begin = pos_;
     const std::size_t lf = content_.find('\n', pos_);
@@ -102,7 +102,7 @@ std::optional<std::string_view> FindValue(std::string_view content, std::string_
   LineReader lines(content);
   Line line;
   bool inSection = false;
-  while (lines.Next(line)) {
+  while (lines.next(line)) {
     const Parsed parsed = Classify(content.substr(line.begin, line.end - line.begin));
     if (parsed.kind == Kind::kHeader) {
       if (inSection) return std::nullopt;  // only the first matching section counts
@@ -157,7 +157,7 @@ std::string ReplaceValue(std::string_view content, std::string_view section, std
   bool inSection = false;
   bool found = false;
   Line last;  // the header or last key line of the section: the new key goes after it
-  while (lines.Next(line)) {
+  while (lines.next(line)) {
     const Parsed parsed = Classify(content.substr(line.begin, line.end - line.begin));
     if (parsed.kind == Kind::kHeader) {
       if (inSection) break;

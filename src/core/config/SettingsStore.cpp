@@ -47,7 +47,7 @@ AppError SettingsStore::failure(const platform::FileFailure& failure) {
   return AppError(QStringLiteral("Unable to write to ") + shownPath_, cause);
 }
 
-void SettingsStore::RemoveStaleTemporaryFiles(std::chrono::seconds minimumAge) const noexcept {
+void SettingsStore::removeStaleTemporaryFiles(std::chrono::seconds minimumAge) const noexcept {
   files_.removeStaleTemporaries(path_, minimumAge);
 }
 
@@ -55,14 +55,14 @@ platform::FileRead SettingsStore::readFile() const {
   return path_.empty() ? platform::FileRead{} : files_.readFile(path_);
 }
 
-SettingsSnapshot SettingsStore::Snapshot() const { return SettingsSnapshot(codec_, readFile()); }
+SettingsSnapshot SettingsStore::snapshot() const { return SettingsSnapshot(codec_, readFile()); }
 
 QString SettingsStore::ReadString(const char* section, const char* key, const QString& defaultValue) const {
-  return Snapshot().ReadString(section, key, defaultValue);
+  return snapshot().ReadString(section, key, defaultValue);
 }
 
 std::int32_t SettingsStore::ReadInteger(const char* section, const char* key, std::int32_t defaultValue) const {
-  return Snapshot().ReadInteger(section, key, defaultValue);
+  return snapshot().ReadInteger(section, key, defaultValue);
 }
 
 void SettingsStore::WriteInteger(const char* section, const char* key, std::int32_t value) {
@@ -72,7 +72,7 @@ void SettingsStore::WriteInteger(const char* section, const char* key, std::int3
 void SettingsStore::WriteString(const char* section, const char* key, const QString& value) {
   SettingsUpdate update(*this);
   update.WriteString(section, key, value);
-  if (std::vector<AppError> failures = update.Commit(); !failures.empty()) throw failures.front();
+  if (std::vector<AppError> failures = update.commit(); !failures.empty()) throw failures.front();
 }
 
 // Another copy's write between the read and the replace would be lost: the
@@ -102,7 +102,7 @@ void SettingsUpdate::WriteString(const char* section, const char* key, const QSt
   changed_.push_back(read_ != Status::Ok || ini::ReplaceValue(asRead_, Text(section), Text(key), bytes) != asRead_);
 }
 
-std::vector<AppError> SettingsUpdate::Commit() {
+std::vector<AppError> SettingsUpdate::commit() {
   const std::vector<bool> changed = std::exchange(changed_, {});
   const bool anyChanged = std::ranges::find(changed, true) != changed.end();
   const bool anyKept = std::ranges::find(changed, false) != changed.end();

@@ -80,7 +80,7 @@ class SettingsStore {
   void WriteInteger(const char* section, const char* key, std::int32_t value);
 
   // The file as it is now, read once for any number of keys.
-  SettingsSnapshot Snapshot() const;
+  SettingsSnapshot snapshot() const;
 
   // The bytes the file system gets for the path.
   const std::string& nativePath() const { return path_; }
@@ -89,7 +89,7 @@ class SettingsStore {
 
   // Removes temporary files a killed write left behind that are older than
   // `minimumAge`. Younger ones may belong to a write in progress in another copy.
-  void RemoveStaleTemporaryFiles(std::chrono::seconds minimumAge = std::chrono::seconds(60)) const noexcept;
+  void removeStaleTemporaryFiles(std::chrono::seconds minimumAge = std::chrono::seconds(60)) const noexcept;
 
  private:
   friend class SettingsUpdate;
@@ -122,7 +122,7 @@ class SettingsUpdate {
   // order they were made (none when all reached the file): a write that
   // changed the bytes fails as the replace did, one that kept them as the
   // check does.
-  std::vector<AppError> Commit();
+  std::vector<AppError> commit();
 
  private:
   SettingsStore& store_;

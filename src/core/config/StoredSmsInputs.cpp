@@ -11,7 +11,7 @@ namespace dtu {
 SmsCommandInputs ReadStoredSmsInputs(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files,
                                      const std::function<std::string()>& localAddress) {
   const QString local = codec.toUnicode(localAddress ? localAddress() : std::string());
-  StoredFields values = ReadStoredFields(SettingsStore(settingsPath, codec, files).Snapshot(), local);
+  StoredFields values = ReadStoredFields(SettingsStore(settingsPath, codec, files).snapshot(), local);
   // A number shows in its control brought within the control's limits (the port's).
   for (const Field* field : kFields)
     if (field->kind == FieldKind::Integer)

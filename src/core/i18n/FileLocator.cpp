@@ -45,7 +45,7 @@ QString TrimControls(const QByteArray& raw) {
 
 }  // namespace
 
-std::vector<FileLocator::Entry> FileLocator::ReadTable(QIODevice& device, std::uint64_t tableOffset) {
+std::vector<FileLocator::Entry> FileLocator::readTable(QIODevice& device, std::uint64_t tableOffset) {
   std::vector<Entry> entries;
   const qint64 signedSize = device.size();
   if (tableOffset == 0 || signedSize < 8) return entries;
@@ -82,17 +82,17 @@ FileLocator::FileLocator(const QString& executablePath, std::uint64_t tableOffse
   if (tableOffset == 0) return;
   auto image = std::make_shared<QFile>(executablePath);
   if (!image->open(QIODevice::ReadOnly)) return;
-  entries_ = ReadTable(*image, tableOffset);
+  entries_ = readTable(*image, tableOffset);
   if (!entries_.empty()) image_ = std::move(image);
 }
 
-QByteArray FileLocator::Read(const EmbeddedFileInfo& info, qint64 limit) const {
+QByteArray FileLocator::read(const EmbeddedFileInfo& info, qint64 limit) const {
   const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(info.size, static_cast<std::uint64_t>(limit)));
   if (!image_ || !image_->seek(static_cast<qint64>(info.offset))) return {};
   return image_->read(wanted);
 }
 
-std::optional<EmbeddedFileInfo> FileLocator::Find(const QString& path) const {
+std::optional<EmbeddedFileInfo> FileLocator::find(const QString& path) const {
   QString rest = path;
   if (!baseDirectory_.isEmpty() && rest.startsWith(baseDirectory_)) rest.remove(0, baseDirectory_.size());
   rest.replace(QLatin1Char('/'), QLatin1Char('\\'));

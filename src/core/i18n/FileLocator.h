@@ -49,20 +49,20 @@ class FileLocator {
   FileLocator(const QString& executablePath, std::uint64_t tableOffset);
 
   // Reads the table from any seekable device; `device` must be open.
-  static std::vector<Entry> ReadTable(QIODevice& device, std::uint64_t tableOffset);
+  static std::vector<Entry> readTable(QIODevice& device, std::uint64_t tableOffset);
 
   // The executable's directory with its trailing separator.
-  const QString& BaseDirectory() const { return baseDirectory_; }
-  const QString& ExecutablePath() const { return executablePath_; }
+  const QString& baseDirectory() const { return baseDirectory_; }
+  const QString& executablePath() const { return executablePath_; }
   // Sorted without regard to letter case, no duplicate names.
-  const std::vector<Entry>& Entries() const { return entries_; }
+  const std::vector<Entry>& entries() const { return entries_; }
 
   // `path` is absolute (starting with the base directory) or relative to it,
   // with "/" or "\" between parts; names compare without regard to case.
-  std::optional<EmbeddedFileInfo> Find(const QString& path) const;
-  bool IsAppended(const QString& path) const { return Find(path).has_value(); }
+  std::optional<EmbeddedFileInfo> find(const QString& path) const;
+  bool isAppended(const QString& path) const { return find(path).has_value(); }
   // At most `limit` bytes of an appended file; fewer when the executable could not be read.
-  QByteArray Read(const EmbeddedFileInfo& info, qint64 limit) const;
+  QByteArray read(const EmbeddedFileInfo& info, qint64 limit) const;
 
  private:
   QString executablePath_;

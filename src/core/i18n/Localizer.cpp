@@ -68,22 +68,22 @@ void Localizer::SetCurrentLanguage(const QString& code) {
   backend_ = Backend::None;
 }
 
-QString Localizer::CatalogPath(const QString& code) const {
+QString Localizer::catalogPath(const QString& code) const {
   // With the system's own separators, as the messages that name it show it.
-  return QDir::toNativeSeparators(files_.BaseDirectory() + QStringLiteral("locale/") + code +
+  return QDir::toNativeSeparators(files_.baseDirectory() + QStringLiteral("locale/") + code +
                                   QStringLiteral("/LC_MESSAGES/default.mo"));
 }
 
-void Localizer::OpenCatalog() {
+void Localizer::openCatalog() {
   QString path;
   std::optional<EmbeddedFileInfo> appended;
   for (const QString& code : {code_, code_.left(2)}) {
-    path = CatalogPath(code);
-    if ((appended = files_.Find(path))) break;
+    path = catalogPath(code);
+    if ((appended = files_.find(path))) break;
     if (QFileInfo(path).isFile()) break;
     // Catalog folders are lower case ("zh_cn"); on a case-sensitive file
     // system the code of the locale ("zh_CN") would otherwise miss them.
-    path = CatalogPath(code.toLower());
+    path = catalogPath(code.toLower());
     if (QFileInfo(path).isFile()) break;
     path.clear();
   }
@@ -98,7 +98,7 @@ void Localizer::OpenCatalog() {
   QByteArray bytes;
   if (appended) {
     const auto wanted = static_cast<qint64>(std::min<std::uint64_t>(appended->size, kMaxCatalogSize + 1));
-    bytes = files_.Read(*appended, wanted);
+    bytes = files_.read(*appended, wanted);
     if (bytes.size() != wanted) bytes.truncate(std::min<qsizetype>(bytes.size(), 4));  // the file changed under us
   } else if (QFile file(path); file.open(QIODevice::ReadOnly)) {
     bytes = file.read(kMaxCatalogSize + 1);
@@ -132,10 +132,10 @@ void Localizer::OpenCatalog() {
     return;
   }
   catalog_ = std::move(parsed);
-  backend_ = PresentToSystem() ? Backend::System : Backend::Builtin;
+  backend_ = presentToSystem() ? Backend::System : Backend::Builtin;
 }
 
-bool Localizer::PresentToSystem() {
+bool Localizer::presentToSystem() {
   if (!catalogs_) return false;
   // The first message with a translation proves that the system answers from
   // this catalog; a catalog without one has nothing to prove.
@@ -146,7 +146,7 @@ bool Localizer::PresentToSystem() {
   return catalogs_->load(WriteMoCatalog(*catalog_), {}, {});
 }
 
-QByteArray Localizer::Lookup(const QByteArray& id) {
+QByteArray Localizer::lookup(const QByteArray& id) {
   if (id.isEmpty() || id.contains('\0')) return id;
   if (backend_ == Backend::System)
     if (std::optional<QByteArray> answer = catalogs_->lookup(id)) return *std::move(answer);
@@ -154,15 +154,15 @@ QByteArray Localizer::Lookup(const QByteArray& id) {
   return translation ? FirstForm(*translation) : id;
 }
 
-std::optional<LocalizationProblem> Localizer::TakeProblem() { return std::exchange(problem_, std::nullopt); }
+std::optional<LocalizationProblem> Localizer::takeProblem() { return std::exchange(problem_, std::nullopt); }
 
 QString Localizer::Translate(const QString& msgid) {
   if (translationOff_) return msgid;
   QByteArray id = msgid.toUtf8();
   id.replace("\r", QByteArray());
-  if (!opened_) OpenCatalog();
+  if (!opened_) openCatalog();
   if (noCatalog_ || translationOff_) return msgid;
-  QByteArray result = Lookup(id);
+  QByteArray result = lookup(id);
   PutBackCarriageReturns(result);
   return QString::fromUtf8(result);
 }
@@ -185,7 +185,7 @@ Localizer* GlobalLocalizer() { return GlobalSlot().get(); }
 
 std::optional<LocalizationProblem> TakeLocalizationProblem() {
   Localizer* localizer = GlobalLocalizer();
-  return localizer ? localizer->TakeProblem() : std::nullopt;
+  return localizer ? localizer->takeProblem() : std::nullopt;
 }
 
 void SetCurrentLanguage(const QString& code) {
@@ -194,7 +194,7 @@ void SetCurrentLanguage(const QString& code) {
 
 QString CurrentLanguageCode() {
   const Localizer* localizer = GlobalLocalizer();
-  return localizer ? localizer->CurrentLanguageCode() : QString();
+  return localizer ? localizer->currentLanguageCode() : QString();
 }
 
 }  // namespace dtu

@@ -50,27 +50,27 @@ class Localizer {
   // The empty code is resolved at once to the system's default language. The
   // catalog is looked for at the next Translate.
   void SetCurrentLanguage(const QString& code);
-  const QString& CurrentLanguageCode() const { return code_; }
+  const QString& currentLanguageCode() const { return code_; }
 
   // Throws AppError when the chosen catalog lacks the MO magic number, the
   // first time for each file; then it serves as no catalog.
   QString Translate(const QString& msgid);
 
   // "<exe dir>/locale/<code>/LC_MESSAGES/default.mo"
-  QString CatalogPath(const QString& code) const;
-  const FileLocator& Files() const { return files_; }
+  QString catalogPath(const QString& code) const;
+  const FileLocator& files() const { return files_; }
   // Which path serves the current language; empty before the first look-up
   // or when there is none.
-  const QString& OpenCatalogPath() const { return openPath_; }
-  Backend ActiveBackend() const { return backend_; }
-  bool TranslationTurnedOff() const { return translationOff_; }
+  const QString& openCatalogPath() const { return openPath_; }
+  Backend activeBackend() const { return backend_; }
+  bool translationTurnedOff() const { return translationOff_; }
   // What went wrong when the catalog was opened, handed out once.
-  std::optional<LocalizationProblem> TakeProblem();
+  std::optional<LocalizationProblem> takeProblem();
 
  private:
-  void OpenCatalog();
-  bool PresentToSystem();
-  QByteArray Lookup(const QByteArray& id);
+  void openCatalog();
+  bool presentToSystem();
+  QByteArray lookup(const QByteArray& id);
 
   platform::LocaleFacts& locale_;
   platform::MessageCatalogs* catalogs_;

@@ -152,7 +152,7 @@ Status ModemSender::setMode(bool text) {
 
 SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body) {
   const Reply prompt = exchange(command, timeouts_.prompt, true);
-  if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(prompt.error)};
+  if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(prompt.error)};
   if (prompt.end != Reply::End::Prompt) {
     device_.write(QByteArray(1, kEscape));  // leaves a half-open message, if any
     return {broken_ ? SendResult::Status::Broken : SendResult::Status::Failed,
@@ -167,7 +167,7 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
       if (line.startsWith("+CMGS:")) return {SendResult::Status::Sent, Q(line.mid(6).trimmed()), {}};
     return {SendResult::Status::Unconfirmed, {}, Translate("The modem said OK without a message reference.")};
   }
-  if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, DescribeError(reply.error)};
+  if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(reply.error)};
   // The message may be on its way: only the answer is missing.
   return {broken_ ? SendResult::Status::Broken : SendResult::Status::Unconfirmed,
           {},
@@ -175,7 +175,7 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
                         {QString::number(timeouts_.submit.count() / 1000)})};
 }
 
-QString ModemSender::DescribeError(const QByteArray& line) {
+QString ModemSender::describeError(const QByteArray& line) {
   if (line.startsWith("+CMS ERROR:")) {
     bool ok = false;
     const int code = line.mid(11).trimmed().toInt(&ok);
@@ -210,7 +210,7 @@ Expected<std::vector<ReceivedSms>> ModemSender::received(const QString& number) 
   if (const Status mode = setMode(true); !mode) return mode.failure();
   const Reply reply = exchange("AT+CMGL=\"ALL\"", timeouts_.prompt);
   if (reply.end != Reply::End::Ok)
-    return Failure{reply.end == Reply::End::Error ? DescribeError(reply.error)
+    return Failure{reply.end == Reply::End::Error ? describeError(reply.error)
                                                   : Translate("The modem does not answer.")};
   std::vector<ReceivedSms> messages;
   for (const QByteArray& line : reply.lines) {

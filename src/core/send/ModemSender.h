@@ -41,7 +41,7 @@ class ModemSender final : public SmsSender {
   Reply finish(std::chrono::milliseconds timeout, const QByteArray& echo, bool wantPrompt);
   Status setMode(bool text);
   SendResult submit(const QByteArray& command, const QByteArray& body);
-  static QString DescribeError(const QByteArray& line);
+  static QString describeError(const QByteArray& line);
 
   QIODevice& device_;
   ModemTimeouts timeouts_;

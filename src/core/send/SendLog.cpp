@@ -29,11 +29,11 @@ QString ResultWord(SendResult::Status status) {
 
 }  // namespace
 
-QString SendLog::Key(const QString& dtuNumber, const QString& simNumber, const QString& command) {
+QString SendLog::key(const QString& dtuNumber, const QString& simNumber, const QString& command) {
   return dtuNumber.toCaseFolded() + QChar(0) + DialableNumber(simNumber) + QChar(0) + command;
 }
 
-QString SendLog::Line(const SendRecord& r) {
+QString SendLog::lineOf(const SendRecord& r) {
   QString result = ResultWord(r.result.status);
   if (!r.result.error.isEmpty()) result += QStringLiteral(": ") + r.result.error;
   const QString time = r.time.toOffsetFromUtc(r.time.offsetFromUtc()).toString(Qt::ISODate);
@@ -61,7 +61,7 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
   for (std::size_t i = 1; i < records.size(); ++i) {
     const QString result = records[i].value(4);
     if (result == QLatin1String("sent") || result.startsWith(QLatin1String("unconfirmed")))
-      done_.insert(Key(records[i].value(1), records[i].value(2), records[i].value(3)));
+      done_.insert(key(records[i].value(1), records[i].value(2), records[i].value(3)));
   }
   file_.setFileName(path);
   if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
@@ -82,17 +82,17 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
 }
 
 bool SendLog::done(const QString& dtuNumber, const QString& simNumber, const QString& command) const {
-  return done_.contains(Key(dtuNumber, simNumber, command));
+  return done_.contains(key(dtuNumber, simNumber, command));
 }
 
 bool SendLog::append(const SendRecord& record, QString* error) {
-  const QByteArray line = Line(record).toUtf8();
+  const QByteArray line = lineOf(record).toUtf8();
   if (file_.write(line) != line.size() || !file_.flush()) {
     *error = file_.errorString();
     return false;
   }
   if (record.result.sent() || record.result.status == SendResult::Status::Unconfirmed)
-    done_.insert(Key(record.dtuNumber, record.simNumber, record.command));
+    done_.insert(key(record.dtuNumber, record.simNumber, record.command));
   return true;
 }
 

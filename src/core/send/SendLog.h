@@ -34,10 +34,10 @@ class SendLog {
   bool append(const SendRecord& record, QString* error);
 
   // The log's text columns for one record (the first line is the header).
-  static QString Line(const SendRecord& record);
+  static QString lineOf(const SendRecord& record);
 
  private:
-  static QString Key(const QString& dtuNumber, const QString& simNumber, const QString& command);
+  static QString key(const QString& dtuNumber, const QString& simNumber, const QString& command);
   QSet<QString> done_;
   QFile file_;
 };

@@ -74,7 +74,7 @@ AnsiCodec::AnsiCodec(std::string charset, platform::CodePage& codePage)
   }
 }
 
-AnsiCodec AnsiCodec::ForUser(platform::CodePage& codePage) { return AnsiCodec(codePage.userCharset(), codePage); }
+AnsiCodec AnsiCodec::forUser(platform::CodePage& codePage) { return AnsiCodec(codePage.userCharset(), codePage); }
 
 std::string AnsiCodec::fromUnicode(const QString& text) const {
   if (std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; }))

@@ -19,7 +19,7 @@ class AnsiCodec {
   // converted here, any other through `codePage`, which must outlive the codec.
   AnsiCodec(std::string charset, platform::CodePage& codePage);
   // The user's own charset.
-  static AnsiCodec ForUser(platform::CodePage& codePage);
+  static AnsiCodec forUser(platform::CodePage& codePage);
 
   const std::string& charset() const { return charset_; }
   bool isUtf8() const { return utf8_; }

@@ -68,7 +68,7 @@ bool IsCodePoint(char32_t cp) { return cp < 0xD800 || (cp > 0xDFFF && cp <= 0x10
 }  // namespace
 
 std::string PosixCodePage::userCharset() {
-  return CharsetForLocale(FirstLocaleVariable({"LC_ALL", "LC_CTYPE", "LANG"}));
+  return charsetForLocale(FirstLocaleVariable({"LC_ALL", "LC_CTYPE", "LANG"}));
 }
 
 bool PosixCodePage::supports(const std::string& charset) { return Open(charset, "UTF-32LE") != nullptr; }
@@ -102,7 +102,7 @@ std::u32string PosixCodePage::decode(std::string_view bytes, const std::string& 
   return out;
 }
 
-std::string PosixCodePage::CharsetForLocale(std::string_view localeName) {
+std::string PosixCodePage::charsetForLocale(std::string_view localeName) {
   const LocaleName locale = ParseLocaleName(localeName);
   if (!locale.codeset.empty()) return IsUtf8Charset(locale.codeset) ? "UTF-8" : locale.codeset;
   if (localeName.find('.') != std::string_view::npos) return "UTF-8";  // a dot with no codeset behind it

@@ -17,7 +17,7 @@ class PosixCodePage : public CodePage {
 
   // The charset Windows would use for a POSIX locale name:
   // "zh_CN.GB18030" -> GB18030; "zh_TW" -> BIG5; "", "C", "POSIX" -> UTF-8.
-  static std::string CharsetForLocale(std::string_view localeName);
+  static std::string charsetForLocale(std::string_view localeName);
 };
 
 }  // namespace dtu::platform

@@ -226,7 +226,7 @@ TEST_F(SettingsStoreTest, AnUpdateReadsOnceAndReplacesOnce) {
   update.WriteString("Main", "DTU number", "A");
   EXPECT_EQ(update.values().ReadString("Main", "DTU number", ""), "A");
   EXPECT_EQ(bytes(), "[Main]\r\nPort=6000\r\n");
-  EXPECT_TRUE(update.Commit().empty());
+  EXPECT_TRUE(update.commit().empty());
   EXPECT_EQ(bytes(), "[Main]\r\nPort=6000\r\nDTU number=A\r\n");
   EXPECT_EQ(std::tuple(files_.locks, files_.reads, files_.replaces, files_.checks), std::tuple(1, 1, 1, 0));
 
@@ -248,7 +248,7 @@ TEST_F(SettingsStoreTest, AnUpdateReadsOnceAndReplacesOnce) {
     SettingsStore store(path_, testing::TestCodec(), files);
     SettingsUpdate failing(store);
     for (const char* value : c.values) failing.WriteString("Main", "Port", value);
-    const std::vector<AppError> failures = failing.Commit();
+    const std::vector<AppError> failures = failing.commit();
     EXPECT_EQ(failures.size(), c.values.size());
     for (const AppError& error : failures) EXPECT_EQ(error.message(), "Unable to write to " + path_);
     EXPECT_EQ(files.files[file_], "[Main]\r\nPort=6000\r\n");
@@ -266,7 +266,7 @@ TEST_F(SettingsStoreTest, EveryFieldRoundTripsThroughTheTable) {
       "Domain address=dtu.example.com\r\nSMS command type=3\r\nService network(APN)=4\r\nOther APN=CMIOT\r\n"
       "DTU number=KQ-GP000002\r\n";
   bytes() = file;
-  const StoredFields stored = ReadStoredFields(store_.Snapshot(), QStringLiteral("192.0.2.9"));
+  const StoredFields stored = ReadStoredFields(store_.snapshot(), QStringLiteral("192.0.2.9"));
   const auto inputs = [](const SmsCommandInputs& in) {
     return QStringList{QString::number(in.serverMode),  QString::number(in.port),     in.staticIp, in.domainAddress,
                        QString::number(in.commandType), QString::number(in.apnIndex), in.otherApn, in.dtuNumber};
@@ -280,12 +280,12 @@ TEST_F(SettingsStoreTest, EveryFieldRoundTripsThroughTheTable) {
   bytes().clear();
   SettingsUpdate update(store_);
   for (const Field* field : kFields) update.WriteString(kSettingsSection, field->key, FieldText(*field, stored));
-  EXPECT_TRUE(update.Commit().empty());
+  EXPECT_TRUE(update.commit().empty());
   EXPECT_EQ(bytes(), file);
 
   files_.files.clear();
   QStringList defaults;
-  const StoredFields none = ReadStoredFields(store_.Snapshot(), QStringLiteral("192.0.2.9"));
+  const StoredFields none = ReadStoredFields(store_.snapshot(), QStringLiteral("192.0.2.9"));
   for (const Field* field : kFields) defaults << FieldText(*field, none);
   EXPECT_EQ(defaults, (QStringList{"0", "0", "6000", "192.0.2.9", "", "0", "0", "", "KQ-GP000001"}));
 }

@@ -61,12 +61,12 @@ TEST(Localizer, FindsCatalogsInTheRightOrder) {
     EnvGuard env{{"LANG", c.lang}, {"LC_ALL", c.lcAll}};
     QTemporaryDir dir;
     const auto localizer = Start(dir, c.appended, c.onDisk, c.code);
-    EXPECT_EQ(localizer->CurrentLanguageCode(), c.expectedCode);
+    EXPECT_EQ(localizer->currentLanguageCode(), c.expectedCode);
     EXPECT_EQ(localizer->Translate("Port"), c.port);
     EXPECT_EQ(localizer->Translate("No such message"), "No such message");
-    EXPECT_EQ(localizer->OpenCatalogPath(), c.opened.isEmpty() ? "" : CatalogIn(dir.path(), c.opened));
+    EXPECT_EQ(localizer->openCatalogPath(), c.opened.isEmpty() ? "" : CatalogIn(dir.path(), c.opened));
     // libintl itself answers, also once LC_MESSAGES is C again, as Qt or anyone may set it.
-    EXPECT_EQ(localizer->ActiveBackend(), c.opened.isEmpty() ? Localizer::Backend::None : Localizer::Backend::System);
+    EXPECT_EQ(localizer->activeBackend(), c.opened.isEmpty() ? Localizer::Backend::None : Localizer::Backend::System);
     std::setlocale(LC_MESSAGES, "C");
     EXPECT_EQ(localizer->Translate("Port"), c.port);
   }
@@ -93,7 +93,7 @@ TEST(Localizer, SystemLookUpAndItsFallbacks) {
     for (const auto& [code, port] : {std::pair{"zh_cn", "A"}, {"zh_tw", "T"}}) {
       localizer->SetCurrentLanguage(code);
       EXPECT_EQ(localizer->Translate("Port"), port);
-      EXPECT_EQ(localizer->ActiveBackend(), c.backend);
+      EXPECT_EQ(localizer->activeBackend(), c.backend);
     }
     if (c.backend != Localizer::Backend::System) continue;
     const QDir folder(process.privateFolder().value_or(""));
@@ -145,9 +145,9 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
   EXPECT_EQ(off->Translate("Port"), "Port");
   off->SetCurrentLanguage("zh_tw");
   EXPECT_EQ(off->Translate("Close"), "Close");
-  const std::optional<LocalizationProblem> problem = off->TakeProblem();
+  const std::optional<LocalizationProblem> problem = off->takeProblem();
   ASSERT_TRUE(problem);
-  EXPECT_FALSE(off->TakeProblem());
+  EXPECT_FALSE(off->takeProblem());
   EXPECT_EQ(problem->caption, "Localization problem");
   EXPECT_EQ(problem->text, "The translation for the language code zh_cn (in " + CatalogIn(legacyDir.path(), "zh_cn") +
                                ") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
@@ -196,7 +196,7 @@ TEST(FileLocator, ReadsTablesUpToTheFirstDamage) {
     QBuffer buffer(&bytes);
     ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
     QStringList read;
-    for (const auto& e : FileLocator::ReadTable(buffer, c.table)) read << e.name + '@' + QString::number(e.info.offset);
+    for (const auto& e : FileLocator::readTable(buffer, c.table)) read << e.name + '@' + QString::number(e.info.offset);
     EXPECT_EQ(read.join(','), c.read) << c.what;
   }
 }

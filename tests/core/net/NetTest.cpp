@@ -86,10 +86,10 @@ TEST(NetProbe, TcpConnectOnlyToWhatItReports) {
   const std::pair<std::string, int> never[] = {{"127.0.0.1", p + 65536}, {std::string("127.0.0.1\0x", 11), p}};
   for (const auto& [address, port] : never) {
     EXPECT_FALSE(TestTcpConnect(address, port, services)) << port;
-    EXPECT_FALSE(listener.HasPendingConnection(50ms)) << port << " reached " << p;
+    EXPECT_FALSE(listener.hasPendingConnection(50ms)) << port << " reached " << p;
   }
   EXPECT_FALSE(TestTcpConnect("127.0.0.1", ClosedLoopbackPort(), services));
-  ASSERT_TRUE(TestTcpConnect("127.0.0.1", p, services) && listener.HasPendingConnection(2s));
+  ASSERT_TRUE(TestTcpConnect("127.0.0.1", p, services) && listener.hasPendingConnection(2s));
   const int c = ::accept(listener.fd(), nullptr, nullptr);
   pollfd end{c, POLLIN, 0};
   char byte;
@@ -177,7 +177,7 @@ class Diagnostics : public ::testing::Test, public DiagnosticsView {
         {"first.test", {"192.0.2.10", "192.0.2.99"}}, {" 127.0.0.1", {"127.0.0.1"}}};
   }
   void TearDown() override { EXPECT_EQ(busyDepth, 0) << "busy cursor left on"; }
-  void Set(int newMode, const QString& newIp, const QString& newDomain) {
+  void set(int newMode, const QString& newIp, const QString& newDomain) {
     log.clear();
     std::tie(mode, ip, domain) = std::tie(newMode, newIp, newDomain);
   }
@@ -212,7 +212,7 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
   const auto Result = [p](bool ok, const std::string& target) {
     return "With IP =" + target + ", port =" + std::to_string(p) + " of server connection is " + (ok ? "successful!" : "failed!");
   };
-  Set(0, " 127.0.0.1", "");
+  set(0, " 127.0.0.1", "");
   TestServerPort(*this, codec, services);
   const std::string ok = Result(true, " 127.0.0.1");
   EXPECT_EQ(log, (Log{"port", "status:Are experimenting with IP = 127.0.0.1, port =" + std::to_string(p) + " of server connection...",
@@ -220,17 +220,17 @@ TEST_F(Diagnostics, PortTestOrderAndTargetAsTyped) {
   // clang-format on
 
   codec = dtu::testing::TestCodec("ISO-8859-1");
-  Set(1, "127.0.0.1", QString::fromUtf8("服务.test"));
+  set(1, "127.0.0.1", QString::fromUtf8("服务.test"));
   TestServerPort(*this, codec, services);
   EXPECT_NE(std::find(log.begin(), log.end(), "resolve:??.test"), log.end());
   EXPECT_EQ(log.back(), "box:Prompt|" + Result(false, "??.test"));
 
-  Set(-1, "127.0.0.1", "127.0.0.1");
+  set(-1, "127.0.0.1", "127.0.0.1");
   TestServerPort(*this, codec, services);
   const std::string failed = Result(false, "");
   EXPECT_EQ(log, (Log{"port", "busy", "probe-pump", "idle", "status:" + failed, "box:Prompt|" + failed}));
 
-  Set(1, "127.0.0.1", " \t");
+  set(1, "127.0.0.1", " \t");
   TestServerPort(*this, codec, services);
   EXPECT_EQ(log, Log{"invalid:Domain address"});
 }
@@ -251,7 +251,7 @@ TEST_F(Diagnostics, MappingJudgement) {
       {0, " \t\r\n", "last.test", true, "invalid:Static IP"}, {1, "192.0.2.10", QChar(0x1F), true, "invalid:Domain address"}};
   // clang-format on
   for (const auto& r : rows) {
-    Set(r.mode, r.ip, r.domain);
+    set(r.mode, r.ip, r.domain);
     network.host = r.hostKnown ? std::optional<std::string>("dtu-host") : std::nullopt;
     JudgeMapping(*this, codec, services);
     EXPECT_EQ(log.back(), r.last) << r.mode << ' ' << r.ip.toStdString() << r.domain.toStdString();
@@ -279,7 +279,7 @@ TEST_F(Diagnostics, ObtainIpTakesOnlyAnAddress) {
       {"", "", "Could not fetch"}};
   // clang-format on
   for (const auto& r : rows) {
-    Set(0, "192.0.2.200", "");
+    set(0, "192.0.2.200", "");
     net::testing::CannedHttpServer server(r.response);
     ASSERT_TRUE(server.ok());
     try {

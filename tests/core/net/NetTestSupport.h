@@ -91,7 +91,7 @@ class LoopbackListener {
     ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
     return ntohs(a.sin_port);
   }
-  bool HasPendingConnection(std::chrono::milliseconds wait) const {
+  bool hasPendingConnection(std::chrono::milliseconds wait) const {
     return PollSocket({fd_, POLLIN, 0}, static_cast<int>(wait.count())) > 0;
   }
 
@@ -117,7 +117,7 @@ class CannedHttpServer {
   // One response for each request path; "" answers any other path.
   explicit CannedHttpServer(std::map<std::string, std::string> responses, uint32_t address = INADDR_LOOPBACK)
       : listener_(16, true, address), address_(address), responses_(std::move(responses)) {
-    if (listener_.ok()) thread_ = std::jthread([this](std::stop_token stop) { Run(stop); });
+    if (listener_.ok()) thread_ = std::jthread([this](std::stop_token stop) { run(stop); });
   }
   bool ok() const { return listener_.ok(); }
   std::string url() const {
@@ -129,9 +129,9 @@ class CannedHttpServer {
   int connections() const { return connections_; }
 
  private:
-  void Run(const std::stop_token& stop) {
+  void run(const std::stop_token& stop) {
     while (!stop.stop_requested()) {
-      const Socket c = listener_.HasPendingConnection(20ms) ? AcceptSocket(listener_.fd()) : kNoSocket;
+      const Socket c = listener_.hasPendingConnection(20ms) ? AcceptSocket(listener_.fd()) : kNoSocket;
       if (c == kNoSocket) continue;
       ++connections_;
       for (const int option : {SO_SNDTIMEO, SO_RCVTIMEO})

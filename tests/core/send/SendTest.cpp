@@ -395,7 +395,7 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
   SmsCommandInputs fields;
   fields.commandType = kSmsCommandRunningQuery;
   testing::RecordingPresenter boxes;
-  BatchDialog batch(fields, AnsiCodec::ForUser(TestPlatform().codePage), TestPlatform().files, nullptr, boxes);
+  BatchDialog batch(fields, AnsiCodec::forUser(TestPlatform().codePage), TestPlatform().files, nullptr, boxes);
   batch.enableSending(TestPlatform());
   ASSERT_TRUE(batch.openList(list));
   QStringList rows;

@@ -20,7 +20,7 @@ TEST(PosixCodePage, CharsetForLocale) {
       {"C.UTF-8", "UTF-8"}, {"zh_CN.", "UTF-8"},
   };
   // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(PosixCodePage::CharsetForLocale(c.locale), c.charset) << c.locale;
+  for (const auto& c : cases) EXPECT_EQ(PosixCodePage::charsetForLocale(c.locale), c.charset) << c.locale;
 }
 
 // What the charset holds converts both ways; what it cannot hold, what is no

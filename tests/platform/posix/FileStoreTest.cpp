@@ -51,20 +51,20 @@ class FailingSysCalls : public SysCalls {
     return flags & O_DIRECTORY ? folderFd_ = fd : fd;
   }
   int openTempFile(const char* folder, mode_t mode) override {
-    return tempFd_ = Fail("temp file") ? -1 : SysCalls::openTempFile(folder, mode);
+    return tempFd_ = fail("temp file") ? -1 : SysCalls::openTempFile(folder, mode);
   }
-  int linkTempFile(int fd, const char* path) override { return Fail("link") ? -1 : SysCalls::linkTempFile(fd, path); }
+  int linkTempFile(int fd, const char* path) override { return fail("link") ? -1 : SysCalls::linkTempFile(fd, path); }
   ssize_t write(int fd, const void* b, std::size_t n) override {
     if (call_ == "partial write" && fd == tempFd_ && !done_) return done_ = true, SysCalls::write(fd, b, n / 2);
-    return Fail("write", fd) || Fail("partial write", fd) ? -1 : SysCalls::write(fd, b, n);
+    return fail("write", fd) || fail("partial write", fd) ? -1 : SysCalls::write(fd, b, n);
   }
-  int fsync(int fd) override { return Fail("fsync", fd) || Fail("folder fsync", fd) ? -1 : SysCalls::fsync(fd); }
-  int rename(const char* a, const char* b) override { return Fail("rename") ? -1 : SysCalls::rename(a, b); }
-  int effectiveAccess(const char* p, int m) override { return Fail("access") ? -1 : SysCalls::effectiveAccess(p, m); }
+  int fsync(int fd) override { return fail("fsync", fd) || fail("folder fsync", fd) ? -1 : SysCalls::fsync(fd); }
+  int rename(const char* a, const char* b) override { return fail("rename") ? -1 : SysCalls::rename(a, b); }
+  int effectiveAccess(const char* p, int m) override { return fail("access") ? -1 : SysCalls::effectiveAccess(p, m); }
 
  private:
   // Calls on a descriptor fail on the temporary file only, a folder fsync on the folder.
-  bool Fail(std::string_view call, int fd = -2) {
+  bool fail(std::string_view call, int fd = -2) {
     if (call != call_ || (fd != -2 && fd != (call == "folder fsync" ? folderFd_ : tempFd_))) return false;
     errno = error_;
     return true;

@@ -31,7 +31,7 @@ TEST(PrivateProfile, SettingsStoreReadsHandEditedFilesAsWindowsDoes) {
   // clang-format on
   QTemporaryDir dir;
   const QString path = QDir::toNativeSeparators(dir.filePath("ZEREVuzi.ini"));
-  const AnsiCodec codec = AnsiCodec::ForUser(testing::TestPlatform().codePage);
+  const AnsiCodec codec = AnsiCodec::forUser(testing::TestPlatform().codePage);
   SettingsStore store(path, codec, testing::TestPlatform().files);
   for (const auto& file : files) {
     ASSERT_TRUE(testing::WriteBytes(dir.filePath("ZEREVuzi.ini"), QByteArray::fromStdString(file.bytes)));

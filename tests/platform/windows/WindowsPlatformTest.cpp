@@ -78,7 +78,7 @@ class WinFileStoreTest : public ::testing::Test {
   std::string Ansi(const std::wstring& name) const {
     return QString::fromStdWString((folder_ / name).wstring()).toLocal8Bit().toStdString();
   }
-  std::set<std::wstring> Entries() const {
+  std::set<std::wstring> entries() const {
     std::set<std::wstring> names;
     for (const auto& e : fs::directory_iterator(folder_)) names.insert(e.path().filename().wstring());
     return names;
@@ -102,13 +102,13 @@ TEST_F(WinFileStoreTest, ReplacesThroughTemporary) {
   EXPECT_EQ(store_.readFile(path).bytes, "one");
   ASSERT_FALSE(store_.replaceFile(path, "two"));
   EXPECT_EQ(store_.readFile(path).bytes, "two");
-  EXPECT_EQ(Entries(), std::set<std::wstring>{name});
+  EXPECT_EQ(entries(), std::set<std::wstring>{name});
 
   SetFileAttributesW((folder_ / name).c_str(), FILE_ATTRIBUTE_READONLY);
   for (const auto& failure : {store_.checkWritable(path), store_.replaceFile(path, "three")})
     EXPECT_EQ(failure ? failure->code : 0, ERROR_ACCESS_DENIED);
   EXPECT_EQ(store_.readFile(path).bytes, "two");
-  EXPECT_EQ(Entries(), std::set<std::wstring>{name});
+  EXPECT_EQ(entries(), std::set<std::wstring>{name});
 }
 
 TEST_F(WinFileStoreTest, ReadsMissingAndFailed) {

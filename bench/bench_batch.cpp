@@ -192,9 +192,10 @@ void ReportPasteKeys() {
     Fail("the preview did not follow the keys");
   const double preview = Seconds(timer) * 1000;
   std::sort(keys.begin(), keys.end());
-  std::printf("paste 10000: key median %.1f ms, slowest %.1f ms; preview %.0f ms after the last key; "
-              "window's thread busy at most %.0f ms at a stretch\n",
-              keys[keys.size() / 2], keys.back(), preview, longestBusy);
+  std::printf(
+      "paste 10000: key median %.1f ms, slowest %.1f ms; preview %.0f ms after the last key; "
+      "window's thread busy at most %.0f ms at a stretch\n",
+      keys[keys.size() / 2], keys.back(), preview, longestBusy);
 }
 
 }  // namespace

@@ -19,14 +19,14 @@
 #include "core/batch/BatchProblems.h"
 #include "core/batch/BatchText.h"
 #include "core/batch/SameFile.h"
-#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
+#include "core/config/StoredSmsInputs.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsCheck.h"
-#include "core/config/StoredSmsInputs.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/Platform.h"
 #include "render/BatchWriters.h"
 
@@ -138,7 +138,7 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
   QByteArray out;
   QByteArray err;
   const ExitStatus status = RunBatch(options, base, codec, platform.files, out, err,
-                              TerminalProgress(platform.process, WriteStandardError), &platform);
+                                     TerminalProgress(platform.process, WriteStandardError), &platform);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : ExitStatus::kUsageOrFileError;

@@ -131,7 +131,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(version)) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
-  } else if (std::any_of(outputs.begin(), outputs.end(), [&](const auto& output) { return parser.isSet(output.second); }) &&
+  } else if (std::any_of(outputs.begin(), outputs.end(),
+                         [&](const auto& output) { return parser.isSet(output.second); }) &&
              !parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--csv and --pdf need --batch."));

@@ -28,9 +28,9 @@ BatchProgress TerminalProgress(platform::Process& process, std::function<void(co
                                const char* format) {
   if (!process.errorIsTerminal()) return {};
   return [write = std::move(write), format, width = qsizetype(0)](int page, int pages) mutable {
-    const QByteArray line = (QStringLiteral("dtusms: ") + FormatMessage(Translate(format),
-                                                                       {QString::number(page), QString::number(pages)}))
-                                .toLocal8Bit();
+    const QByteArray line =
+        (QStringLiteral("dtusms: ") + FormatMessage(Translate(format), {QString::number(page), QString::number(pages)}))
+            .toLocal8Bit();
     width = std::max(width, line.size());
     write('\r' + line + (page < pages ? QByteArray() : '\r' + QByteArray(width, ' ') + '\r'));
     return true;

@@ -20,7 +20,7 @@ struct Failure {
 template <typename T>
 class [[nodiscard]] Expected {
  public:
-  Expected(T value) : state_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Expected(T value) : state_(std::move(value)) {}            // NOLINT(google-explicit-constructor)
   Expected(Failure failure) : state_(std::move(failure)) {}  // NOLINT(google-explicit-constructor)
 
   bool ok() const noexcept { return state_.index() == 0; }

@@ -24,7 +24,7 @@ struct HttpRequest {
   std::chrono::milliseconds connectTimeout{21000};
   std::chrono::milliseconds totalTimeout{30000};
   std::size_t maxBodyBytes = std::size_t{1024} * 1024;  // of the decoded body
-  int maxRedirects = 5;                    // to http and https only
+  int maxRedirects = 5;                                 // to http and https only
   // Asked before each hop's connection is made, with the address it goes to
   // (IPv4 or IPv6 text); false ends the request as Refused, and no packet
   // reaches that address (on Windows, see WinNetwork.cpp).

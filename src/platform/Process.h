@@ -45,7 +45,6 @@ class Process {
   // Whether standard error goes to a terminal a person watches (not a pipe
   // or a file), where a progress counter may be shown.
   virtual bool errorIsTerminal() = 0;
-
 };
 
 }  // namespace dtu::platform

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/sms/QrCaption.h"
 #include "render/QrPainter.h"
+#include "core/sms/QrCaption.h"
 
 #include <QFont>
 #include <QFontMetrics>

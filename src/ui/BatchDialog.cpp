@@ -223,9 +223,8 @@ void BatchDialog::openClicked() {
 
 void BatchDialog::exportClicked(const BatchFormat& format) {
   compose();  // the list as it is now, also within the typing pause
-  const QString path = QFileDialog::getSaveFileName(this, Translate(format.saveTitle),
-                                                    QString::fromLatin1(format.suggestedName),
-                                                    Translate(format.fileFilter));
+  const QString path = QFileDialog::getSaveFileName(
+      this, Translate(format.saveTitle), QString::fromLatin1(format.suggestedName), Translate(format.fileFilter));
   if (!path.isEmpty()) exportAs(format.writer.format(), path);
 }
 

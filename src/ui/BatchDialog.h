@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/batch/BatchList.h"
-#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/Platform.h"
 
 class QLabel;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-#include "core/batch/BatchProblems.h"
 #include "ui/BatchPreview.h"
+#include "core/batch/BatchProblems.h"
 
 #include <QColor>
 

@@ -7,8 +7,8 @@
 #include <exception>
 #include <utility>
 
-#include "core/AppError.h"
 #include "core/AppConstants.h"
+#include "core/AppError.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"

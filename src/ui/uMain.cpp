@@ -25,12 +25,12 @@
 
 #include "core/AppConstants.h"
 #include "core/AppError.h"
-#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsCheck.h"
+#include "core/text/AnsiCodec.h"
 #include "ui/BatchDialog.h"
 #include "ui/HandlerGuard.h"
 #include "ui/InvalidFieldPrompt.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <variant>
 
-#include "core/text/AnsiCodec.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Languages.h"
+#include "core/text/AnsiCodec.h"
 #include "core/window/FieldHandling.h"
 #include "core/window/ServerDiagnostics.h"
 #include "ui/AppServices.h"

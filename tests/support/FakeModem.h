@@ -30,7 +30,7 @@ class FakeModem {
   std::set<std::string> noPrompt;  // never given the "> " prompt
   bool silent = false;
   std::atomic<bool> hold{false};  // the network's answer to a message waits while set
-  std::string stored;  // the lines AT+CMGL="ALL" lists
+  std::string stored;             // the lines AT+CMGL="ALL" lists
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
@@ -42,8 +42,14 @@ class FakeModem {
     ::close(master_);
   }
   const std::string& device() const { return device_; }
-  std::vector<Sms> sent() const { std::lock_guard lock(mutex_); return sent_; }
-  std::vector<std::string> commands() const { std::lock_guard lock(mutex_); return commands_; }
+  std::vector<Sms> sent() const {
+    std::lock_guard lock(mutex_);
+    return sent_;
+  }
+  std::vector<std::string> commands() const {
+    std::lock_guard lock(mutex_);
+    return commands_;
+  }
 
  private:
   void answer(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }

@@ -9,13 +9,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
+#include <chrono>
 #include <map>
 #include <optional>
 #include <ostream>
 #include <string>
-#include <vector>
-#include <chrono>
 #include <thread>
+#include <vector>
 #ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>

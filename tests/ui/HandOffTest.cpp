@@ -14,8 +14,8 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <tuple>
 #include <QTimer>
+#include <tuple>
 
 #include "QrDecode.h"
 #include "WindowFixture.h"
@@ -309,12 +309,15 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   const QString pdf = dir.filePath("out.pdf");
   FakeProcess terminal(true), pipe(false);
   EXPECT_FALSE(TerminalProgress(pipe, [](const QByteArray&) {}));
-  ASSERT_EQ(RunBatch(Outputs(WriteList(dir, list), dir.filePath("out.csv"), pdf), kBase, TestCodec(), TestPlatform().files,
-                     out, err, TerminalProgress(terminal, [&](const QByteArray& bytes) { counter += bytes; })),
-            ExitStatus::kSuccess)
+  ASSERT_EQ(
+      RunBatch(Outputs(WriteList(dir, list), dir.filePath("out.csv"), pdf), kBase, TestCodec(), TestPlatform().files,
+               out, err, TerminalProgress(terminal, [&](const QByteArray& bytes) { counter += bytes; })),
+      ExitStatus::kSuccess)
       << err.toStdString();
   EXPECT_EQ(counter, "\rdtusms: Writing page 1 of 2\rdtusms: Writing page 2 of 2\r" + QByteArray(27, ' ') + '\r');
-  EXPECT_TRUE(ReadBytes(dir.filePath("out.csv")).startsWith("\xEF\xBB\xBF" "DTU number,"));  // a spreadsheet reads UTF-8
+  EXPECT_TRUE(ReadBytes(dir.filePath("out.csv"))
+                  .startsWith("\xEF\xBB\xBF"
+                              "DTU number,"));  // a spreadsheet reads UTF-8
   // Codes kept as lossless 1-bit pictures, never as JPEG.
   EXPECT_TRUE(ReadBytes(pdf).contains("/BitsPerComponent 1") && !ReadBytes(pdf).contains("/DCTDecode"));
   QProcess render;

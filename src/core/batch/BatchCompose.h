@@ -7,8 +7,8 @@
 #include <functional>
 
 #include "core/batch/BatchList.h"
-#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
+#include "core/text/AnsiCodec.h"
 
 namespace dtu {
 

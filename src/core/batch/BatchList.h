@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <vector>
 
-
 namespace dtu {
 
 inline constexpr int kBatchRowLimit = 10000;

@@ -4,9 +4,9 @@
 #include <QFile>
 
 #include "core/Paths.h"
-#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Translate.h"
+#include "core/text/AnsiCodec.h"
 
 namespace dtu {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "core/text/AnsiCodec.h"
 #include "core/sms/SmsComposer.h"
+#include "core/text/AnsiCodec.h"
 #include "platform/FileStore.h"
 
 namespace dtu {

@@ -7,9 +7,9 @@
 #include <thread>
 
 #include "core/AppError.h"
-#include "core/text/AnsiCodec.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/text/AnsiCodec.h"
 
 namespace dtu::net {
 

@@ -12,7 +12,8 @@ constexpr size_t kAhead = 256;
 
 QrCodeStream::QrCodeStream(std::vector<QString> payloads, int threads)
     : payloads_(std::move(payloads)), ready_(kAhead) {
-  const unsigned count = threads > 0 ? static_cast<unsigned>(threads) : std::max(1u, std::thread::hardware_concurrency());
+  const unsigned count =
+      threads > 0 ? static_cast<unsigned>(threads) : std::max(1u, std::thread::hardware_concurrency());
   const size_t useful = std::min<size_t>(count, payloads_.size());
   for (size_t i = 0; i < useful; ++i) workers_.emplace_back([this] { work(); });
 }

@@ -6,8 +6,8 @@
 
 #include <QString>
 
-#include "core/text/AnsiCodec.h"
 #include "core/net/NetProbe.h"
+#include "core/text/AnsiCodec.h"
 
 namespace dtu {
 

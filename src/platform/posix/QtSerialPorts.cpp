@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "platform/posix/QtSerialPorts.h"
 
+#include <unistd.h>
 #include <QFile>
 #include <QSerialPort>
 #include <QSerialPortInfo>
-#include <unistd.h>
 
 namespace dtu::platform {
 

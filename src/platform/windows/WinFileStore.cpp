@@ -50,9 +50,8 @@ struct Target {
 
 bool IsTemporaryName(std::wstring_view name, std::wstring_view base) {
   const std::size_t head = 1 + base.size() + kTempMarker.size();
-  if (name.size() != head + kSuffixLength + kTempEnd.size() || name[0] != L'.' ||
-      name.substr(1, base.size()) != base || name.substr(1 + base.size(), kTempMarker.size()) != kTempMarker ||
-      !name.ends_with(kTempEnd))
+  if (name.size() != head + kSuffixLength + kTempEnd.size() || name[0] != L'.' || name.substr(1, base.size()) != base ||
+      name.substr(1 + base.size(), kTempMarker.size()) != kTempMarker || !name.ends_with(kTempEnd))
     return false;
   return name.substr(head, kSuffixLength).find_first_not_of(kNameChars) == std::wstring_view::npos;
 }
@@ -144,8 +143,8 @@ std::vector<BYTE> CurrentUserSid() {
 bool OwnedBy(const std::wstring& path, std::vector<BYTE>& user) {
   PSID owner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                            nullptr, &descriptor) != ERROR_SUCCESS)
+  if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
+                            &descriptor) != ERROR_SUCCESS)
     return false;
   const bool same = !owner || (!user.empty() && EqualSid(owner, user.data()));
   LocalFree(descriptor);

@@ -9,6 +9,8 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// Windows Sockets first: <windows.h> alone would bring in the old winsock.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
+
 #include <windows.h>

@@ -76,8 +76,8 @@ QStringList WinSerialPorts::names() {
     DWORD nameLength = 256;
     DWORD dataBytes = sizeof data - sizeof(wchar_t);
     DWORD type = 0;
-    const LSTATUS rc = ::RegEnumValueW(key, i, valueName, &nameLength, nullptr, &type,
-                                       reinterpret_cast<BYTE*>(data), &dataBytes);
+    const LSTATUS rc =
+        ::RegEnumValueW(key, i, valueName, &nameLength, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataBytes);
     if (rc == ERROR_NO_MORE_ITEMS) break;
     if (rc != ERROR_SUCCESS || type != REG_SZ) continue;
     data[dataBytes / sizeof(wchar_t)] = L'\0';

@@ -32,9 +32,9 @@ std::string FromWide(std::wstring_view text, unsigned codePage) {
 
 std::string ErrorText(unsigned long error) {
   wchar_t* buffer = nullptr;
-  const DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD n =
+      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                     nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   std::wstring text(buffer ? buffer : L"", buffer ? n : 0);
   if (buffer) LocalFree(buffer);
   // The system's texts end in a full stop and a line break, which the caller's sentence does not want.

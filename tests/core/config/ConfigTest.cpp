@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
-#include "core/text/AnsiCodec.h"
 #include "core/config/IniText.h"
 #include "core/config/SettingsFields.h"
 #include "core/config/SettingsStore.h"
 #include "core/config/StoredSmsInputs.h"
+#include "core/text/AnsiCodec.h"
 #include "support/FakeFileStore.h"
 #include "support/TestSupport.h"
 

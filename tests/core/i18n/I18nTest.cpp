@@ -34,7 +34,8 @@ std::unique_ptr<Localizer> Start(const QTemporaryDir& dir, const Catalogs& appen
   const auto [bytes, table] = BuildExecutable(QByteArray(700, 'x'), appended);
   EXPECT_TRUE(dir.isValid() && WriteBytes(dir.filePath("dtusms"), bytes));
   for (const auto& [c, mo] : onDisk) EXPECT_TRUE(WriteBytes(CatalogIn(dir.path(), c), mo));
-  auto localizer = std::make_unique<Localizer>(TestPlatform().locale, catalogs, QDir::toNativeSeparators(dir.filePath("dtusms")), table);
+  auto localizer = std::make_unique<Localizer>(TestPlatform().locale, catalogs,
+                                               QDir::toNativeSeparators(dir.filePath("dtusms")), table);
   localizer->SetCurrentLanguage(code);
   return localizer;
 }
@@ -166,7 +167,8 @@ TEST(Localizer, NonUtf8CarriageReturnsAndReopening) {
 #ifndef _WIN32
   // A new copy in the running executable's place: the appended catalogs are still the old copy's.
   const auto swapped = Start(legacyDir, {{"zh_cn", Marked("A")}, {"zh_tw", Marked("T")}}, {}, "zh_cn");
-  ASSERT_TRUE(QFile::remove(legacyDir.filePath("dtusms")) && WriteBytes(legacyDir.filePath("dtusms"), QByteArray(4000, 'n')));
+  ASSERT_TRUE(QFile::remove(legacyDir.filePath("dtusms")) &&
+              WriteBytes(legacyDir.filePath("dtusms"), QByteArray(4000, 'n')));
   swapped->SetCurrentLanguage("zh_tw");
   EXPECT_EQ(swapped->Translate("Port"), "T");
 #endif

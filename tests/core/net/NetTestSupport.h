@@ -16,8 +16,8 @@
 #include <QtGlobal>
 #include <atomic>
 #include <chrono>
-#include <map>
 #include <cstdlib>
+#include <map>
 #include <stop_token>
 #include <string>
 #include <thread>
@@ -34,7 +34,10 @@ using namespace std::chrono_literals;
 using Socket = SOCKET;
 inline constexpr Socket kNoSocket = INVALID_SOCKET;
 inline Socket OpenSocket() {
-  static const bool started = [] { WSADATA data; return WSAStartup(MAKEWORD(2, 2), &data) == 0; }();
+  static const bool started = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+  }();
   return started ? ::socket(AF_INET, SOCK_STREAM, 0) : INVALID_SOCKET;
 }
 inline void CloseSocket(Socket s) { ::closesocket(s); }
@@ -140,7 +143,8 @@ class CannedHttpServer {
       std::string request;
       char buffer[4096];
       for (int n = 1; n > 0 && request.find("\r\n\r\n") == std::string::npos;)
-        if ((n = static_cast<int>(::recv(c, buffer, sizeof buffer, 0))) > 0) request.append(buffer, static_cast<size_t>(n));
+        if ((n = static_cast<int>(::recv(c, buffer, sizeof buffer, 0))) > 0)
+          request.append(buffer, static_cast<size_t>(n));
       if (!request.empty()) ++requests_;  // a connection alone is not a request
       const std::size_t from = request.find(' ') + 1;
       auto found = responses_.find(request.substr(from, request.find(' ', from) - from));

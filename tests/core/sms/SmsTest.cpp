@@ -258,7 +258,8 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
   EXPECT_TRUE(!cause.isEmpty() && missing == "Cannot read the file: " + cause + '|' + cause) << missing.toStdString();
 #ifndef _WIN32
   ASSERT_EQ(::mkfifo(qPrintable(dir.filePath("fifo.csv")), 0600), 0);
-  const std::jthread unblock = testing::UnblockFifoAfter(dir.filePath("fifo.csv").toStdString(), std::chrono::seconds(3));
+  const std::jthread unblock =
+      testing::UnblockFifoAfter(dir.filePath("fifo.csv").toStdString(), std::chrono::seconds(3));
   EXPECT_EQ(refusal(dir.filePath("fifo.csv")),
             "Cannot read the file: It is not a regular file.|It is not a regular file.");
 #endif

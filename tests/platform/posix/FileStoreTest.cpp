@@ -103,7 +103,9 @@ TEST_F(FileStoreTest, ReadsRegularFilesWhole) {
     const FileRead read = store_.readFile(c.path);
     EXPECT_EQ(std::tuple(read.status, read.bytes, read.failure.code, read.failure.cause),
               std::tuple(c.status, c.status == Ok ? bytes : "", c.code,
-                         c.code == kNotRegularFile ? "It is not a regular file." : c.code ? std::strerror(c.code) : ""))
+                         c.code == kNotRegularFile ? "It is not a regular file."
+                         : c.code                  ? std::strerror(c.code)
+                                                   : ""))
         << c.path;
   }
 }
@@ -213,7 +215,8 @@ TEST_F(FileStoreTest, UpdatesAreSerialised) {
     });
   writers.clear();
   const std::string bytes = Slurp(file_);
-  for (int k = 0; k < 120; ++k) EXPECT_NE(bytes.find("k" + std::to_string(k) + "=" + std::to_string(k) + "\r"), bytes.npos);
+  for (int k = 0; k < 120; ++k)
+    EXPECT_NE(bytes.find("k" + std::to_string(k) + "=" + std::to_string(k) + "\r"), bytes.npos);
 }
 
 // A full disk cuts an output file's first write short without a cause (here

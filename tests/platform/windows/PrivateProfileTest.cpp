@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <string>
 
-#include "core/text/AnsiCodec.h"
 #include "core/config/SettingsStore.h"
+#include "core/text/AnsiCodec.h"
 #include "support/TestSupport.h"
 
 namespace dtu {

@@ -17,17 +17,22 @@ class WinNetworkTest : public ::testing::Test {
  protected:
   WinNetwork network;
   net::testing::CannedHttpServer server{{{"/ok", kText + "hello"},
-                         {"/big", kText + std::string(64, 'x')},
-                         {"/dir/next", kText + "hello"},
-                         {"/dir/rel", "HTTP/1.0 302 Found\r\nLocation: ./x/../next#top\r\n\r\n"},
-                         {"/ftp", "HTTP/1.0 301 Moved\r\nLocation: ftp://127.0.0.1/ok\r\n\r\n"},
-                         {"/two", "HTTP/1.0 307 Again\r\nLocation: /dir/rel\r\n\r\n"},
-                         {"", "HTTP/1.0 404 Not Found\r\n\r\ngone"}}};
+                                         {"/big", kText + std::string(64, 'x')},
+                                         {"/dir/next", kText + "hello"},
+                                         {"/dir/rel", "HTTP/1.0 302 Found\r\nLocation: ./x/../next#top\r\n\r\n"},
+                                         {"/ftp", "HTTP/1.0 301 Moved\r\nLocation: ftp://127.0.0.1/ok\r\n\r\n"},
+                                         {"/two", "HTTP/1.0 307 Again\r\nLocation: /dir/rel\r\n\r\n"},
+                                         {"", "HTTP/1.0 404 Not Found\r\n\r\ngone"}}};
   std::string url(const std::string& path) const { return server.url() + path.substr(1); }
 };
 
 TEST_F(WinNetworkTest, GetsFollowsAndCapsOverLoopback) {
-  struct Case { const char* path; std::size_t cap; Outcome outcome; std::string body, contentType, errorPart; };
+  struct Case {
+    const char* path;
+    std::size_t cap;
+    Outcome outcome;
+    std::string body, contentType, errorPart;
+  };
   const Case cases[] = {
       {"/ok", 1024, Outcome::Ok, "hello", "text/plain", ""},
       {"/nothing", 1024, Outcome::Ok, "gone", "", ""},  // a 404 is the answer itself, as with curl

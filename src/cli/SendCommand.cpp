@@ -17,9 +17,8 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SendO
   const std::vector<SendItem>& items = plan.items;
   const QString logPath = options.log.isEmpty() ? DefaultSendLogPath(listPath) : options.log;
   SendLog log;
-  QString error;
-  if (!log.open(logPath, platform.files, &error)) {
-    ReportLine(err, logPath, error);
+  if (const Status opened = log.open(logPath, platform.files); !opened) {
+    ReportLine(err, logPath, opened.message());
     return ExitStatus::kUsageOrFileError;
   }
   Expected<StartedSender> sender = StartSender(options, platform);

@@ -269,9 +269,8 @@ void SendDialog::start() {
   thread_ = QThread::create([this, items = items_, options = options_] {
     SendSummary summary;
     SendLog log;
-    QString error;
-    if (!log.open(options.log, platform_.files, &error)) {
-      summary.fatal = Failure{options.log + QStringLiteral(": ") + error, error};
+    if (const Status opened = log.open(options.log, platform_.files); !opened) {
+      summary.fatal = Failure{options.log + QStringLiteral(": ") + opened.message(), opened.message()};
     } else if (Expected<StartedSender> sender = StartSender(options, platform_); !sender) {
       summary.fatal = sender.failure();
     } else {

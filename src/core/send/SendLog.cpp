@@ -40,11 +40,11 @@ QString SendLog::lineOf(const SendRecord& r) {
   return CsvLine({time, r.dtuNumber, r.simNumber, r.command, result, r.result.reference}, CsvCellStyle::Plain);
 }
 
-bool SendLog::open(const QString& path, platform::FileStore& files, QString* error) {
+Status SendLog::open(const QString& path, platform::FileStore& files) {
   const platform::FileRead read = files.readFile(QFile::encodeName(path).toStdString());
   if (read.status == platform::FileRead::Status::Failed) {
-    *error = QString::fromStdString(read.failure.cause);
-    return false;
+    const QString cause = QString::fromStdString(read.failure.cause);
+    return Failure{cause, cause};
   }
   const QString text = QString::fromUtf8(read.bytes);
   // A torn last line (a kill mid-write) is one short record.
@@ -55,8 +55,7 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
     if (record.cells != QStringList{QString()}) records.push_back(std::move(record.cells));
   }
   if (!records.empty() && records.front().value(0) != QLatin1String("time")) {
-    *error = Translate("This file is not a send log.");
-    return false;
+    return Failure{Translate("This file is not a send log.")};
   }
   for (std::size_t i = 1; i < records.size(); ++i) {
     const QString result = records[i].value(4);
@@ -65,8 +64,7 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
   }
   file_.setFileName(path);
   if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
-    *error = file_.errorString();
-    return false;
+    return Failure{file_.errorString(), file_.errorString()};
   }
   // A torn last line gets its own end, so the next record starts a line.
   QByteArray start;
@@ -75,25 +73,23 @@ bool SendLog::open(const QString& path, platform::FileStore& files, QString* err
   else if (read.bytes.back() != '\n')
     start = "\r\n";
   if (!start.isEmpty() && (file_.write(start) != start.size() || !file_.flush())) {
-    *error = file_.errorString();
-    return false;
+    return Failure{file_.errorString(), file_.errorString()};
   }
-  return true;
+  return Done{};
 }
 
 bool SendLog::done(const QString& dtuNumber, const QString& simNumber, const QString& command) const {
   return done_.contains(key(dtuNumber, simNumber, command));
 }
 
-bool SendLog::append(const SendRecord& record, QString* error) {
+Status SendLog::append(const SendRecord& record) {
   const QByteArray line = lineOf(record).toUtf8();
   if (file_.write(line) != line.size() || !file_.flush()) {
-    *error = file_.errorString();
-    return false;
+    return Failure{file_.errorString(), file_.errorString()};
   }
   if (record.result.sent() || record.result.status == SendResult::Status::Unconfirmed)
     done_.insert(key(record.dtuNumber, record.simNumber, record.command));
-  return true;
+  return Done{};
 }
 
 }  // namespace dtu

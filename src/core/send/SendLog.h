@@ -9,6 +9,7 @@
 #include <QSet>
 #include <QString>
 
+#include "core/Expected.h"
 #include "core/send/SmsSender.h"
 #include "platform/FileStore.h"
 
@@ -25,13 +26,13 @@ struct SendRecord {
 class SendLog {
  public:
   // Reads the log at `path` (none yet is an empty log) and opens it for
-  // appending; false with the cause in `error`.
-  bool open(const QString& path, platform::FileStore& files, QString* error);
+  // appending; the failure's message is the cause.
+  Status open(const QString& path, platform::FileStore& files);
   // Sent before, or handed over without a confirmation: sending it again
   // could configure the DTU twice.
   bool done(const QString& dtuNumber, const QString& simNumber, const QString& command) const;
   // One line, on disk before this returns.
-  bool append(const SendRecord& record, QString* error);
+  Status append(const SendRecord& record);
 
   // The log's text columns for one record (the first line is the header).
   static QString lineOf(const SendRecord& record);

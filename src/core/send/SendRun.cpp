@@ -48,9 +48,11 @@ SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, Send
     else
       ++summary.failed;
     if (result.status == SendResult::Status::Broken) summary.fatal = Failure{result.error};
-    QString error;
-    if (!log.append({QDateTime::currentDateTime(), item.dtuNumber, item.simNumber, item.command, result}, &error))
-      summary.fatal = Failure{FormatMessage(Translate("Cannot write the send log: %s"), {error}), error};
+    if (const Status logged =
+            log.append({QDateTime::currentDateTime(), item.dtuNumber, item.simNumber, item.command, result});
+        !logged)
+      summary.fatal =
+          Failure{FormatMessage(Translate("Cannot write the send log: %s"), {logged.message()}), logged.message()};
     if (events.done) events.done(i, result, false);
   }
   return summary;

@@ -99,8 +99,8 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
     ModemSender sender(*device, kQuick);
     ASSERT_TRUE(sender.start().ok());
     SendLog log;
-    QString error;
-    ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error)) << error.toStdString();
+    const Status opened = log.open(logPath, TestPlatform().files);
+    ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
     std::vector<QString> errors;
     const SendSummary s =
         RunSends(items, sender, log, 0ms, false,
@@ -117,8 +117,7 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
   ModemSender sender(*device, kQuick);
   ASSERT_TRUE(sender.start().ok());
   SendLog log;
-  QString error;
-  ASSERT_TRUE(log.open(logPath, TestPlatform().files, &error));
+  ASSERT_TRUE(log.open(logPath, TestPlatform().files).ok());
   const SendSummary s = RunSends(items, sender, log, 0ms, false, {});
   EXPECT_EQ(s.skipped, 2);
   EXPECT_EQ(again.sent(), std::vector<FakeModem::Sms>{expected[1]});
@@ -420,8 +419,7 @@ struct CountingSender final : SmsSender {
 TEST(RunSends, PacesByTheIntervalAndStopsAfterTheMessageInFlight) {
   QTemporaryDir dir;
   SendLog log;
-  QString error;
-  ASSERT_TRUE(log.open(dir.filePath(QStringLiteral("log.csv")), TestPlatform().files, &error));
+  ASSERT_TRUE(log.open(dir.filePath(QStringLiteral("log.csv")), TestPlatform().files).ok());
   CountingSender sender;
   std::vector<std::chrono::milliseconds> waits;
   int started = 0;

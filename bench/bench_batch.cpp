@@ -54,7 +54,7 @@ QByteArray List(int rows) {
 void BM_ReadAndCompose10000(benchmark::State& state) {
   const QByteArray bytes = List(10000);
   for (auto _ : state) {
-    dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(bytes, Utf8()).text);
+    dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(bytes, Utf8()).value());
     dtu::ComposeBatch(list, kBase, Utf8());
     if (list.okCount() != 10000) state.SkipWithError("rows failed");
     benchmark::DoNotOptimize(list);
@@ -63,7 +63,7 @@ void BM_ReadAndCompose10000(benchmark::State& state) {
 BENCHMARK(BM_ReadAndCompose10000)->Unit(benchmark::kMillisecond);
 
 void BM_QrSheet1000(benchmark::State& state) {
-  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(1000), Utf8()).text);
+  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(1000), Utf8()).value());
   dtu::ComposeBatch(list, kBase, Utf8());
   for (auto _ : state) {
     QBuffer pdf;
@@ -80,7 +80,7 @@ BENCHMARK(BM_QrSheet1000)->Unit(benchmark::kMillisecond)->Iterations(3);
 }
 
 dtu::BatchList Composed(int rows) {
-  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(rows), Utf8()).text);
+  dtu::BatchList list = dtu::ParseBatchList(dtu::DecodeBatchBytes(List(rows), Utf8()).value());
   dtu::ComposeBatch(list, kBase, Utf8());
   return list;
 }

@@ -13,6 +13,7 @@
 
 #include "platform/Platform.h"
 #include "support/FakeModem.h"
+#include "ui/MessagePresenter.h"
 #include "ui/SendDialogs.h"
 
 int main(int argc, char** argv) {
@@ -30,7 +31,8 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 20; ++i)
     items.push_back({i + 1, QStringLiteral("KQ%1").arg(i), QStringLiteral("1380000%1").arg(1000 + i),
                      QStringLiteral("(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ%1)").arg(i)});
-  dtu::SendDialog dialog(items, dir.filePath(QStringLiteral("log.csv")), system.get(), nullptr);
+  dtu::QtMessagePresenter boxes;
+  dtu::SendDialog dialog(items, dir.filePath(QStringLiteral("log.csv")), system.get(), nullptr, boxes);
   dialog.show();
   // The modem holds each answer for a while, as a network does.
   std::jthread network([&](std::stop_token stop) {

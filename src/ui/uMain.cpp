@@ -115,6 +115,9 @@ template <class... F>
 struct Overloaded : F... {
   using F::operator()...;
 };
+// Compilers before C++20's aggregate deduction (clang 14) need the guide.
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 void SelectIndex(QComboBox* list, int index) {
   list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);

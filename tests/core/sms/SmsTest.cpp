@@ -120,8 +120,8 @@ TEST(QrCode, SimNumbersAndCaptionLines) {
             "KQ-GP000777 → +86|(A55A#1*192.0.2.15*5000#|3*CMNET#4*KQ-GP000777)");
 }
 
-// Every code of both tables against its published value, round trip, and
-// where long texts are cut.
+// Every code of both tables against its published value, and round trip;
+// where long texts are cut is checked on the PDUs and the check's count.
 TEST(SmsAlphabet, EncodesDecodesAndCutsParts) {
   for (int code = 0; code < 128; ++code) {
     if (code == kGsm7Escape) continue;
@@ -146,17 +146,6 @@ TEST(SmsAlphabet, EncodesDecodesAndCutsParts) {
     }
   }
   EXPECT_FALSE(Gsm7Decode(0x41, true));  // a gap in the extension table
-
-  const std::pair<QString, std::vector<qsizetype>> cuts[] = {
-      {"", {}},
-      {Times(160, "a"), {0}},
-      {Times(307, "a"), {0, 153, 306}},
-      {Times(152, "a") + "€" + Times(10, "a"), {0, 152}},
-      {Times(70, "中"), {0}},
-      {Times(135, "中"), {0, 67, 134}},
-      {Times(66, "中") + "😀" + Times(5, "中"), {0, 66}},
-  };
-  for (const auto& [text, starts] : cuts) EXPECT_EQ(SmsPartStarts(text, SmsEncodingOf(text)), starts) << text.size();
 }
 
 // One rule for every SIM number: the QR payload, the batch check, the modem
@@ -277,7 +266,8 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
 }
 
 // The cell writer in both styles, read back as the send log reads its own
-// file, and the record reader's lines, quotes and length limit.
+// file, and what the batch list's cases leave to the record reader: every
+// line end, a quote inside a cell, one column, the limit without quotes.
 TEST(Csv, WritesReadsBackAndSplitsRecords) {
   // clang-format off
   const struct { QString value; QString plain; QString sheet; } cells[] = {
@@ -313,15 +303,10 @@ TEST(Csv, WritesReadsBackAndSplitsRecords) {
   // clang-format off
   const struct { QString text; QChar separator; qsizetype limit; QString expected; } texts[] = {
       {"a,b\r\nc\n\rd", u',', 0, "1-1:a|b ; 2-2:c ; 3-3: ; 4-4:d"},
-      {"\"x\r\ny\",z\nw", u',', 0, "1-2:x\r\ny|z ; 3-3:w"},
       {"  \"a\"\"b\" ,c\"d\"", u',', 0, "1-1:a\"b |c\"d\""},
-      {"a\n\"b\nc", u',', 0, "1-1:a ; 2-3q2:b\nc"},
       {"a,b;c", QChar(), 0, "1-1:a,b;c"},
-      {"a;b,c", u';', 0, "1-1:a|b,c"},
       {"abcdef\nxy", u',', 5, "1-1!: ; 2-2:xy"},
-      {"\"abc,def\nx\",1\nz", u',', 5, "1-2!: ; 3-3:z"},
       {"\"ab\ncd", u',', 4, "1-2q1!:"},
-      {"", u',', 0, ""},
   };
   // clang-format on
   for (const auto& [text, separator, limit, expected] : texts)

@@ -70,7 +70,8 @@ Status SendLog::append(const SendRecord& record) {
 
 std::vector<JournalEntry> SendLogEntries(const QByteArray& bytes) {
   std::vector<JournalEntry> found;
-  CsvReader reader(QString::fromUtf8(bytes), QLatin1Char(','));
+  const QString text = QString::fromUtf8(bytes);  // the reader keeps a reference
+  CsvReader reader(text, QLatin1Char(','));
   bool header = true;
   while (!reader.atEnd()) {
     const QStringList cells = reader.next().cells;

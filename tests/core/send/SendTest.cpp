@@ -359,6 +359,8 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
+  const CommandLine journal = parse({"--journal", "--csv", "j.csv"});
+  EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")), std::pair(CommandLine::Action::kJournal, QString("j.csv")));
   const std::pair<CommandLine, QString> bad[] = {
       {parse({"--send-modem", "d"}), "--send-modem, --send-gateway and their options need --batch."},
       {parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
@@ -367,7 +369,9 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
        "--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."},
       {parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}), "'x' is not a serial speed."},
       {parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"}), "'-1' is not a number of seconds."},
-      {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."}};
+      {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."},
+      {parse({"--batch", "l", "--accept-warnings"}), "--accept-warnings needs --send-modem or --send-gateway."},
+      {parse({"--journal", "--resend"}), "--journal takes --csv only."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
@@ -490,6 +494,45 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
   // Every row is listed; the one without a SIM number says so.
   EXPECT_EQ(rows, QStringList({QStringLiteral("KQ1"), QStringLiteral("KQ2"), QStringLiteral("KQ3")}));
   qunsetenv("XDG_DATA_HOME");
+}
+
+// Ctrl+C or SIGTERM while a message is out: it finishes, is recorded and
+// reported, nothing more goes, and the exit status names the signal.
+struct InterruptedProcess final : platform::Process {
+  std::function<int()> asked;
+  QString executablePath() override { return {}; }
+  std::unique_ptr<QIODevice> openExecutable() override { return nullptr; }
+  std::optional<QString> privateFolder() override { return std::nullopt; }
+  void removeAbandonedPrivateFolders() override {}
+  bool quitOnTerminationRequests() override { return false; }
+  bool deferTerminationRequests() override { return true; }
+  int terminationRequested() override { return asked(); }
+  long long id() override { return 1; }
+  bool isRunning(long long id) override { return id == 1; }
+  void preferWindowlessGui() override {}
+  bool errorIsTerminal() override { return false; }
+};
+
+TEST(SendBatch, ATerminationRequestFinishesTheMessageInFlightAndSaysSo) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  BatchList list;
+  list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  InterruptedProcess process;
+  // SIGTERM comes while the first message is out.
+  process.asked = [&] { return modem.sent().empty() ? 0 : 143; };
+  const platform::Platform& real = TestPlatform();
+  const platform::Platform platform{real.files, real.network, real.codePage, real.locale,
+                                    process,    real.catalogs, real.serial};
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, platform, err),
+            ExitStatus::kTerminated);
+  EXPECT_EQ(modem.sent().size(), 1u);
+  EXPECT_TRUE(err.contains(":2: KQ1: sent") && err.contains("1 sent, 2 not tried.")) << err.toStdString();
 }
 
 // Sends nothing; counts.

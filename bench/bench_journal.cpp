@@ -13,8 +13,8 @@ namespace {
 
 void BM_JournalPerMessage(benchmark::State& state) {
   QTemporaryDir dir(QStringLiteral("bench_journal-XXXXXX"));  // on the disk, not a memory file system
-  auto opened = dtu::SqliteJournal::open(dir.filePath(QStringLiteral("journal.sqlite")),
-                                         {1, [](long long) { return true; }});
+  auto opened =
+      dtu::SqliteJournal::open(dir.filePath(QStringLiteral("journal.sqlite")), {1, [](long long) { return true; }});
   if (!opened || !opened.value()->beginRun(QStringLiteral("/dev/ttyUSB0"))) {
     state.SkipWithError("the journal cannot be opened");
     return;

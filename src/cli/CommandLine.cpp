@@ -138,12 +138,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
   } else if (parser.isSet(journal)) {
-    const bool others = parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
-                        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
-                          const QString name = option.names().constFirst();
-                          return name != QLatin1String("journal") && name != QLatin1String("csv") &&
-                                 parser.isSet(option);
-                        });
+    const bool others =
+        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
+        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
+          const QString name = option.names().constFirst();
+          return name != QLatin1String("journal") && name != QLatin1String("csv") && parser.isSet(option);
+        });
     result.action = others ? CommandLine::Action::kFail : CommandLine::Action::kJournal;
     if (others) result.text = Tr(N_("--journal takes --csv only."));
     for (const auto& [format, option] : outputs)

@@ -72,9 +72,8 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCo
     return ExitStatus::kUsageOrFileError;
   }
   const QString journalPath = options.journal.isEmpty() ? DefaultJournalPath() : options.journal;
-  auto journal = SqliteJournal::open(journalPath, {platform.process.id(), [&](long long pid) {
-                                                     return platform.process.isRunning(pid);
-                                                   }});
+  auto journal = SqliteJournal::open(
+      journalPath, {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;
@@ -110,7 +109,8 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCo
     if (progress) progress(static_cast<int>(i) + 1, static_cast<int>(items.size()));
   };
   events.done = [&](std::size_t i, const SendOutcome& outcome) {
-    ReportLine(err, ListLine(listPath, items[i].line), items[i].dtuNumber + QStringLiteral(": ") + OutcomeText(outcome));
+    ReportLine(err, ListLine(listPath, items[i].line),
+               items[i].dtuNumber + QStringLiteral(": ") + OutcomeText(outcome));
     now();
   };
   events.stopRequested = [&] { return platform.process.terminationRequested() != 0; };
@@ -128,9 +128,8 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCo
 
 ExitStatus ListJournal(const QString& journalPath, const QString& csvPath, const platform::Platform& platform,
                        QByteArray& out, QByteArray& err) {
-  auto journal = SqliteJournal::open(journalPath, {platform.process.id(), [&](long long pid) {
-                                                     return platform.process.isRunning(pid);
-                                                   }});
+  auto journal = SqliteJournal::open(
+      journalPath, {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;
@@ -140,10 +139,10 @@ ExitStatus ListJournal(const QString& journalPath, const QString& csvPath, const
     ReportLine(err, entries.message());
     return ExitStatus::kUsageOrFileError;
   }
-  QString text = CsvLine({QStringLiteral("time"), QStringLiteral("DTU number"), QStringLiteral("SIM number"),
-                          QStringLiteral("command"), QStringLiteral("state"), QStringLiteral("reference"),
-                          QStringLiteral("route"), QStringLiteral("detail")},
-                         CsvCellStyle::Spreadsheet);
+  QString text = CsvLine(
+      {QStringLiteral("time"), QStringLiteral("DTU number"), QStringLiteral("SIM number"), QStringLiteral("command"),
+       QStringLiteral("state"), QStringLiteral("reference"), QStringLiteral("route"), QStringLiteral("detail")},
+      CsvCellStyle::Spreadsheet);
   for (const JournalEntry& e : entries.value())
     text += CsvLine({e.time.toLocalTime().toString(Qt::ISODate), e.dtuNumber, e.simNumber, e.command,
                      JournalStateName(e.state), e.reference, e.route, e.detail},

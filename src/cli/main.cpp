@@ -42,8 +42,8 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kJournal) {
     process.useParentConsole();
     const auto csv = command.batchOutputs.find("csv");
-    return dtu::ExitCode(dtu::RunJournalProcess(
-        argc, argv, csv == command.batchOutputs.end() ? QString() : csv->second, platform.get()));
+    return dtu::ExitCode(dtu::RunJournalProcess(argc, argv, csv == command.batchOutputs.end() ? QString() : csv->second,
+                                                platform.get()));
   }
   // The usage error stands as it is where no display would let QApplication
   // start; Qt's own -platform option (one dash or two) names one.

@@ -245,9 +245,8 @@ void BatchDialog::sendClicked() {
     showError(Translate(N_("No row that composed has a SIM number to send to.")));
     return;
   }
-  SendDialog dialog(std::move(plan), fields_,
-                    listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_), *platform_, this,
-                    boxes_);
+  SendDialog dialog(std::move(plan), fields_, listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_),
+                    *platform_, this, boxes_);
   dialog.exec();
 }
 

@@ -5,8 +5,8 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDate>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFormLayout>
@@ -28,8 +28,8 @@
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/SendPlan.h"
 #include "core/send/SendLog.h"
+#include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
@@ -191,8 +191,8 @@ SendOptions SendSettingsDialog::options() const {
   return options;
 }
 
-SendDialog::SendDialog(SendPlan plan, const SmsCommandInputs& base, QString logPath,
-                       const platform::Platform& platform, QWidget* owner, MessagePresenter& boxes)
+SendDialog::SendDialog(SendPlan plan, const SmsCommandInputs& base, QString logPath, const platform::Platform& platform,
+                       QWidget* owner, MessagePresenter& boxes)
     : QDialog(owner),
       boxes_(boxes),
       platform_(platform),
@@ -360,16 +360,17 @@ void SendDialog::itemDone(std::size_t i, const SendOutcome& outcome) {
   progress_->setValue(static_cast<int>(i) + 1);
   // Said as it happens, for a screen reader too: the label's text is its name.
   const SendItem& item = plan_.items[i];
-  status_->setText(item.line > 0 ? FormatMessage(Translate("Line %d, %s: %s"),
-                                                 {QString::number(item.line), item.dtuNumber, text})
-                                 : FormatMessage(Translate("%s: %s"), {item.dtuNumber, text}));
+  status_->setText(item.line > 0
+                       ? FormatMessage(Translate("Line %d, %s: %s"), {QString::number(item.line), item.dtuNumber, text})
+                       : FormatMessage(Translate("%s: %s"), {item.dtuNumber, text}));
 }
 
 void SendDialog::start() {
   if (thread_ || !options_.any() || plan_.items.empty()) return;
   const bool resend = resend_->isChecked();
   if (resend) {
-    auto journal = SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
+    auto journal =
+        SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
     int went = 0;
     for (const SendItem& item : plan_.items) {
       const auto known = journal ? journal.value()->lookUp(item.dtuNumber, item.command)
@@ -389,8 +390,9 @@ void SendDialog::start() {
   const SendConsent consent = DescribeSends(plan_, base_, options_);
   QString text = ConsentLines(consent).join(QLatin1Char('\n'));
   if (!plan_.unsent.empty())
-    text += QLatin1Char('\n') + FormatMessage(Translate("%d rows of the list cannot go; they are listed with the reason."),
-                                               {QString::number(plan_.unsent.size())});
+    text +=
+        QLatin1Char('\n') + FormatMessage(Translate("%d rows of the list cannot go; they are listed with the reason."),
+                                          {QString::number(plan_.unsent.size())});
   const QString confirm =
       consent.warnings.isEmpty()
           ? FormatMessage(Translate("Send %d messages"), {QString::number(consent.messages)})
@@ -450,7 +452,8 @@ void SendDialog::finished(const SendSummary& summary) {
   QString text = SendSummaryLine(summary, plan_);
   if (summary.fatal) text = summary.fatal->message + QLatin1Char('\n') + text;
   if (summary.unconfirmed > 0)
-    text += QLatin1Char('\n') + Translate("Unconfirmed messages may have reached their DTUs: check them before sending again.");
+    text += QLatin1Char('\n') +
+            Translate("Unconfirmed messages may have reached their DTUs: check them before sending again.");
   status_->setText(text);
   stopButton_->setEnabled(false);
   settingsButton_->setEnabled(true);

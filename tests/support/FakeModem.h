@@ -30,9 +30,9 @@ class FakeModem {
   std::set<std::string> noPrompt;  // never given the "> " prompt
   bool silent = false;
   std::set<std::string> referenceThenError;  // +CMGS: n, then ERROR: the network took it
-  std::atomic<bool> hold{false};  // the network's answer to a message waits while set
+  std::atomic<bool> hold{false};             // the network's answer to a message waits while set
   std::atomic<std::size_t> unplugAtText{0};  // the line goes dead once this many texts are in (0: never)
-  std::string stored;             // the lines AT+CMGL="ALL" lists
+  std::string stored;                        // the lines AT+CMGL="ALL" lists
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
@@ -102,7 +102,7 @@ class FakeModem {
           }
           const bool fail = failing.count(pending_) > 0;
           const std::string reference = "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n";
-          answer(fail                                  ? "\r\n+CMS ERROR: 500\r\n"
+          answer(fail                                 ? "\r\n+CMS ERROR: 500\r\n"
                  : referenceThenError.count(pending_) ? reference + "\r\nERROR\r\n"
                                                       : reference + "\r\nOK\r\n");
           pending_.clear();

@@ -87,7 +87,8 @@ SendResult GatewaySender::send(const QString& number, const QString& text) {
   const QString cause = QString::fromStdString(response.error);
   // Once the request is out, the gateway may have taken it before the line failed.
   if (response.requestSent)
-    return {SendResult::Status::Unconfirmed, {},
+    return {SendResult::Status::Unconfirmed,
+            {},
             FormatMessage(Translate("The gateway took the request but gave no answer: %s"), {cause})};
   return {SendResult::Status::Failed, {}, FormatMessage(Translate("Could not reach the gateway: %s"), {cause})};
 }

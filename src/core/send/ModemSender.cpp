@@ -178,9 +178,10 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
   if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(reply.error)};
   // The message may be on its way: only the answer is missing.
   if (broken_)
-    return {SendResult::Status::Unconfirmed, {}, Translate("The modem went away after the message was handed over."),
-            true};
-  return {SendResult::Status::Unconfirmed, {},
+    return {
+        SendResult::Status::Unconfirmed, {}, Translate("The modem went away after the message was handed over."), true};
+  return {SendResult::Status::Unconfirmed,
+          {},
           FormatMessage(Translate("The modem did not confirm the message within %d s."),
                         {QString::number(timeouts_.submit.count() / 1000)})};
 }

@@ -42,8 +42,8 @@ struct JournalEntry {
 // What a claim found.
 struct JournalClaim {
   enum class Outcome {
-    Claimed,      // this run sends it: `entry` is the new row
-    DoneBefore,   // sent or unconfirmed before: `entry` says when
+    Claimed,        // this run sends it: `entry` is the new row
+    DoneBefore,     // sent or unconfirmed before: `entry` says when
     HeldElsewhere,  // another live run is sending it now
   };
   Outcome outcome = Outcome::Claimed;

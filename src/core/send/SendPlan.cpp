@@ -19,11 +19,11 @@ void Plan(SendPlan& plan, int line, const QString& dtuNumber, const QString& sim
   if (!DialableNumber(simNumber).isEmpty()) {
     plan.items.push_back({line, dtuNumber, simNumber, command});
   } else {
-    plan.unsent.push_back(
-        {line, dtuNumber,
-         simNumber.isEmpty() ? Translate("no SIM number; not sent.")
-                             : FormatMessage(Translate("'%s' is not a number to send to; not sent."), {simNumber}),
-         true});
+    plan.unsent.push_back({line, dtuNumber,
+                           simNumber.isEmpty()
+                               ? Translate("no SIM number; not sent.")
+                               : FormatMessage(Translate("'%s' is not a number to send to; not sent."), {simNumber}),
+                           true});
   }
 }
 
@@ -62,7 +62,8 @@ QString DefaultSendLogPath(const QString& listPath, const QString& dataFolder) {
 QString SendRoute(const SendOptions& options) {
   if (!options.modem.isEmpty()) return options.modem;
   const QUrl url(options.gateway);
-  return url.host().isEmpty() ? QString() : url.host() + (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString());
+  return url.host().isEmpty() ? QString()
+                              : url.host() + (url.port() > 0 ? QStringLiteral(":%1").arg(url.port()) : QString());
 }
 
 SendConsent DescribeSends(const SendPlan& plan, const SmsCommandInputs& base, const SendOptions& options) {
@@ -101,9 +102,10 @@ QStringList ConsentLines(const SendConsent& c) {
   if (!c.server.isEmpty())
     lines << FormatMessage(Translate("Server %s, port %d, APN %s."), {c.server, QString::number(c.port), c.apn});
   const auto minutes = c.duration.count() / 60;
-  lines << (minutes > 0 ? FormatMessage(Translate("About %d min %d s at the interval."),
-                                        {QString::number(minutes), QString::number(c.duration.count() % 60)})
-                        : FormatMessage(Translate("About %d s at the interval."), {QString::number(c.duration.count())}));
+  lines << (minutes > 0
+                ? FormatMessage(Translate("About %d min %d s at the interval."),
+                                {QString::number(minutes), QString::number(c.duration.count() % 60)})
+                : FormatMessage(Translate("About %d s at the interval."), {QString::number(c.duration.count())}));
   for (const QString& warning : c.warnings) lines << FormatMessage(Translate("Warning: %s"), {warning});
   return lines;
 }

@@ -43,14 +43,14 @@ QString DefaultSendLogPath(const QString& listPath, const QString& dataFolder = 
 // What the technician agrees to before anything goes.
 struct SendConsent {
   int messages = 0;
-  QString command;           // the first message's
+  QString command;            // the first message's
   bool commandsVary = false;  // each message carries its own DTU number
   QString server;
   int port = 0;
   QString apn;
-  QString route;                   // the device, or the gateway's host
+  QString route;                    // the device, or the gateway's host
   std::chrono::seconds duration{};  // at the pacing interval
-  QStringList warnings;            // the check's, whole, each once, translated
+  QStringList warnings;             // the check's, whole, each once, translated
 };
 SendConsent DescribeSends(const SendPlan& plan, const SmsCommandInputs& base, const SendOptions& options);
 // The consent as lines, translated: the same on standard error and in the dialog.

@@ -92,12 +92,12 @@ SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, Send
     // takes for unconfirmed: never for unsent.
     if (const Status recorded = journal.record(id, outcome.result); !recorded) summary.fatal = recorded.failure();
     if (report) {
-      if (const Status logged =
-              report->append({QDateTime::currentDateTime(), item.dtuNumber, item.simNumber, item.command, outcome.result});
+      if (const Status logged = report->append(
+              {QDateTime::currentDateTime(), item.dtuNumber, item.simNumber, item.command, outcome.result});
           !logged && !summary.fatal)
-        summary.fatal = Failure{
-            FormatMessage(Translate("Cannot write the send log %s: %s"), {report->path(), logged.message()}),
-            logged.message()};
+        summary.fatal =
+            Failure{FormatMessage(Translate("Cannot write the send log %s: %s"), {report->path(), logged.message()}),
+                    logged.message()};
     }
     if (events.done) events.done(i, outcome);
   }

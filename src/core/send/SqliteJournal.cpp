@@ -110,7 +110,9 @@ JournalEntry EntryAt(const Statement& row) {
 // BEGIN IMMEDIATE ... COMMIT, rolled back when left without a commit.
 class Transaction {
  public:
-  explicit Transaction(sqlite3* db) : db_(db) { begun_ = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK; }
+  explicit Transaction(sqlite3* db) : db_(db) {
+    begun_ = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
   ~Transaction() {
     if (begun_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   }
@@ -130,9 +132,7 @@ class Transaction {
 
 }  // namespace
 
-QString JournalStateName(JournalState state) {
-  return QString::fromLatin1(kStateNames[static_cast<int>(state)]);
-}
+QString JournalStateName(JournalState state) { return QString::fromLatin1(kStateNames[static_cast<int>(state)]); }
 
 std::optional<JournalState> JournalStateNamed(const QString& name) {
   for (int i = 0; i < static_cast<int>(std::size(kStateNames)); ++i)
@@ -187,8 +187,7 @@ Expected<std::unique_ptr<SqliteJournal>> SqliteJournal::open(const QString& path
     if (read.step()) version = static_cast<int>(read.integer(0));
     if (!read.ok()) return refused(journal->failure().detail);
   }
-  if (version > kSchemaVersion)
-    return refused(Translate("it was written by a newer version of this program."));
+  if (version > kSchemaVersion) return refused(Translate("it was written by a newer version of this program."));
   // WAL survives a kill with every committed transaction; FULL makes each
   // commit reach the disk before it returns.
   for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
@@ -270,8 +269,9 @@ bool SqliteJournal::runIsLive(qint64 run) {
 
 Status SqliteJournal::settleIfDead(qint64 run) {
   if (runIsLive(run)) return Done{};
-  Statement lost(db_, "UPDATE messages SET state = 'unconfirmed', detail = ?, updated = ? "
-                      "WHERE run = ? AND state = 'submitting'");
+  Statement lost(db_,
+                 "UPDATE messages SET state = 'unconfirmed', detail = ?, updated = ? "
+                 "WHERE run = ? AND state = 'submitting'");
   lost.bind(Translate("The program ended before the answer came; the message may have gone.")).bind(Now()).bind(run);
   lost.step();
   Statement dropped(db_, "DELETE FROM messages WHERE run = ? AND state = 'claimed'");
@@ -280,8 +280,8 @@ Status SqliteJournal::settleIfDead(qint64 run) {
   return Done{};
 }
 
-Expected<JournalClaim> SqliteJournal::claim(const QString& dtuNumber, const QString& simNumber,
-                                            const QString& command, bool resend) {
+Expected<JournalClaim> SqliteJournal::claim(const QString& dtuNumber, const QString& simNumber, const QString& command,
+                                            bool resend) {
   if (run_ == 0) return Failure{Translate("The send journal has no run started.")};
   const QString key = JournalDtuKey(dtuNumber);
   Transaction t(db_);
@@ -289,8 +289,9 @@ Expected<JournalClaim> SqliteJournal::claim(const QString& dtuNumber, const QStr
   // Claims of runs that died are settled first, so that what they left is judged as it stands.
   std::vector<qint64> live;
   {
-    Statement held(db_, "SELECT DISTINCT run FROM messages WHERE dtu_key = ? AND command = ? "
-                        "AND state IN ('claimed', 'submitting')");
+    Statement held(db_,
+                   "SELECT DISTINCT run FROM messages WHERE dtu_key = ? AND command = ? "
+                   "AND state IN ('claimed', 'submitting')");
     held.bind(key).bind(command);
     while (held.step()) live.push_back(held.integer(0));
     if (!held.ok()) return failure();
@@ -313,8 +314,9 @@ Expected<JournalClaim> SqliteJournal::claim(const QString& dtuNumber, const QStr
   }
   if (!row.ok()) return failure();
   if (found) return *found;
-  Statement add(db_, "INSERT INTO messages(updated, dtu_key, dtu_number, sim_number, command, state, route, run) "
-                     "SELECT ?, ?, ?, ?, ?, 'claimed', route, id FROM runs WHERE id = ?");
+  Statement add(db_,
+                "INSERT INTO messages(updated, dtu_key, dtu_number, sim_number, command, state, route, run) "
+                "SELECT ?, ?, ?, ?, ?, 'claimed', route, id FROM runs WHERE id = ?");
   add.bind(Now()).bind(key).bind(dtuNumber).bind(simNumber).bind(command).bind(run_).step();
   if (!add.ok()) return failure();
   JournalClaim claimed{JournalClaim::Outcome::Claimed, {}};
@@ -375,8 +377,9 @@ Expected<bool> SqliteJournal::importOnce(const QString& source, const std::vecto
     if (!seen.ok()) return failure();
   }
   for (const JournalEntry& e : found) {
-    Statement add(db_, "INSERT INTO messages(updated, dtu_key, dtu_number, sim_number, command, state, reference, "
-                       "route, detail) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    Statement add(db_,
+                  "INSERT INTO messages(updated, dtu_key, dtu_number, sim_number, command, state, reference, "
+                  "route, detail) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
     const QDateTime time = e.time.isValid() ? e.time.toUTC() : QDateTime::currentDateTimeUtc();
     add.bind(time.toString(Qt::ISODateWithMs))
         .bind(JournalDtuKey(e.dtuNumber))

@@ -60,7 +60,8 @@ TEST(SendJournal, TheLastResultDecidesWhatARerunSends) {
     const QByteArray dtu = "KQ" + QByteArray::number(++n);
     {
       const auto journal = Open(dir, processes.as(1));
-      const auto claim = journal->claim(QString::fromLatin1(dtu), QStringLiteral("10086"), QStringLiteral("(A55A#s)"), false);
+      const auto claim =
+          journal->claim(QString::fromLatin1(dtu), QStringLiteral("10086"), QStringLiteral("(A55A#s)"), false);
       ASSERT_TRUE(claim.ok() && claim->outcome == Outcome::Claimed);
       ASSERT_TRUE(journal->submitting(claim->entry.id).ok());
       ASSERT_TRUE(journal->record(claim->entry.id, {c.status, QStringLiteral("7"), {}}).ok());
@@ -118,7 +119,8 @@ struct SlowSender final : SmsSender {
 std::vector<SendItem> Fleet(int n) {
   std::vector<SendItem> items;
   for (int i = 1; i <= n; ++i)
-    items.push_back({i, QStringLiteral("KQ%1").arg(i), QStringLiteral("1380000000%1").arg(i), QStringLiteral("(A55A#s)")});
+    items.push_back(
+        {i, QStringLiteral("KQ%1").arg(i), QStringLiteral("1380000000%1").arg(i), QStringLiteral("(A55A#s)")});
   return items;
 }
 
@@ -158,7 +160,9 @@ struct LosesResults final : SendJournal {
   Status submitting(qint64 id) override { return real.submitting(id); }
   Status record(qint64, const SendResult&) override { return Failure{QStringLiteral("disk full")}; }
   Status release(qint64 id) override { return real.release(id); }
-  Expected<std::optional<JournalEntry>> lookUp(const QString& d, const QString& c) override { return real.lookUp(d, c); }
+  Expected<std::optional<JournalEntry>> lookUp(const QString& d, const QString& c) override {
+    return real.lookUp(d, c);
+  }
   Expected<std::vector<JournalEntry>> entries() override { return real.entries(); }
   Expected<bool> importOnce(const QString& s, const std::vector<JournalEntry>& f) override {
     return real.importOnce(s, f);
@@ -242,15 +246,17 @@ TEST(GatewaySender, AFailureAfterTheRequestLeftIsUnconfirmedAndAnErrorSaysWhatTh
     EXPECT_TRUE(r.error.contains(QLatin1String(c.said))) << r.error.toStdString();
   }
   // Nobody listening: nothing left.
-  GatewaySender refused(QStringLiteral("http://127.0.0.1:%1/").arg(net::testing::ClosedLoopbackPort()) + path, services);
+  GatewaySender refused(QStringLiteral("http://127.0.0.1:%1/").arg(net::testing::ClosedLoopbackPort()) + path,
+                        services);
   EXPECT_EQ(refused.send(QStringLiteral("10086"), QStringLiteral("x")).status, SendResult::Status::Failed);
 }
 
 TEST(SendConsent, SaysWhatGoesWhereAndEveryWarningOnce) {
   SendPlan plan;
-  plan.items = {{2, QStringLiteral("KQ1"), QStringLiteral("1"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1)")},
-                {3, QStringLiteral("KQ2"), QStringLiteral("2"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ2)")},
-                {4, QStringLiteral("KQ3"), QStringLiteral("3"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ3)")}};
+  plan.items = {
+      {2, QStringLiteral("KQ1"), QStringLiteral("1"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1)")},
+      {3, QStringLiteral("KQ2"), QStringLiteral("2"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ2)")},
+      {4, QStringLiteral("KQ3"), QStringLiteral("3"), QStringLiteral("(A55A#1*127.0.0.1*5000#3*CMNET#4*KQ3)")}};
   SmsCommandInputs base;
   base.commandType = kSmsCommandConfiguration;
   base.serverMode = kServerModeStaticIp;
@@ -263,11 +269,12 @@ TEST(SendConsent, SaysWhatGoesWhereAndEveryWarningOnce) {
   const SendConsent consent = DescribeSends(plan, base, options);
   EXPECT_EQ(consent.route, QStringLiteral("gw.example:8080"));
   EXPECT_EQ(consent.duration, 6s);
-  EXPECT_EQ(ConsentLines(consent),
-            (QStringList{"3 messages through gw.example:8080.",
-                         "Command of the first: (A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1) (each carries its own DTU number).",
-                         "Server 127.0.0.1, port 5000, APN CMNET.", "About 6 s at the interval.",
-                         "Warning: Loopback address: a DTU on a mobile network cannot reach it."}));
+  EXPECT_EQ(
+      ConsentLines(consent),
+      (QStringList{"3 messages through gw.example:8080.",
+                   "Command of the first: (A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1) (each carries its own DTU number).",
+                   "Server 127.0.0.1, port 5000, APN CMNET.", "About 6 s at the interval.",
+                   "Warning: Loopback address: a DTU on a mobile network cannot reach it."}));
 }
 
 }  // namespace

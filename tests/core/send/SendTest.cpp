@@ -15,12 +15,12 @@
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
+#include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
 #include "core/send/SenderFactory.h"
 #include "core/send/SmsPdu.h"
 #include "core/send/SqliteJournal.h"
-#include "core/send/SendLog.h"
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
 #include "support/FakeSerialPorts.h"
@@ -269,17 +269,18 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   QByteArray err;
   QList<QByteArray> flushed;
-  EXPECT_EQ(SendBatch(list, path, QueryFields(), options, TestPlatform(), err, [&](QByteArray& e) {
-              flushed << e;
-              e.clear();
-            }),
+  EXPECT_EQ(SendBatch(list, path, QueryFields(), options, TestPlatform(), err,
+                      [&](QByteArray& e) {
+                        flushed << e;
+                        e.clear();
+                      }),
             ExitStatus::kSomeRowsFailed);
   EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"+8613800000001", "(A55A#4*KQ1)"}}));
   const QByteArray all = flushed.join();
   // The row's line is handed over on its own, before the summary.
-  EXPECT_TRUE(std::any_of(flushed.begin(), flushed.end(),
-                          [](const QByteArray& f) { return f.contains(":2: KQ1: sent, reference 1.") && !f.contains("1 sent"); }))
-      << all.toStdString();
+  EXPECT_TRUE(std::any_of(flushed.begin(), flushed.end(), [](const QByteArray& f) {
+    return f.contains(":2: KQ1: sent, reference 1.") && !f.contains("1 sent");
+  })) << all.toStdString();
   EXPECT_TRUE(all.contains(":3: no SIM number; not sent.\n") && all.contains("1 messages through") &&
               all.contains("1 sent, 1 without a SIM number, 1 did not compose."))
       << all.toStdString();
@@ -319,8 +320,9 @@ TEST(SendBatch, RefusesCommandsTheCheckWarnsAboutUnlessAccepted) {
   QByteArray err;
   EXPECT_EQ(SendBatch(list, path, fields, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
   EXPECT_TRUE(modem.sent().empty());
-  for (const char* said : {"2 messages through", "each carries its own DTU number", "Server 192.168.1.20, port 5000, APN CMNET.",
-                           "Warning: Private address: a DTU on a mobile network cannot reach it.", "--accept-warnings"})
+  for (const char* said :
+       {"2 messages through", "each carries its own DTU number", "Server 192.168.1.20, port 5000, APN CMNET.",
+        "Warning: Private address: a DTU on a mobile network cannot reach it.", "--accept-warnings"})
     EXPECT_TRUE(err.contains(said)) << said << "\n" << err.toStdString();
   options.acceptWarnings = true;
   err.clear();
@@ -360,7 +362,8 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
   const CommandLine journal = parse({"--journal", "--csv", "j.csv"});
-  EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")), std::pair(CommandLine::Action::kJournal, QString("j.csv")));
+  EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")),
+            std::pair(CommandLine::Action::kJournal, QString("j.csv")));
   const std::pair<CommandLine, QString> bad[] = {
       {parse({"--send-modem", "d"}), "--send-modem, --send-gateway and their options need --batch."},
       {parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
@@ -449,8 +452,8 @@ TEST(SendDialog, ShowsTheRepliesFromTheSelectedRowsNumber) {
   options.modem = QString::fromStdString(modem.device());
   StoreSendOptions(options);
   testing::RecordingPresenter boxes;
-  SendDialog dialog(PlanOf(Items({"13800000001", "13800000002"})), QueryFields(), dir.filePath(QStringLiteral("log.csv")),
-                    TestPlatform(), nullptr, boxes);
+  SendDialog dialog(PlanOf(Items({"13800000001", "13800000002"})), QueryFields(),
+                    dir.filePath(QStringLiteral("log.csv")), TestPlatform(), nullptr, boxes);
   dialog.table()->selectRow(1);
   QString shown;
   QTimer poll;
@@ -526,7 +529,7 @@ TEST(SendBatch, ATerminationRequestFinishesTheMessageInFlightAndSaysSo) {
   // SIGTERM comes while the first message is out.
   process.asked = [&] { return modem.sent().empty() ? 0 : 143; };
   const platform::Platform& real = TestPlatform();
-  const platform::Platform platform{real.files, real.network, real.codePage, real.locale,
+  const platform::Platform platform{real.files, real.network,  real.codePage, real.locale,
                                     process,    real.catalogs, real.serial};
   QByteArray err;
   EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, platform, err),

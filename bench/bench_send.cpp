@@ -31,8 +31,17 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 20; ++i)
     items.push_back({i + 1, QStringLiteral("KQ%1").arg(i), QStringLiteral("1380000%1").arg(1000 + i),
                      QStringLiteral("(A55A#1*192.0.2.15*5000#3*CMNET#4*KQ%1)").arg(i)});
-  dtu::QtMessagePresenter boxes;
-  dtu::SendDialog dialog(items, dir.filePath(QStringLiteral("log.csv")), system.get(), nullptr, boxes);
+  // The technician agrees to what goes out.
+  struct Agreeing final : dtu::MessagePresenter {
+    void show(const dtu::BoxRequest&) override {}
+    bool confirm(const dtu::ConfirmRequest&) override { return true; }
+  } boxes;
+  qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+  dtu::SendPlan plan;
+  plan.items = items;
+  dtu::SmsCommandInputs fields;
+  fields.commandType = dtu::kSmsCommandRunningQuery;
+  dtu::SendDialog dialog(plan, fields, dir.filePath(QStringLiteral("log.csv")), system.get(), nullptr, boxes);
   dialog.show();
   // The modem holds each answer for a while, as a network does.
   std::jthread network([&](std::stop_token stop) {

@@ -36,6 +36,7 @@ fi
 extra=$(mktemp -d)
 trap 'rm -rf "$extra"' EXIT
 [ -f /usr/include/qrencode.h ] && ln -s /usr/include/qrencode.h "$extra/qrencode.h"
+[ -f /usr/include/sqlite3.h ] && ln -s /usr/include/sqlite3.h "$extra/sqlite3.h"
 qt=$(dirname "$(find /usr/include -maxdepth 3 -type d -name QtCore -path '*qt6*' | head -n 1)")
 for source in $(find $layers -name '*.cpp' | LC_ALL=C sort); do
   if ! "$compiler" -std=c++20 -fsyntax-only -w -Isrc -I"$generated" -I"$extra" -I"$qt" -I"$qt/QtCore" -I"$qt/QtGui" \

@@ -9,7 +9,7 @@ set -euo pipefail
 RUN_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-serialport-dev
-  libcurl4-openssl-dev gettext librsvg2-bin libqrencode-dev qt6-translations-l10n
+  libcurl4-openssl-dev gettext librsvg2-bin libqrencode-dev libsqlite3-dev qt6-translations-l10n
   fonts-dejavu-core fonts-dejavu-extra fonts-liberation2 fonts-wqy-microhei
 )
 TEST_PACKAGES=(
@@ -22,7 +22,7 @@ TEST_PACKAGES=(
 # Cross-building for Windows, packing it and running it under wine.
 WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nsis zip icoutils
-  xvfb xauth x11-apps x11-utils xdotool xclip imagemagick fonts-wqy-microhei dpkg-dev googletest python3
+  xvfb xauth x11-apps x11-utils xdotool xclip imagemagick fonts-wqy-microhei dpkg-dev googletest python3 tcl
 )
 
 case "${1:-test}" in

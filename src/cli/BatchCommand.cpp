@@ -25,6 +25,7 @@
 #include "core/i18n/Localizer.h"
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
+#include "core/send/SendJournal.h"
 #include "core/sms/SmsCheck.h"
 #include "core/text/AnsiCodec.h"
 #include "platform/Platform.h"
@@ -34,7 +35,7 @@ namespace dtu {
 
 ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
                     platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress,
-                    const platform::Platform* platform) {
+                    const platform::Platform* platform, const ErrorFlush& flush) {
   // The outputs in the table's order, each refused before anything is written
   // when it would replace the list or another output.
   std::vector<std::pair<std::string, QString>> outputs;
@@ -96,7 +97,7 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
     }
   }
   if (sending) {
-    const ExitStatus sent = SendBatch(list, options.list, options.send, *platform, err);
+    const ExitStatus sent = SendBatch(list, options.list, base, options.send, *platform, err, flush);
     if (sent != ExitStatus::kSuccess) return sent;
   }
   return allComposed ? ExitStatus::kSuccess : ExitStatus::kSomeRowsFailed;
@@ -137,8 +138,27 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
 
   QByteArray out;
   QByteArray err;
-  const ExitStatus status = RunBatch(options, base, codec, platform.files, out, err,
-                                     TerminalProgress(platform.process, WriteStandardError), &platform);
+  // A send reports each row as it happens; the rest is told at the end.
+  const ExitStatus status =
+      RunBatch(options, base, codec, platform.files, out, err, TerminalProgress(platform.process, WriteStandardError),
+               &platform, [](QByteArray& lines) {
+                 WriteStandardError(lines);
+                 lines.clear();
+               });
+  std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+  std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
+  return std::fflush(stdout) == 0 ? status : ExitStatus::kUsageOrFileError;
+}
+
+ExitStatus RunJournalProcess(int argc, char** argv, const QString& csvPath, const platform::Platform& platform) {
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
+  });
+  const QCoreApplication app(argc, argv);
+  StartLocalizer(platform);
+  QByteArray out;
+  QByteArray err;
+  const ExitStatus status = ListJournal(DefaultJournalPath(), csvPath, platform, out, err);
   std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
   std::fwrite(err.constData(), 1, static_cast<size_t>(err.size()), stderr);
   return std::fflush(stdout) == 0 ? status : ExitStatus::kUsageOrFileError;

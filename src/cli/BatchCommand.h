@@ -12,6 +12,7 @@
 
 #include "cli/ConsoleReporter.h"
 #include "cli/ExitStatus.h"
+#include "cli/SendCommand.h"
 #include "core/send/SendRun.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
@@ -40,10 +41,12 @@ struct BatchOptions {
 // the CSV to `out`.
 ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,
                     platform::FileStore& files, QByteArray& out, QByteArray& err, const BatchProgress& progress = {},
-                    const platform::Platform* platform = nullptr);
+                    const platform::Platform* platform = nullptr, const ErrorFlush& flush = {});
 
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.
 ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform);
+// "dtusms --journal [--csv OUT]".
+ExitStatus RunJournalProcess(int argc, char** argv, const QString& csvPath, const platform::Platform& platform);
 
 }  // namespace dtu

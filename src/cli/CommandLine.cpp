@@ -107,14 +107,20 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption interval(QStringLiteral("interval"),
                                     Tr(N_("At most one message every S seconds (default 3).")), QStringLiteral("S"));
   const QCommandLineOption sendLog(QStringLiteral("send-log"),
-                                   Tr(N_("The send log (default LIST.sent.csv); rows it records as sent are not "
-                                         "sent again.")),
+                                   Tr(N_("The send log, a report for people (default LIST.sent.csv). What is "
+                                         "sent is decided by the send journal.")),
                                    QStringLiteral("FILE"));
   const QCommandLineOption resend(QStringLiteral("resend"),
-                                  Tr(N_("Send rows that the send log records as sent, too.")));
+                                  Tr(N_("Send again what the send journal has as sent or unconfirmed.")));
+  const QCommandLineOption acceptWarnings(
+      QStringLiteral("accept-warnings"),
+      Tr(N_("Send commands that the check warns about (a server a DTU cannot reach, several parts...).")));
+  const QCommandLineOption journal(QStringLiteral("journal"),
+                                   Tr(N_("List the send journal, newest first, as CSV: on standard output, or "
+                                         "into the file that --csv names.")));
   QList<QCommandLineOption> options{help, version, quitWhenShown, batch};
   for (const auto& output : outputs) options.append(output.second);
-  options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend});
+  options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend, acceptWarnings, journal});
   parser.addOptions(options);
 
   CommandLine result;
@@ -131,6 +137,17 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(version)) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
+  } else if (parser.isSet(journal)) {
+    const bool others =
+        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
+        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
+          const QString name = option.names().constFirst();
+          return name != QLatin1String("journal") && name != QLatin1String("csv") && parser.isSet(option);
+        });
+    result.action = others ? CommandLine::Action::kFail : CommandLine::Action::kJournal;
+    if (others) result.text = Tr(N_("--journal takes --csv only."));
+    for (const auto& [format, option] : outputs)
+      if (parser.isSet(option)) result.batchOutputs[format] = parser.value(option);
   } else if (std::any_of(outputs.begin(), outputs.end(),
                          [&](const auto& output) { return parser.isSet(output.second); }) &&
              !parser.isSet(batch)) {
@@ -144,6 +161,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
              !send) {
     result.action = CommandLine::Action::kFail;
     result.text = send.message();
+  } else if (parser.isSet(acceptWarnings) && !parser.isSet(sendModem) && !parser.isSet(sendGateway)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = Tr(N_("--accept-warnings needs --send-modem or --send-gateway."));
   } else if (parser.isSet(batch) && parser.positionalArguments().isEmpty()) {
     result.action = CommandLine::Action::kBatch;
     result.batchList = parser.value(batch);
@@ -154,6 +174,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.send.gateway = parser.value(sendGateway);
     result.send.log = parser.value(sendLog);
     result.send.resend = parser.isSet(resend);
+    result.send.acceptWarnings = parser.isSet(acceptWarnings);
     if (parser.isSet(baud)) result.send.baud = parser.value(baud).toInt();
     if (parser.isSet(interval))
       result.send.interval = std::chrono::milliseconds(std::llround(parser.value(interval).toDouble() * 1000));

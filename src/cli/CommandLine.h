@@ -14,10 +14,11 @@ namespace dtu {
 
 struct CommandLine {
   enum class Action {
-    kRun,    // open the window
-    kPrint,  // print `text` on standard output and exit with 0
-    kFail,   // print `text` on standard error and exit with ExitStatus::kUsageOrFileError
-    kBatch,  // compose the list `batchList` without a window (app/BatchCommand.h)
+    kRun,      // open the window
+    kPrint,    // print `text` on standard output and exit with 0
+    kFail,     // print `text` on standard error and exit with ExitStatus::kUsageOrFileError
+    kBatch,    // compose the list `batchList` without a window (app/BatchCommand.h)
+    kJournal,  // list the send journal as CSV (into batchOutputs["csv"] when given)
   };
   Action action = Action::kRun;
   QString text;

@@ -39,6 +39,12 @@ int main(int argc, char** argv) {
     const dtu::BatchOptions options{command.batchList, command.batchOutputs, command.batchDefaults, command.send};
     return dtu::ExitCode(dtu::RunBatchProcess(argc, argv, options, platform.get()));
   }
+  if (command.action == dtu::CommandLine::Action::kJournal) {
+    process.useParentConsole();
+    const auto csv = command.batchOutputs.find("csv");
+    return dtu::ExitCode(dtu::RunJournalProcess(argc, argv, csv == command.batchOutputs.end() ? QString() : csv->second,
+                                                platform.get()));
+  }
   // The usage error stands as it is where no display would let QApplication
   // start; Qt's own -platform option (one dash or two) names one.
   const bool platformNamed =

@@ -38,6 +38,9 @@ struct HttpResponse {
   std::string contentType;  // the last response's Content-Type, "" when none
   int status = 0;           // the last response's HTTP status
   std::string error;        // with Failed: the reason, for the user
+  // With Failed: the request was written before the failure, so the server
+  // may have acted on it.
+  bool requestSent = false;
 };
 
 class Network {

@@ -32,6 +32,20 @@ class Process {
   // exists. False when they cannot be caught; they keep their defaults then.
   virtual bool quitOnTerminationRequests() = 0;
 
+  // For a command that must finish what it is doing: the first termination
+  // request (Ctrl+C, SIGTERM, SIGHUP, a console close) only asks, and
+  // terminationRequested() then gives the exit status it asks for (128 + the
+  // signal's number on POSIX); a second one ends the process at once with it.
+  // False when they cannot be caught. Not together with quitOnTerminationRequests().
+  virtual bool deferTerminationRequests() = 0;
+  // 0 until a deferred request came.
+  virtual int terminationRequested() = 0;
+
+  // This process's id, and whether a process with that id runs now (a
+  // reused id reads as running: callers take that for the safe side).
+  virtual long long id() = 0;
+  virtual bool isRunning(long long id) = 0;
+
   // Writes the standard streams to the console of the program that started
   // this one, where they are not redirected already (a windowed program on
   // Windows has none of its own).

@@ -245,7 +245,7 @@ void BatchDialog::sendClicked() {
     showError(Translate(N_("No row that composed has a SIM number to send to.")));
     return;
   }
-  SendDialog dialog(std::move(plan.items), listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_),
+  SendDialog dialog(std::move(plan), fields_, listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_),
                     *platform_, this, boxes_);
   dialog.exec();
 }

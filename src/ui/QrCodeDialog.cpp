@@ -192,8 +192,10 @@ void QrCodeDialog::numberChanged() {
   if (sendButton_) sendButton_->setEnabled(!simNumber_.isEmpty());
 }
 
-void QrCodeDialog::enableSending(const platform::Platform& platform, const QString& logPath) {
+void QrCodeDialog::enableSending(const platform::Platform& platform, const SmsCommandInputs& base,
+                                 const QString& logPath) {
   platform_ = &platform;
+  base_ = base;
   sendLogPath_ = logPath;
   sendButton_ = new QPushButton(Translate(N_("Se&nd...")), this);
   sendButton_->setObjectName(QStringLiteral("qr_Send"));
@@ -207,7 +209,7 @@ void QrCodeDialog::enableSending(const platform::Platform& platform, const QStri
 void QrCodeDialog::sendClicked() {
   SendPlan plan = PlanSend(dtuNumber_, simNumber_, sms_);
   if (plan.items.empty()) return ShowApplicationError(boxes_, this, plan.unsent.front().reason);
-  SendDialog dialog(std::move(plan.items), sendLogPath_, *platform_, this, boxes_);
+  SendDialog dialog(std::move(plan), base_, sendLogPath_, *platform_, this, boxes_);
   dialog.exec();
 }
 

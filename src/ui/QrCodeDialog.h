@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "core/sms/QrCode.h"
+#include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
 
 class QLabel;
@@ -45,7 +46,8 @@ class QrCodeDialog : public QDialog {
   bool saveImage(const QString& path);
   // Adds "Send...": this command to this SIM number through the user's modem
   // or gateway, recorded in `logPath`.
-  void enableSending(const platform::Platform& platform, const QString& logPath);
+  // `base`: the fields the command was made of, for the consent before sending.
+  void enableSending(const platform::Platform& platform, const SmsCommandInputs& base, const QString& logPath);
 
  private:
   void numberChanged();
@@ -54,6 +56,7 @@ class QrCodeDialog : public QDialog {
 
   MessagePresenter& boxes_;
   const platform::Platform* platform_ = nullptr;  // set by enableSending
+  SmsCommandInputs base_;
   QString sendLogPath_;
   QString sms_;
   QString dtuNumber_;

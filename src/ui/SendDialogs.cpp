@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDate>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDoubleSpinBox>
@@ -22,13 +23,16 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <thread>
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
 #include "ui/HandlerGuard.h"
+#include "ui/MessagePresenter.h"
 #include "ui/UserSettings.h"
 
 namespace dtu {
@@ -42,19 +46,47 @@ const QString kGateway = QStringLiteral("Send/gateway URL");
 const QString kInterval = QStringLiteral("Send/interval seconds");
 
 enum Column { kDtuColumn, kSimColumn, kResultColumn, kReferenceColumn };
+// How a result reads: plainly, as a success, or as something to look at.
+enum Tone { kPlain, kGood, kAttention, kBad };
 
-QString ResultText(const SendResult& result, bool skipped) {
-  if (skipped) return Translate("sent before (in the send log)");
-  switch (result.status) {
-    case SendResult::Status::Sent:
-      return Translate("sent");
-    case SendResult::Status::Unconfirmed:
-      return FormatMessage(Translate("not confirmed: %s"), {result.error});
-    case SendResult::Status::Failed:
-    case SendResult::Status::Broken:
+QString WhenText(const QDateTime& time) {
+  const QDateTime local = time.toLocalTime();
+  return local.date() == QDate::currentDate()
+             ? FormatMessage(Translate("%s today"), {local.toString(QStringLiteral("HH:mm"))})
+             : local.toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+}
+
+// What the journal knows of one message: "sent 06:03 today".
+QString KnownText(const JournalEntry& e) {
+  switch (e.state) {
+    case JournalState::Sent:
+      return FormatMessage(Translate("sent %s"), {WhenText(e.time)});
+    case JournalState::Unconfirmed:
+      return FormatMessage(Translate("unconfirmed %s"), {WhenText(e.time)});
+    case JournalState::Failed:
+      return FormatMessage(Translate("failed %s"), {WhenText(e.time)});
+    case JournalState::Claimed:
+    case JournalState::Submitting:
       break;
   }
-  return FormatMessage(Translate("not sent: %s"), {result.error});
+  return Translate("another run is sending it now");
+}
+
+std::pair<QString, int> OutcomeText(const SendOutcome& outcome) {
+  const SendResult& r = outcome.result;
+  switch (outcome.kind) {
+    case SendOutcome::Kind::Sent:
+      return {Translate("sent"), kGood};
+    case SendOutcome::Kind::Unconfirmed:
+      return {FormatMessage(Translate("UNCONFIRMED: %s"), {r.error}), kAttention};
+    case SendOutcome::Kind::Failed:
+      return {FormatMessage(Translate("FAILED: %s"), {r.error}), kBad};
+    case SendOutcome::Kind::SentBefore:
+      return {FormatMessage(Translate("left out: %s"), {KnownText(outcome.before)}), kPlain};
+    case SendOutcome::Kind::HeldElsewhere:
+      return {FormatMessage(Translate("left out: %s"), {Translate("another run is sending it now")}), kAttention};
+  }
+  return {};
 }
 
 // Waits in short steps, so that Stop is not held up by the pacing.
@@ -159,17 +191,43 @@ SendOptions SendSettingsDialog::options() const {
   return options;
 }
 
-SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform, QWidget* owner,
-                       MessagePresenter& boxes)
-    : QDialog(owner), boxes_(boxes), platform_(platform), items_(std::move(items)), logPath_(std::move(logPath)) {
+SendDialog::SendDialog(SendPlan plan, const SmsCommandInputs& base, QString logPath, const platform::Platform& platform,
+                       QWidget* owner, MessagePresenter& boxes)
+    : QDialog(owner),
+      boxes_(boxes),
+      platform_(platform),
+      plan_(std::move(plan)),
+      base_(base),
+      logPath_(std::move(logPath)) {
   setWindowTitle(Translate("Send"));
   through_ = new QLabel;
   settingsButton_ = new QPushButton(Translate("Settings..."));
   auto* top = new QHBoxLayout;
   top->addWidget(through_, 1);
   top->addWidget(settingsButton_);
+  what_ = new QLabel;
+  what_->setWordWrap(true);
+  what_->setTextFormat(Qt::PlainText);
+  what_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-  table_ = new QTableWidget(static_cast<int>(items_.size()), 4);
+  // Every row of the list in its order, by the list's own line numbers.
+  struct Row {
+    int line;
+    QString dtu, sim, reason;
+    int item;
+  };
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < plan_.items.size(); ++i) {
+    const SendItem& item = plan_.items[i];
+    rows.push_back({item.line, item.dtuNumber, item.simNumber, {}, static_cast<int>(i)});
+  }
+  for (const UnsentRow& row : plan_.unsent) rows.push_back({row.line, row.dtuNumber, {}, row.reason, -1});
+  std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.line < b.line; });
+  itemRow_.assign(plan_.items.size(), 0);
+
+  table_ = new QTableWidget(static_cast<int>(rows.size()), 4);
+  table_->setObjectName(QStringLiteral("send_Table"));
+  table_->setAccessibleName(Translate("Messages"));
   table_->setHorizontalHeaderLabels(
       {Translate("DTU number"), Translate("SIM number"), Translate("Result"), Translate("Reference")});
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -177,24 +235,36 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(kResultColumn, QHeaderView::Stretch);
+  QStringList lines;
   for (int row = 0; row < table_->rowCount(); ++row) {
-    table_->setItem(row, kDtuColumn, new QTableWidgetItem(items_[static_cast<std::size_t>(row)].dtuNumber));
-    table_->setItem(row, kSimColumn, new QTableWidgetItem(items_[static_cast<std::size_t>(row)].simNumber));
+    const Row& r = rows[static_cast<std::size_t>(row)];
+    lines << (r.line > 0 ? QString::number(r.line) : QString());
+    table_->setItem(row, kDtuColumn, new QTableWidgetItem(r.dtu));
+    table_->setItem(row, kSimColumn, new QTableWidgetItem(r.sim));
     table_->setItem(row, kResultColumn, new QTableWidgetItem);
     table_->setItem(row, kReferenceColumn, new QTableWidgetItem);
+    if (r.item >= 0)
+      itemRow_[static_cast<std::size_t>(r.item)] = row;
+    else
+      setResult(row, FormatMessage(Translate("cannot go: %s"), {r.reason}), {}, kBad);
   }
+  table_->setVerticalHeaderLabels(lines);
   table_->selectRow(0);
-  resend_ = new QCheckBox(Translate("Send again what the send log records as sent"));
+  resend_ = new QCheckBox(Translate("Send again what the send journal has as sent or unconfirmed"));
   progress_ = new QProgressBar;
-  progress_->setRange(0, static_cast<int>(items_.size()));
+  progress_->setObjectName(QStringLiteral("send_Progress"));
+  progress_->setAccessibleName(Translate("Sending progress"));
+  progress_->setRange(0, static_cast<int>(plan_.items.size()));
   progress_->setValue(0);
   status_ = new QLabel(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  status_->setObjectName(QStringLiteral("send_Status"));
   status_->setWordWrap(true);
 
   sendButton_ = new QPushButton(Translate("Send"));
   stopButton_ = new QPushButton(Translate("Stop"));
   repliesButton_ = new QPushButton(Translate("Replies..."));
   auto* close = new QPushButton(Translate("Close"));
+  sendButton_->setObjectName(QStringLiteral("send_Send"));
   stopButton_->setEnabled(false);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(sendButton_);
@@ -205,12 +275,13 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
+  layout->addWidget(what_);
   layout->addWidget(table_, 1);
   layout->addWidget(resend_);
   layout->addWidget(progress_);
   layout->addWidget(status_);
   layout->addLayout(buttons);
-  resize(640, 400);
+  resize(720, 440);
 
   connect(settingsButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::settingsClicked));
   connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::start));
@@ -218,6 +289,7 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
   connect(repliesButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::showReplies));
   connect(close, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &SendDialog::reject));
   showOptions();
+  showJournal();
 }
 
 SendDialog::~SendDialog() {
@@ -226,15 +298,35 @@ SendDialog::~SendDialog() {
   if (reader_) reader_->wait();
 }
 
+ProcessLiveness SendDialog::liveness() const {
+  platform::Process& process = platform_.process;
+  return {process.id(), [&process](long long pid) { return process.isRunning(pid); }};
+}
+
 void SendDialog::showOptions() {
   options_ = LoadSendOptions();
   options_.log = logPath_;
   through_->setText(
       !options_.modem.isEmpty()     ? FormatMessage(Translate("Through the GSM modem on %s"), {options_.modem})
-      : !options_.gateway.isEmpty() ? FormatMessage(Translate("Through the SMS gateway %s"), {options_.gateway})
+      : !options_.gateway.isEmpty() ? FormatMessage(Translate("Through the SMS gateway %s"), {SendRoute(options_)})
                                     : Translate("No modem or gateway chosen yet: Settings..."));
-  sendButton_->setEnabled(options_.any() && !thread_);
+  sendButton_->setEnabled(options_.any() && !thread_ && !plan_.items.empty());
   repliesButton_->setEnabled(!options_.modem.isEmpty() && !thread_);
+  what_->setText(ConsentLines(DescribeSends(plan_, base_, options_)).join(QLatin1Char('\n')));
+}
+
+void SendDialog::showJournal() {
+  auto journal = SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
+  if (!journal) {
+    status_->setText(journal.message());
+    return;
+  }
+  for (std::size_t i = 0; i < plan_.items.size(); ++i) {
+    const auto known = journal.value()->lookUp(plan_.items[i].dtuNumber, plan_.items[i].command);
+    if (known && known.value())
+      setResult(itemRow_[i], FormatMessage(Translate("in the journal: %s"), {KnownText(*known.value())}),
+                known.value()->reference, kPlain);
+  }
 }
 
 void SendDialog::settingsClicked() {
@@ -248,45 +340,105 @@ void SendDialog::stopClicked() {
   status_->setText(Translate("Stopping after the message in flight..."));
 }
 
-void SendDialog::setResult(int row, const QString& text, const QString& reference) {
-  table_->item(row, kResultColumn)->setText(text);
-  table_->item(row, kResultColumn)->setToolTip(text);
+void SendDialog::setResult(int row, const QString& text, const QString& reference, int tone) {
+  QTableWidgetItem* item = table_->item(row, kResultColumn);
+  item->setText(text);
+  item->setToolTip(text);
+  QFont font = table_->font();
+  font.setBold(tone == kAttention || tone == kBad);
+  item->setFont(font);
+  const QColor colours[] = {palette().color(QPalette::Text), QColor(0x1b, 0x6e, 0x20), QColor(0xa3, 0x4a, 0x00),
+                            QColor(0xb0, 0x00, 0x20)};
+  item->setForeground(colours[tone]);
   table_->item(row, kReferenceColumn)->setText(reference);
 }
 
+void SendDialog::itemDone(std::size_t i, const SendOutcome& outcome) {
+  const auto [text, tone] = OutcomeText(outcome);
+  const int row = itemRow_[i];
+  setResult(row, text, outcome.result.reference, tone);
+  progress_->setValue(static_cast<int>(i) + 1);
+  // Said as it happens, for a screen reader too: the label's text is its name.
+  const SendItem& item = plan_.items[i];
+  status_->setText(item.line > 0
+                       ? FormatMessage(Translate("Line %d, %s: %s"), {QString::number(item.line), item.dtuNumber, text})
+                       : FormatMessage(Translate("%s: %s"), {item.dtuNumber, text}));
+}
+
 void SendDialog::start() {
-  if (thread_ || !options_.any()) return;
+  if (thread_ || !options_.any() || plan_.items.empty()) return;
+  const bool resend = resend_->isChecked();
+  if (resend) {
+    auto journal =
+        SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
+    int went = 0;
+    for (const SendItem& item : plan_.items) {
+      const auto known = journal ? journal.value()->lookUp(item.dtuNumber, item.command)
+                                 : Expected<std::optional<JournalEntry>>(journal.failure());
+      if (known && known.value() &&
+          (known.value()->state == JournalState::Sent || known.value()->state == JournalState::Unconfirmed))
+        ++went;
+    }
+    if (went > 0 &&
+        !boxes_.confirm({this, Translate("Send again"),
+                         FormatMessage(Translate("%d of these messages went before (sent or unconfirmed). A DTU that "
+                                                 "gets its command twice may go off line. Send them again?"),
+                                       {QString::number(went)}),
+                         Translate("Send again"), true}))
+      return;
+  }
+  const SendConsent consent = DescribeSends(plan_, base_, options_);
+  QString text = ConsentLines(consent).join(QLatin1Char('\n'));
+  if (!plan_.unsent.empty())
+    text +=
+        QLatin1Char('\n') + FormatMessage(Translate("%d rows of the list cannot go; they are listed with the reason."),
+                                          {QString::number(plan_.unsent.size())});
+  const QString confirm =
+      consent.warnings.isEmpty()
+          ? FormatMessage(Translate("Send %d messages"), {QString::number(consent.messages)})
+          : FormatMessage(Translate("Send despite %d warning(s)"), {QString::number(consent.warnings.size())});
+  if (!boxes_.confirm({this, Translate("Send"), text, confirm, !consent.warnings.isEmpty()})) return;
+
   stop_ = false;
-  options_.resend = resend_->isChecked();
-  for (int row = 0; row < table_->rowCount(); ++row) setResult(row, {}, {});
+  options_.resend = resend;
+  for (std::size_t i = 0; i < plan_.items.size(); ++i) setResult(itemRow_[i], {}, {}, kPlain);
   progress_->setValue(0);
   sendButton_->setEnabled(false);
   repliesButton_->setEnabled(false);
   settingsButton_->setEnabled(false);
   stopButton_->setEnabled(true);
   status_->setText(Translate("Sending..."));
-  // The device belongs to the thread that sends: it is opened and closed there.
-  thread_ = QThread::create([this, items = items_, options = options_] {
+  // The device and the journal's connection belong to the thread that sends.
+  thread_ = QThread::create([this, items = plan_.items, options = options_, liveness = liveness()] {
     SendSummary summary;
     SendLog log;
-    if (const Status opened = log.open(options.log, platform_.files); !opened) {
+    auto journal = SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal, liveness);
+    if (!journal) {
+      summary.fatal = journal.failure();
+    } else if (const Status begun = journal.value()->beginRun(SendRoute(options)); !begun) {
+      summary.fatal = begun.failure();
+    } else if (const Status imported = ImportSendLog(options.log, platform_.files, *journal.value()); !imported) {
+      summary.fatal = imported.failure();
+    } else if (const Status opened = log.open(options.log, platform_.files); !opened) {
       summary.fatal = Failure{options.log + QStringLiteral(": ") + opened.message(), opened.message()};
     } else if (Expected<StartedSender> sender = StartSender(options, platform_); !sender) {
       summary.fatal = sender.failure();
     } else {
       SendEvents events;
       events.starting = [this](std::size_t i) {
-        QMetaObject::invokeMethod(this, [this, i] { setResult(static_cast<int>(i), Translate("sending..."), {}); });
-      };
-      events.done = [this](std::size_t i, const SendResult& result, bool skipped) {
-        QMetaObject::invokeMethod(this, [this, i, text = ResultText(result, skipped), ref = result.reference] {
-          setResult(static_cast<int>(i), text, ref);
-          progress_->setValue(static_cast<int>(i) + 1);
+        QMetaObject::invokeMethod(this, [this, i] {
+          const int row = itemRow_[i];
+          setResult(row, Translate("sending..."), {}, kPlain);
+          table_->selectRow(row);
+          table_->scrollToItem(table_->item(row, kResultColumn));
         });
+      };
+      events.done = [this](std::size_t i, const SendOutcome& outcome) {
+        QMetaObject::invokeMethod(this, [this, i, outcome] { itemDone(i, outcome); });
       };
       events.stopRequested = [this] { return stop_.load(); };
       events.wait = [this](std::chrono::milliseconds wait) { WaitUnlessStopped(wait, stop_); };
-      summary = RunSends(items, *sender.value(), log, options.interval, options.resend, events);
+      summary = RunSends(items, *sender.value(), *journal.value(), &log, {options.interval, options.resend}, events);
     }
     QMetaObject::invokeMethod(this, [this, summary] { RunGuarded(boxes_, this, [&] { finished(summary); }); });
   });
@@ -297,8 +449,11 @@ void SendDialog::finished(const SendSummary& summary) {
   thread_->wait();
   delete thread_;
   thread_ = nullptr;
-  QString text = SendSummaryLine(summary);
+  QString text = SendSummaryLine(summary, plan_);
   if (summary.fatal) text = summary.fatal->message + QLatin1Char('\n') + text;
+  if (summary.unconfirmed > 0)
+    text += QLatin1Char('\n') +
+            Translate("Unconfirmed messages may have reached their DTUs: check them before sending again.");
   status_->setText(text);
   stopButton_->setEnabled(false);
   settingsButton_->setEnabled(true);
@@ -308,7 +463,7 @@ void SendDialog::finished(const SendSummary& summary) {
 
 void SendDialog::showReplies() {
   const int row = table_->currentRow() < 0 ? 0 : table_->currentRow();
-  const QString number = items_.empty() ? QString() : items_[static_cast<std::size_t>(row)].simNumber;
+  const QString number = table_->rowCount() == 0 ? QString() : table_->item(row, kSimColumn)->text();
   repliesButton_->setEnabled(false);
   status_->setText(FormatMessage(Translate("Reading the messages from %s on the modem..."), {number}));
   if (reader_) return;

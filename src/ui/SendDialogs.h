@@ -10,7 +10,9 @@
 #include <atomic>
 #include <vector>
 
+#include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
+#include "core/send/SqliteJournal.h"
 #include "platform/Platform.h"
 
 class QButtonGroup;
@@ -57,11 +59,13 @@ class SendDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // `logPath`: the send log these rows are recorded in.
-  SendDialog(std::vector<SendItem> items, QString logPath, const platform::Platform& platform, QWidget* owner,
-             MessagePresenter& boxes);
+  // Every row of `plan` is listed, those that cannot go with their reason;
+  // `base` gives the consent its server and APN; `logPath` is the report.
+  SendDialog(SendPlan plan, const SmsCommandInputs& base, QString logPath, const platform::Platform& platform,
+             QWidget* owner, MessagePresenter& boxes);
   ~SendDialog() override;
 
+  // Asks for consent, then sends on a thread of its own.
   void start();
   bool running() const { return thread_ != nullptr; }
   QTableWidget* table() const { return table_; }
@@ -72,17 +76,22 @@ class SendDialog : public QDialog {
 
  private:
   void showOptions();
+  void showJournal();
   void settingsClicked();
   void stopClicked();
   void finished(const SendSummary& summary);
   using Replies = Expected<std::vector<ReceivedSms>>;
   void showReplies();
   void repliesRead(const QString& number, const Replies& replies);
-  void setResult(int row, const QString& text, const QString& reference);
+  void setResult(int row, const QString& text, const QString& reference, int tone);
+  void itemDone(std::size_t item, const SendOutcome& outcome);
+  ProcessLiveness liveness() const;
 
   MessagePresenter& boxes_;
   const platform::Platform& platform_;
-  std::vector<SendItem> items_;
+  SendPlan plan_;
+  SmsCommandInputs base_;
+  std::vector<int> itemRow_;  // the table row of each item
   QString logPath_;
   SendOptions options_;
   QThread* thread_ = nullptr;
@@ -90,6 +99,7 @@ class SendDialog : public QDialog {
   std::atomic<bool> stop_{false};
   bool closeWhenDone_ = false;
   QLabel* through_ = nullptr;
+  QLabel* what_ = nullptr;
   QTableWidget* table_ = nullptr;
   QCheckBox* resend_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -518,7 +518,7 @@ void Ttntfrm_Main::tntbtn_CopyClick() {
 
 void Ttntfrm_Main::tntbtn_QrCodeClick() {
   QrCodeDialog dialog(tntedt_SMSCommandFormat->text(), TrimField(tntedt_DTUNumber->text()), this, boxes());
-  dialog.enableSending(*options_.services.platform, WindowSendLogPath());
+  dialog.enableSending(*options_.services.platform, fieldInputs(), WindowSendLogPath());
   dialog.exec();
 }
 

@@ -29,8 +29,10 @@ class FakeModem {
   std::set<std::string> failing;   // answered with +CMS ERROR: 500
   std::set<std::string> noPrompt;  // never given the "> " prompt
   bool silent = false;
-  std::atomic<bool> hold{false};  // the network's answer to a message waits while set
-  std::string stored;             // the lines AT+CMGL="ALL" lists
+  std::set<std::string> referenceThenError;  // +CMGS: n, then ERROR: the network took it
+  std::atomic<bool> hold{false};             // the network's answer to a message waits while set
+  std::atomic<std::size_t> unplugAtText{0};  // the line goes dead once this many texts are in (0: never)
+  std::string stored;                        // the lines AT+CMGL="ALL" lists
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
@@ -39,7 +41,7 @@ class FakeModem {
   ~FakeModem() {
     thread_.request_stop();
     thread_.join();
-    ::close(master_);
+    if (master_ >= 0) ::close(master_);
   }
   const std::string& device() const { return device_; }
   std::vector<Sms> sent() const {
@@ -93,8 +95,16 @@ class FakeModem {
         if (!pending_.empty()) {
           if ((end = buffer.find('\x1A')) == std::string::npos || hold) break;
           sent_.push_back({pending_, buffer.substr(0, end)});
+          if (sent_.size() == unplugAtText) {
+            ::close(master_);
+            master_ = -1;
+            return;
+          }
           const bool fail = failing.count(pending_) > 0;
-          answer(fail ? "\r\n+CMS ERROR: 500\r\n" : "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n\r\nOK\r\n");
+          const std::string reference = "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n";
+          answer(fail                                 ? "\r\n+CMS ERROR: 500\r\n"
+                 : referenceThenError.count(pending_) ? reference + "\r\nERROR\r\n"
+                                                      : reference + "\r\nOK\r\n");
           pending_.clear();
         } else {
           if ((end = buffer.find('\r')) == std::string::npos) break;

@@ -17,6 +17,10 @@ class FakeProcess final : public platform::Process {
   std::optional<QString> privateFolder() override { return std::nullopt; }
   void removeAbandonedPrivateFolders() override {}
   bool quitOnTerminationRequests() override { return false; }
+  bool deferTerminationRequests() override { return false; }
+  int terminationRequested() override { return 0; }
+  long long id() override { return 1; }
+  bool isRunning(long long id) override { return id == 1; }
   void preferWindowlessGui() override {}
   bool errorIsTerminal() override { return terminal_; }
 

@@ -48,7 +48,13 @@ inline std::jthread UnblockFifoAfter(std::string fifo, std::chrono::milliseconds
 // Records every box instead of showing it.
 struct RecordingPresenter final : MessagePresenter {
   void show(const BoxRequest& request) override { boxes.push_back(request); }
+  bool confirm(const ConfirmRequest& request) override {
+    questions.push_back(request);
+    return answer;
+  }
   std::vector<BoxRequest> boxes;
+  std::vector<ConfirmRequest> questions;
+  bool answer = true;  // what the user chooses
 };
 
 // The system's own facilities, for tests that need the real thing; only the

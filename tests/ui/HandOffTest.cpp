@@ -291,11 +291,22 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   EXPECT_TRUE(dialog.openList(list) && !dialog.exportAs("csv", link) && boxes.boxes.size() == 1);
   EXPECT_EQ(ReadBytes(list), "A1\n");
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(" "), "link.csv list.csv");
+  // A file that holds none of the command's fields would send the defaults, this computer's address included.
+  const QByteArray utf16("\xFF\xFE[\0M\0a\0i\0n\0]\0\n\0P\0o\0r\0t\0=\0\x35\0\n\0", 26);
+  const std::pair<const char*, QByteArray> inis[] = {{"empty.ini", ""},
+                                                     {"other.ini", "[Other]\nPort=5000\n"},
+                                                     {"utf16.ini", utf16},
+                                                     {"language.ini", "[Main]\nnLanguageID=1\n"},
+                                                     {"port.ini", "[Main]\r\nPort=5000\r\n"}};
+  for (const auto& [name, bytes] : inis) ASSERT_TRUE(WriteBytes(dir.filePath(name), bytes));
   QStringList causes;
-  for (const char* name : {"missing", "ini", "fifo", "list.csv"})
+  for (const char* name :
+       {"missing", "ini", "fifo", "list.csv", "empty.ini", "other.ini", "utf16.ini", "language.ini", "port.ini"})
     causes << CheckSettingsFile(dir.filePath(name), TestCodec(), TestPlatform().files).message();
   EXPECT_EQ(causes.join('|').section('|', 0, 1), "The file does not exist.|Is a directory");
-  EXPECT_TRUE(!causes[2].isEmpty() && causes[3].isEmpty()) << causes.join('|').toStdString();
+  EXPECT_FALSE(causes[2].isEmpty());
+  for (int i = 3; i < 8; ++i) EXPECT_EQ(causes[i], "The file holds none of the fields of the command.") << i;
+  EXPECT_TRUE(causes[8].isEmpty()) << causes.join('|').toStdString();
   EXPECT_TRUE(ParseCommandLine({"dtusms", "--batch", "L", "--defaults"}).batchDefaults);
 }
 

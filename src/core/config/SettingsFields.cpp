@@ -2,8 +2,10 @@
 #include "core/config/SettingsFields.h"
 
 #include <QFile>
+#include <algorithm>
 
 #include "core/Paths.h"
+#include "core/config/IniText.h"
 #include "core/config/SettingsStore.h"
 #include "core/i18n/Translate.h"
 #include "core/text/AnsiCodec.h"
@@ -41,6 +43,12 @@ Status CheckSettingsFile(const QString& settingsPath, const AnsiCodec& codec, pl
       return Failure{cause, cause};
     }
   }
+  // An empty file, another section or another encoding: the defaults would
+  // go out, with this computer's own address as the server.
+  const bool holdsCommandField = std::any_of(kFields.begin(), kFields.end(), [&](const Field* field) {
+    return field != &fields::kLanguageId && ini::FindValue(file.bytes, kSettingsSection, field->key).has_value();
+  });
+  if (!holdsCommandField) return Failure{Translate("The file holds none of the fields of the command.")};
   return Done{};
 }
 

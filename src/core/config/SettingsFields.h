@@ -81,7 +81,8 @@ StoredFields ReadStoredFields(const SettingsSnapshot& file, const QString& local
 QString FieldText(const Field& field, const StoredFields& values);
 
 // Whether the settings file can give a batch its fields; the failure says
-// why not (missing, a folder, a device, unreadable).
+// why not (missing, a folder, a device, unreadable, or holding none of the
+// fields the command is made of).
 Status CheckSettingsFile(const QString& settingsPath, const AnsiCodec& codec, platform::FileStore& files);
 
 // The settings file beside the executable. The file layer sees the path as

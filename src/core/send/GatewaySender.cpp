@@ -15,6 +15,17 @@ const QString kMessage = QStringLiteral("{message}");
 // A gateway answers in a few bytes; more is not a gateway.
 constexpr std::size_t kMaxGatewayBody = 64 * 1024;
 
+// The first line of what the gateway said, printable and short enough for a log line.
+QString FirstAnswerLine(const std::string& body) {
+  constexpr qsizetype kLongest = 200;
+  QString line = QString::fromUtf8(body.data(), static_cast<qsizetype>(body.size())).trimmed();
+  line = line.left(line.indexOf(QLatin1Char('\n')) < 0 ? line.size() : line.indexOf(QLatin1Char('\n'))).trimmed();
+  QString printable;
+  for (const QChar c : line) printable += c.isPrint() ? c : QChar(u'?');
+  if (printable.size() > kLongest) printable = printable.left(kLongest - 1) + QChar(0x2026);
+  return printable;
+}
+
 }  // namespace
 
 QString GatewayUrl(const QString& urlTemplate, const QString& number, const QString& text) {
@@ -50,28 +61,36 @@ Expected<std::vector<ReceivedSms>> GatewaySender::received(const QString&) {
 
 SendResult GatewaySender::send(const QString& number, const QString& text) {
   const QString url = GatewayUrl(template_, number, text);
+  if (const Status ready = beforeSubmit(); !ready) return {SendResult::Status::Failed, {}, ready.message(), true};
   const platform::HttpResponse response = net::FetchGuarded(url.toStdString(), kMaxGatewayBody, services_);
   using Outcome = platform::HttpResponse::Outcome;
   switch (response.outcome) {
-    case Outcome::Ok:
+    case Outcome::Ok: {
       if (response.status >= 200 && response.status < 300) return {SendResult::Status::Sent, {}, {}};
-      return {
-          SendResult::Status::Failed,
-          {},
-          FormatMessage(Translate("The gateway answered with HTTP status %d."), {QString::number(response.status)})};
+      QString error =
+          FormatMessage(Translate("The gateway answered with HTTP status %d."), {QString::number(response.status)});
+      if (const QString said = FirstAnswerLine(response.body); !said.isEmpty())
+        error += QLatin1Char(' ') + FormatMessage(Translate("It said: %s"), {said});
+      return {SendResult::Status::Failed, {}, error};
+    }
     case Outcome::Refused:
-      return {SendResult::Status::Broken,
+      return {SendResult::Status::Failed,
               {},
-              Translate("The gateway redirected to an address in the local network; nothing was sent.")};
+              Translate("The gateway redirected to an address in the local network; nothing was sent."),
+              true};
     case Outcome::TooLarge:
       // It answered, so the message may have been taken.
       return {SendResult::Status::Unconfirmed, {}, Translate("The gateway's answer is too large to be one.")};
     case Outcome::Failed:
       break;
   }
-  return {SendResult::Status::Failed,
-          {},
-          FormatMessage(Translate("Could not reach the gateway: %s"), {QString::fromStdString(response.error)})};
+  const QString cause = QString::fromStdString(response.error);
+  // Once the request is out, the gateway may have taken it before the line failed.
+  if (response.requestSent)
+    return {SendResult::Status::Unconfirmed,
+            {},
+            FormatMessage(Translate("The gateway took the request but gave no answer: %s"), {cause})};
+  return {SendResult::Status::Failed, {}, FormatMessage(Translate("Could not reach the gateway: %s"), {cause})};
 }
 
 }  // namespace dtu

@@ -155,21 +155,32 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
   if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(prompt.error)};
   if (prompt.end != Reply::End::Prompt) {
     device_.write(QByteArray(1, kEscape));  // leaves a half-open message, if any
-    return {broken_ ? SendResult::Status::Broken : SendResult::Status::Failed,
-            {},
-            Translate("The modem gave no prompt for the message.")};
+    return {SendResult::Status::Failed, {}, Translate("The modem gave no prompt for the message."), broken_};
+  }
+  if (const Status ready = beforeSubmit(); !ready) {
+    device_.write(QByteArray(1, kEscape));
+    device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
+    return {SendResult::Status::Failed, {}, ready.message(), true};
   }
   device_.write(body + kCtrlZ);
   device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
   const Reply reply = finish(timeouts_.submit, {}, false);
+  QByteArray reference;
+  for (const QByteArray& line : reply.lines)
+    if (line.startsWith("+CMGS:")) reference = line.mid(6).trimmed();
   if (reply.end == Reply::End::Ok) {
-    for (const QByteArray& line : reply.lines)
-      if (line.startsWith("+CMGS:")) return {SendResult::Status::Sent, Q(line.mid(6).trimmed()), {}};
+    if (!reference.isEmpty()) return {SendResult::Status::Sent, Q(reference), {}};
     return {SendResult::Status::Unconfirmed, {}, Translate("The modem said OK without a message reference.")};
   }
+  // A reference followed by an error: the network took the message.
+  if (reply.end == Reply::End::Error && !reference.isEmpty())
+    return {SendResult::Status::Unconfirmed, Q(reference), describeError(reply.error)};
   if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(reply.error)};
   // The message may be on its way: only the answer is missing.
-  return {broken_ ? SendResult::Status::Broken : SendResult::Status::Unconfirmed,
+  if (broken_)
+    return {
+        SendResult::Status::Unconfirmed, {}, Translate("The modem went away after the message was handed over."), true};
+  return {SendResult::Status::Unconfirmed,
           {},
           FormatMessage(Translate("The modem did not confirm the message within %d s."),
                         {QString::number(timeouts_.submit.count() / 1000)})};
@@ -186,7 +197,7 @@ QString ModemSender::describeError(const QByteArray& line) {
 }
 
 SendResult ModemSender::send(const QString& number, const QString& text) {
-  if (broken_) return {SendResult::Status::Broken, {}, Translate("The modem does not answer.")};
+  if (broken_) return {SendResult::Status::Failed, {}, Translate("The modem does not answer."), true};
   const bool textMode = FitsTextMode(text);
   if (const Status mode = setMode(textMode); !mode) return {SendResult::Status::Failed, {}, mode.message()};
   if (textMode) return submit("AT+CMGS=\"" + number.toLatin1() + '"', text.toLatin1());
@@ -198,6 +209,7 @@ SendResult ModemSender::send(const QString& number, const QString& text) {
       // Parts already out make the message incomplete, not unsent.
       if (!references.isEmpty() && part.status == SendResult::Status::Failed)
         part.status = SendResult::Status::Unconfirmed;
+      if (!part.reference.isEmpty()) references << part.reference;
       part.reference = references.join(QStringLiteral(", "));
       return part;
     }

@@ -1,15 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The record of what went where: a CSV file with one line per message,
-// appended as each one completes, so that a kill loses at most the message in
-// flight. A rerun reads it back and leaves out every message already sent.
+// The send log: a CSV report for people, one line per message, appended as
+// each one completes. The journal decides what is sent; this file is never
+// read back for that, except once, when a log of an earlier version is
+// imported into the journal.
 #pragma once
 
 #include <QDateTime>
 #include <QFile>
-#include <QSet>
 #include <QString>
+#include <vector>
 
 #include "core/Expected.h"
+#include "core/send/SendJournal.h"
 #include "core/send/SmsSender.h"
 #include "platform/FileStore.h"
 
@@ -25,22 +27,28 @@ struct SendRecord {
 
 class SendLog {
  public:
-  // Reads the log at `path` (none yet is an empty log) and opens it for
-  // appending; the failure's message is the cause.
+  // Opens the log at `path` for appending (a new one gets its header); the
+  // failure's message is the cause.
   Status open(const QString& path, platform::FileStore& files);
-  // Sent before, or handed over without a confirmation: sending it again
-  // could configure the DTU twice.
-  bool done(const QString& dtuNumber, const QString& simNumber, const QString& command) const;
-  // One line, on disk before this returns.
+  // One line, on disk before this returns; cells that a spreadsheet would
+  // run as a formula are kept as text.
   Status append(const SendRecord& record);
+  QString path() const { return file_.fileName(); }
 
   // The log's text columns for one record (the first line is the header).
   static QString lineOf(const SendRecord& record);
 
  private:
-  static QString key(const QString& dtuNumber, const QString& simNumber, const QString& command);
-  QSet<QString> done_;
   QFile file_;
 };
+
+// The messages a send log records as sent or unconfirmed, read leniently (a
+// result in any case, cells with blanks around them, a torn last line, a
+// guarded cell): the protection an older version gave them is kept.
+std::vector<JournalEntry> SendLogEntries(const QByteArray& bytes);
+
+// Reads the log at `path` into `journal` once (the journal remembers which
+// logs it read); none there is nothing to do.
+Status ImportSendLog(const QString& path, platform::FileStore& files, SendJournal& journal);
 
 }  // namespace dtu

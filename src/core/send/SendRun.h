@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Sending a list: one message at a time, paced, each recorded in the send
-// log as it completes. The command line and the window share it.
+// Sending a list: one message at a time, paced, each claimed in the send
+// journal before it goes and recorded as it completes, then written to the
+// report for people. The command line and the window share it.
 #pragma once
 
 #include <QString>
@@ -10,19 +11,23 @@
 #include <vector>
 
 #include "core/Expected.h"
-#include "core/send/SendLog.h"
+#include "core/send/SendJournal.h"
 #include "core/send/SmsSender.h"
 
 namespace dtu {
+
+class SendLog;
 
 // How the command line and the window send: through one modem or gateway.
 struct SendOptions {
   QString modem;  // a serial device
   int baud = 115200;
   QString gateway;  // a URL template with {phone} and {message}
-  QString log;      // empty: the list's path + ".sent.csv"
+  QString log;      // the report; empty: the list's path + ".sent.csv"
+  QString journal;  // empty: DefaultJournalPath()
   std::chrono::milliseconds interval{3000};
   bool resend = false;
+  bool acceptWarnings = false;  // the command line's consent to commands the check warns about
   bool any() const { return !modem.isEmpty() || !gateway.isEmpty(); }
 };
 
@@ -33,11 +38,25 @@ struct SendItem {
   QString command;
 };
 
+// What became of one item.
+struct SendOutcome {
+  enum class Kind {
+    Sent,
+    Unconfirmed,    // something left, no confirmation came
+    Failed,         // nothing was delivered
+    SentBefore,     // the journal has it sent or unconfirmed: left out
+    HeldElsewhere,  // another run is sending it now: left out
+  };
+  Kind kind = Kind::Failed;
+  SendResult result;    // with Sent, Unconfirmed, Failed
+  JournalEntry before;  // with SentBefore and HeldElsewhere
+};
+
 struct SendEvents {
-  // Before each message; the window shows it as progress.
+  // Before each message goes; the window shows it as progress.
   std::function<void(std::size_t index)> starting;
-  // After each message (skipped ones too: `skipped` is true, `result` empty).
-  std::function<void(std::size_t index, const SendResult& result, bool skipped)> done;
+  // After each item, sent or left out.
+  std::function<void(std::size_t index, const SendOutcome& outcome)> done;
   // Asked between messages: the one in flight always completes.
   std::function<bool()> stopRequested;
   // Waits for the pacing interval; returns early when a stop is asked.
@@ -46,15 +65,22 @@ struct SendEvents {
 
 struct SendSummary {
   int sent = 0;
-  int skipped = 0;   // in the log already
-  int failed = 0;    // failed or unconfirmed
-  int notTried = 0;  // after a stop or a broken device
+  int unconfirmed = 0;
+  int failed = 0;
+  int sentBefore = 0;
+  int heldElsewhere = 0;
+  int notTried = 0;  // after a stop or a fatal failure
   bool stopped = false;
-  std::optional<Failure> fatal;  // the device, gateway or log gave out
+  std::optional<Failure> fatal;  // the device, gateway, journal or report gave out
 };
 
-// At most one message per `interval`, measured from the start of the last.
-SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, SendLog& log,
-                     std::chrono::milliseconds interval, bool resend, const SendEvents& events);
+struct RunSettings {
+  std::chrono::milliseconds interval{3000};  // at most one message per interval, from the start of the last
+  bool resend = false;                       // send what the journal has as sent or unconfirmed, too
+};
+
+// `report` may be null (nothing written for people).
+SendSummary RunSends(const std::vector<SendItem>& items, SmsSender& sender, SendJournal& journal, SendLog* report,
+                     const RunSettings& settings, const SendEvents& events);
 
 }  // namespace dtu

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "core/Expected.h"
@@ -13,15 +15,17 @@ namespace dtu {
 struct SendResult {
   enum class Status {
     Sent,
-    Failed,  // this message only: the next one may go
-    Broken,  // the device or gateway is gone: nothing more can go
-    // Handed over without a confirmation: it may have gone out, so it is not
-    // sent again by accident.
+    Failed,  // nothing was delivered
+    // Something left without a confirmation: it may have gone out, so it is
+    // not sent again by accident.
     Unconfirmed,
   };
   Status status = Status::Failed;
   QString reference;  // the modem's message reference(s), ", "-separated
   QString error;      // translated, for the user and the log
+  // The device or gateway is gone, or what failed fails every message alike:
+  // nothing more is tried.
+  bool stopsRun = false;
 
   bool sent() const { return status == Status::Sent; }
 };
@@ -44,6 +48,17 @@ class SmsSender {
   // The stored messages from `number` (any sender when empty), the DTUs'
   // replies; nothing is deleted. A sender that keeps none says so.
   virtual Expected<std::vector<ReceivedSms>> received(const QString& number) = 0;
+
+  // Called right before text leaves (each part's Ctrl-Z, the gateway's
+  // request), so that a record can say "maybe sent" before it is true; a
+  // failure keeps the text back.
+  void setBeforeSubmit(std::function<Status()> hook) { beforeSubmit_ = std::move(hook); }
+
+ protected:
+  Status beforeSubmit() const { return beforeSubmit_ ? beforeSubmit_() : Status(Done{}); }
+
+ private:
+  std::function<Status()> beforeSubmit_;
 };
 
 }  // namespace dtu

@@ -36,6 +36,10 @@ QString TrimField(const QString& text) {
   return text.mid(first, last - first);
 }
 
+QString CommandApn(const SmsCommandInputs& inputs) {
+  return inputs.apnIndex == kApnOther ? TrimField(inputs.otherApn) : QString::fromLatin1(ApnName(inputs.apnIndex));
+}
+
 bool IsBlankField(const QString& text) {
   for (QChar c : text)
     if (!IsTrimmed(c)) return false;

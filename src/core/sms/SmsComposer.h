@@ -41,6 +41,9 @@ struct SmsCommandInputs {
   QString dtuNumber;
 };
 
+// The APN a configuration command carries: the list's or the typed one, trimmed.
+QString CommandApn(const SmsCommandInputs& inputs);
+
 struct SmsComposition {
   QString text;                      // for the output field; may be empty
   const char* blankField = nullptr;  // first blank required field, or null

@@ -260,6 +260,8 @@ HttpResponse PosixNetwork::httpGet(const HttpRequest& request) {
     response.outcome = HttpResponse::Outcome::TooLarge;
   } else if (rc != CURLE_OK) {
     response.error = errorText[0] != '\0' ? errorText : api.easyStrerror(rc);
+    long requestBytes = 0;
+    response.requestSent = api.easyGetinfo(h, CURLINFO_REQUEST_SIZE, &requestBytes) == CURLE_OK && requestBytes > 0;
   } else {
     response.outcome = HttpResponse::Outcome::Ok;
     response.body = std::move(sink.body);

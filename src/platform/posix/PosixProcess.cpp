@@ -83,6 +83,14 @@ void OnSignal(int signal) {
   errno = saved;
 }
 
+// The exit status a deferred request asks for; 0 before one came.
+volatile sig_atomic_t g_deferred = 0;
+
+void OnDeferredSignal(int signal) {
+  if (g_deferred != 0) ::_exit(128 + signal);
+  g_deferred = 128 + signal;
+}
+
 }  // namespace
 
 PosixProcess::~PosixProcess() {
@@ -160,6 +168,25 @@ bool PosixProcess::quitOnTerminationRequests() {
   bool ok = true;
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ok = ::sigaction(signal, &action, nullptr) == 0 && ok;
   return ok;
+}
+
+bool PosixProcess::deferTerminationRequests() {
+  struct sigaction action {};
+  action.sa_handler = &OnDeferredSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  bool ok = true;
+  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ok = ::sigaction(signal, &action, nullptr) == 0 && ok;
+  return ok;
+}
+
+int PosixProcess::terminationRequested() { return g_deferred; }
+
+long long PosixProcess::id() { return ::getpid(); }
+
+bool PosixProcess::isRunning(long long id) {
+  if (id <= 0 || id != static_cast<pid_t>(id)) return false;
+  return ::kill(static_cast<pid_t>(id), 0) == 0 || errno == EPERM;
 }
 
 void PosixProcess::preferWindowlessGui() { ::setenv("QT_QPA_PLATFORM", "offscreen", 0); }

@@ -26,6 +26,10 @@ class PosixProcess : public Process {
   // kind gets the default action, so a process stuck in a blocking probe can
   // still be stopped.
   bool quitOnTerminationRequests() override;
+  bool deferTerminationRequests() override;
+  int terminationRequested() override;
+  long long id() override;
+  bool isRunning(long long id) override;
   void preferWindowlessGui() override;
   bool errorIsTerminal() override;
 

@@ -339,7 +339,11 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
       if (!peer) return fail("the connected address could not be read: " + LastReason());
       if (!request.allowConnection(*peer)) return end(HttpResponse::Outcome::Refused);
     }
-    if (!::WinHttpReceiveResponse(hop.get(), nullptr)) return failed();
+    if (!::WinHttpReceiveResponse(hop.get(), nullptr)) {
+      HttpResponse lost = failed();
+      lost.requestSent = true;
+      return lost;
+    }
 
     DWORD status = 0;
     DWORD size = sizeof status;

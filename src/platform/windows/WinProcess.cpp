@@ -32,7 +32,38 @@ BOOL WINAPI OnControl(DWORD type) {
   return TRUE;
 }
 
+std::atomic<int> g_deferred{0};
+
+BOOL WINAPI OnDeferredControl(DWORD type) {
+  const bool interrupt = type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT;
+  if (!interrupt && type != CTRL_CLOSE_EVENT && type != CTRL_LOGOFF_EVENT && type != CTRL_SHUTDOWN_EVENT) return FALSE;
+  const int status = interrupt ? 130 : 143;
+  int none = 0;
+  if (!g_deferred.compare_exchange_strong(none, status)) ExitProcess(static_cast<UINT>(g_deferred.load()));
+  if (!interrupt) WaitForSingleObject(g_finished, kCloseWaitMs);
+  return TRUE;
+}
+
 }  // namespace
+
+bool WinProcess::deferTerminationRequests() {
+  if (!g_finished) g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return g_finished && SetConsoleCtrlHandler(&OnDeferredControl, TRUE);
+}
+
+int WinProcess::terminationRequested() { return g_deferred.load(); }
+
+long long WinProcess::id() { return static_cast<long long>(GetCurrentProcessId()); }
+
+bool WinProcess::isRunning(long long id) {
+  if (id <= 0 || id > 0xFFFFFFFFLL) return false;
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(id));
+  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;  // someone else's: it exists
+  DWORD code = 0;
+  const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+  CloseHandle(process);
+  return running;
+}
 
 WinProcess::~WinProcess() {
   if (g_finished) SetEvent(g_finished);

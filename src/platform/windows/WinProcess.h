@@ -23,6 +23,12 @@ class WinProcess : public Process {
   // object's destruction at the end of main. A second Ctrl+C or Ctrl+Break
   // gets the default action.
   bool quitOnTerminationRequests() override;
+  // Ctrl+C and Ctrl+Break ask for 130, a close, log-off or shut-down for 143
+  // (the handler then waits as above); a second Ctrl+C ends the process.
+  bool deferTerminationRequests() override;
+  int terminationRequested() override;
+  long long id() override;
+  bool isRunning(long long id) override;
   // Nothing to do: the native platform plugin needs no display, and it is the
   // one that finds the system's fonts (Qt's offscreen plugin on Windows draws
   // every glyph as a box, and the package does not carry it).

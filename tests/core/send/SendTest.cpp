@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -14,10 +15,12 @@
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/ModemSender.h"
+#include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
 #include "core/send/SenderFactory.h"
 #include "core/send/SmsPdu.h"
+#include "core/send/SqliteJournal.h"
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
 #include "support/FakeSerialPorts.h"
@@ -86,6 +89,15 @@ std::vector<SendItem> Items(std::initializer_list<const char*> numbers) {
   return items;
 }
 
+// A journal of its own in `dir`, with this process's liveness.
+std::unique_ptr<SqliteJournal> Journal(const QTemporaryDir& dir, const QString& route = QStringLiteral("test")) {
+  platform::Process& process = TestPlatform().process;
+  auto journal = SqliteJournal::open(dir.filePath(QStringLiteral("journal.sqlite")),
+                                     {process.id(), [&process](long long id) { return process.isRunning(id); }});
+  if (!journal || !journal.value()->beginRun(route)) return nullptr;
+  return std::move(journal).value();
+}
+
 TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
   QTemporaryDir dir;
   const QString logPath = dir.filePath(QStringLiteral("list.txt.sent.csv"));
@@ -101,10 +113,12 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
     SendLog log;
     const Status opened = log.open(logPath, TestPlatform().files);
     ASSERT_TRUE(opened.ok()) << opened.message().toStdString();
+    const auto journal = Journal(dir);
+    ASSERT_TRUE(journal);
     std::vector<QString> errors;
     const SendSummary s =
-        RunSends(items, sender, log, 0ms, false,
-                 {{}, [&](std::size_t, const SendResult& r, bool) { errors.push_back(r.error); }, {}, {}});
+        RunSends(items, sender, *journal, &log, {0ms, false},
+                 {{}, [&](std::size_t, const SendOutcome& o) { errors.push_back(o.result.error); }, {}, {}});
     EXPECT_EQ(s.sent, 2);
     EXPECT_EQ(s.failed, 1);
     for (const SendItem& i : items) expected.push_back({i.simNumber.toStdString(), "(A55A#s)"});
@@ -116,11 +130,34 @@ TEST(ModemSender, SendsInOrderReportsTheFailingNumberAndARerunSendsOnlyThat) {
   auto device = Open(again);
   ModemSender sender(*device, kQuick);
   ASSERT_TRUE(sender.start().ok());
-  SendLog log;
-  ASSERT_TRUE(log.open(logPath, TestPlatform().files).ok());
-  const SendSummary s = RunSends(items, sender, log, 0ms, false, {});
-  EXPECT_EQ(s.skipped, 2);
+  const auto journal = Journal(dir);
+  const SendSummary s = RunSends(items, sender, *journal, nullptr, {0ms, false}, {});
+  EXPECT_EQ(s.sentBefore, 2);
   EXPECT_EQ(again.sent(), std::vector<FakeModem::Sms>{expected[1]});
+  // The report is for people: every attempt, the failed one twice.
+  EXPECT_EQ(testing::ReadBytes(logPath).count("\r\n"), 4) << testing::ReadBytes(logPath).toStdString();
+}
+
+// What the journal must hear of a message that may have gone: a reference
+// followed by an error, or a line that dies once the text is in.
+TEST(ModemSender, ALostAnswerAfterTheTextIsUnconfirmedNeverFailed) {
+  FakeModem taken;
+  taken.referenceThenError = {"10086"};
+  auto device = Open(taken);
+  ModemSender sender(*device, kQuick);
+  ASSERT_TRUE(sender.start().ok());
+  const SendResult r = sender.send(QStringLiteral("10086"), QStringLiteral("x"));
+  EXPECT_EQ(std::pair(r.status, r.reference), std::pair(SendResult::Status::Unconfirmed, QStringLiteral("1")));
+
+  FakeModem unplugged;
+  device = Open(unplugged);
+  ModemSender lost(*device, kQuick);
+  ASSERT_TRUE(lost.start().ok());
+  unplugged.unplugAtText = 2;
+  // The second of three parts: the first was confirmed, the line died under the second.
+  const SendResult part = lost.send(QStringLiteral("10086"), QString(400, u'a'));
+  EXPECT_EQ(unplugged.sent().size(), 2u);
+  EXPECT_EQ(std::pair(part.status, part.stopsRun), std::pair(SendResult::Status::Unconfirmed, true));
 }
 
 TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
@@ -205,11 +242,18 @@ TEST(SendPlan, TakesComposedRowsWithADialableNumberAndSaysWhyNotTheOthers) {
   for (const UnsentRow& row : planned.unsent) plan << QStringLiteral("%1 %2").arg(row.line).arg(row.reason);
   EXPECT_EQ(plan, (QStringList{"2 KQ1 +86 138-0000-0001 (A55A#4*KQ1)", "7 KQ6 10086 (A55A#4*KQ6)",
                                "3 no SIM number; not sent.", "4 '138#1' is not a number to send to; not sent.",
-                               "5 '123456789012345678901' is not a number to send to; not sent.", "6 "}));
+                               "5 '123456789012345678901' is not a number to send to; not sent.",
+                               "6 A cell holds a line break or another control character."}));
   // One message from the QR code goes the same way; the window's log is the user's.
   EXPECT_EQ(PlanSend("KQ1", "+86 138", "(A55A#1)").items.size(), 1u);
   EXPECT_EQ(PlanSend("KQ1", {}, "(A55A#1)").unsent.front().reason, "no SIM number; not sent.");
   EXPECT_EQ(DefaultSendLogPath({}, QStringLiteral("/data/dtusms")), QStringLiteral("/data/dtusms/sent.csv"));
+}
+
+SmsCommandInputs QueryFields() {
+  SmsCommandInputs fields;
+  fields.commandType = kSmsCommandRunningQuery;
+  return fields;
 }
 
 TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
@@ -221,25 +265,69 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   SendOptions options;
   options.modem = QString::fromStdString(modem.device());
   options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   QByteArray err;
-  EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), ExitStatus::kSomeRowsFailed);
+  QList<QByteArray> flushed;
+  EXPECT_EQ(SendBatch(list, path, QueryFields(), options, TestPlatform(), err,
+                      [&](QByteArray& e) {
+                        flushed << e;
+                        e.clear();
+                      }),
+            ExitStatus::kSomeRowsFailed);
   EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"+8613800000001", "(A55A#4*KQ1)"}}));
-  EXPECT_TRUE(err.contains(":3: no SIM number; not sent.\n") && !err.contains(":4:") &&
-              err.contains("1 sent, 0 sent before, 2 not sent."))
-      << err.toStdString();
+  const QByteArray all = flushed.join();
+  // The row's line is handed over on its own, before the summary.
+  EXPECT_TRUE(std::any_of(flushed.begin(), flushed.end(), [](const QByteArray& f) {
+    return f.contains(":2: KQ1: sent, reference 1.") && !f.contains("1 sent");
+  })) << all.toStdString();
+  EXPECT_TRUE(all.contains(":3: no SIM number; not sent.\n") && all.contains("1 messages through") &&
+              all.contains("1 sent, 1 without a SIM number, 1 did not compose."))
+      << all.toStdString();
   EXPECT_TRUE(QFile::exists(path + QStringLiteral(".sent.csv")));
 
   // A port in use is refused before anything is sent, as is a missing one.
   const auto held = Open(modem);
   for (const QString& device : {options.modem, dir.filePath(QStringLiteral("ttyNone"))}) {
     options.modem = device;
+    options.resend = true;
     err.clear();
-    EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
+    EXPECT_EQ(SendBatch(list, path, QueryFields(), options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
     EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : "holds"))
         << err.toStdString();
   }
   EXPECT_EQ(modem.sent().size(), 1u);
+}
+
+// Nothing goes while the check warns, unless the technician says so; what
+// goes is told first, the warning whole.
+TEST(SendBatch, RefusesCommandsTheCheckWarnsAboutUnlessAccepted) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  BatchList list;
+  list.rows = {Row(2, "KQ1", "10086"), Row(3, "KQ2", "10010")};
+  SmsCommandInputs fields;
+  fields.commandType = kSmsCommandConfiguration;
+  fields.serverMode = kServerModeStaticIp;
+  fields.staticIp = QStringLiteral("192.168.1.20");
+  fields.port = 5000;
+  fields.apnIndex = 0;
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  const QString path = dir.filePath(QStringLiteral("list.csv"));
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, path, fields, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
+  EXPECT_TRUE(modem.sent().empty());
+  for (const char* said :
+       {"2 messages through", "each carries its own DTU number", "Server 192.168.1.20, port 5000, APN CMNET.",
+        "Warning: Private address: a DTU on a mobile network cannot reach it.", "--accept-warnings"})
+    EXPECT_TRUE(err.contains(said)) << said << "\n" << err.toStdString();
+  options.acceptWarnings = true;
+  err.clear();
+  EXPECT_EQ(SendBatch(list, path, fields, options, TestPlatform(), err), ExitStatus::kSuccess) << err.toStdString();
+  EXPECT_EQ(modem.sent().size(), 2u);
 }
 
 TEST(SendBatch, AFailedOpenSaysWhatToDo) {
@@ -273,6 +361,9 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
+  const CommandLine journal = parse({"--journal", "--csv", "j.csv"});
+  EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")),
+            std::pair(CommandLine::Action::kJournal, QString("j.csv")));
   const std::pair<CommandLine, QString> bad[] = {
       {parse({"--send-modem", "d"}), "--send-modem, --send-gateway and their options need --batch."},
       {parse({"--batch", "l", "--send-modem", "d", "--send-gateway", "u"}),
@@ -281,24 +372,49 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
        "--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."},
       {parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}), "'x' is not a serial speed."},
       {parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"}), "'-1' is not a number of seconds."},
-      {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."}};
+      {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."},
+      {parse({"--batch", "l", "--accept-warnings"}), "--accept-warnings needs --send-modem or --send-gateway."},
+      {parse({"--journal", "--resend"}), "--journal takes --csv only."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
 }
 
-TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
+SendPlan PlanOf(std::vector<SendItem> items) {
+  SendPlan plan;
+  plan.items = std::move(items);
+  return plan;
+}
+
+TEST(SendDialog, AsksFirstThenSendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
   QTemporaryDir dir;
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
   FakeModem modem;
   SendOptions options;
   options.modem = QString::fromStdString(modem.device());
   options.interval = 400ms;
   StoreSendOptions(options);
   testing::RecordingPresenter boxes;
-  SendDialog dialog(Items({"10001", "10002", "10003", "10004"}), dir.filePath(QStringLiteral("log.csv")),
-                    TestPlatform(), nullptr, boxes);
+  SendPlan plan = PlanOf(Items({"10001", "10002", "10003", "10004"}));
+  plan.unsent.push_back({3, QStringLiteral("KQ-X"), QStringLiteral("no SIM number; not sent."), true});
+  SendDialog dialog(plan, QueryFields(), dir.filePath(QStringLiteral("log.csv")), TestPlatform(), nullptr, boxes);
   dialog.show();
+  // Every row of the list, by its own line numbers, the one that cannot go with its reason.
+  QTableWidget* table = dialog.table();
+  ASSERT_EQ(table->rowCount(), 5);
+  EXPECT_EQ(table->verticalHeaderItem(3)->text(), QStringLiteral("3"));
+  EXPECT_EQ(table->item(3, 2)->text(), QStringLiteral("cannot go: no SIM number; not sent."));
+  // No consent, nothing sent.
+  boxes.answer = false;
+  dialog.start();
+  ASSERT_EQ(boxes.questions.size(), 1u);
+  EXPECT_TRUE(boxes.questions[0].text.contains(QStringLiteral("4 messages through")) &&
+              boxes.questions[0].text.contains(QStringLiteral("1 rows of the list cannot go")))
+      << boxes.questions[0].text.toStdString();
+  EXPECT_EQ(boxes.questions[0].confirm, QStringLiteral("Send 4 messages"));
+  EXPECT_FALSE(dialog.running());
+  boxes.answer = true;
   // The window's events are handled while the modem holds its answer.
   modem.hold = true;
   const std::unique_ptr<FakeModem, void (*)(FakeModem*)> release(&modem, [](FakeModem* m) { m->hold = false; });
@@ -314,8 +430,14 @@ TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {
     if (b->text() == QStringLiteral("Stop")) b->click();
   ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.running(); }, 5000));
   EXPECT_LE(modem.sent().size(), 2u);
-  EXPECT_EQ(dialog.table()->item(0, 2)->text(), QStringLiteral("sent"));
-  EXPECT_TRUE(dialog.table()->item(3, 2)->text().isEmpty());
+  EXPECT_EQ(table->item(0, 2)->text(), QStringLiteral("sent"));
+  EXPECT_TRUE(table->item(4, 2)->text().isEmpty());
+  EXPECT_TRUE(dialog.findChild<QLabel*>(QStringLiteral("send_Status"))->text().contains(QStringLiteral("not tried")));
+  // Open again: the journal says what went.
+  SendDialog again(plan, QueryFields(), dir.filePath(QStringLiteral("log.csv")), TestPlatform(), nullptr, boxes);
+  EXPECT_TRUE(again.table()->item(0, 2)->text().startsWith(QStringLiteral("in the journal: sent ")))
+      << again.table()->item(0, 2)->text().toStdString();
+  qunsetenv("XDG_DATA_HOME");
 }
 
 // Replies come through the sender interface: those from the selected row's number only.
@@ -330,8 +452,8 @@ TEST(SendDialog, ShowsTheRepliesFromTheSelectedRowsNumber) {
   options.modem = QString::fromStdString(modem.device());
   StoreSendOptions(options);
   testing::RecordingPresenter boxes;
-  SendDialog dialog(Items({"13800000001", "13800000002"}), dir.filePath(QStringLiteral("log.csv")), TestPlatform(),
-                    nullptr, boxes);
+  SendDialog dialog(PlanOf(Items({"13800000001", "13800000002"})), QueryFields(),
+                    dir.filePath(QStringLiteral("log.csv")), TestPlatform(), nullptr, boxes);
   dialog.table()->selectRow(1);
   QString shown;
   QTimer poll;
@@ -356,6 +478,7 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
   QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
   const QString list = dir.filePath(QStringLiteral("list.csv"));
   ASSERT_TRUE(testing::WriteBytes(list, "KQ1,+8613800000001\nKQ2\nKQ3,13800000003\n"));
+  qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
   SmsCommandInputs fields;
   fields.commandType = kSmsCommandRunningQuery;
   testing::RecordingPresenter boxes;
@@ -371,7 +494,48 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
       }
   });
   batch.findChild<QPushButton*>(QStringLiteral("batch_Send"))->click();
-  EXPECT_EQ(rows, QStringList({QStringLiteral("KQ1"), QStringLiteral("KQ3")}));
+  // Every row is listed; the one without a SIM number says so.
+  EXPECT_EQ(rows, QStringList({QStringLiteral("KQ1"), QStringLiteral("KQ2"), QStringLiteral("KQ3")}));
+  qunsetenv("XDG_DATA_HOME");
+}
+
+// Ctrl+C or SIGTERM while a message is out: it finishes, is recorded and
+// reported, nothing more goes, and the exit status names the signal.
+struct InterruptedProcess final : platform::Process {
+  std::function<int()> asked;
+  QString executablePath() override { return {}; }
+  std::unique_ptr<QIODevice> openExecutable() override { return nullptr; }
+  std::optional<QString> privateFolder() override { return std::nullopt; }
+  void removeAbandonedPrivateFolders() override {}
+  bool quitOnTerminationRequests() override { return false; }
+  bool deferTerminationRequests() override { return true; }
+  int terminationRequested() override { return asked(); }
+  long long id() override { return 1; }
+  bool isRunning(long long id) override { return id == 1; }
+  void preferWindowlessGui() override {}
+  bool errorIsTerminal() override { return false; }
+};
+
+TEST(SendBatch, ATerminationRequestFinishesTheMessageInFlightAndSaysSo) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  BatchList list;
+  list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  InterruptedProcess process;
+  // SIGTERM comes while the first message is out.
+  process.asked = [&] { return modem.sent().empty() ? 0 : 143; };
+  const platform::Platform& real = TestPlatform();
+  const platform::Platform platform{real.files, real.network,  real.codePage, real.locale,
+                                    process,    real.catalogs, real.serial};
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, platform, err),
+            ExitStatus::kTerminated);
+  EXPECT_EQ(modem.sent().size(), 1u);
+  EXPECT_TRUE(err.contains(":2: KQ1: sent") && err.contains("1 sent, 2 not tried.")) << err.toStdString();
 }
 
 // Sends nothing; counts.
@@ -383,12 +547,11 @@ struct CountingSender final : SmsSender {
 
 TEST(RunSends, PacesByTheIntervalAndStopsAfterTheMessageInFlight) {
   QTemporaryDir dir;
-  SendLog log;
-  ASSERT_TRUE(log.open(dir.filePath(QStringLiteral("log.csv")), TestPlatform().files).ok());
+  const auto journal = Journal(dir);
   CountingSender sender;
   std::vector<std::chrono::milliseconds> waits;
   int started = 0;
-  const SendSummary s = RunSends(Items({"1", "2", "3", "4"}), sender, log, 3s, false,
+  const SendSummary s = RunSends(Items({"1", "2", "3", "4"}), sender, *journal, nullptr, {3s, false},
                                  {[&](std::size_t) { ++started; },
                                   {},
                                   [&] { return started == 3; },

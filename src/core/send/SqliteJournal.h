@@ -1,0 +1,63 @@
+// SPDX-License-Identifier: MIT
+// The send journal in one SQLite file per user, through SQLite's C API: WAL,
+// synchronous FULL, so that a committed state survives a kill or a power
+// cut; a second process waits for the first's transaction instead of failing.
+//
+// Tables: `runs` (id, pid, route, started, ended), `messages` (one row per
+// attempt: id, updated, dtu_key, dtu_number, sim_number, command, state,
+// reference, route, detail, run), `imports` (source, time).
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "core/send/SendJournal.h"
+
+struct sqlite3;
+
+namespace dtu {
+
+// Whether the process that started a run still runs: its id, and the check.
+struct ProcessLiveness {
+  long long self = 0;
+  std::function<bool(long long)> isRunning;
+};
+
+class SqliteJournal final : public SendJournal {
+ public:
+  // Opens or makes the journal at `path` (its folder too). The failure names
+  // the file and the cause: unwritable, not a journal, from a newer version.
+  static Expected<std::unique_ptr<SqliteJournal>> open(const QString& path, ProcessLiveness liveness);
+  ~SqliteJournal() override;
+  SqliteJournal(const SqliteJournal&) = delete;
+  SqliteJournal& operator=(const SqliteJournal&) = delete;
+
+  Status beginRun(const QString& route) override;
+  Expected<JournalClaim> claim(const QString& dtuNumber, const QString& simNumber, const QString& command,
+                               bool resend) override;
+  Status submitting(qint64 id) override;
+  Status record(qint64 id, const SendResult& result) override;
+  Status release(qint64 id) override;
+  Expected<std::optional<JournalEntry>> lookUp(const QString& dtuNumber, const QString& command) override;
+  Expected<std::vector<JournalEntry>> entries() override;
+  Expected<bool> importOnce(const QString& source, const std::vector<JournalEntry>& found) override;
+
+  // Caps the file at `pages` pages, as a full disk would: for trying what a
+  // run does when the journal cannot grow.
+  Status limitPages(int pages);
+
+ private:
+  SqliteJournal(sqlite3* db, QString path, ProcessLiveness liveness);
+  Status exec(const char* sql);
+  Failure failure() const;
+  bool runIsLive(qint64 run);
+  Status settleIfDead(qint64 run);
+  Status endRun();
+
+  sqlite3* db_;
+  QString path_;
+  ProcessLiveness liveness_;
+  qint64 run_ = 0;
+};
+
+}  // namespace dtu

@@ -58,7 +58,8 @@ bool IsOneOf(const QString& cell, std::initializer_list<const char*> words) {
 bool IsHeader(const CsvRecord& record) {
   const QString first = record.cells.value(0);
   return IsOneOf(first, {"DTU number", "DTU No.", "DTU", "DTU编号", "DTU編號"}) ||
-         (IsBlankField(first) && IsOneOf(record.cells.value(1), {"SIM number", "SIM", "SIM卡号", "SIM卡號", "SIM卡号码", "SIM卡號碼"}));
+         (IsBlankField(first) &&
+          IsOneOf(record.cells.value(1), {"SIM number", "SIM", "SIM卡号", "SIM卡號", "SIM卡号码", "SIM卡號碼"}));
 }
 
 }  // namespace

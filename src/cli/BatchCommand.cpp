@@ -103,11 +103,6 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
 }
 
 ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
-  // Standard error carries the list's problems only; Qt's notes about the
-  // environment (no runtime folder, fonts) would read as if they were some.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
-  });
   std::unique_ptr<QCoreApplication> app;
   // A drawn output needs fonts, and so an application object of the GUI (without a display).
   const bool drawn = std::any_of(BatchFormats().begin(), BatchFormats().end(), [&](const BatchFormat& format) {

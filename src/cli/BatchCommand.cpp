@@ -104,11 +104,6 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
 }
 
 ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform) {
-  // Standard error carries the list's problems only; Qt's notes about the
-  // environment (no runtime folder, fonts) would read as if they were some.
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
-  });
   std::unique_ptr<QCoreApplication> app;
   // A drawn output needs fonts, and so an application object of the GUI (without a display).
   const bool drawn = std::any_of(BatchFormats().begin(), BatchFormats().end(), [&](const BatchFormat& format) {
@@ -151,9 +146,6 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
 }
 
 ExitStatus RunJournalProcess(int argc, char** argv, const QString& csvPath, const platform::Platform& platform) {
-  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "dtusms: %s\n", qPrintable(message));
-  });
   const QCoreApplication app(argc, argv);
   StartLocalizer(platform);
   QByteArray out;

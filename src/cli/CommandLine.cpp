@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -81,6 +82,9 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, Tr(N_("Show the version.")));
   QCommandLineOption quitWhenShown(QStringLiteral("quit-when-shown"));
   quitWhenShown.setFlags(QCommandLineOption::HiddenFromHelp);
+  // Qt's platform plugin (-platform offscreen), the one option handed on to Qt.
+  QCommandLineOption platform(QStringLiteral("platform"), QString(), QStringLiteral("NAME"));
+  platform.setFlags(QCommandLineOption::HiddenFromHelp);
   const QCommandLineOption batch(QStringLiteral("batch"),
                                  Tr(N_("Compose one SMS command per DTU number in LIST (a CSV or text list, "
                                        "optionally with SIM numbers) with the stored fields; print the CSV.")),
@@ -118,19 +122,45 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption journal(QStringLiteral("journal"),
                                    Tr(N_("List the send journal, newest first, as CSV: on standard output, or "
                                          "into the file that --csv names.")));
-  QList<QCommandLineOption> options{help, version, quitWhenShown, batch};
+  QList<QCommandLineOption> options{help, version, quitWhenShown, platform, batch};
   for (const auto& output : outputs) options.append(output.second);
   options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend, acceptWarnings, journal});
   parser.addOptions(options);
+  // "-title" is one option, as Qt and X programs spell theirs, not five letters.
+  parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+
+  // Options nobody here knows are set aside, and the rest read again: the window opens all the same,
+  // while a command (--batch, --help, --version) still refuses them.
+  QStringList ignoredOptions;
+  bool parsed = parser.parse(arguments);
+  if (!parsed && !parser.unknownOptionNames().isEmpty()) {
+    const QStringList unknown = parser.unknownOptionNames();
+    QStringList known{arguments.value(0)};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+      const QString& argument = arguments[i];
+      if (argument == QLatin1String("--")) {
+        known += arguments.mid(i);
+        break;
+      }
+      const QString name = argument.section(QLatin1Char('='), 0, 0).remove(QRegularExpression(QStringLiteral("^--?")));
+      (argument.startsWith(QLatin1Char('-')) && unknown.contains(name) ? ignoredOptions : known) << argument;
+    }
+    parsed = parser.parse(known);
+  }
+  const bool command = parser.isSet(batch) || parser.isSet(help) || parser.isSet(version) || parser.isSet(journal);
 
   CommandLine result;
-  if (!parser.parse(arguments)) {
+  result.qtArguments = QStringList{arguments.value(0)};
+  if (parser.isSet(platform)) result.qtArguments << QStringLiteral("-platform") << parser.value(platform);
+  if (!ignoredOptions.isEmpty() && command) {
     result.action = CommandLine::Action::kFail;
-    // Qt's texts name the option between quotes; they are said again in the user's language.
-    const QString name = parser.errorText().section(QLatin1Char('\''), 1, 1);
-    result.text = FormatMessage(
-        parser.unknownOptionNames().isEmpty() ? Tr(N_("Missing value after '%s'.")) : Tr(N_("Unknown option '%s'.")),
-        {name});
+    result.text =
+        FormatMessage(Tr(N_("Unknown option '%s'.")), {ignoredOptions.first().section(QLatin1Char('='), 0, 0)});
+  } else if (!parsed) {
+    result.action = CommandLine::Action::kFail;
+    // Only a missing value is left; Qt's text names the option between quotes, said again in the user's language.
+    result.text =
+        FormatMessage(Tr(N_("Missing value after '%s'.")), {parser.errorText().section(QLatin1Char('\''), 1, 1)});
   } else if (parser.isSet(help)) {
     result.action = CommandLine::Action::kPrint;
     result.text = HelpText(description, options);
@@ -181,11 +211,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(batch)) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("Unexpected argument '%s'.")), {parser.positionalArguments().first()});
-  } else if (!parser.positionalArguments().isEmpty()) {
-    // A desktop may pass a file name; the window the user asked for opens all the same.
-    result.notice = QStringLiteral("dtusms: %1\n")
-                        .arg(FormatMessage(Tr(N_("Ignoring the argument '%s'.")),
-                                           {parser.positionalArguments().join(QStringLiteral("' '"))}));
+  } else if (!parser.positionalArguments().isEmpty() || !ignoredOptions.isEmpty()) {
+    // A desktop may pass a file name, a shortcut an option of another program; the window opens all the same.
+    QStringList said;
+    if (!ignoredOptions.isEmpty())
+      said << FormatMessage(Tr(N_("Ignoring the option '%s'.")), {ignoredOptions.join(QStringLiteral("' '"))});
+    if (!parser.positionalArguments().isEmpty())
+      said << FormatMessage(Tr(N_("Ignoring the argument '%s'.")),
+                            {parser.positionalArguments().join(QStringLiteral("' '"))});
+    result.notice = QStringLiteral("dtusms: %1\n").arg(said.join(QLatin1Char(' ')));
   }
   if (result.action == CommandLine::Action::kFail)
     result.text = QStringLiteral("dtusms: %1\ndtusms: %2\n").arg(result.text, Tr(N_("Try 'dtusms --help'.")));

@@ -22,8 +22,11 @@ struct CommandLine {
   };
   Action action = Action::kRun;
   QString text;
-  // With kRun: a line for standard error before the window opens (ignored arguments).
+  // With kRun: a line for standard error before the window opens (ignored options and arguments).
   QString notice;
+  // What Qt's application object is given: the program's name and the -platform option, none of
+  // Qt's other options (-title, -reverse, -style...), which would change the window.
+  QStringList qtArguments;
   // Hidden from --help: close the window once it is shown (start-up checks).
   bool quitWhenShown = false;
   QString batchList;

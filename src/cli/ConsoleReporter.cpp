@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ConsoleReporter.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <cstdio>
 
@@ -8,6 +9,16 @@
 #include "core/i18n/Translate.h"
 
 namespace dtu {
+
+void KeepStandardErrorOurs() {
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) {
+      QByteArray line;
+      ReportLine(line, message);
+      WriteStandardError(line);
+    }
+  });
+}
 
 void ReportLine(QByteArray& err, const QString& where, const QString& message) {
   ReportLine(err, where + QStringLiteral(": ") + message);

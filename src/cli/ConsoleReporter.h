@@ -14,6 +14,10 @@ namespace dtu {
 // Told of each step as it is done (done, total); false stops the work.
 using BatchProgress = std::function<bool(int page, int pages)>;
 
+// Qt's own messages leave standard error to ours: a critical or fatal one becomes a "dtusms: message"
+// line, the rest (a missing runtime folder, fonts, the platform's notes) are dropped.
+void KeepStandardErrorOurs();
+
 // "dtusms: WHERE: message" and a line end.
 void ReportLine(QByteArray& err, const QString& where, const QString& message);
 // "dtusms: message" and a line end.

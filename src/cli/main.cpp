@@ -3,9 +3,11 @@
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
+#include <vector>
 
 #include "cli/BatchCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ConsoleReporter.h"
 #include "cli/ExitStatus.h"
 #include "core/AppConstants.h"
 #include "core/i18n/Localizer.h"
@@ -25,42 +27,41 @@ int Finish(const dtu::CommandLine& command, dtu::platform::Process& process) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Standard error carries the program's own lines only, from the first Qt call on.
+  dtu::KeepStandardErrorOurs();
   const dtu::platform::SystemPlatform platform;
   dtu::platform::Process& process = platform.get().process;
-  // Read before the application object, so that --help and --version need no display; in the
-  // locale's language, which the catalogs inside the executable give without writing anything.
+  // Read before the application object, so that --help, --version and usage errors need no display; in
+  // the locale's language, which the catalogs inside the executable give without writing anything.
   dtu::StartCommandLineLocalizer(platform.get());
   QStringList arguments;
   for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  dtu::CommandLine command = dtu::ParseCommandLine(arguments);
-  if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command, process);
+  const dtu::CommandLine command = dtu::ParseCommandLine(arguments);
+  if (command.action == dtu::CommandLine::Action::kPrint || command.action == dtu::CommandLine::Action::kFail)
+    return Finish(command, process);
+  // Qt's application object keeps the count and the strings for its lifetime.
+  std::vector<QByteArray> qtStrings;
+  for (const QString& argument : command.qtArguments) qtStrings.push_back(argument.toLocal8Bit());
+  std::vector<char*> qtArgv;
+  for (QByteArray& bytes : qtStrings) qtArgv.push_back(bytes.data());
+  qtArgv.push_back(nullptr);
+  int qtArgc = static_cast<int>(qtStrings.size());
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
     const dtu::BatchOptions options{command.batchList, command.batchOutputs, command.batchDefaults, command.send};
-    return dtu::ExitCode(dtu::RunBatchProcess(argc, argv, options, platform.get()));
+    return dtu::ExitCode(dtu::RunBatchProcess(qtArgc, qtArgv.data(), options, platform.get()));
   }
   if (command.action == dtu::CommandLine::Action::kJournal) {
     process.useParentConsole();
     const auto csv = command.batchOutputs.find("csv");
-    return dtu::ExitCode(dtu::RunJournalProcess(argc, argv, csv == command.batchOutputs.end() ? QString() : csv->second,
-                                                platform.get()));
+    return dtu::ExitCode(dtu::RunJournalProcess(
+        qtArgc, qtArgv.data(), csv == command.batchOutputs.end() ? QString() : csv->second, platform.get()));
   }
-  // The usage error stands as it is where no display would let QApplication
-  // start; Qt's own -platform option (one dash or two) names one.
-  const bool platformNamed =
-      arguments.contains(QLatin1String("-platform")) || arguments.contains(QLatin1String("--platform"));
-  const bool noDisplay = !platformNamed && qEnvironmentVariableIsEmpty("DISPLAY") &&
-                         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-                         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-  if (command.action == dtu::CommandLine::Action::kFail && noDisplay) return Finish(command, process);
-  QApplication app(argc, argv);
-  // Qt has taken its own options (-platform, -style...) out of the arguments by now.
-  if (command.action == dtu::CommandLine::Action::kFail) command = dtu::ParseCommandLine(app.arguments());
-  if (command.action != dtu::CommandLine::Action::kRun) return Finish(command, process);
   if (!command.notice.isEmpty()) {
     process.useParentConsole();
     std::fputs(command.notice.toLocal8Bit().constData(), stderr);
   }
+  QApplication app(qtArgc, qtArgv.data());
   process.quitOnTerminationRequests();  // the temporary files go when the loop ends
   // Not the display name: Qt would append that to every window title.
   QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));

@@ -236,6 +236,7 @@ void BatchDialog::enableSending(const platform::Platform& platform) {
     row->insertWidget(static_cast<int>(exportButtons_.size()), sendButton_);
   setTabOrder(exportButtons_.back(), sendButton_);
   connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::sendClicked));
+  PressButtonsOnEnter(this);
 }
 
 void BatchDialog::sendClicked() {

@@ -204,6 +204,7 @@ void QrCodeDialog::enableSending(const platform::Platform& platform, const SmsCo
   if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("qr_ButtonRow"))) row->insertWidget(1, sendButton_);
   setTabOrder(saveButton_, sendButton_);
   connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &QrCodeDialog::sendClicked));
+  PressButtonsOnEnter(this);
 }
 
 void QrCodeDialog::sendClicked() {

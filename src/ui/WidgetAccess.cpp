@@ -12,6 +12,7 @@ namespace dtu {
 namespace {
 
 constexpr char kNamedByLabel[] = "dtuNamedByLabel";
+constexpr char kEnterPresses[] = "dtuEnterPresses";
 
 class EnterPresses final : public QObject {
  public:
@@ -79,7 +80,12 @@ QAccessibleInterface* LabelNamedListFactory(const QString& className, QObject* o
 }  // namespace
 
 void PressButtonsOnEnter(QWidget* root) {
-  auto* filter = new EnterPresses(root);
+  // One filter per root: Qt installs an object once per button, so a second call adds only the new buttons.
+  QObject* filter = root->findChild<QObject*>(QLatin1String(kEnterPresses), Qt::FindDirectChildrenOnly);
+  if (!filter) {
+    filter = new EnterPresses(root);
+    filter->setObjectName(QLatin1String(kEnterPresses));
+  }
   for (QPushButton* button : root->findChildren<QPushButton*>()) button->installEventFilter(filter);
 }
 

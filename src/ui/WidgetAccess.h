@@ -9,7 +9,7 @@ namespace dtu {
 
 // Enter (main or keypad) on a focused push button under `root` presses it, as
 // on Windows; Qt presses only default buttons on Enter. No button becomes a
-// default button.
+// default button. Call it again after adding buttons.
 void PressButtonsOnEnter(QWidget* root);
 
 // A screen reader names `list` by the label whose buddy it is, in the label's

@@ -19,6 +19,7 @@
 #include <QStyle>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -71,24 +72,56 @@ class FittingLabel : public QLabel {
 
 }  // namespace
 
-// One of our notes in the status bar: shrunk like a caption, then cut with an
-// ellipsis; the whole text is its tool tip and, as for any label, its accessible name.
+// Our notes (the SMS check, a stale output, a copy) in the free middle of the bottom panel, so that
+// the status bar's one panel keeps its whole width for the port test. In the window's font: as many
+// lines as fit, the last one elided; the whole text is the tool tip and what screen readers read.
 class NoteLabel : public QLabel {
  public:
-  using QLabel::QLabel;
+  explicit NoteLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
   void setNote(const QString& text) {
-    setText(text);
+    note_ = text;
     setToolTip(text);
+    setAccessibleName(text);
+    refit();
   }
 
  protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setFont(FittingFont(font(), text(), contentsRect().width()));
-    const QString shown = painter.fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
-    style()->drawItemText(&painter, contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(), isEnabled(), shown,
-                          foregroundRole());
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    refit();
   }
+  void changeEvent(QEvent* event) override {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) refit();
+  }
+
+ private:
+  void refit() {
+    const QFontMetrics metrics(font());
+    const int width = contentsRect().width();
+    const int lines = std::max(1, contentsRect().height() / metrics.lineSpacing());
+    QTextLayout layout(note_, font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList shown;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+      line.setLineWidth(width);
+      if (static_cast<int>(shown.size()) + 1 == lines) {
+        shown << metrics.elidedText(note_.mid(line.textStart()).trimmed(), Qt::ElideRight, width);
+        break;
+      }
+      shown << note_.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    setText(shown.join(QLatin1Char('\n')));
+  }
+
+  QString note_;
 };
 
 namespace {
@@ -275,12 +308,9 @@ void Ttntfrm_Main::buildControls() {
   statusPanel_->setTextFormat(Qt::PlainText);
   // No accessible name of its own: a label's is its text, and Qt announces each change of it.
   tntstsbr_Status->addWidget(statusPanel_, 1);
-  // Our notes (the SMS check, a stale output, a copy) have a section of their own: the panel
-  // beside it keeps the port test's result until the next test.
-  notePanel_ = Named(new NoteLabel(tntstsbr_Status), "tntstsbr_NotePanel");
-  notePanel_->setTextFormat(Qt::PlainText);
-  notePanel_->setMaximumWidth(width() / 2);
-  tntstsbr_Status->addPermanentWidget(notePanel_);
+  // Between " Language" and "Generation SMS", clear of both.
+  notePanel_ = Named(new NoteLabel(TntPanel1), "tntlbl_Note");
+  notePanel_->setGeometry(113, 0, 170, 35);
 
   // Screen readers announce a field by its label's (translated) text, not by the group's title.
   const std::pair<QLabel*, QWidget*> captions[] = {{tntlbl_ServerNetMode, tntcomb_ServerNetMode},
@@ -493,7 +523,8 @@ void Ttntfrm_Main::tntbtn_GenerationSMSClick() {
   tntedt_SMSCommandFormat->setText(command);
   outputStale_ = false;
   updateHandOffButtons();
-  if (!command.isEmpty()) showNote(SmsCheckMessage(command, inputs));
+  // A blank field's box leaves no output, and so nothing for an earlier note to speak of.
+  showNote(command.isEmpty() ? MessageLine{} : SmsCheckMessage(command, inputs));
 }
 
 SmsCommandInputs Ttntfrm_Main::fieldInputs() {

@@ -41,7 +41,7 @@ class HandOffTest : public WindowTest {
   // Copy and QR code enabled (two digits), then our note as a screen reader reads it.
   QString state() const {
     const auto on = [this](const char* name) { return QString::number(button(name)->isEnabled()); };
-    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + AccessibleName(find<QLabel>("tntstsbr_NotePanel"));
+    return on("tntbtn_Copy") + on("tntbtn_QrCode") + ' ' + AccessibleName(find<QLabel>("tntlbl_Note"));
   }
 };
 
@@ -101,13 +101,39 @@ TEST_F(HandOffTest, ButtonsFollowTheOutputAndNothingIsSaved) {
             "(A55A#1*192.168.1.2*70000#3*CMNET#4*K#1)11 40 characters, 1 SMS (GSM 7-bit) \"#\" in the DTU number: "
             "the DTU reads it as a separator. Private address: a DTU on a mobile network cannot reach it.");
   edit("tntedt_DTUNumber")->setText("  ");
-  button("tntbtn_GenerationSMS")->click();  // a box and no output
-  EXPECT_EQ(state().left(2) + output(), "00");
+  button("tntbtn_GenerationSMS")->click();  // a box and no output, so no note about one
+  EXPECT_EQ(state() + output(), "00 ");
   ASSERT_EQ(presenter.boxes.size(), 1u);
   const BoxRequest& box = presenter.boxes[0];
   EXPECT_EQ(std::tuple(box.owner, box.caption, box.text, box.icon),
             std::tuple(window.get(), "Prompt", "Please enter valid \"DTU number\"", BoxIcon::Information));
   EXPECT_EQ(find<QLabel>("tntstsbr_StatusPanel")->text(), kTested);  // our notes left it alone
+}
+
+// A note longer than its place: the lines shown fit, the last one elided, in the window's own font (drawn as
+// a plain label of the window draws it); tool tip and screen readers have the whole text.
+TEST_F(HandOffTest, NotesFitTheirPlaceInTheWindowsFontAndReadWhole) {
+  start();
+  edit("tntedt_StaticIP")->setText("192.168.1.2");
+  edit("tntedt_DTUNumber")->setText("K#1(2)");
+  button("tntbtn_GenerationSMS")->click();
+  auto* note = find<QLabel>("tntlbl_Note");
+  const QString whole = AccessibleName(note);
+  ASSERT_TRUE(whole.contains("\"#\" in the DTU number") && whole.endsWith("Private address: a DTU on a mobile network "
+                                                                          "cannot reach it."))
+      << whole.toStdString();
+  EXPECT_EQ(note->toolTip(), whole);
+  const QStringList lines = note->text().split('\n');
+  EXPECT_TRUE(lines.size() > 1 && lines.last().endsWith(QChar(0x2026))) << note->text().toStdString();
+  const QFontMetrics metrics(window->font());
+  EXPECT_LE(lines.size() * metrics.lineSpacing(), note->contentsRect().height());
+  for (const QString& line : lines) EXPECT_LE(metrics.horizontalAdvance(line), note->contentsRect().width());
+  EXPECT_TRUE(whole.startsWith(QString(note->text()).replace('\n', ' ').chopped(1)));
+  QLabel plain(note->text(), note->parentWidget());
+  plain.setGeometry(note->geometry());
+  plain.setAlignment(note->alignment());
+  EXPECT_EQ(plain.font(), window->font());
+  EXPECT_TRUE(note->grab().toImage() == plain.grab().toImage()) << "drawn otherwise than in the window's font";
 }
 
 // The dialog the button opens, then dialogs made directly: the number in the
@@ -199,6 +225,9 @@ TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
   start();
   QrCodeDialog qr("(A55A#s)", "KQ-GP000001", window.get(), presenter);
   BatchDialog batch(SmsCommandInputs{}, TestCodec(), TestPlatform().files, window.get(), presenter);
+  // "Send..." comes after the dialogs were built, as the window adds it.
+  qr.enableSending(TestPlatform(), dir.filePath("sent.csv"));
+  batch.enableSending(TestPlatform());
   QWidget* roots[] = {window.get(), &qr, &batch};
   for (QWidget* root : roots) {
     root->show();

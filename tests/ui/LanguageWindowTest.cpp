@@ -6,11 +6,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSet>
 #include <optional>
 
 #include "WindowFixture.h"
 #include "core/i18n/I18nTestSupport.h"
 #include "core/i18n/Localizer.h"
+#include "core/net/NetTestSupport.h"
 #include "ui/QtTranslations.h"
 
 namespace dtu::testing {
@@ -95,7 +97,7 @@ TEST_F(LanguageWindowTest, SwitchesTranslateFromTheEnglishSourcesAndKeepTheField
                              edit("tntedt_DomainAddress")->text(),
                              QString::number(edit("tntedt_DomainAddress")->isEnabled()),
                              portField()->text(),
-                             find<QLabel>("tntstsbr_NotePanel")->text()};
+                             AccessibleName(find<QLabel>("tntlbl_Note"))};
     EXPECT_EQ(fields.join('|'), QString("1|0|dtuhub|1|6000|") + step.note) << step.item;
   }
   EXPECT_TRUE(presenter.boxes.empty());
@@ -120,6 +122,43 @@ TEST_F(LanguageWindowTest, QtTextsAndFieldNamesFollowTheLanguage) {
             "复制(&C)升高(&S)|端口|服务器中心模式|服务运营网络(APN)|短信命令类型|"
             "複製(&C)單步向上(&S)|端口|服務器中心模式|服務運營網絡(APN)|短信命令類型|"
             "&Copy&Step up|Port|Server address mode|Service network(APN)|SMS command type");
+}
+
+// The status bar's one panel keeps the room its text needs, with a note shown, in every language: the port
+// test's progress (seen at the look-up) and both results.
+TEST_F(LanguageWindowTest, StatusPanelHoldsEveryPortTestTextBesideANote) {
+  startIn("en_US.UTF-8");
+  const net::testing::LoopbackListener server;
+  ASSERT_TRUE(server.ok());
+  const std::string name = "dtu-server.example.com";
+  QTest::keyClick(list("tntcomb_ServerNetMode"), Qt::Key_Down);  // domain resolution, saved
+  edit("tntedt_DomainAddress")->setText(QString::fromStdString(name));
+  portField()->setValue(server.port());
+  auto* panel = find<QLabel>("tntstsbr_StatusPanel");
+  QStringList seen;
+  const auto measure = [&] {
+    QCoreApplication::processEvents();  // the bar lays its panels out
+    const int needs = QFontMetrics(panel->font()).horizontalAdvance(panel->text());
+    EXPECT_GE(panel->contentsRect().width(), needs) << panel->text().toStdString();
+    EXPECT_FALSE(AccessibleName(find<QLabel>("tntlbl_Note")).isEmpty());
+    seen << panel->text();
+  };
+  network.onResolve = [&](const std::string&) { measure(); };
+  for (const char* item : {"tntmntm_English", "tntmntm_SimplifiedChinese", "tntmntm_TraditionalChinese"}) {
+    pick(item);
+    button("tntbtn_GenerationSMS")->click();  // the note
+    network.names = {{name, {"127.0.0.1"}}};
+    button("tntbtn_TestServerPort")->click();  // progress, then success
+    measure();
+    network.names.clear();
+    button("tntbtn_TestServerPort")->click();  // progress, then failure
+    measure();
+  }
+  const QString port = QString::number(server.port());
+  EXPECT_EQ(seen.filter(QString::fromStdString(name)).filter(port).size(), 12);
+  EXPECT_EQ(QSet<QString>(seen.begin(), seen.end()).size(), 9) << seen.join('\n').toStdString();
+  EXPECT_EQ(seen[1],
+            "With IP =" + QString::fromStdString(name) + ", port =" + port + " of server connection is successful!");
 }
 
 TEST_F(LanguageWindowTest, StoredLanguageAndAutomaticDetection) {

@@ -11,11 +11,13 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTimer>
 #include <chrono>
 #include <map>
 
 #include "WindowFixture.h"
+#include "cli/CommandLine.h"
 #include "core/i18n/I18nTestSupport.h"
 #include "core/i18n/Localizer.h"
 #include "core/net/NetTestSupport.h"
@@ -339,6 +341,35 @@ TEST_F(WindowTest, CloseDuringAProbeEndsTheLoopOnceTheHandlerReturns) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);  // the probe gave the cursor back
 }
 
+// The window opens whatever else it is given, with one line about what it left out; a command refuses an
+// option it does not know. Qt is given the program's name and -platform only.
+TEST(CommandLine, TheWindowOpensPastUnknownOptionsAndQtGetsNoneOfThem) {
+  // clang-format off
+  const struct { QStringList arguments; const char* expected; } cases[] = {
+      {{}, "0||dtusms"},
+      {{"-title", "Hello", "-reverse"},
+       "0|dtusms: Ignoring the option '-title' '-reverse'. Ignoring the argument 'Hello'.|dtusms"},
+      {{"--foo=bar", "-platform", "offscreen", "-style", "fusion", "-x"},
+       "0|dtusms: Ignoring the option '--foo=bar' '-style' '-x'. Ignoring the argument 'fusion'.|dtusms -platform offscreen"},
+      {{"--platform", "xcb", "--", "-x"}, "0|dtusms: Ignoring the argument '-x'.|dtusms -platform xcb"},
+      {{"--batch", "l", "--bogus"}, "2|dtusms: Unknown option '--bogus'.|dtusms"},
+      {{"--help", "-x"}, "2|dtusms: Unknown option '-x'.|dtusms"},
+      {{"--bogus=1", "--version"}, "2|dtusms: Unknown option '--bogus'.|dtusms"},
+      {{"--bogus", "--send-modem", "d"}, "2|dtusms: --send-modem, --send-gateway and their options need --batch.|dtusms"},
+      {{"--bogus", "--batch"}, "2|dtusms: Unknown option '--bogus'.|dtusms"},
+      {{"-x", "--csv"}, "2|dtusms: Missing value after '--csv'.|dtusms"},
+      {{"-h"}, "1|Usage: dtusms [options]|dtusms"},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const CommandLine line = ParseCommandLine(QStringList{"dtusms"} + c.arguments);
+    const QString said = line.action == CommandLine::Action::kRun ? line.notice : line.text;
+    EXPECT_EQ(QString::number(static_cast<int>(line.action)) + '|' + said.section('\n', 0, 0) + '|' +
+                  line.qtArguments.join(' '),
+              QString::fromUtf8(c.expected));
+  }
+}
+
 // The real program in a folder of its own, with its own temporary directory
 // and a language with a catalog (the last one appended), so that the private
 // folder is made.
@@ -399,16 +430,36 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   EXPECT_EQ(settings(), before);
   // The command line speaks the locale's language, from the catalogs inside the program.
   QStringList said;
-  for (const auto& [lang, argument] : {std::pair{"zh_CN.UTF-8", "--help"}, {"zh_TW.UTF-8", "--bogus"}}) {
+  for (const auto& [lang, arguments] :
+       {std::pair{"zh_CN.UTF-8", QStringList{"--help"}}, {"zh_TW.UTF-8", QStringList{"--batch", list, "--bogus"}}}) {
     env.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
     batch.setProcessEnvironment(env);
-    batch.start(exe, {QString::fromLatin1(argument)});
+    batch.start(exe, arguments);
     ASSERT_TRUE(batch.waitForFinished(30000));
     said << QString::fromUtf8(batch.readAllStandardOutput() + batch.readAllStandardError()).section('\n', 0, 1);
   }
   EXPECT_EQ(said.join('|').toStdString(),
             "用法：dtusms [选项]\n生成配置GPRS数据终端（DTU）的短信，并检查服务器端。|"
-            "dtusms: 未知選項“bogus”。\ndtusms: 請嘗試“dtusms --help”。");
+            "dtusms: 未知選項“--bogus”。\ndtusms: 請嘗試“dtusms --help”。");
+
+  // Without a runtime folder (cron, ssh, a service) standard error still holds only the program's own lines:
+  // a batch that draws a sheet, a usage error, and the window that opens past Qt's and unknown options.
+  env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+  env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+  batch.setProcessEnvironment(env);
+  // Writable again: the window's loading would stop at a box.
+  QFile::setPermissions(dir.filePath(QStringLiteral("ZEREVuzi.ini")), QFile::ReadOwner | QFile::WriteOwner);
+  for (const auto& [arguments, status, lines] :
+       {std::tuple{QStringList{"--batch", list, "--pdf", pdf}, 1, 1},
+        {QStringList{"--csv", list}, 2, 2},
+        {QStringList{"-platform", "offscreen", "--quit-when-shown", "-title", "Hello", "-reverse", "--bogus"}, 0, 1}}) {
+    batch.start(exe, arguments);
+    ASSERT_TRUE(batch.waitForFinished(30000));
+    EXPECT_EQ(batch.exitCode(), status) << arguments.join(' ').toStdString();
+    const QStringList err = QString::fromLocal8Bit(batch.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(err.filter(QRegularExpression("^dtusms: ")).size(), lines) << err.join('\n').toStdString();
+    EXPECT_EQ(err.size(), lines) << err.join('\n').toStdString();
+  }
 }
 
 }  // namespace

@@ -51,13 +51,15 @@ bool IsOneOf(const QString& cell, std::initializer_list<const char*> words) {
   });
 }
 
-// Column names only, in English or as the window's columns read in Chinese:
+// Column names only, in English or as the window's columns read in Chinese (now or in
+// lists exported before the caption said SIM卡号):
 // a first row that merely fails a check (a typo in its SIM number) is data,
 // and is reported as such.
 bool IsHeader(const CsvRecord& record) {
   const QString first = record.cells.value(0);
   return IsOneOf(first, {"DTU number", "DTU No.", "DTU", "DTU编号", "DTU編號"}) ||
-         (IsBlankField(first) && IsOneOf(record.cells.value(1), {"SIM number", "SIM", "SIM卡号码", "SIM卡號碼"}));
+         (IsBlankField(first) &&
+          IsOneOf(record.cells.value(1), {"SIM number", "SIM", "SIM卡号", "SIM卡號", "SIM卡号码", "SIM卡號碼"}));
 }
 
 }  // namespace

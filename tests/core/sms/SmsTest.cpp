@@ -208,6 +208,7 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {"Kennung,Rufnummer\nA1,1", "UTF-8", "1:Kennung/Rufnummer=6 2:A1/1=4*A1)"},
       {"KQ1,1380000000O\nB2", "UTF-8", "1:KQ1/1380000000O=6 2:B2/=4*B2)"},
       {"DTU编号\nA1\n", "UTF-8", "header 2:A1/=4*A1)"}, {" ,sim\nA1\n", "UTF-8", "header 2:A1/=4*A1)"},
+      {" ,SIM卡号\nA1\n", "UTF-8", "header 2:A1/=4*A1)"}, {" ,SIM卡號碼\nA1\n", "UTF-8", "header 2:A1/=4*A1)"},
       {"K#1*6.6.6.6,\nA1,1#2\nB2\nkq1\nKQ1\nb2\n", "UTF-8", "1:K#1*6.6.6.6/=8 2:A1/1#2=8 3:B2/=4*B2) 4:kq1/=4*kq1) 5:KQ1/=7 6:b2/=7"},
       {"\xE8\xAE\xBE\xE5\xA4\x87\nA\xC3\xA9\n", "ISO-8859-1", "1:\u8bbe\u5907/=9 2:A\u00e9/=4*A\u00e9)"},
       {"\"" + QByteArray(1200, 'x') + "\nB2,1\n\",1\nC3\n", "UTF-8", "1:/=1 4:C3/=4*C3)"},

@@ -226,7 +226,7 @@ TEST_F(HandOffTest, KeyboardAndScreenReaderReachTheDialogs) {
   QrCodeDialog qr("(A55A#s)", "KQ-GP000001", window.get(), presenter);
   BatchDialog batch(SmsCommandInputs{}, TestCodec(), TestPlatform().files, window.get(), presenter);
   // "Send..." comes after the dialogs were built, as the window adds it.
-  qr.enableSending(TestPlatform(), dir.filePath("sent.csv"));
+  qr.enableSending(TestPlatform(), SmsCommandInputs{}, dir.filePath("sent.csv"));
   batch.enableSending(TestPlatform());
   QWidget* roots[] = {window.get(), &qr, &batch};
   for (QWidget* root : roots) {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTableWidget>
@@ -536,6 +538,61 @@ TEST(SendBatch, ATerminationRequestFinishesTheMessageInFlightAndSaysSo) {
             ExitStatus::kTerminated);
   EXPECT_EQ(modem.sent().size(), 1u);
   EXPECT_TRUE(err.contains(":2: KQ1: sent") && err.contains("1 sent, 2 not tried.")) << err.toStdString();
+}
+
+// The real program, killed or interrupted while the modem holds the answer to
+// a message: a kill leaves it unconfirmed, SIGINT and SIGTERM let it finish and
+// say so; no DTU ever gets its command twice.
+TEST(SendProcess, AKillOrATerminationRequestDuringTheAnswerNeverSendsTwice) {
+  QTemporaryDir dir;
+  const QString exe = dir.filePath(QStringLiteral("dtusms")), list = dir.filePath(QStringLiteral("list.csv"));
+  ASSERT_TRUE(QFile::copy(QStringLiteral(DTU_APP_EXECUTABLE), exe));
+  ASSERT_TRUE(testing::WriteBytes(dir.filePath(QStringLiteral("ZEREVuzi.ini")), "[Main]\nSMS command type=1\n"));
+  ASSERT_TRUE(testing::WriteBytes(list, "KQ1,10001\nKQ2,10002\nKQ3,10003\n"));
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+  env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
+  env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+  env.remove(QStringLiteral("LC_ALL"));
+  std::vector<FakeModem::Sms> all;
+  struct Round {
+    int signal;  // 0: none
+    int exitCode;
+    const char* said;
+  } rounds[] = {{SIGKILL, -1, ""},
+                {SIGINT, 130, "list.csv:2: KQ2: sent"},
+                {SIGTERM, 143, "list.csv:3: KQ3: sent"},
+                {0, 0, "0 sent, 3 sent before."}};
+  for (const Round& round : rounds) {
+    SCOPED_TRACE(round.signal);
+    FakeModem modem;
+    modem.hold = round.signal != 0;
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(exe, {QStringLiteral("--batch"), list, QStringLiteral("--send-modem"),
+                        QString::fromStdString(modem.device()), QStringLiteral("--interval"), QStringLiteral("0")});
+    if (round.signal != 0) {
+      const auto submitted = [&] {
+        for (const std::string& c : modem.commands())
+          if (c.rfind("AT+CMGS", 0) == 0) return true;
+        return false;
+      };
+      ASSERT_TRUE(QTest::qWaitFor(submitted, 10000)) << program.readAllStandardError().toStdString();
+      QTest::qWait(300);  // the text and Ctrl-Z are in; the answer is held
+      ::kill(static_cast<pid_t>(program.processId()), round.signal);
+      QTest::qWait(200);
+      modem.hold = false;
+    }
+    ASSERT_TRUE(program.state() == QProcess::NotRunning || program.waitForFinished(20000));
+    const QByteArray err = program.readAllStandardError();
+    if (round.signal != SIGKILL) {
+      EXPECT_EQ(program.exitCode(), round.exitCode) << err.toStdString();
+    }
+    EXPECT_TRUE(err.contains(round.said)) << err.toStdString();
+    QTest::qWait(100);
+    for (const FakeModem::Sms& sms : modem.sent()) all.push_back(sms);
+  }
+  EXPECT_EQ(all, (std::vector<FakeModem::Sms>{{"10001", "(A55A#s)"}, {"10002", "(A55A#s)"}, {"10003", "(A55A#s)"}}));
 }
 
 // Sends nothing; counts.

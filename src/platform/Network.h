@@ -29,15 +29,20 @@ struct HttpRequest {
   // (IPv4 or IPv6 text); false ends the request as Refused, and no packet
   // reaches that address (on Windows, see WinNetwork.cpp).
   std::function<bool(const std::string& connectedAddress)> allowConnection;
+  // Asked before each redirect is followed, with the URL that redirects and
+  // the absolute URL it points to; false ends the request as Redirected,
+  // before any connection to the new URL. Empty: every redirect is followed.
+  std::function<bool(const std::string& from, const std::string& to)> allowRedirect;
 };
 
 struct HttpResponse {
-  enum class Outcome { Ok, Refused, TooLarge, Failed };
+  enum class Outcome { Ok, Refused, Redirected, TooLarge, Failed };
   Outcome outcome = Outcome::Failed;
   std::string body;
   std::string contentType;  // the last response's Content-Type, "" when none
   int status = 0;           // the last response's HTTP status
   std::string error;        // with Failed: the reason, for the user
+  std::string location;     // with Redirected: the URL the redirect pointed to
 };
 
 class Network {

@@ -22,10 +22,12 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <cmath>
 #include <thread>
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/GatewaySender.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
 #include "ui/HandlerGuard.h"
@@ -72,8 +74,10 @@ SendOptions LoadSendOptions() {
   const bool gateway = settings.value(kMethod).toString() == QLatin1String("gateway");
   (gateway ? options.gateway : options.modem) = settings.value(gateway ? kGateway : kDevice).toString();
   options.baud = settings.value(kBaud, options.baud).toInt();
-  options.interval =
-      std::chrono::milliseconds(static_cast<long long>(settings.value(kInterval, 3.0).toDouble() * 1000));
+  bool ok = false;
+  // A file edited by hand must not send without a gap, nor wait for ever.
+  if (const double seconds = settings.value(kInterval).toDouble(&ok); ok && SendIntervalInRange(seconds))
+    options.interval = std::chrono::milliseconds(std::llround(seconds * 1000));
   return options;
 }
 
@@ -229,10 +233,11 @@ SendDialog::~SendDialog() {
 void SendDialog::showOptions() {
   options_ = LoadSendOptions();
   options_.log = logPath_;
-  through_->setText(
-      !options_.modem.isEmpty()     ? FormatMessage(Translate("Through the GSM modem on %s"), {options_.modem})
-      : !options_.gateway.isEmpty() ? FormatMessage(Translate("Through the SMS gateway %s"), {options_.gateway})
-                                    : Translate("No modem or gateway chosen yet: Settings..."));
+  through_->setText(!options_.modem.isEmpty()
+                        ? FormatMessage(Translate("Through the GSM modem on %s"), {options_.modem})
+                    : !options_.gateway.isEmpty()
+                        ? FormatMessage(Translate("Through the SMS gateway %s"), {MaskedUrl(options_.gateway)})
+                        : Translate("No modem or gateway chosen yet: Settings..."));
   sendButton_->setEnabled(options_.any() && !thread_);
   repliesButton_->setEnabled(!options_.modem.isEmpty() && !thread_);
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -178,6 +179,74 @@ TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
   EXPECT_FALSE(sender.received({}).ok());  // a gateway keeps nothing to list
 }
 
+// Placeholders where a request carries them, an address not shown with its
+// password, and a coding per message.
+TEST(GatewaySender, ChecksTheTemplateMasksThePasswordAndFillsTheCoding) {
+  const std::pair<const char*, const char*> templates[] = {
+      {"http://u:s3cret@gw/send#to={phone}&text={message}", "{phone} must stand in the gateway address's path"},
+      {"http://gw/send?to={phone}#{message}", "{message} must stand"},
+      {"http://{phone}.gw/?m={message}", "{phone} must stand"},
+      {"http://gw/?m={message}&to={phone}#c={coding}", "{coding} must stand"},
+      {"ftp://u:s3cret@gw/{phone}{message}", "ftp://u:***@gw/{phone}{message} is not an http"},
+      {"http://u:s3cret@gw/{phone}", "{message}: http://u:***@gw/{phone}"},
+      {"https://u:s3cret@gw:8443/s?to={phone}&m={message}&coding={coding}", ""}};
+  const platform::Platform& platform = TestPlatform();
+  for (const auto& [url, refusal] : templates) {
+    SendOptions options;
+    options.gateway = QString::fromUtf8(url);
+    const Status checked = CheckSendTarget(options, platform);
+    EXPECT_EQ(checked.ok(), !*refusal) << url;
+    EXPECT_TRUE(checked.message().contains(QLatin1String(refusal))) << checked.message().toStdString();
+    if (*refusal) {
+      const QString started = StartSender(options, platform).message();
+      EXPECT_TRUE(started.startsWith(MaskedUrl(options.gateway) + ": ")) << started.toStdString();
+      EXPECT_FALSE(started.contains(QLatin1String("s3cret"))) << started.toStdString();
+    }
+  }
+  EXPECT_EQ(MaskedUrl(QStringLiteral("http://u:p@ss@gw/?a=b@c")), QStringLiteral("http://u:***@gw/?a=b@c"));
+  EXPECT_EQ(MaskedUrl(QStringLiteral("http://u@gw/x:y@z")), QStringLiteral("http://u@gw/x:y@z"));
+  const QString coded = QStringLiteral("x?c={coding}&m={message}");
+  EXPECT_EQ(GatewayUrl(coded, {}, QStringLiteral("(A55A#4*KQ1)\u20ac")),
+            QStringLiteral("x?c=0&m=%28A55A%234%2AKQ1%29%E2%82%AC"));
+  EXPECT_EQ(GatewayUrl(coded, {}, QStringLiteral("(A55A#4*\u8bbe)")),
+            QStringLiteral("x?c=2&m=%28A55A%234%2A%E8%AE%BE%29"));
+}
+
+// The loopback gateway redirects within itself, to a second loopback address,
+// to another port and to another scheme; only the first is followed.
+TEST(GatewaySender, FollowsNoRedirectToAnotherServer) {
+  using net::testing::CannedHttpServer;
+  const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  const auto redirect = [](const std::string& to) {
+    return "HTTP/1.1 302 Found\r\nLocation: " + to + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  };
+  CannedHttpServer elsewhere(ok, 0x7f000002), otherPort(ok);
+  ASSERT_TRUE(elsewhere.ok() && otherPort.ok());
+  std::map<std::string, std::string> answers{{"/ok", ok},
+                                             {"/here?to=1", redirect("/ok")},
+                                             {"/away?to=1", redirect(elsewhere.url() + "x?to=1")},
+                                             {"/port?to=1", redirect(otherPort.url() + "x?to=1")},
+                                             {"", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}};
+  CannedHttpServer gateway(answers);
+  ASSERT_TRUE(gateway.ok());
+  const std::string self = gateway.url().substr(7, gateway.url().size() - 8);  // "127.0.0.1:PORT"
+  // The same host and port over https: another scheme.
+  CannedHttpServer gatewayTls(std::map<std::string, std::string>{{"/tls?to=1", redirect("https://" + self + "/ok")}});
+  testing::FakeNetwork network;
+  const auto send = [&](const CannedHttpServer& server, const char* path) {
+    GatewaySender sender(QString::fromStdString(server.url()) + QStringLiteral("{message}?to={phone}"),
+                         net::testing::LoopbackServices(network));
+    return sender.send(QStringLiteral("1"), QString::fromLatin1(path));
+  };
+  EXPECT_TRUE(send(gateway, "here").sent());
+  for (const auto& [server, path] : {std::pair{&gateway, "away"}, {&gateway, "port"}, {&gatewayTls, "tls"}}) {
+    const SendResult r = send(*server, path);
+    EXPECT_EQ(r.status, SendResult::Status::Broken) << path;
+    EXPECT_TRUE(r.error.contains(QLatin1String("another server"))) << r.error.toStdString();
+  }
+  EXPECT_EQ(std::pair(elsewhere.connections(), otherPort.connections()), std::pair(0, 0));
+}
+
 BatchRow Row(int line, const char* dtu, const char* sim, BatchProblem problem = BatchProblem::None) {
   BatchRow r;
   r.line = r.lastLine = line;
@@ -236,7 +305,10 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
     options.modem = device;
     err.clear();
     EXPECT_EQ(SendBatch(list, path, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
-    EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : "holds"))
+    // The holder is named from the lock file the first open left: this very test.
+    const QByteArray holder =
+        "is held by pid " + QByteArray::number(QCoreApplication::applicationPid()) + " (test_send)";
+    EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : holder))
         << err.toStdString();
   }
   EXPECT_EQ(modem.sent().size(), 1u);
@@ -250,11 +322,16 @@ TEST(SendBatch, AFailedOpenSaysWhatToDo) {
   SendOptions options;
   options.modem = QStringLiteral("/dev/ttyUSB2");
   using Kind = platform::SerialFailure::Kind;
-  for (const auto& [kind, hint] : {std::pair{Kind::Busy, "ModemManager"},
-                                   {Kind::Denied, "dialout"},
-                                   {Kind::NotFound, "plugged in"},
-                                   {Kind::Other, "Cannot open /dev/ttyUSB2: EIO"}}) {
-    ports.failure = {kind, "EIO"};
+  const struct {
+    Kind kind;
+    const char *holder, *hint;
+  } cases[] = {{Kind::Busy, "", "ModemManager"},
+               {Kind::Busy, "pid 15574 (dtusms)", "/dev/ttyUSB2 is held by pid 15574 (dtusms) (EIO). Close that"},
+               {Kind::Denied, "", "dialout"},
+               {Kind::NotFound, "", "plugged in? The serial ports here: /dev/ttyFAKE0."},
+               {Kind::Other, "", "Cannot open /dev/ttyUSB2: EIO"}};
+  for (const auto& [kind, holder, hint] : cases) {
+    ports.failure = {kind, "EIO", holder};
     const QString error = StartSender(options, platform).message();
     EXPECT_TRUE(error.startsWith(QStringLiteral("/dev/ttyUSB2: ")) && error.contains(QLatin1String(hint)))
         << error.toStdString();
@@ -280,11 +357,18 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
       {parse({"--batch", "l", "--resend"}),
        "--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."},
       {parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}), "'x' is not a serial speed."},
-      {parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"}), "'-1' is not a number of seconds."},
+      {parse({"--batch", "l", "--send-modem", ""}), "--send-modem needs a value."},
+      {parse({"--batch", "l", "--send-gateway", " "}), "--send-gateway needs a value."},
       {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
+  for (const char* seconds : {"-5", "nan", "1e30", "3600.1", "inf"}) {
+    const CommandLine line = parse({"--batch", "l", "--send-gateway", "u", "--interval", seconds});
+    EXPECT_EQ(line.text.section('\n', 0, 0),
+              QStringLiteral("dtusms: '%1' is not a number of seconds from 0 to 3600.").arg(seconds));
+  }
+  EXPECT_EQ(parse({"--batch", "l", "--send-gateway", "u", "--interval", "3600"}).send.interval, 3600s);
 }
 
 TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {

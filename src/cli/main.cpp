@@ -36,7 +36,9 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command, process);
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
-    const dtu::BatchOptions options{command.batchList, command.batchOutputs, command.batchDefaults, command.send};
+    // The program's own files are named where the settings are found.
+    const dtu::BatchOptions options{
+        command.batchList, command.batchOutputs, command.batchDefaults, command.send, {}, {}};
     return dtu::ExitCode(dtu::RunBatchProcess(argc, argv, options, platform.get()));
   }
   // The usage error stands as it is where no display would let QApplication

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <set>
+#include <thread>
 
 #include "cli/CommandLine.h"
 #include "cli/SendCommand.h"
@@ -143,6 +145,91 @@ TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
   silent.silent = true;
   device = Open(silent);
   EXPECT_FALSE(ModemSender(*device, kQuick).start().ok());
+}
+
+// A modem an earlier run left reading message text takes this run's
+// commands once ESC has ended that; a prompt that never comes leaves the ESC
+// on the line before send returns, with no event loop to write it later.
+TEST(ModemSender, EndsAMessageTextLeftOpenBeforeAndAfter) {
+  FakeModem modem;
+  modem.noPrompt = {"10086"};
+  modem.leaveWaitingForText();
+  auto device = Open(modem);
+  ModemSender sender(*device, kQuick);
+  ASSERT_TRUE(sender.start().ok());
+  EXPECT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
+  EXPECT_EQ(sender.send(QStringLiteral("10086"), QStringLiteral("x")).status, SendResult::Status::Failed);
+  for (int wait = 0; wait < 50 && modem.waitingForText(); ++wait) std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(modem.waitingForText());
+  EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"10010", "y"}}));
+}
+
+// Errors of the SIM, the service centre or the network would meet every
+// message: the first stops the run and says what to do. Others fail one row.
+TEST(ModemSender, StopsTheRunAtAnErrorEveryMessageWouldMeet) {
+  const struct {
+    int code;
+    bool stops;
+    const char* hint;
+  } cases[] = {{310, true, "SIM not inserted. Every message would fail on this SIM"},
+               {318, true, "SIM PUK2 required"},
+               {330, true, "service centre number"},
+               {332, true, "no network"},
+               {500, false, "unknown error."}};
+  for (const auto& c : cases) {
+    QTemporaryDir dir;
+    FakeModem modem;
+    modem.failing = {"10001", "10002", "10003"};
+    modem.errorCode = c.code;
+    auto device = Open(modem);
+    ModemSender sender(*device, kQuick);
+    ASSERT_TRUE(sender.start().ok());
+    SendLog log;
+    ASSERT_TRUE(log.open(dir.filePath(QStringLiteral("log.csv")), TestPlatform().files).ok());
+    std::vector<QString> errors;
+    const SendSummary s =
+        RunSends(Items({"10001", "10002", "10003"}), sender, log, 0ms, false,
+                 {{}, [&](std::size_t, const SendResult& r, bool) { errors.push_back(r.error); }, {}, {}});
+    EXPECT_EQ(std::pair(s.failed, s.notTried), c.stops ? std::pair(1, 2) : std::pair(3, 0)) << c.code;
+    EXPECT_EQ(modem.sent().size(), c.stops ? 1u : 3u);
+    EXPECT_TRUE(errors.at(0).contains(QLatin1String(c.hint))) << errors[0].toStdString();
+  }
+}
+
+// A flood, with or without line ends, is read and dropped as it comes; a
+// line is cut and the lines counted. Long messages of two runs do not share
+// a concatenation reference.
+TEST(ModemSender, BoundsWhatAModemSaysAndVariesTheReference) {
+  for (const char* unit : {"x", "RING\r\n"}) {
+    FakeModem modem;
+    modem.floodUnit = unit;
+    modem.floodBytes = 2 * 1024 * 1024;
+    auto device = Open(modem);
+    ModemSender sender(*device, {300ms, 300ms, 10s});
+    ASSERT_TRUE(sender.start().ok());
+    const SendResult r = sender.send(QStringLiteral("10010"), QStringLiteral("y"));
+    EXPECT_EQ(std::pair(r.status, r.reference), std::pair(SendResult::Status::Sent, QStringLiteral("1"))) << unit;
+  }
+  FakeModem modem;
+  modem.stored = "+CMGL: 1,\"REC READ\",\"10086\",,\"t\"\r\n" + std::string(10000, 'z') + "\r\n";
+  for (int i = 0; i < 5000; ++i) modem.stored += "w\r\n";
+  auto device = Open(modem);
+  std::set<char> references;
+  for (int run = 0; run < 4; ++run) {
+    ModemSender sender(*device, {300ms, 3s, 2s});
+    ASSERT_TRUE(sender.start().ok());
+    if (run == 0) {
+      const auto replies = sender.received({});
+      ASSERT_TRUE(replies.ok() && replies->size() == 1u);
+      const QString text = replies.value()[0].text;
+      EXPECT_TRUE(text.startsWith(QString(kModemLineLimit, u'z') + QLatin1Char('\n')));
+      EXPECT_EQ(text.count(u'w'), static_cast<qsizetype>(kModemLinesLimit) - 2);
+    }
+    ASSERT_TRUE(sender.send(QStringLiteral("10086"), QString(80, u'中')).sent());
+    // SC, first octet, MR, the address of "10086", PID, DCS, UDL, then 05 00 03 <reference>.
+    references.insert(QByteArray::fromHex(modem.sent().back().body.c_str()).at(1 + 1 + 1 + 2 + 3 + 2 + 1 + 3));
+  }
+  EXPECT_GT(references.size(), 1u);
 }
 
 TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -456,6 +459,53 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
               QStringLiteral("dtusms: '%1' is not a number of seconds from 0 to 3600.").arg(seconds));
   }
   EXPECT_EQ(parse({"--batch", "l", "--send-gateway", "u", "--interval", "3600"}).send.interval, 3600s);
+}
+
+// The stored interval is used only within 0 to 3600 s; the dialog keeps the
+// speed shown under Enter and checks device and address on OK, staying open.
+TEST(SendSettings, FallsBackFromABadIntervalAndChecksOnOk) {
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  for (const QVariant& stored : {QVariant(-5.0), QVariant(QStringLiteral("nan")), QVariant(1e30), QVariant(0.5)}) {
+    QSettings().setValue(QStringLiteral("Send/interval seconds"), stored);
+    EXPECT_EQ(LoadSendOptions().interval, stored == QVariant(0.5) ? 500ms : 3000ms) << stored.toString().toStdString();
+  }
+  SendOptions stored;
+  stored.modem = dir.filePath(QStringLiteral("ttyNone"));
+  stored.baud = 57600;
+  StoreSendOptions(stored);
+  testing::RecordingPresenter boxes;
+  SendSettingsDialog dialog(TestPlatform(), nullptr, boxes);
+  dialog.show();
+  auto* baud = dialog.findChild<QComboBox*>(QStringLiteral("send_Baud"));
+  ASSERT_TRUE(baud && QTest::qWaitForWindowExposed(&dialog));
+  baud->setFocus();
+  QTest::keyClick(baud, Qt::Key_Return);
+  EXPECT_EQ(baud->currentText(), QStringLiteral("57600"));
+  QPushButton* ok = nullptr;
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("OK")) ok = b;
+  ASSERT_TRUE(ok);
+  const auto refusal = [&] {
+    boxes.boxes.clear();
+    ok->click();
+    return boxes.boxes.size() == 1 && dialog.isVisible() ? boxes.boxes[0].text : QStringLiteral("accepted");
+  };
+  EXPECT_TRUE(refusal().contains(QLatin1String("no serial device"))) << boxes.boxes.size();
+  dialog.findChild<QRadioButton*>(QStringLiteral("send_GatewayChosen"))->click();
+  auto* gateway = dialog.findChild<QLineEdit*>(QStringLiteral("send_Gateway"));
+  gateway->setText(QStringLiteral("http://gw/send#to={phone}&text={message}"));
+  EXPECT_TRUE(refusal().contains(QLatin1String("after '#'")));
+  gateway->setText(QStringLiteral("ftp://gw/send?to={phone}&text={message}"));
+  EXPECT_TRUE(refusal().contains(QLatin1String("not an http")));
+  EXPECT_EQ(LoadSendOptions().modem, stored.modem);  // nothing stored yet
+  FakeModem modem;
+  dialog.findChild<QRadioButton*>(QStringLiteral("send_Modem"))->click();
+  dialog.findChild<QComboBox*>(QStringLiteral("send_Device"))->setCurrentText(QString::fromStdString(modem.device()));
+  ok->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(std::pair(LoadSendOptions().modem, LoadSendOptions().baud),
+            std::pair(QString::fromStdString(modem.device()), 57600));
 }
 
 TEST(SendDialog, SendsOffTheWindowThreadAndStopsAfterTheMessageInFlight) {

@@ -26,6 +26,7 @@
 #include "core/i18n/Translate.h"
 #include "core/net/NetProbe.h"
 #include "core/send/SendJournal.h"
+#include "core/send/SendPlan.h"
 #include "core/sms/SmsCheck.h"
 #include "core/text/AnsiCodec.h"
 #include "platform/Platform.h"
@@ -42,9 +43,13 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
   for (const BatchFormat& format : BatchFormats())
     if (const QString path = options.output(format.writer.format()); !path.isEmpty())
       outputs.emplace_back(format.writer.format(), path);
+  const std::vector<ProtectedFile> protectedFiles =
+      ProtectedFiles(options.list, options.send.log.isEmpty() ? DefaultSendLogPath(options.list) : options.send.log,
+                     options.executable, options.settings,
+                     options.send.journal.isEmpty() ? DefaultJournalPath() : options.send.journal);
   for (const auto& [format, path] : outputs) {
-    if (SameFile(files, path, options.list)) {
-      ReportLine(err, path, Translate("This is the list itself; an output never replaces it."));
+    if (const QString refusal = RefuseOutput(files, path, protectedFiles); !refusal.isEmpty()) {
+      ReportLine(err, path, refusal);
       return ExitStatus::kUsageOrFileError;
     }
   }
@@ -133,10 +138,13 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
 
   QByteArray out;
   QByteArray err;
+  BatchOptions withOwnFiles = options;
+  withOwnFiles.executable = platform.process.executablePath();
+  withOwnFiles.settings = settings;
   // A send reports each row as it happens; the rest is told at the end.
   const ExitStatus status =
-      RunBatch(options, base, codec, platform.files, out, err, TerminalProgress(platform.process, WriteStandardError),
-               &platform, [](QByteArray& lines) {
+      RunBatch(withOwnFiles, base, codec, platform.files, out, err,
+               TerminalProgress(platform.process, WriteStandardError), &platform, [](QByteArray& lines) {
                  WriteStandardError(lines);
                  lines.clear();
                });

@@ -32,11 +32,15 @@ struct BatchOptions {
   }
   bool defaults = false;  // compose with the default fields when the settings file cannot be read
   SendOptions send{};     // nothing: compose only
+  // The program's own files, which no output replaces.
+  QString executable;
+  QString settings;
 };
 
 // Everything but the process: `out` receives the CSV when it is not written
 // to a file, `err` one line per problem ("LIST:LINE: message"). An output
-// that names the list or the other output is refused before anything is written.
+// that names the list, the send log, the program's own files or the other
+// output is refused before anything is written.
 // With options.send, the rows go to `platform`'s modem or gateway instead of
 // the CSV to `out`.
 ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, const AnsiCodec& codec,

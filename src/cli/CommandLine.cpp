@@ -14,6 +14,7 @@
 #include "core/Expected.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/SenderFactory.h"
 #include "render/BatchWriters.h"
 
 namespace dtu {
@@ -59,12 +60,17 @@ Status CheckSendOptions(const QCommandLineParser& parser, const std::array<QComm
     return Failure{Tr(N_("Give --send-modem or --send-gateway, not both."))};
   if (!sending && (parser.isSet(baud) || parser.isSet(interval) || parser.isSet(log) || parser.isSet(resend)))
     return Failure{Tr(N_("--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."))};
+  // An empty value would quietly turn sending off.
+  for (const QCommandLineOption* where : {&modem, &gateway})
+    if (parser.isSet(*where) && parser.value(*where).trimmed().isEmpty())
+      return Failure{FormatMessage(Tr(N_("--%s needs a value.")), {where->names().constFirst()})};
   bool ok = true;
   if (parser.isSet(baud) && (parser.value(baud).toInt(&ok) < 300 || !ok))
     return Failure{FormatMessage(Tr(N_("'%s' is not a serial speed.")), {parser.value(baud)})};
   const double seconds = parser.value(interval).toDouble(&ok);
-  if (parser.isSet(interval) && (!ok || !(seconds >= 0 && seconds <= 86400)))
-    return Failure{FormatMessage(Tr(N_("'%s' is not a number of seconds.")), {parser.value(interval)})};
+  if (parser.isSet(interval) && (!ok || !SendIntervalInRange(seconds)))
+    return Failure{FormatMessage(Tr(N_("'%s' is not a number of seconds from 0 to %d.")),
+                                 {parser.value(interval), QString::number(kMaxSendInterval.count())})};
   if (parser.isSet(baud) && !parser.isSet(modem)) return Failure{Tr(N_("--baud needs --send-modem."))};
   return Done{};
 }

@@ -48,7 +48,9 @@ int main(int argc, char** argv) {
   int qtArgc = static_cast<int>(qtStrings.size());
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
-    const dtu::BatchOptions options{command.batchList, command.batchOutputs, command.batchDefaults, command.send};
+    // The program's own files are named where the settings are found.
+    const dtu::BatchOptions options{
+        command.batchList, command.batchOutputs, command.batchDefaults, command.send, {}, {}};
     return dtu::ExitCode(dtu::RunBatchProcess(qtArgc, qtArgv.data(), options, platform.get()));
   }
   if (command.action == dtu::CommandLine::Action::kJournal) {

@@ -29,10 +29,14 @@ struct HttpRequest {
   // (IPv4 or IPv6 text); false ends the request as Refused, and no packet
   // reaches that address (on Windows, see WinNetwork.cpp).
   std::function<bool(const std::string& connectedAddress)> allowConnection;
+  // Asked before each redirect is followed, with the URL that redirects and
+  // the absolute URL it points to; false ends the request as Redirected,
+  // before any connection to the new URL. Empty: every redirect is followed.
+  std::function<bool(const std::string& from, const std::string& to)> allowRedirect;
 };
 
 struct HttpResponse {
-  enum class Outcome { Ok, Refused, TooLarge, Failed };
+  enum class Outcome { Ok, Refused, Redirected, TooLarge, Failed };
   Outcome outcome = Outcome::Failed;
   std::string body;
   std::string contentType;  // the last response's Content-Type, "" when none
@@ -41,6 +45,7 @@ struct HttpResponse {
   // With Failed: the request was written before the failure, so the server
   // may have acted on it.
   bool requestSent = false;
+  std::string location;  // with Redirected: the URL the redirect pointed to
 };
 
 class Network {

@@ -12,7 +12,8 @@ namespace dtu::platform {
 struct SerialFailure {
   enum class Kind { NotFound, Busy, Denied, Other };
   Kind kind = Kind::Other;
-  std::string cause;  // the system's text
+  std::string cause;   // the system's text
+  std::string holder;  // with Busy, where the system tells: "pid 15574 (dtusms)"
 };
 
 class SerialPorts {

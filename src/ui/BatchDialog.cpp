@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -21,6 +22,7 @@
 #include "core/batch/SameFile.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/SendJournal.h"
 #include "core/send/SendPlan.h"
 #include "render/BatchWriters.h"
 #include "ui/BatchPreview.h"
@@ -182,9 +184,20 @@ void BatchDialog::showRows() {
   if (sendButton_) sendButton_->setEnabled(ok > 0);
 }
 
+void BatchDialog::protectProgramFiles(QString executable, QString settings) {
+  executable_ = std::move(executable);
+  settings_ = std::move(settings);
+}
+
 bool BatchDialog::exportAs(const char* format, const QString& path) {
-  if (!listPath_.isEmpty() && SameFile(files_, path, listPath_)) {
-    showError(path + QStringLiteral(": ") + Translate("This is the list itself; an output never replaces it."));
+  // The send log the dialog's "Send..." would write to.
+  const QString sendLog =
+      listPath_.isEmpty() ? DefaultSendLogPath({}, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                          : DefaultSendLogPath(listPath_);
+  if (const QString refusal =
+          RefuseOutput(files_, path, ProtectedFiles(listPath_, sendLog, executable_, settings_, DefaultJournalPath()));
+      !refusal.isEmpty()) {
+    showError(path + QStringLiteral(": ") + refusal);
     return false;
   }
   // Its own copy: a composition may finish while the pages are written.

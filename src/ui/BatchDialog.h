@@ -43,6 +43,8 @@ class BatchDialog : public QDialog {
   // Adds "Send...": the rows that composed, each to its SIM number, through
   // the user's modem or gateway; the log sits beside the opened list.
   void enableSending(const platform::Platform& platform);
+  // The executable and its settings file, which no export replaces either.
+  void protectProgramFiles(QString executable, QString settings);
 
  private:
   // Now, on this thread: before an export, and for a list just opened.
@@ -59,6 +61,8 @@ class BatchDialog : public QDialog {
   AnsiCodec codec_;
   platform::FileStore& files_;
   QString listPath_;  // the file last opened, which no export replaces
+  QString executable_;
+  QString settings_;
   SmsCommandInputs fields_;
   BatchSetupProblem setupProblem_;
   BatchList list_;

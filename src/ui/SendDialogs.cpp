@@ -24,6 +24,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 #include <thread>
 
 #include "core/i18n/Format.h"
@@ -104,8 +105,10 @@ SendOptions LoadSendOptions() {
   const bool gateway = settings.value(kMethod).toString() == QLatin1String("gateway");
   (gateway ? options.gateway : options.modem) = settings.value(gateway ? kGateway : kDevice).toString();
   options.baud = settings.value(kBaud, options.baud).toInt();
-  options.interval =
-      std::chrono::milliseconds(static_cast<long long>(settings.value(kInterval, 3.0).toDouble() * 1000));
+  bool ok = false;
+  // A file edited by hand must not send without a gap, nor wait for ever.
+  if (const double seconds = settings.value(kInterval).toDouble(&ok); ok && SendIntervalInRange(seconds))
+    options.interval = std::chrono::milliseconds(std::llround(seconds * 1000));
   return options;
 }
 
@@ -126,7 +129,7 @@ QString WindowSendLogPath() {
 }
 
 SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidget* owner, MessagePresenter& boxes)
-    : QDialog(owner), boxes_(boxes) {
+    : QDialog(owner), boxes_(boxes), platform_(platform) {
   setWindowTitle(Translate("Send settings"));
   const SendOptions current = LoadSendOptions();
   auto* form = new QFormLayout;
@@ -136,19 +139,26 @@ SendSettingsDialog::SendSettingsDialog(const platform::Platform& platform, QWidg
   method_->addButton(modem, 0);
   method_->addButton(gateway, 1);
   (current.gateway.isEmpty() ? modem : gateway)->setChecked(true);
+  modem->setObjectName(QStringLiteral("send_Modem"));
+  gateway->setObjectName(QStringLiteral("send_GatewayChosen"));
   device_ = new QComboBox;
+  device_->setObjectName(QStringLiteral("send_Device"));
   device_->setEditable(true);
   if (platform.serial) device_->addItems(platform.serial->names());
   device_->setCurrentText(current.modem);
+  // A list to pick from: an editable one would take Enter as a new entry.
   baud_ = new QComboBox;
-  baud_->setEditable(true);
+  baud_->setObjectName(QStringLiteral("send_Baud"));
   for (const int b : {9600, 19200, 38400, 57600, 115200, 230400, 460800}) baud_->addItem(QString::number(b));
-  baud_->setCurrentText(QString::number(current.baud));
+  if (baud_->findText(QString::number(current.baud)) < 0) baud_->addItem(QString::number(current.baud));
+  baud_->setCurrentIndex(baud_->findText(QString::number(current.baud)));
   gateway_ = new QLineEdit(current.gateway);
+  gateway_->setObjectName(QStringLiteral("send_Gateway"));
   gateway_->setMinimumWidth(gateway_->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 48);
   gateway_->setPlaceholderText(QStringLiteral("http://192.168.1.20:8080/send?to={phone}&text={message}"));
   interval_ = new QDoubleSpinBox;
-  interval_->setRange(0, 3600);
+  interval_->setObjectName(QStringLiteral("send_Interval"));
+  interval_->setRange(0, static_cast<double>(kMaxSendInterval.count()));
   interval_->setDecimals(1);
   interval_->setSuffix(Translate(" s"));
   interval_->setValue(static_cast<double>(current.interval.count()) / 1000);
@@ -176,7 +186,16 @@ void SendSettingsDialog::methodChosen() {
 }
 
 void SendSettingsDialog::okClicked() {
-  StoreSendOptions(options());
+  const SendOptions chosen = options();
+  if (!chosen.any()) {
+    ShowApplicationError(boxes_, this, Translate("Give the modem's serial device or the gateway's address."));
+    return;
+  }
+  if (const Status usable = CheckSendTarget(chosen, platform_); !usable) {
+    ShowApplicationError(boxes_, this, usable.message());
+    return;
+  }
+  StoreSendOptions(chosen);
   accept();
 }
 

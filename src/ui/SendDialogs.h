@@ -45,9 +45,12 @@ class SendSettingsDialog : public QDialog {
 
  private:
   void methodChosen();
+  // Stays open with a box while the device does not open or the address
+  // cannot send: a mistake shows here, not at the first send.
   void okClicked();
 
   MessagePresenter& boxes_;
+  const platform::Platform& platform_;
   QButtonGroup* method_ = nullptr;
   QComboBox* device_ = nullptr;
   QComboBox* baud_ = nullptr;

@@ -536,6 +536,9 @@ SmsCommandInputs Ttntfrm_Main::fieldInputs() {
 void Ttntfrm_Main::tntbtn_BatchClick() {
   BatchDialog dialog(fieldInputs(), codec_, files(), this, boxes());
   dialog.enableSending(*options_.services.platform);
+  dialog.protectProgramFiles(options_.executablePath.isEmpty() ? options_.services.platform->process.executablePath()
+                                                               : options_.executablePath,
+                             settingsFilePath_);
   dialog.exec();
 }
 

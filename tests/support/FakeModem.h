@@ -26,8 +26,12 @@ class FakeModem {
     bool operator==(const Sms&) const = default;
   };
   std::string pinState = "READY";
-  std::set<std::string> failing;   // answered with +CMS ERROR: 500
-  std::set<std::string> noPrompt;  // never given the "> " prompt
+  std::set<std::string> failing;  // answered with +CMS ERROR: <errorCode>
+  int errorCode = 500;
+  std::set<std::string> noPrompt;  // waits for their text without giving the "> " prompt
+  // Sent before the network's answer to a message: a modem flooding its line.
+  std::string floodUnit;
+  std::size_t floodBytes = 0;
   bool silent = false;
   std::set<std::string> referenceThenError;  // +CMGS: n, then ERROR: the network took it
   std::atomic<bool> hold{false};             // the network's answer to a message waits while set
@@ -52,9 +56,29 @@ class FakeModem {
     std::lock_guard lock(mutex_);
     return commands_;
   }
+  // As an earlier run left it, stopped after the prompt: all it reads is the
+  // message text, until Ctrl-Z sends it or ESC drops it.
+  void leaveWaitingForText() {
+    std::lock_guard lock(mutex_);
+    pending_ = "(an earlier run)";
+  }
+  bool waitingForText() const {
+    std::lock_guard lock(mutex_);
+    return !pending_.empty();
+  }
 
  private:
-  void answer(const std::string& text) { (void)!::write(master_, text.data(), text.size()); }
+  // All of it, unless the test ends first: a reader that stopped reading
+  // must not hold the thread.
+  void answer(const std::string& text) {
+    for (std::size_t done = 0; done < text.size() && !stop_.stop_requested();) {
+      pollfd p{master_, POLLOUT, 0};
+      if (::poll(&p, 1, 20) <= 0) continue;
+      const ssize_t n = ::write(master_, text.data() + done, text.size() - done);
+      if (n < 0) return;
+      done += static_cast<std::size_t>(n);
+    }
+  }
 
   void handle(const std::string& command) {
     commands_.push_back(command);
@@ -62,9 +86,8 @@ class FakeModem {
     if (command.rfind("AT+CMGS=", 0) == 0) {
       std::string number = command.substr(8);
       if (number.size() > 1 && number.front() == '"') number = number.substr(1, number.size() - 2);
-      if (noPrompt.count(number)) return;
       pending_ = number;
-      answer("\r\n> ");
+      if (!noPrompt.count(number)) answer("\r\n> ");
     } else if (command == "AT+CPIN?") {
       answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
     } else if (command == "AT+CMGL=\"ALL\"") {
@@ -77,6 +100,7 @@ class FakeModem {
   }
 
   void run(const std::stop_token& stop) {
+    stop_ = stop;
     std::string buffer;
     while (!stop.stop_requested()) {
       pollfd p{master_, POLLIN, 0};
@@ -101,10 +125,12 @@ class FakeModem {
             return;
           }
           const bool fail = failing.count(pending_) > 0;
+          std::string flood;
+          while (flood.size() < floodBytes) flood += floodUnit;
           const std::string reference = "\r\n+CMGS: " + std::to_string(sent_.size()) + "\r\n";
-          answer(fail                                 ? "\r\n+CMS ERROR: 500\r\n"
-                 : referenceThenError.count(pending_) ? reference + "\r\nERROR\r\n"
-                                                      : reference + "\r\nOK\r\n");
+          answer(flood + (fail                                 ? "\r\n+CMS ERROR: " + std::to_string(errorCode) + "\r\n"
+                          : referenceThenError.count(pending_) ? reference + "\r\nERROR\r\n"
+                                                               : reference + "\r\nOK\r\n"));
           pending_.clear();
         } else {
           if ((end = buffer.find('\r')) == std::string::npos) break;
@@ -121,6 +147,7 @@ class FakeModem {
   mutable std::mutex mutex_;
   std::vector<Sms> sent_;
   std::vector<std::string> commands_;
+  std::stop_token stop_;
   std::jthread thread_;  // last: stopped before the members it uses go
 };
 

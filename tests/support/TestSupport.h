@@ -18,8 +18,11 @@
 #include <vector>
 #ifndef _WIN32
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 #include "core/AppError.h"
@@ -30,6 +33,28 @@
 namespace dtu::testing {
 
 #ifndef _WIN32
+// Files of this process grow to at most `bytes` while it lives: a write past
+// that fails with EFBIG, as one on a full disk fails with ENOSPC.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) : handler_(std::signal(SIGXFSZ, SIG_IGN)) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    const rlimit small{bytes, old_.rlim_max};
+    set_ = ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, handler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  bool set() const { return set_; }
+
+ private:
+  void (*handler_)(int);
+  rlimit old_{};
+  bool set_ = false;
+};
+
 // Opens both ends of `fifo` again and again once `delay` has passed (until
 // stopped): whoever is blocked in open() goes on, so that a test fails
 // instead of hanging.

@@ -315,11 +315,35 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
         << pdf;
     EXPECT_EQ(QString::fromLocal8Bit(err), "dtusms: " + dir.filePath(line) + "\n");
   }
+  // The program's own files: the executable, its settings (not there yet, in
+  // another case) and the send log, the default one or the one given.
+  ASSERT_TRUE(WriteBytes(dir.filePath("dtusms"),
+                         "\x7f"
+                         "ELF") &&
+              WriteBytes(dir.filePath("my.log"), "time\n"));
+  for (const auto& [csv, sendLog, refusal] : {std::tuple{"dtusms", "", "This is the program itself"},
+                                              {"zerevuzi.INI", "", "This is the program's settings file"},
+                                              {"list.csv.sent.csv", "", "This is the send log"},
+                                              {"./my.log", "my.log", "This is the send log"}}) {
+    BatchOptions options = Outputs(list, dir.filePath(csv));
+    options.executable = dir.filePath("dtusms");
+    options.settings = dir.filePath("ZEREVuzi.ini");
+    if (*sendLog) options.send.log = dir.filePath(sendLog);
+    QByteArray out, err;
+    EXPECT_EQ(RunBatch(options, kBase, TestCodec(), TestPlatform().files, out, err), ExitStatus::kUsageOrFileError);
+    EXPECT_TRUE(err.startsWith("dtusms: " + dir.filePath(csv).toLocal8Bit() + ": " + refusal)) << err.toStdString();
+  }
   RecordingPresenter boxes;
   BatchDialog dialog(kBase, TestCodec(), TestPlatform().files, nullptr, boxes);
+  dialog.protectProgramFiles(dir.filePath("dtusms"), dir.filePath("ZEREVuzi.ini"));
   EXPECT_TRUE(dialog.openList(list) && !dialog.exportAs("csv", link) && boxes.boxes.size() == 1);
+  EXPECT_TRUE(!dialog.exportAs("pdf", dir.filePath("dtusms")) && !dialog.exportAs("csv", list + ".sent.csv") &&
+              boxes.boxes.size() == 3);
   EXPECT_EQ(ReadBytes(list), "A1\n");
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(" "), "link.csv list.csv");
+  EXPECT_EQ(ReadBytes(dir.filePath("dtusms")),
+            "\x7f"
+            "ELF");
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(" "), "dtusms link.csv list.csv my.log");
   // A file that holds none of the command's fields would send the defaults, this computer's address included.
   const QByteArray utf16("\xFF\xFE[\0M\0a\0i\0n\0]\0\n\0P\0o\0r\0t\0=\0\x35\0\n\0", 26);
   const std::pair<const char*, QByteArray> inis[] = {{"empty.ini", ""},
@@ -339,12 +363,37 @@ TEST(BatchCommand, OutputsNeverReplaceInputsAndSettingsMustBeThere) {
   EXPECT_TRUE(ParseCommandLine({"dtusms", "--batch", "L", "--defaults"}).batchDefaults);
 }
 
+// A disk that fills under an output: every format fails with the system's
+// cause and leaves no file, not even an empty one.
+TEST(BatchCommand, AFullDiskFailsTheOutputAndLeavesNothing) {
+  QTemporaryDir dir;
+  const QString list = WriteList(dir, "A1\nA2\n");
+  for (const char* format : {"csv", "pdf"}) {
+    const QString path = dir.filePath(QStringLiteral("out.") + format);
+    BatchOptions options = Outputs(list, {});
+    options.outputs[format] = path;
+    QByteArray out, err;
+    ExitStatus status = ExitStatus::kSuccess;
+    {
+      const FileSizeLimit full(16);
+      ASSERT_TRUE(full.set());
+      status = RunBatch(options, kBase, TestCodec(), TestPlatform().files, out, err);
+    }
+    EXPECT_EQ(status, ExitStatus::kUsageOrFileError) << format;
+    EXPECT_EQ(QString::fromLocal8Bit(err), "dtusms: " + path + ": Cannot write the file: File too large\n");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"list.csv"});
+  }
+}
+
 // The sheet as a phone sees it: the first page printed at 150 dpi, read by zbar; a terminal
 // watching standard error sees a page counter that is wiped at the end, a pipe nothing.
 TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   QTemporaryDir dir;
   QByteArray list = "DTU number,SIM number\n";
-  for (int i = 1; i <= 13; ++i) list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-8000\n" : "\n");
+  // One SIM each: a list sends no two rows to one.
+  for (int i = 1; i <= 13; ++i)
+    list += "KQ-" + QByteArray::number(i) + (i % 2 ? ",+86 138-0013-80" + QByteArray::number(10 + i) + "\n" : "\n");
   QByteArray out, err, counter;
   const QString pdf = dir.filePath("out.pdf");
   FakeProcess terminal(true), pipe(false);
@@ -368,7 +417,9 @@ TEST(BatchCommand, SheetCodesDecodeToSmsLinks) {
   EXPECT_EQ(page.size(), QSize(1240, 1755));
   QStringList expected;
   for (int i = 1; i <= 12; ++i)
-    expected << QString("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)").arg(i % 2 ? "+8613800138000" : "").arg(i);
+    expected << QString("SMSTO:%1:(A55A#1*203.0.113.7*5000#3*CMNET#4*KQ-%2)")
+                    .arg(i % 2 ? "+86138001380" + QString::number(10 + i) : "")
+                    .arg(i);
   expected.sort();
   EXPECT_EQ(dtu::testing::DecodeQrCodes(page), expected);
 }

@@ -27,6 +27,9 @@ enum class BatchProblem {
   DuplicateDtuNumber,  // detail: the line of the first occurrence
   CommandCharacter,    // detail: the character ('#', '*', '(' or ')') in the DTU or SIM number
   UnheldCharacter,     // detail: the character of the DTU number the 8-bit charset cannot hold
+  DuplicateSimNumber,  // detail: the line of the first row sent to that SIM
+  InvisibleCharacter,  // detail: the DTU number's format, separator or C1 character, as U+XXXX
+  SeparatorCharacter,  // detail: the ',', ';' or tab in the DTU or SIM number
 };
 
 struct BatchRow {

@@ -44,6 +44,23 @@ QString DescribeBatchProblem(const BatchRow& row) {
       return FormatMessage(
           Translate("The DTU number \"%s\" holds \"%s\", which cannot be sent under the current locale."),
           {row.dtuNumber, row.detail});
+    case BatchProblem::DuplicateSimNumber:
+      return FormatMessage(Translate("The SIM number \"%s\" is already on line %d; both rows would go to one SIM."),
+                           {row.simNumber, row.detail});
+    case BatchProblem::InvisibleCharacter:
+      return FormatMessage(Translate("The DTU number \"%s\" holds the invisible character %s."),
+                           {row.dtuNumber, row.detail});
+    case BatchProblem::SeparatorCharacter: {
+      const QString shown =
+          row.detail == QLatin1String("\t") ? Translate("a tab") : QLatin1Char('"') + row.detail + '"';
+      if (row.dtuNumber.contains(row.detail))
+        return FormatMessage(Translate("The DTU number \"%s\" holds %s, a list separator: are the columns split as "
+                                       "meant?"),
+                             {row.dtuNumber, shown});
+      return FormatMessage(Translate("The SIM number \"%s\" holds %s, a list separator: are the columns split as "
+                                     "meant?"),
+                           {row.simNumber, shown});
+    }
   }
   return {};
 }

@@ -12,6 +12,15 @@ namespace dtu {
 
 namespace {
 
+// A no-break space pasted from a spreadsheet or a web page is padding too.
+QString TrimCell(const QString& cell) {
+  const auto padding = [](QChar c) { return c.unicode() <= 32 || c == QChar::Nbsp; };
+  qsizetype first = 0, last = cell.size();
+  while (first < last && padding(cell.at(first))) ++first;
+  while (last > first && padding(cell.at(last - 1))) --last;
+  return cell.mid(first, last - first);
+}
+
 bool IsLineEnd(QChar c) { return c == QLatin1Char('\n') || c == QLatin1Char('\r'); }
 
 // Only blank cells: skipped. A record cut short or never closed is reported instead.
@@ -89,8 +98,8 @@ BatchList ParseBatchList(const QString& text) {
     row.lastLine = record.lastLine;
     row.problem = problem;
     if (problem == BatchProblem::QuoteNotClosed) row.detail = QString::number(record.openQuote);
-    row.dtuNumber = TrimField(record.cells.value(0));
-    row.simNumber = TrimField(record.cells.value(1));
+    row.dtuNumber = TrimCell(record.cells.value(0));
+    row.simNumber = TrimCell(record.cells.value(1));
     list.rows.push_back(std::move(row));
   }
   return list;

@@ -22,6 +22,10 @@ Status WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     ok = written > 0;
     done += written;
   }
+  // commit() flushes Qt's buffer but renames the file into place even when
+  // that last write fails: a full disk would leave an empty file reported as
+  // written. A flush cut short says why on the next try.
+  ok = ok && (file.flush() || file.flush());
   if (!ok || !file.commit()) {
     Failure failure = FileWriteFailure(file.errorString());
     file.cancelWriting();

@@ -153,7 +153,8 @@ std::string CutWanAddress(std::string_view page) {
   return std::string(page.substr(static_cast<size_t>(start - 1), static_cast<size_t>(length)));
 }
 
-platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services) {
+platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services,
+                                    std::function<bool(const std::string& from, const std::string& to)> allowRedirect) {
   HopRule hops(services.isInternal);
   platform::HttpRequest request;
   request.url = url;
@@ -161,6 +162,7 @@ platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyB
   request.totalTimeout = services.timeouts.httpTotal;
   request.maxBodyBytes = maxBodyBytes;
   request.allowConnection = [&hops](const std::string& address) { return hops.allows(address); };
+  request.allowRedirect = std::move(allowRedirect);
   return Network(services).httpGet(request);
 }
 
@@ -171,6 +173,7 @@ std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services)
     case platform::HttpResponse::Outcome::Ok:
       break;
     case platform::HttpResponse::Outcome::Refused:
+    case platform::HttpResponse::Outcome::Redirected:  // no rule of this request refuses one
       throw AppError(FormatMessage(Translate("The public address could not be read from %s."), {Q(url)}));
     case platform::HttpResponse::Outcome::TooLarge:
       throw AppError(FormatMessage(Translate("The page at %s is larger than 1 MiB."), {Q(url)}));

@@ -65,9 +65,12 @@ std::string ResolveHostAddress(const std::string& name, const ProbeServices& ser
 std::string GetWanAddress(const AnsiCodec& codec, const ProbeServices& services);
 inline constexpr std::size_t kMaxWanBodyBytes = std::size_t{1024} * 1024;
 
-// One GET under the redirect rule of GetWanAddress and the probe time-outs;
-// the response as the network gives it.
-platform::HttpResponse FetchGuarded(const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services);
+// One GET under the redirect rule of GetWanAddress and the probe time-outs,
+// a redirect followed only when `allowRedirect` (if any) allows it; the
+// response as the network gives it.
+platform::HttpResponse FetchGuarded(
+    const std::string& url, std::size_t maxBodyBytes, const ProbeServices& services,
+    std::function<bool(const std::string& from, const std::string& to)> allowRedirect = {});
 
 // The cut applied to the page's 8-bit text: the first "<h2>" heading without
 // its leading 21 and trailing 69 bytes; "" when the tags are missing or the

@@ -2,9 +2,11 @@
 #include "core/send/GatewaySender.h"
 
 #include <QUrl>
+#include <array>
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/sms/SmsAlphabet.h"
 
 namespace dtu {
 
@@ -12,6 +14,7 @@ namespace {
 
 const QString kPhone = QStringLiteral("{phone}");
 const QString kMessage = QStringLiteral("{message}");
+const QString kCoding = QStringLiteral("{coding}");
 // A gateway answers in a few bytes; more is not a gateway.
 constexpr std::size_t kMaxGatewayBody = 64 * 1024;
 
@@ -26,9 +29,40 @@ QString FirstAnswerLine(const std::string& body) {
   return printable;
 }
 
+// Where the authority ("user:password@host:port") of `url` ends: at the first
+// '/', '?' or '#' after "scheme://"; 0 without "://".
+qsizetype AuthorityEnd(const QString& url, qsizetype* start = nullptr) {
+  const qsizetype scheme = url.indexOf(QLatin1String("://"));
+  if (scheme < 0) return 0;
+  if (start) *start = scheme + 3;
+  qsizetype end = scheme + 3;
+  while (end < url.size() && url.at(end) != QLatin1Char('/') && url.at(end) != QLatin1Char('?') &&
+         url.at(end) != QLatin1Char('#'))
+    ++end;
+  return end;
+}
+
+// Scheme, host and port, the default port spelled out.
+std::array<QString, 3> Origin(const QUrl& url) {
+  const QString scheme = url.scheme().toLower();
+  const int port = url.port(scheme == QLatin1String("https") ? 443 : scheme == QLatin1String("http") ? 80 : -1);
+  return {scheme, url.host().toLower(), QString::number(port)};
+}
+
 }  // namespace
 
+QString MaskedUrl(const QString& url) {
+  qsizetype start = 0;
+  const qsizetype end = AuthorityEnd(url, &start);
+  const qsizetype at = url.lastIndexOf(QLatin1Char('@'), end - 1);
+  if (at < start) return url;
+  const qsizetype colon = url.indexOf(QLatin1Char(':'), start);
+  if (colon < 0 || colon > at) return url;
+  return url.left(colon + 1) + QStringLiteral("***") + url.mid(at);
+}
+
 QString GatewayUrl(const QString& urlTemplate, const QString& number, const QString& text) {
+  const QString coding = SmsEncodingOf(text) == SmsEncoding::Gsm7 ? QStringLiteral("0") : QStringLiteral("2");
   // One pass, so that a "{message}" inside the phone number is not filled again.
   QString out;
   for (qsizetype i = 0; i < urlTemplate.size();) {
@@ -38,6 +72,9 @@ QString GatewayUrl(const QString& urlTemplate, const QString& number, const QStr
     } else if (urlTemplate.mid(i, kMessage.size()) == kMessage) {
       out += QString::fromLatin1(QUrl::toPercentEncoding(text));
       i += kMessage.size();
+    } else if (urlTemplate.mid(i, kCoding.size()) == kCoding) {
+      out += coding;
+      i += kCoding.size();
     } else {
       out += urlTemplate.at(i++);
     }
@@ -45,15 +82,28 @@ QString GatewayUrl(const QString& urlTemplate, const QString& number, const QStr
   return out;
 }
 
-Status GatewaySender::start() {
-  const QUrl url(GatewayUrl(template_, QStringLiteral("1"), QStringLiteral("x")), QUrl::StrictMode);
+Status CheckGatewayTemplate(const QString& urlTemplate) {
+  const QString shown = MaskedUrl(urlTemplate);
+  const QUrl url(GatewayUrl(urlTemplate, QStringLiteral("1"), QStringLiteral("x")), QUrl::StrictMode);
   const QString scheme = url.scheme().toLower();
   if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) || url.host().isEmpty())
-    return Failure{FormatMessage(Translate("%s is not an http or https address."), {template_})};
-  if (!template_.contains(kPhone) || !template_.contains(kMessage))
-    return Failure{FormatMessage(Translate("The gateway address must hold {phone} and {message}: %s"), {template_})};
+    return Failure{FormatMessage(Translate("%s is not an http or https address."), {shown})};
+  if (!urlTemplate.contains(kPhone) || !urlTemplate.contains(kMessage))
+    return Failure{FormatMessage(Translate("The gateway address must hold {phone} and {message}: %s"), {shown})};
+  const qsizetype pathStart = AuthorityEnd(urlTemplate);
+  const qsizetype fragment = urlTemplate.indexOf(QLatin1Char('#'), pathStart);
+  for (const QString& field : {kPhone, kMessage, kCoding}) {
+    for (qsizetype at = urlTemplate.indexOf(field); at >= 0; at = urlTemplate.indexOf(field, at + 1)) {
+      if (at < pathStart || (fragment >= 0 && at > fragment))
+        return Failure{FormatMessage(Translate("%s must stand in the gateway address's path or query, never in its "
+                                               "host or after '#' (which is never sent): %s"),
+                                     {field, shown})};
+    }
+  }
   return Done{};
 }
+
+Status GatewaySender::start() { return CheckGatewayTemplate(template_); }
 
 Expected<std::vector<ReceivedSms>> GatewaySender::received(const QString&) {
   return Failure{Translate("An SMS gateway keeps no messages to list.")};
@@ -61,8 +111,11 @@ Expected<std::vector<ReceivedSms>> GatewaySender::received(const QString&) {
 
 SendResult GatewaySender::send(const QString& number, const QString& text) {
   const QString url = GatewayUrl(template_, number, text);
+  const auto sameOrigin = [](const std::string& from, const std::string& to) {
+    return Origin(QUrl(QString::fromStdString(from))) == Origin(QUrl(QString::fromStdString(to)));
+  };
   if (const Status ready = beforeSubmit(); !ready) return {SendResult::Status::Failed, {}, ready.message(), true};
-  const platform::HttpResponse response = net::FetchGuarded(url.toStdString(), kMaxGatewayBody, services_);
+  const platform::HttpResponse response = net::FetchGuarded(url.toStdString(), kMaxGatewayBody, services_, sameOrigin);
   using Outcome = platform::HttpResponse::Outcome;
   switch (response.outcome) {
     case Outcome::Ok: {
@@ -77,6 +130,14 @@ SendResult GatewaySender::send(const QString& number, const QString& text) {
       return {SendResult::Status::Failed,
               {},
               Translate("The gateway redirected to an address in the local network; nothing was sent."),
+              true};
+    case Outcome::Redirected:
+      // Every message would be sent there: the address is wrong, not this message.
+      return {SendResult::Status::Failed,
+              {},
+              FormatMessage(Translate("The gateway redirected to %s, another server; the request was not sent there. "
+                                      "Check the gateway address."),
+                            {MaskedUrl(QString::fromStdString(response.location))}),
               true};
     case Outcome::TooLarge:
       // It answered, so the message may have been taken.

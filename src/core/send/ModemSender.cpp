@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "core/send/ModemSender.h"
 
+#include <QRandomGenerator>
 #include <QStringList>
+#include <algorithm>
 
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
@@ -17,6 +19,8 @@ constexpr char kCtrlZ = '\x1A';
 constexpr char kEscape = '\x1B';
 
 QString Q(const QByteArray& bytes) { return QString::fromLatin1(bytes); }
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 
 }  // namespace
 
@@ -47,9 +51,13 @@ QString CmsErrorMeaning(int code) {
       {305, N_("invalid text mode parameter")},
       {310, N_("SIM not inserted")},
       {311, N_("SIM PIN required")},
+      {312, N_("PH-SIM PIN required")},
       {313, N_("SIM failure")},
       {314, N_("SIM busy")},
+      {315, N_("SIM wrong")},
       {316, N_("SIM PUK required")},
+      {317, N_("SIM PIN2 required")},
+      {318, N_("SIM PUK2 required")},
       {322, N_("memory full")},
       {330, N_("service centre address unknown")},
       {331, N_("no network service")},
@@ -61,37 +69,72 @@ QString CmsErrorMeaning(int code) {
   return {};
 }
 
+ModemSender::ModemSender(QIODevice& device, ModemTimeouts timeouts)
+    : device_(device), timeouts_(timeouts), reference_(QRandomGenerator::global()->bounded(256u)) {}
+
+void ModemSender::receive(const QByteArray& bytes) {
+  qsizetype from = 0;
+  if (dropping_) {
+    const auto end = std::find_if(bytes.begin(), bytes.end(), IsLineEnd);
+    if (end == bytes.end()) return;
+    dropping_ = false;
+    from = end - bytes.begin();
+  }
+  buffer_.append(bytes.constData() + from, bytes.size() - from);
+}
+
+bool ModemSender::takeLines(Reply& reply, const QByteArray& echo, bool wantPrompt) {
+  // One pass over the buffer, whatever it holds: a flood costs its length once.
+  const char* const begin = buffer_.constData();
+  const char* const end = begin + buffer_.size();
+  const char* at = begin;
+  bool ended = false;
+  while (!ended) {
+    at = std::find_if_not(at, end, IsLineEnd);
+    // The prompt has no line end.
+    if (wantPrompt && at != end && *at == '>') {
+      at += (at + 1 != end && at[1] == ' ') ? 2 : 1;
+      reply.end = Reply::End::Prompt;
+      ended = true;
+      break;
+    }
+    const char* const lineEnd = std::find_if(at, end, IsLineEnd);
+    if (lineEnd == end) break;
+    const QByteArray line = QByteArray(at, lineEnd - at).trimmed();
+    at = lineEnd + 1;
+    if (line.isEmpty() || line == echo) continue;
+    if (line == "OK") {
+      reply.end = Reply::End::Ok;
+      ended = true;
+    } else if (line == "ERROR" || line.startsWith("+CMS ERROR:") || line.startsWith("+CME ERROR:")) {
+      reply.end = Reply::End::Error;
+      reply.error = line;
+      ended = true;
+    } else if (reply.lines.size() < kModemLinesLimit) {
+      reply.lines.push_back(line);
+    } else {
+      reply.lines.back() = line;  // the latest stays: a command's own answer comes just before its OK
+    }
+  }
+  buffer_.remove(0, at - begin);
+  if (!ended && buffer_.size() > kModemLineLimit) {
+    buffer_.truncate(kModemLineLimit);
+    dropping_ = true;
+  }
+  return ended;
+}
+
 ModemSender::Reply ModemSender::finish(std::chrono::milliseconds timeout, const QByteArray& echo, bool wantPrompt) {
   Reply reply;
   const Clock::time_point deadline = Clock::now() + timeout;
   for (;;) {
-    for (;;) {
-      qsizetype skip = 0;
-      while (skip < buffer_.size() && (buffer_[skip] == '\r' || buffer_[skip] == '\n')) ++skip;
-      buffer_.remove(0, skip);
-      // The prompt has no line end.
-      if (wantPrompt && buffer_.startsWith('>')) {
-        buffer_.remove(0, buffer_.startsWith("> ") ? 2 : 1);
-        reply.end = Reply::End::Prompt;
-        return reply;
-      }
-      qsizetype end = buffer_.indexOf('\r');
-      if (const qsizetype lf = buffer_.indexOf('\n'); lf >= 0 && (end < 0 || lf < end)) end = lf;
-      if (end < 0) break;
-      const QByteArray line = buffer_.left(end).trimmed();
-      buffer_.remove(0, end + 1);
-      if (line.isEmpty() || line == echo) continue;
-      if (line == "OK") {
-        reply.end = Reply::End::Ok;
-        return reply;
-      }
-      if (line == "ERROR" || line.startsWith("+CMS ERROR:") || line.startsWith("+CME ERROR:")) {
-        reply.end = Reply::End::Error;
-        reply.error = line;
-        return reply;
-      }
-      reply.lines.push_back(line);
+    // In pieces: what a flood brings is parsed and dropped as it comes.
+    while (device_.bytesAvailable() > 0) {
+      receive(device_.read(kModemLineLimit));
+      if (takeLines(reply, echo, wantPrompt)) return reply;
+      if (Clock::now() >= deadline) return reply;
     }
+    if (takeLines(reply, echo, wantPrompt)) return reply;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     if (left.count() <= 0) return reply;
     if (!device_.waitForReadyRead(static_cast<int>(left.count())) && device_.bytesAvailable() == 0) {
@@ -99,20 +142,32 @@ ModemSender::Reply ModemSender::finish(std::chrono::milliseconds timeout, const 
       if (Clock::now() + std::chrono::milliseconds(50) < deadline) broken_ = true;
       return reply;
     }
-    buffer_ += device_.readAll();
   }
+}
+
+void ModemSender::escape() {
+  device_.write(QByteArray(1, kEscape));
+  // Written now: the run may end here, and a modem left waiting for text
+  // would take the next run's commands as text.
+  device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
 }
 
 ModemSender::Reply ModemSender::exchange(const QByteArray& command, std::chrono::milliseconds timeout,
                                          bool wantPrompt) {
-  buffer_ += device_.readAll();  // unsolicited lines from before do not answer this command
+  // Unsolicited lines from before do not answer this command.
+  while (device_.bytesAvailable() > 0) device_.read(kModemLineLimit);
   buffer_.clear();
+  dropping_ = false;
   device_.write(command + '\r');
   device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
   return finish(timeout, command, wantPrompt);
 }
 
 Status ModemSender::start() {
+  // An earlier run stopped after the prompt leaves the modem reading text:
+  // ESC ends that, and what it answers is dropped.
+  escape();
+  finish(timeouts_.settle, {}, false);
   Reply at = exchange("AT", timeouts_.command);
   if (at.end == Reply::End::TimedOut) at = exchange("AT", timeouts_.command);  // the first may wake it
   if (at.end != Reply::End::Ok)
@@ -151,15 +206,20 @@ Status ModemSender::setMode(bool text) {
 }
 
 SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body) {
+  const auto failed = [](const QByteArray& error) {
+    const QString stop = stoppingError(error);
+    return stop.isEmpty()
+               ? SendResult{SendResult::Status::Failed, {}, describeError(error)}
+               : SendResult{SendResult::Status::Failed, {}, describeError(error) + QLatin1Char(' ') + stop, true};
+  };
   const Reply prompt = exchange(command, timeouts_.prompt, true);
-  if (prompt.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(prompt.error)};
+  if (prompt.end == Reply::End::Error) return failed(prompt.error);
   if (prompt.end != Reply::End::Prompt) {
-    device_.write(QByteArray(1, kEscape));  // leaves a half-open message, if any
+    escape();  // leaves a half-open message, if any
     return {SendResult::Status::Failed, {}, Translate("The modem gave no prompt for the message."), broken_};
   }
   if (const Status ready = beforeSubmit(); !ready) {
-    device_.write(QByteArray(1, kEscape));
-    device_.waitForBytesWritten(static_cast<int>(timeouts_.command.count()));
+    escape();
     return {SendResult::Status::Failed, {}, ready.message(), true};
   }
   device_.write(body + kCtrlZ);
@@ -175,7 +235,7 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
   // A reference followed by an error: the network took the message.
   if (reply.end == Reply::End::Error && !reference.isEmpty())
     return {SendResult::Status::Unconfirmed, Q(reference), describeError(reply.error)};
-  if (reply.end == Reply::End::Error) return {SendResult::Status::Failed, {}, describeError(reply.error)};
+  if (reply.end == Reply::End::Error) return failed(reply.error);
   // The message may be on its way: only the answer is missing.
   if (broken_)
     return {
@@ -184,6 +244,21 @@ SendResult ModemSender::submit(const QByteArray& command, const QByteArray& body
           {},
           FormatMessage(Translate("The modem did not confirm the message within %d s."),
                         {QString::number(timeouts_.submit.count() / 1000)})};
+}
+
+QString ModemSender::stoppingError(const QByteArray& line) {
+  bool ok = false;
+  const int code = line.startsWith("+CMS ERROR:") ? line.mid(11).trimmed().toInt(&ok) : 0;
+  if (!ok) return {};
+  if (code >= 310 && code <= 318)
+    return Translate(
+        "Every message would fail on this SIM: check that it is inserted, unlocked and working, then "
+        "send the rest again.");
+  if (code == 330)
+    return Translate("Set the SIM's service centre number (with a phone, or AT+CSCA), then send the rest again.");
+  if (code == 331 || code == 332)
+    return Translate("The modem has no network: check its antenna, signal and SIM plan, then send the rest again.");
+  return {};
 }
 
 QString ModemSender::describeError(const QByteArray& line) {

@@ -18,11 +18,22 @@ struct ModemTimeouts {
   std::chrono::milliseconds command{5000};
   std::chrono::milliseconds prompt{10000};
   std::chrono::milliseconds submit{60000};  // +CMGS: the network's answer
+  // After the ESC that ends a message text an earlier run left unfinished:
+  // what the modem says to it is read and dropped.
+  std::chrono::milliseconds settle{300};
 };
+
+// What is kept of a modem's answer: a longer line is cut (the rest
+// dropped), of more information lines the first and the latest are kept, so that a modem that floods
+// its line holds neither memory nor the processor.
+inline constexpr qsizetype kModemLineLimit = 4096;
+inline constexpr std::size_t kModemLinesLimit = 4096;
 
 class ModemSender final : public SmsSender {
  public:
-  explicit ModemSender(QIODevice& device, ModemTimeouts timeouts = {}) : device_(device), timeouts_(timeouts) {}
+  // The concatenation reference of long messages starts at a random value, so
+  // that two runs' messages to one phone do not share references.
+  explicit ModemSender(QIODevice& device, ModemTimeouts timeouts = {});
 
   // AT, the SIM's PIN state (never answered with a guess), text mode, GSM charset.
   Status start() override;
@@ -39,14 +50,22 @@ class ModemSender final : public SmsSender {
   };
   Reply exchange(const QByteArray& command, std::chrono::milliseconds timeout, bool wantPrompt = false);
   Reply finish(std::chrono::milliseconds timeout, const QByteArray& echo, bool wantPrompt);
+  // Takes the complete lines of buffer_ into `reply`; true once it has ended.
+  bool takeLines(Reply& reply, const QByteArray& echo, bool wantPrompt);
+  void receive(const QByteArray& bytes);
+  void escape();
   Status setMode(bool text);
   SendResult submit(const QByteArray& command, const QByteArray& body);
   static QString describeError(const QByteArray& line);
+  // A +CMS ERROR that every later message would get as well (the SIM, the
+  // service centre, the network): what to do, or empty.
+  static QString stoppingError(const QByteArray& line);
 
   QIODevice& device_;
   ModemTimeouts timeouts_;
-  QByteArray buffer_;
-  int mode_ = -1;  // AT+CMGF: 1 text, 0 PDU
+  QByteArray buffer_;      // what is not parsed yet, at most kModemLineLimit bytes
+  bool dropping_ = false;  // a line was cut: its rest is dropped up to its end
+  int mode_ = -1;          // AT+CMGF: 1 text, 0 PDU
   unsigned reference_ = 0;
   bool broken_ = false;
 };

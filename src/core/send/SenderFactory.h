@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QIODevice>
+#include <chrono>
 #include <memory>
 
 #include "core/Expected.h"
@@ -11,6 +12,10 @@
 #include "platform/Platform.h"
 
 namespace dtu {
+
+// The pacing a user may choose: none to an hour between messages.
+inline constexpr std::chrono::seconds kMaxSendInterval{3600};
+inline bool SendIntervalInRange(double seconds) { return seconds >= 0 && seconds <= kMaxSendInterval.count(); }
 
 struct StartedSender {
   std::unique_ptr<QIODevice> device;  // the modem's line; none for a gateway
@@ -21,5 +26,9 @@ struct StartedSender {
 
 // The failure's message names where: "DEVICE: message" or "URL: message".
 Expected<StartedSender> StartSender(const SendOptions& options, const platform::Platform& platform);
+
+// What the send settings can check before a send: the modem's device exists
+// and opens, or the gateway's template is one to send with.
+Status CheckSendTarget(const SendOptions& options, const platform::Platform& platform);
 
 }  // namespace dtu

@@ -14,8 +14,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <string>
 
 namespace dtu::platform {
 
@@ -130,6 +132,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* user) {
   return length;
 }
 
+bool IsRedirect(long status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
 struct HopCheck {
   const HttpRequest& request;
   bool refused = false;
@@ -232,17 +238,13 @@ HttpResponse PosixNetwork::httpGet(const HttpRequest& request) {
   char errorText[CURL_ERROR_SIZE] = {};
   CURL* h = handle.get();
   const auto set = [&](CURLoption option, auto value) { api.easySetopt(h, option, value); };
-  set(CURLOPT_URL, request.url.c_str());
   set(CURLOPT_HTTPGET, 1L);
   set(CURLOPT_NOSIGNAL, 1L);
   set(CURLOPT_PROTOCOLS_STR, "http,https");
-  set(CURLOPT_FOLLOWLOCATION, 1L);
-  set(CURLOPT_MAXREDIRS, static_cast<long>(std::max(request.maxRedirects, 0)));
-  set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // Redirects are followed below, so that each one can be refused before its connection.
+  set(CURLOPT_FOLLOWLOCATION, 0L);
   set(CURLOPT_ACCEPT_ENCODING, "");  // the cap below applies to the decoded body
   set(CURLOPT_USERAGENT, "Mozilla/5.0 (compatible; dtusms)");
-  set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request.connectTimeout.count()));
-  set(CURLOPT_TIMEOUT_MS, static_cast<long>(request.totalTimeout.count()));
   set(CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodyBytes));
   set(CURLOPT_WRITEFUNCTION, &WriteBody);
   set(CURLOPT_WRITEDATA, static_cast<void*>(&sink));
@@ -253,25 +255,55 @@ HttpResponse PosixNetwork::httpGet(const HttpRequest& request) {
   set(CURLOPT_OPENSOCKETFUNCTION, &OpenCheckedSocket);
   set(CURLOPT_OPENSOCKETDATA, static_cast<void*>(&hops));
 
-  const CURLcode rc = api.easyPerform(h);
-  if (hops.refused) {
-    response.outcome = HttpResponse::Outcome::Refused;
-  } else if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED) {
-    response.outcome = HttpResponse::Outcome::TooLarge;
-  } else if (rc != CURLE_OK) {
-    response.error = errorText[0] != '\0' ? errorText : api.easyStrerror(rc);
-    long requestBytes = 0;
-    response.requestSent = api.easyGetinfo(h, CURLINFO_REQUEST_SIZE, &requestBytes) == CURLE_OK && requestBytes > 0;
-  } else {
-    response.outcome = HttpResponse::Outcome::Ok;
-    response.body = std::move(sink.body);
-    char* contentType = nullptr;
-    if (api.easyGetinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
-      response.contentType = contentType;
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + request.totalTimeout;
+  std::string url = request.url;
+  for (int redirects = 0;; ++redirects) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    set(CURLOPT_URL, url.c_str());
+    set(CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<long long>(left, 1)));
+    set(CURLOPT_CONNECTTIMEOUT_MS,
+        static_cast<long>(std::clamp<long long>(request.connectTimeout.count(), 1, std::max<long long>(left, 1))));
+    sink.body.clear();
+    errorText[0] = '\0';
+    const CURLcode rc = api.easyPerform(h);
     long status = 0;
-    if (api.easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK) response.status = static_cast<int>(status);
+    if (rc == CURLE_OK && api.easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
+      response.status = static_cast<int>(status);
+    char* location = nullptr;
+    // As curl would follow: a redirect status with a Location; any other answer is the answer itself.
+    if (rc == CURLE_OK && !sink.overflow && IsRedirect(status) &&
+        api.easyGetinfo(h, CURLINFO_REDIRECT_URL, &location) == CURLE_OK && location != nullptr) {
+      if (redirects >= request.maxRedirects) {
+        response.error = "too many redirects (limit " + std::to_string(std::max(request.maxRedirects, 0)) + ")";
+        return response;
+      }
+      std::string next = location;
+      if (request.allowRedirect && !request.allowRedirect(url, next)) {
+        response.outcome = HttpResponse::Outcome::Redirected;
+        response.location = std::move(next);
+        return response;
+      }
+      url = std::move(next);
+      continue;
+    }
+    if (hops.refused) {
+      response.outcome = HttpResponse::Outcome::Refused;
+    } else if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED) {
+      response.outcome = HttpResponse::Outcome::TooLarge;
+    } else if (rc != CURLE_OK) {
+      response.error = errorText[0] != '\0' ? errorText : api.easyStrerror(rc);
+      long requestBytes = 0;
+      response.requestSent = api.easyGetinfo(h, CURLINFO_REQUEST_SIZE, &requestBytes) == CURLE_OK && requestBytes > 0;
+    } else {
+      response.outcome = HttpResponse::Outcome::Ok;
+      response.body = std::move(sink.body);
+      char* contentType = nullptr;
+      if (api.easyGetinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
+        response.contentType = contentType;
+    }
+    return response;
   }
-  return response;
 }
 
 }  // namespace dtu::platform

@@ -354,7 +354,12 @@ HttpResponse WinNetwork::httpGet(const HttpRequest& request) {
     if (const auto location = IsRedirect(status) ? Header(hop.get(), WINHTTP_QUERY_LOCATION) : std::nullopt) {
       if (redirects >= request.maxRedirects)
         return fail("too many redirects (limit " + std::to_string(std::max(request.maxRedirects, 0)) + ")");
-      url = ResolveReference(url, *location);
+      std::string next = ResolveReference(url, *location);
+      if (request.allowRedirect && !request.allowRedirect(url, next)) {
+        response.location = std::move(next);
+        return end(HttpResponse::Outcome::Redirected);
+      }
+      url = std::move(next);
       continue;
     }
 

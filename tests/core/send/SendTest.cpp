@@ -2,15 +2,21 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <set>
+#include <thread>
 
 #include "cli/CommandLine.h"
 #include "cli/SendCommand.h"
@@ -183,6 +189,90 @@ TEST(ModemSender, StopsAtAPinNoPromptOrSilenceWithinItsTimeOuts) {
   EXPECT_FALSE(ModemSender(*device, kQuick).start().ok());
 }
 
+// A modem an earlier run left reading message text takes this run's
+// commands once ESC has ended that; a prompt that never comes leaves the ESC
+// on the line before send returns, with no event loop to write it later.
+TEST(ModemSender, EndsAMessageTextLeftOpenBeforeAndAfter) {
+  FakeModem modem;
+  modem.noPrompt = {"10086"};
+  modem.leaveWaitingForText();
+  auto device = Open(modem);
+  ModemSender sender(*device, kQuick);
+  ASSERT_TRUE(sender.start().ok());
+  EXPECT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
+  EXPECT_EQ(sender.send(QStringLiteral("10086"), QStringLiteral("x")).status, SendResult::Status::Failed);
+  for (int wait = 0; wait < 50 && modem.waitingForText(); ++wait) std::this_thread::sleep_for(20ms);
+  EXPECT_FALSE(modem.waitingForText());
+  EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{"10010", "y"}}));
+}
+
+// Errors of the SIM, the service centre or the network would meet every
+// message: the first stops the run and says what to do. Others fail one row.
+TEST(ModemSender, StopsTheRunAtAnErrorEveryMessageWouldMeet) {
+  const struct {
+    int code;
+    bool stops;
+    const char* hint;
+  } cases[] = {{310, true, "SIM not inserted. Every message would fail on this SIM"},
+               {318, true, "SIM PUK2 required"},
+               {330, true, "service centre number"},
+               {332, true, "no network"},
+               {500, false, "unknown error."}};
+  for (const auto& c : cases) {
+    QTemporaryDir dir;
+    FakeModem modem;
+    modem.failing = {"10001", "10002", "10003"};
+    modem.errorCode = c.code;
+    auto device = Open(modem);
+    ModemSender sender(*device, kQuick);
+    ASSERT_TRUE(sender.start().ok());
+    const auto journal = Journal(dir);
+    std::vector<QString> errors;
+    const SendSummary s =
+        RunSends(Items({"10001", "10002", "10003"}), sender, *journal, nullptr, {0ms, false},
+                 {{}, [&](std::size_t, const SendOutcome& o) { errors.push_back(o.result.error); }, {}, {}});
+    EXPECT_EQ(std::pair(s.failed, s.notTried), c.stops ? std::pair(1, 2) : std::pair(3, 0)) << c.code;
+    EXPECT_EQ(modem.sent().size(), c.stops ? 1u : 3u);
+    EXPECT_TRUE(errors.at(0).contains(QLatin1String(c.hint))) << errors[0].toStdString();
+  }
+}
+
+// A flood, with or without line ends, is read and dropped as it comes; a
+// line is cut and the lines counted. Long messages of two runs do not share
+// a concatenation reference.
+TEST(ModemSender, BoundsWhatAModemSaysAndVariesTheReference) {
+  for (const char* unit : {"x", "RING\r\n"}) {
+    FakeModem modem;
+    modem.floodUnit = unit;
+    modem.floodBytes = 2 * 1024 * 1024;
+    auto device = Open(modem);
+    ModemSender sender(*device, {300ms, 300ms, 10s});
+    ASSERT_TRUE(sender.start().ok());
+    const SendResult r = sender.send(QStringLiteral("10010"), QStringLiteral("y"));
+    EXPECT_EQ(std::pair(r.status, r.reference), std::pair(SendResult::Status::Sent, QStringLiteral("1"))) << unit;
+  }
+  FakeModem modem;
+  modem.stored = "+CMGL: 1,\"REC READ\",\"10086\",,\"t\"\r\n" + std::string(10000, 'z') + "\r\n";
+  for (int i = 0; i < 5000; ++i) modem.stored += "w\r\n";
+  auto device = Open(modem);
+  std::set<char> references;
+  for (int run = 0; run < 4; ++run) {
+    ModemSender sender(*device, {300ms, 3s, 2s});
+    ASSERT_TRUE(sender.start().ok());
+    if (run == 0) {
+      const auto replies = sender.received({});
+      ASSERT_TRUE(replies.ok() && replies->size() == 1u);
+      const QString text = replies.value()[0].text;
+      EXPECT_TRUE(text.startsWith(QString(kModemLineLimit, u'z') + QLatin1Char('\n')));
+      EXPECT_EQ(text.count(u'w'), static_cast<qsizetype>(kModemLinesLimit) - 2);
+    }
+    ASSERT_TRUE(sender.send(QStringLiteral("10086"), QString(80, u'中')).sent());
+    // SC, first octet, MR, the address of "10086", PID, DCS, UDL, then 05 00 03 <reference>.
+    references.insert(QByteArray::fromHex(modem.sent().back().body.c_str()).at(1 + 1 + 1 + 2 + 3 + 2 + 1 + 3));
+  }
+  EXPECT_GT(references.size(), 1u);
+}
+
 TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {
   FakeModem modem;
   modem.stored =
@@ -215,6 +305,74 @@ TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
   EXPECT_FALSE(GatewaySender(QStringLiteral("ftp://x/{phone}{message}"), {}).start().ok());
   EXPECT_FALSE(GatewaySender(QStringLiteral("http://x/{phone}"), {}).start().ok());
   EXPECT_FALSE(sender.received({}).ok());  // a gateway keeps nothing to list
+}
+
+// Placeholders where a request carries them, an address not shown with its
+// password, and a coding per message.
+TEST(GatewaySender, ChecksTheTemplateMasksThePasswordAndFillsTheCoding) {
+  const std::pair<const char*, const char*> templates[] = {
+      {"http://u:s3cret@gw/send#to={phone}&text={message}", "{phone} must stand in the gateway address's path"},
+      {"http://gw/send?to={phone}#{message}", "{message} must stand"},
+      {"http://{phone}.gw/?m={message}", "{phone} must stand"},
+      {"http://gw/?m={message}&to={phone}#c={coding}", "{coding} must stand"},
+      {"ftp://u:s3cret@gw/{phone}{message}", "ftp://u:***@gw/{phone}{message} is not an http"},
+      {"http://u:s3cret@gw/{phone}", "{message}: http://u:***@gw/{phone}"},
+      {"https://u:s3cret@gw:8443/s?to={phone}&m={message}&coding={coding}", ""}};
+  const platform::Platform& platform = TestPlatform();
+  for (const auto& [url, refusal] : templates) {
+    SendOptions options;
+    options.gateway = QString::fromUtf8(url);
+    const Status checked = CheckSendTarget(options, platform);
+    EXPECT_EQ(checked.ok(), !*refusal) << url;
+    EXPECT_TRUE(checked.message().contains(QLatin1String(refusal))) << checked.message().toStdString();
+    if (*refusal) {
+      const QString started = StartSender(options, platform).message();
+      EXPECT_TRUE(started.startsWith(MaskedUrl(options.gateway) + ": ")) << started.toStdString();
+      EXPECT_FALSE(started.contains(QLatin1String("s3cret"))) << started.toStdString();
+    }
+  }
+  EXPECT_EQ(MaskedUrl(QStringLiteral("http://u:p@ss@gw/?a=b@c")), QStringLiteral("http://u:***@gw/?a=b@c"));
+  EXPECT_EQ(MaskedUrl(QStringLiteral("http://u@gw/x:y@z")), QStringLiteral("http://u@gw/x:y@z"));
+  const QString coded = QStringLiteral("x?c={coding}&m={message}");
+  EXPECT_EQ(GatewayUrl(coded, {}, QStringLiteral("(A55A#4*KQ1)\u20ac")),
+            QStringLiteral("x?c=0&m=%28A55A%234%2AKQ1%29%E2%82%AC"));
+  EXPECT_EQ(GatewayUrl(coded, {}, QStringLiteral("(A55A#4*\u8bbe)")),
+            QStringLiteral("x?c=2&m=%28A55A%234%2A%E8%AE%BE%29"));
+}
+
+// The loopback gateway redirects within itself, to a second loopback address,
+// to another port and to another scheme; only the first is followed.
+TEST(GatewaySender, FollowsNoRedirectToAnotherServer) {
+  using net::testing::CannedHttpServer;
+  const std::string ok = "HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  const auto redirect = [](const std::string& to) {
+    return "HTTP/1.1 302 Found\r\nLocation: " + to + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+  };
+  CannedHttpServer elsewhere(ok, 0x7f000002), otherPort(ok);
+  ASSERT_TRUE(elsewhere.ok() && otherPort.ok());
+  std::map<std::string, std::string> answers{{"/ok", ok},
+                                             {"/here?to=1", redirect("/ok")},
+                                             {"/away?to=1", redirect(elsewhere.url() + "x?to=1")},
+                                             {"/port?to=1", redirect(otherPort.url() + "x?to=1")},
+                                             {"", "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}};
+  CannedHttpServer gateway(answers);
+  ASSERT_TRUE(gateway.ok());
+  const std::string self = gateway.url().substr(7, gateway.url().size() - 8);  // "127.0.0.1:PORT"
+  // The same host and port over https: another scheme.
+  CannedHttpServer gatewayTls(std::map<std::string, std::string>{{"/tls?to=1", redirect("https://" + self + "/ok")}});
+  testing::FakeNetwork network;
+  const auto send = [&](const CannedHttpServer& server, const char* path) {
+    GatewaySender sender(QString::fromStdString(server.url()) + QStringLiteral("{message}?to={phone}"),
+                         net::testing::LoopbackServices(network));
+    return sender.send(QStringLiteral("1"), QString::fromLatin1(path));
+  };
+  EXPECT_TRUE(send(gateway, "here").sent());
+  for (const auto& [server, path] : {std::pair{&gateway, "away"}, {&gateway, "port"}, {&gatewayTls, "tls"}}) {
+    const SendResult r = send(*server, path);
+    EXPECT_EQ(std::pair(r.status, r.stopsRun), std::pair(SendResult::Status::Failed, true)) << path;
+    EXPECT_TRUE(r.error.contains(QLatin1String("another server"))) << r.error.toStdString();
+  }
+  EXPECT_EQ(std::pair(elsewhere.connections(), otherPort.connections()), std::pair(0, 0));
 }
 
 BatchRow Row(int line, const char* dtu, const char* sim, BatchProblem problem = BatchProblem::None) {
@@ -295,7 +453,10 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
     options.resend = true;
     err.clear();
     EXPECT_EQ(SendBatch(list, path, QueryFields(), options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
-    EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : "holds"))
+    // The holder is named from the lock file the first open left: this very test.
+    const QByteArray holder =
+        "is held by pid " + QByteArray::number(QCoreApplication::applicationPid()) + " (test_send)";
+    EXPECT_TRUE(err.contains(device == dir.filePath(QStringLiteral("ttyNone")) ? "no serial device" : holder))
         << err.toStdString();
   }
   EXPECT_EQ(modem.sent().size(), 1u);
@@ -340,11 +501,16 @@ TEST(SendBatch, AFailedOpenSaysWhatToDo) {
   SendOptions options;
   options.modem = QStringLiteral("/dev/ttyUSB2");
   using Kind = platform::SerialFailure::Kind;
-  for (const auto& [kind, hint] : {std::pair{Kind::Busy, "ModemManager"},
-                                   {Kind::Denied, "dialout"},
-                                   {Kind::NotFound, "plugged in"},
-                                   {Kind::Other, "Cannot open /dev/ttyUSB2: EIO"}}) {
-    ports.failure = {kind, "EIO"};
+  const struct {
+    Kind kind;
+    const char *holder, *hint;
+  } cases[] = {{Kind::Busy, "", "ModemManager"},
+               {Kind::Busy, "pid 15574 (dtusms)", "/dev/ttyUSB2 is held by pid 15574 (dtusms) (EIO). Close that"},
+               {Kind::Denied, "", "dialout"},
+               {Kind::NotFound, "", "plugged in? The serial ports here: /dev/ttyFAKE0."},
+               {Kind::Other, "", "Cannot open /dev/ttyUSB2: EIO"}};
+  for (const auto& [kind, holder, hint] : cases) {
+    ports.failure = {kind, "EIO", holder};
     const QString error = StartSender(options, platform).message();
     EXPECT_TRUE(error.startsWith(QStringLiteral("/dev/ttyUSB2: ")) && error.contains(QLatin1String(hint)))
         << error.toStdString();
@@ -373,13 +539,67 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
       {parse({"--batch", "l", "--resend"}),
        "--baud, --interval, --send-log and --resend need --send-modem or --send-gateway."},
       {parse({"--batch", "l", "--send-modem", "d", "--baud", "x"}), "'x' is not a serial speed."},
-      {parse({"--batch", "l", "--send-gateway", "u", "--interval", "-1"}), "'-1' is not a number of seconds."},
+      {parse({"--batch", "l", "--send-modem", ""}), "--send-modem needs a value."},
+      {parse({"--batch", "l", "--send-gateway", " "}), "--send-gateway needs a value."},
       {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."},
       {parse({"--batch", "l", "--accept-warnings"}), "--accept-warnings needs --send-modem or --send-gateway."},
       {parse({"--journal", "--resend"}), "--journal takes --csv only."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
+  for (const char* seconds : {"-5", "nan", "1e30", "3600.1", "inf"}) {
+    const CommandLine line = parse({"--batch", "l", "--send-gateway", "u", "--interval", seconds});
+    EXPECT_EQ(line.text.section('\n', 0, 0),
+              QStringLiteral("dtusms: '%1' is not a number of seconds from 0 to 3600.").arg(seconds));
+  }
+  EXPECT_EQ(parse({"--batch", "l", "--send-gateway", "u", "--interval", "3600"}).send.interval, 3600s);
+}
+
+// The stored interval is used only within 0 to 3600 s; the dialog keeps the
+// speed shown under Enter and checks device and address on OK, staying open.
+TEST(SendSettings, FallsBackFromABadIntervalAndChecksOnOk) {
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral("user")));
+  for (const QVariant& stored : {QVariant(-5.0), QVariant(QStringLiteral("nan")), QVariant(1e30), QVariant(0.5)}) {
+    QSettings().setValue(QStringLiteral("Send/interval seconds"), stored);
+    EXPECT_EQ(LoadSendOptions().interval, stored == QVariant(0.5) ? 500ms : 3000ms) << stored.toString().toStdString();
+  }
+  SendOptions stored;
+  stored.modem = dir.filePath(QStringLiteral("ttyNone"));
+  stored.baud = 57600;
+  StoreSendOptions(stored);
+  testing::RecordingPresenter boxes;
+  SendSettingsDialog dialog(TestPlatform(), nullptr, boxes);
+  dialog.show();
+  auto* baud = dialog.findChild<QComboBox*>(QStringLiteral("send_Baud"));
+  ASSERT_TRUE(baud && QTest::qWaitForWindowExposed(&dialog));
+  baud->setFocus();
+  QTest::keyClick(baud, Qt::Key_Return);
+  EXPECT_EQ(baud->currentText(), QStringLiteral("57600"));
+  QPushButton* ok = nullptr;
+  for (QPushButton* b : dialog.findChildren<QPushButton*>())
+    if (b->text() == QStringLiteral("OK")) ok = b;
+  ASSERT_TRUE(ok);
+  const auto refusal = [&] {
+    boxes.boxes.clear();
+    ok->click();
+    return boxes.boxes.size() == 1 && dialog.isVisible() ? boxes.boxes[0].text : QStringLiteral("accepted");
+  };
+  EXPECT_TRUE(refusal().contains(QLatin1String("no serial device"))) << boxes.boxes.size();
+  dialog.findChild<QRadioButton*>(QStringLiteral("send_GatewayChosen"))->click();
+  auto* gateway = dialog.findChild<QLineEdit*>(QStringLiteral("send_Gateway"));
+  gateway->setText(QStringLiteral("http://gw/send#to={phone}&text={message}"));
+  EXPECT_TRUE(refusal().contains(QLatin1String("after '#'")));
+  gateway->setText(QStringLiteral("ftp://gw/send?to={phone}&text={message}"));
+  EXPECT_TRUE(refusal().contains(QLatin1String("not an http")));
+  EXPECT_EQ(LoadSendOptions().modem, stored.modem);  // nothing stored yet
+  FakeModem modem;
+  dialog.findChild<QRadioButton*>(QStringLiteral("send_Modem"))->click();
+  dialog.findChild<QComboBox*>(QStringLiteral("send_Device"))->setCurrentText(QString::fromStdString(modem.device()));
+  ok->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(std::pair(LoadSendOptions().modem, LoadSendOptions().baud),
+            std::pair(QString::fromStdString(modem.device()), 57600));
 }
 
 SendPlan PlanOf(std::vector<SendItem> items) {

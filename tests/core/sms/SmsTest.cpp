@@ -202,7 +202,7 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
   // clang-format off
   const struct { QByteArray in; const char* charset; QString expected; } rows[] = {
       {"A1,\r\n\r\n  B2 ", "UTF-8", "1:A1/=4*A1) 3:B2/=4*B2)"},
-      {"A1;138 0013-8000\nB2;+8613800138000", "UTF-8", "1:A1/138 0013-8000=4*A1) 2:B2/+8613800138000=4*B2)"},
+      {"A1;138 0013-8000\nB2;+8613800138001", "UTF-8", "1:A1/138 0013-8000=4*A1) 2:B2/+8613800138001=4*B2)"},
       {"A1\t1380\tx,y\n", "UTF-8", "1:A1/1380=4*A1)"},
       {"dtu NUMBER,1\nA1,1", "UTF-8", "header 2:A1/1=4*A1)"},
       {"Kennung,Rufnummer\nA1,1", "UTF-8", "1:Kennung/Rufnummer=6 2:A1/1=4*A1)"},
@@ -212,7 +212,7 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {"K#1*6.6.6.6,\nA1,1#2\nB2\nkq1\nKQ1\nb2\n", "UTF-8", "1:K#1*6.6.6.6/=8 2:A1/1#2=8 3:B2/=4*B2) 4:kq1/=4*kq1) 5:KQ1/=7 6:b2/=7"},
       {"\xE8\xAE\xBE\xE5\xA4\x87\nA\xC3\xA9\n", "ISO-8859-1", "1:\u8bbe\u5907/=9 2:A\u00e9/=4*A\u00e9)"},
       {"\"" + QByteArray(1200, 'x') + "\nB2,1\n\",1\nC3\n", "UTF-8", "1:/=1 4:C3/=4*C3)"},
-      {"B,1\n\"A,1\",\"1 \"\"2\"\"\"\n", "UTF-8", "1:B/1=4*B) 2:A,1/1 \"2\"=6"},
+      {"B,1\n\"A,1\",\"1 \"\"2\"\"\"\n", "UTF-8", "1:B/1=4*B) 2:A,1/1 \"2\"=12"},
       {"\"A\nB\",1\nC,2\n", "UTF-8", "1:A\nB/1=5 3:C/2=4*C)"},
       {"\"A1,1\nB2,2\n", "UTF-8", "1:A1,1\nB2,2/=2"},
       {"\xEF\xBB\xBF" "A\xC3\xA9,1\n", "UTF-8", "1:A\u00e9/1=4*A\u00e9)"},
@@ -222,6 +222,14 @@ TEST(BatchList, ParsesChecksAndComposesEveryRow) {
       {QByteArray("A1\n\x01\x02", 5), "UTF-8", "This is not a text file."},
       {" ,1\nKQ-GP0000012,1\nC3,\uff11\uff12\nA1,1\nA1,2\n", "UTF-8", "1:/1=3 2:KQ-GP0000012/1=4 3:C3/\uff11\uff12=6 4:A1/1=4*A1) 5:A1/2=7"},
       {"A," + QByteArray(2'000'000, '1') + "\nB\n", "UTF-8", "1:A/=1 2:B/=4*B)"},
+      // One SIM twice, however written; short numbers only when equal.
+      {"KQ1,138 0000 0001\nKQ2,13800000001\nKQ3,+86 13800000001\nKQ4,10086\nKQ5,10086\nKQ6,+10086\n", "UTF-8",
+       "1:KQ1/138 0000 0001=4*KQ1) 2:KQ2/13800000001=10 3:KQ3/+86 13800000001=10 4:KQ4/10086=4*KQ4) 5:KQ5/10086=10 "
+       "6:KQ6/+10086=4*KQ6)"},
+      {"KQ1\n\uff2b\uff31\uff11\nkq\u00b9\n", "UTF-8", "1:KQ1/=4*KQ1) 2:\uff2b\uff31\uff11/=7 3:kq\u00b9/=7"},
+      {"\u00a0KQ9\u00a0,\u00a0138\u00a0\nK\u200bQ\nK\u202eQ\nK\u2028Q\nK\u0085Q\nK\U000E0041\n", "UTF-8",
+       "1:KQ9/138=4*KQ9) 2:K\u200bQ/=11 3:K\u202eQ/=11 4:K\u2028Q/=11 5:K\u0085Q/=11 6:K\U000E0041/=11"},
+      {"A\t1\nB,138000001\n;;;;\nC\t1;2\n", "UTF-8", "1:A/1=4*A) 2:B,138000001/=12 3:;;;;/=12 4:C/1;2=12"},
   };
   // clang-format on
   for (const auto& row : rows) EXPECT_EQ(Summary(row.in, row.charset), row.expected) << row.in.left(40).toStdString();
@@ -254,16 +262,16 @@ TEST(BatchList, RowLimitFileRefusalAndQuotedCsv) {
             "Cannot read the file: It is not a regular file.|It is not a regular file.");
 #endif
 
-  BatchList list = ParseBatchList("\"A,1\",1\nB\n\nB\n=1+2,+8613800000000\n@A,+86 1\n-1,-1\n");
+  BatchList list = ParseBatchList("\"A\"\"1\",1\nB\n\nB\n=1+2,+8613800000000\n@A,+86 1\n-1,-2\n");
   ComposeBatch(list, kBase, testing::TestCodec());
   const QByteArray csv = BatchCsv(list, [](const QString& sms) { return QString::number(sms.size()); });
   EXPECT_EQ(csv,
             "DTU number,SIM number,SMS command,SMS check\r\n"
-            "\"A,1\",1,\"(A55A#1*192.0.2.15*5000#3*CMNET#4*A,1)\",38\r\n"
+            "\"A\"\"1\",1,\"(A55A#1*192.0.2.15*5000#3*CMNET#4*A\"\"1)\",38\r\n"
             "B,,(A55A#1*192.0.2.15*5000#3*CMNET#4*B),36\r\n"
             "'=1+2,+8613800000000,(A55A#1*192.0.2.15*5000#3*CMNET#4*=1+2),39\r\n"
             "'@A,'+86 1,(A55A#1*192.0.2.15*5000#3*CMNET#4*@A),37\r\n"
-            "-1,-1,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
+            "-1,-2,(A55A#1*192.0.2.15*5000#3*CMNET#4*-1),37\r\n");
 }
 
 // The cell writer in both styles, read back as the send log reads its own

@@ -55,6 +55,10 @@ TEST_F(WinNetworkTest, GetsFollowsAndCapsOverLoopback) {
   }
   const auto refuse = [](const std::string&) { return false; };
   EXPECT_EQ(network.httpGet({url("/ok"), 2s, 5s, 1024, 1, refuse}).outcome, Outcome::Refused);
+  // A redirect the caller refuses is not followed, and says where it pointed.
+  const auto stay = [](const std::string&, const std::string& to) { return to.starts_with("http://"); };
+  const HttpResponse away = network.httpGet({url("/ftp"), 2s, 5s, 1024, 1, {}, stay});
+  EXPECT_EQ(std::pair(away.outcome, away.location), std::pair(Outcome::Redirected, std::string("ftp://127.0.0.1/ok")));
 }
 
 TEST_F(WinNetworkTest, ConnectsToAListenerAndFailsFastOnAClosedPort) {

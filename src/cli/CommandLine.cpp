@@ -117,8 +117,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend});
   parser.addOptions(options);
 
+  // Windows' own way of asking a program for help.
+  QStringList given = arguments;
+  if (given.size() == 2 && (given[1] == QLatin1String("/?") || given[1] == QLatin1String("-?")))
+    given[1] = QStringLiteral("--help");
   CommandLine result;
-  if (!parser.parse(arguments)) {
+  if (!parser.parse(given)) {
     result.action = CommandLine::Action::kFail;
     // Qt's texts name the option between quotes; they are said again in the user's language.
     const QString name = parser.errorText().section(QLatin1Char('\''), 1, 1);

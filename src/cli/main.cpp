@@ -11,6 +11,7 @@
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 #include "ui/AppIcon.h"
+#include "ui/UserSettings.h"
 #include "ui/uMain.h"
 
 namespace {
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
   if (command.action == dtu::CommandLine::Action::kPrint) return Finish(command, process);
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
+    process.writeStandardOutputAsIs();
     const dtu::BatchOptions options{command.batchList, command.batchOutputs, command.batchDefaults, command.send};
     return dtu::ExitCode(dtu::RunBatchProcess(argc, argv, options, platform.get()));
   }
@@ -56,11 +58,11 @@ int main(int argc, char** argv) {
     std::fputs(command.notice.toLocal8Bit().constData(), stderr);
   }
   process.quitOnTerminationRequests();  // the temporary files go when the loop ends
-  // Not the display name: Qt would append that to every window title.
-  QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
-  // Per-user QSettings (the remembered SIM number); the fields stay in the file beside the executable.
-  QCoreApplication::setOrganizationName(QStringLiteral("dtusms"));
+  // The per-user settings under "dtusms" alone (earlier versions named them after the window's
+  // title); the fields stay in the file beside the executable.
+  dtu::UseUserDataLocations();
+  dtu::MoveEarlierUserSettings(QString::fromLatin1(dtu::kAppTitle));
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());

@@ -2,6 +2,7 @@
 #include "ui/BatchDialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -27,6 +28,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/SendDialogs.h"
+#include "ui/UserSettings.h"
 #include "ui/WidgetAccess.h"
 
 namespace dtu {
@@ -126,7 +128,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
 bool BatchDialog::openList(const QString& path) {
   const Expected<QString> text = ReadBatchFile(path, codec_);
   if (!text) {
-    showError(path + QStringLiteral(": ") + text.message());
+    showError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + text.message());
     return false;
   }
   listPath_ = path;
@@ -184,7 +186,8 @@ void BatchDialog::showRows() {
 
 bool BatchDialog::exportAs(const char* format, const QString& path) {
   if (!listPath_.isEmpty() && SameFile(files_, path, listPath_)) {
-    showError(path + QStringLiteral(": ") + Translate("This is the list itself; an output never replaces it."));
+    showError(QDir::toNativeSeparators(path) + QStringLiteral(": ") +
+              Translate("This is the list itself; an output never replaces it."));
     return false;
   }
   // Its own copy: a composition may finish while the pages are written.
@@ -216,16 +219,22 @@ bool BatchDialog::exportAs(const char* format, const QString& path) {
 void BatchDialog::showError(const QString& text) { ShowApplicationError(boxes_, this, text); }
 
 void BatchDialog::openClicked() {
-  const QString path = QFileDialog::getOpenFileName(this, Translate(N_("Open list")), QString(),
+  const QString path = QFileDialog::getOpenFileName(this, Translate(N_("Open list")), StartFolder(FileKind::kList),
                                                     Translate(N_("Lists (*.csv *.txt);;All files (*)")));
-  if (!path.isEmpty()) openList(path);
+  if (path.isEmpty()) return;
+  RememberFolder(FileKind::kList, path);
+  openList(path);
 }
 
 void BatchDialog::exportClicked(const BatchFormat& format) {
   compose();  // the list as it is now, also within the typing pause
   const QString path = QFileDialog::getSaveFileName(
-      this, Translate(format.saveTitle), QString::fromLatin1(format.suggestedName), Translate(format.fileFilter));
-  if (!path.isEmpty()) exportAs(format.writer.format(), path);
+      this, Translate(format.saveTitle),
+      QDir(StartFolder(FileKind::kExport)).filePath(SuggestedOutputName(format, listPath_)),
+      Translate(format.fileFilter));
+  if (path.isEmpty()) return;
+  RememberFolder(FileKind::kExport, path);
+  exportAs(format.writer.format(), path);
 }
 
 void BatchDialog::enableSending(const platform::Platform& platform) {

@@ -24,8 +24,10 @@
 #include <QVBoxLayout>
 #include <thread>
 
+#include "core/Paths.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/ModemTime.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
 #include "ui/HandlerGuard.h"
@@ -88,7 +90,7 @@ void StoreSendOptions(const SendOptions& options) {
 }
 
 QString WindowSendLogPath() {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  const QString folder = UserDataFolder();
   QDir().mkpath(folder);
   return DefaultSendLogPath({}, folder);
 }
@@ -188,7 +190,7 @@ SendDialog::SendDialog(std::vector<SendItem> items, QString logPath, const platf
   progress_ = new QProgressBar;
   progress_->setRange(0, static_cast<int>(items_.size()));
   progress_->setValue(0);
-  status_ = new QLabel(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  status_ = new QLabel(FormatMessage(Translate("Send log: %s"), {QDir::toNativeSeparators(logPath_)}));
   status_->setWordWrap(true);
 
   sendButton_ = new QPushButton(Translate("Send"));
@@ -325,11 +327,12 @@ void SendDialog::repliesRead(const QString& number, const Replies& replies) {
   reader_->wait();
   delete reader_;
   reader_ = nullptr;
-  status_->setText(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  status_->setText(FormatMessage(Translate("Send log: %s"), {QDir::toNativeSeparators(logPath_)}));
   repliesButton_->setEnabled(true);
   QString text = replies.message();
   if (replies) {
-    for (const ReceivedSms& m : replies.value()) text += QStringLiteral("%1  %2\n%3\n\n").arg(m.time, m.sender, m.text);
+    for (const ReceivedSms& m : replies.value())
+      text += QStringLiteral("%1  %2\n%3\n\n").arg(LocalModemTime(m.time), m.sender, m.text);
   }
   QDialog box(this);
   box.setWindowTitle(FormatMessage(Translate("Messages from %s"), {number}));

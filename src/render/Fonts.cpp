@@ -9,9 +9,8 @@ namespace {
 
 bool IsTraditionalChinese(const QString& code) {
   const QString c = code.toLower();
-  return c.startsWith(QLatin1String("zh")) &&
-         (c.contains(QLatin1String("tw")) || c.contains(QLatin1String("hk")) || c.contains(QLatin1String("mo")) ||
-          c.contains(QLatin1String("hant")));
+  return c.startsWith(QLatin1String("zh")) && (c.contains(QLatin1String("tw")) || c.contains(QLatin1String("hk")) ||
+                                               c.contains(QLatin1String("mo")) || c.contains(QLatin1String("hant")));
 }
 
 // The two Chinese faces of a kind, the language's own first.
@@ -41,8 +40,8 @@ QStringList FontFamilies(FontRole role, const QString& languageCode) {
   }
 #else
   // Metric-compatible stand-ins where Tahoma is missing; the CJK faces supply Chinese glyphs.
-  const QStringList chinese = Chinese(traditional, "Noto Sans CJK SC", "Noto Sans CJK TC") +
-                              QStringList{QStringLiteral("WenQuanYi Micro Hei")};
+  const QStringList chinese =
+      Chinese(traditional, "Noto Sans CJK SC", "Noto Sans CJK TC") + QStringList{QStringLiteral("WenQuanYi Micro Hei")};
   switch (role) {
     case FontRole::kWindow:
       return QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),

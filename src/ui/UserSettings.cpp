@@ -63,11 +63,9 @@ void MoveEarlierUserSettings(const QString& earlierApplicationName) {
 
 QString UserSettingsFile() {
   const QString org = QCoreApplication::organizationName();
-#ifdef Q_OS_WIN
-  const QString suffix = QStringLiteral(".ini");
-#else
-  const QString suffix = QStringLiteral(".conf");
-#endif
+  // Qt's own format on Linux names its files .conf.
+  const QString suffix =
+      QSettings::defaultFormat() == QSettings::IniFormat ? QStringLiteral(".ini") : QStringLiteral(".conf");
   return SettingsBase() + QLatin1Char('/') + (org.isEmpty() ? QStringLiteral("Unknown Organization") : org) +
          QLatin1Char('/') + QCoreApplication::applicationName() + suffix;
 }

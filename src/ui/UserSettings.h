@@ -10,7 +10,7 @@ namespace dtu {
 
 // Names the application and puts its QSettings in an INI file,
 // %LOCALAPPDATA%\dtusms\dtusms.ini on Windows (beside the send history, not in
-// the registry), $XDG_CONFIG_HOME/dtusms/dtusms.conf elsewhere. Call once
+// the registry), $XDG_CONFIG_HOME/dtusms/dtusms.ini elsewhere. Call once
 // before any QSettings is made.
 void UseUserDataLocations();
 

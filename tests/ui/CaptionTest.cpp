@@ -20,13 +20,20 @@ namespace {
 
 // Where the window lays out each control, in the coordinates of its group or panel.
 const std::map<QString, QRect> kLayout{
-    {"tntlbl_ServerNetMode", {5, 21, 105, 13}},     {"tntlbl_Port", {278, 22, 76, 13}},
-    {"tntlbl_StaticIP", {5, 51, 105, 13}},          {"tntlbl_DomainAddress", {278, 51, 76, 13}},
-    {"tntlbl_ServiceNetwork", {5, 21, 105, 13}},    {"tntlbl_Ohter", {278, 21, 76, 13}},
-    {"tntlbl_DTUNumber", {5, 51, 105, 13}},         {"tntlbl1", {5, 82, 105, 13}},
-    {"tntlbl_SMSCommandFormat", {5, 112, 103, 13}}, {"tntbtn_StaticIP", {224, 47, 49, 21}},
-    {"tntbtn_JudgeMaping", {24, 77, 249, 25}},      {"tntbtn_TestServerPort", {356, 77, 119, 25}},
-    {"rzMenubtn_Language", {19, 5, 90, 25}},        {"tntbtn_GenerationSMS", {287, 5, 90, 25}},
+    {"tntlbl_ServerNetMode", {5, 21, 105, 13}},
+    {"tntlbl_Port", {278, 22, 76, 13}},
+    {"tntlbl_StaticIP", {5, 51, 105, 13}},
+    {"tntlbl_DomainAddress", {278, 51, 76, 13}},
+    {"tntlbl_ServiceNetwork", {5, 21, 105, 13}},
+    {"tntlbl_Ohter", {278, 21, 76, 13}},
+    {"tntlbl_DTUNumber", {5, 51, 105, 13}},
+    {"tntlbl1", {5, 82, 105, 13}},
+    {"tntlbl_SMSCommandFormat", {5, 112, 103, 13}},
+    {"tntbtn_StaticIP", {224, 47, 49, 21}},
+    {"tntbtn_JudgeMaping", {24, 77, 249, 25}},
+    {"tntbtn_TestServerPort", {356, 77, 119, 25}},
+    {"rzMenubtn_Language", {19, 5, 90, 25}},
+    {"tntbtn_GenerationSMS", {287, 5, 90, 25}},
     {"tntbtn_Close", {400, 5, 75, 25}},
 };
 
@@ -102,7 +109,8 @@ TEST_F(CaptionTest, EveryCaptionIsWholeInTheWindowsFontInEveryLanguage) {
   }
   EXPECT_EQ(window->font().pixelSize(), 11);
   QStringList found;
-  for (const auto& [item, language] : {std::pair{"tntmntm_English", "en"}, {"tntmntm_SimplifiedChinese", "zh_cn"},
+  for (const auto& [item, language] : {std::pair{"tntmntm_English", "en"},
+                                       {"tntmntm_SimplifiedChinese", "zh_cn"},
                                        {"tntmntm_TraditionalChinese", "zh_tw"}}) {
     pick(item);
     ASSERT_EQ(CurrentLanguageCode(), QString::fromLatin1(language));

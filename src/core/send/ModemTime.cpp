@@ -7,7 +7,7 @@ namespace dtu {
 
 std::optional<QDateTime> ParseModemTime(const QString& stamp) {
   static const QRegularExpression form(
-      QStringLiteral("^(\\d\\d)/(\\d\\d)/(\\d\\d),(\\d\\d):(\\d\\d):(\\d\\d)(?:([+-])(\\d\\d?))?$"));
+      QStringLiteral("^(\\d\\d)/(\\d\\d)/(\\d\\d),(\\d\\d):(\\d\\d):(\\d\\d)([+-])(\\d\\d?)$"));
   const QRegularExpressionMatch m = form.match(stamp.trimmed());
   if (!m.hasMatch()) return std::nullopt;
   const auto n = [&m](int i) { return m.captured(i).toInt(); };

@@ -2,9 +2,11 @@
 // Captions drawn whole in the window's own font, in boxes laid out for
 // Tahoma 8 pt at 96 dpi. A right-aligned label keeps its right edge: a text
 // wider than its box extends it to the left, and a label sized to its text
-// takes the text's width. A button whose caption needs more room than the
-// style's margins leave draws it with smaller ones, within its frame. Nothing
-// shrinks the font, and no control moves from where it was laid out.
+// takes the text's width, up to a small gap before the control on its left
+// (a text that needs more is set a little closer, never smaller). A button
+// whose caption needs more room than the style's margins leave draws it with
+// smaller ones, within its frame, and closer set where even that is too
+// narrow. No control moves from where it was laid out.
 #pragma once
 
 #include <QPushButton>
@@ -34,6 +36,8 @@ class CaptionButton : public QPushButton {
   // Where the caption is drawn: the style's contents rectangle, or where that
   // is too narrow, one as wide as the caption, centred within the frame.
   QRect captionRect() const;
+  // Where the caption's ink lands: within the frame, however tight the margins.
+  QRect inkRect() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -23,6 +23,9 @@ for dpi in 96 144; do
       </dev/null >/dev/null 2>&1
   fi
   "$here/wine-fonts.sh"
+  # A wine session started without this display would keep the window off it: a new one.
+  wineserver -k 2>/dev/null || true
+  wineserver -w
   ratio=$(awk "BEGIN { print $dpi / 96 }")
   status=0
   DTU_CAPTION_FONT=Tahoma DTU_CAPTION_RATIO=$ratio timeout 120 "$here/wine-run.sh" "$test" -platform windows \

@@ -19,7 +19,7 @@ constexpr int kGap = 2;
 
 // Where the nearest control on the label's row ends, to the left of its box.
 int LeftLimit(const QLabel* label, QRect box) {
-  int limit = kGap;  // clear of the group's own frame too
+  int limit = kGap + 2;  // clear of the group's frame line, whose own margin is 5
   for (const QWidget* other : label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
     const QRect at = other->geometry();
     if (other == label || at.bottom() < box.top() || at.top() > box.bottom() || at.right() >= box.left()) continue;

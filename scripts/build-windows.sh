@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Cross-builds dtusms for 64-bit Windows (10 or later) with mingw-w64:
-#   build/windows/dtusms.exe with Qt's DLLs beside it,
+#   build/windows/dtusms.exe with Qt's DLLs beside it and its console companion dtusms.com,
 #   build/windows/dtusms-<version>-windows-x64.zip and dtusms-<version>-windows-x64-setup.exe.
 # Qt and the static libraries are built once into ${XDG_CACHE_HOME:-$HOME/.cache}/dtusms/
 # (Qt takes about 45 minutes on two cores; later runs reuse it).
@@ -31,7 +31,7 @@ version=$(sed -n 's/^project(dtusms VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 stage=$out/dtusms-$version-windows-x64
 rm -rf "$stage"
 mkdir -p "$stage/platforms" "$stage/styles" "$stage/translations" "$stage/licenses"
-cp "$out/cmake/src/dtusms.exe" "$stage/"
+cp "$out/cmake/src/dtusms.exe" "$out/cmake/src/dtusms.com" "$stage/"
 cp "$qt/plugins/platforms/qwindows.dll" "$stage/platforms/"
 cp "$qt/plugins/styles/qwindowsvistastyle.dll" "$stage/styles/"
 cp /usr/share/qt6/translations/qtbase_zh_CN.qm /usr/share/qt6/translations/qtbase_zh_TW.qm "$stage/translations/"
@@ -50,7 +50,8 @@ while [ ${#pending[@]} -gt 0 ]; do
 done
 # Debug symbols stay behind: they would double the download.
 find "$stage" -name '*.dll' -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
-cp README.md "$stage/README.md"
+# The user's README, not the developers': what it does, where it keeps things, the command line.
+sed 's/$/\r/' data/windows/README.txt > "$stage/README.txt"
 cp LICENSE "$stage/LICENSE.txt"
 cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/Qt-LGPL-3.txt"
 cp /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.txt"
@@ -82,6 +83,16 @@ list=$out/host/uninstall-list.nsh
   (cd "$stage" && find . -type f | LC_ALL=C sort | sed 's|^\./||; s|/|\\|g; s|.*|  Delete "$INSTDIR\\&"|')
   (cd "$stage" && find . -mindepth 1 -type d | LC_ALL=C sort -r | sed 's|^\./||; s|/|\\|g; s|.*|  RMDir "$INSTDIR\\&"|')
 } > "$list"
+# The welcome and finish pages' picture: the program's icon on a plain ground.
+finish=$out/host/finish.bmp
+rsvg-convert -w 128 -h 128 data/io.github.dtusms.DtuSms.svg -o "$out/host/icon-128.png"
+convert -size 164x314 gradient:'#f4f7fb-#d6e2ef' "$out/host/icon-128.png" -gravity center -geometry +0-40 \
+  -composite -type TrueColor BMP3:"$finish"
+# The Start-menu entry is named as the window is, in each installer language.
+title() { sed -n '/^msgid "'"$english"'"$/{n;s/^msgstr "\(.*\)"$/\1/p}' "po/$1.po"; }
+english=$(sed -n 's/.*kAppTitle\[\] = "\(.*\)";/\1/p' src/core/AppConstants.h)
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$version" -DSTAGE="$stage" -DICON="$out/cmake/data/dtusms.ico" \
+  -DFINISH_BITMAP="$finish" -DTITLE_ENGLISH="$english" -DTITLE_SIMPCHINESE="$(title zh_cn)" \
+  -DTITLE_TRADCHINESE="$(title zh_tw)" \
   -DUNINSTALL_LIST="$list" -DOUTFILE="$out/dtusms-$version-windows-x64-setup.exe" data/windows/installer.nsi
 ls -l "$out/dtusms.exe" "$zip" "$out/dtusms-$version-windows-x64-setup.exe"

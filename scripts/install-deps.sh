@@ -22,7 +22,7 @@ TEST_PACKAGES=(
 # Cross-building for Windows, packing it and running it under wine.
 WINDOWS_PACKAGES=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 nsis zip icoutils
-  xvfb xauth x11-apps x11-utils xdotool xclip imagemagick fonts-wqy-microhei dpkg-dev googletest python3 tcl
+  xvfb xauth x11-apps x11-utils xdotool xclip imagemagick poppler-utils fonts-wqy-microhei fonts-wine dpkg-dev googletest python3 tcl
 )
 
 case "${1:-test}" in

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs "dtusms.exe --batch" under wine, as a technician would from a console,
+# Runs "dtusms.exe --batch" and its console companion dtusms.com under wine, as a technician would from a console,
 # with a QR sheet: the GUI library must start without a window and with the
 # system's fonts, so the sheet holds real text and 1-bit codes, and nothing
 # waits for a click.
@@ -33,4 +33,25 @@ esac
 grep -aq '/BitsPerComponent 1' "$work/sheet.pdf" || fail "the codes are not 1-bit pictures"
 ! grep -aq '/DCTDecode' "$work/sheet.pdf" || fail "a code went into the sheet as JPEG"
 grep -q 'KQ-GP000002' "$work/out.csv" || fail "out.csv lacks the second row"
-echo "batch smoke: --batch wrote out.csv and a sheet of $(grep -ac '/BitsPerComponent 1' "$work/sheet.pdf") 1-bit codes with its text"
+pdffonts "$work/sheet.pdf" 2>/dev/null | awk 'NR > 2 && $(NF-4) != "yes" { bad = 1 } END { exit bad }' \
+  || fail "a font of the sheet is not embedded: $(pdffonts "$work/sheet.pdf" 2>&1)"
+
+# Through the console companion, as typed at a prompt: the CSV on standard output with its own
+# CR LF only (the text mode of Windows' C runtime would make CR CR LF), the exit status passed on.
+run() { (cd "$work" && WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' timeout 120 wine "$@"); }
+status=0
+run dtusms.com --batch list.csv --defaults >"$work/stdout.csv" 2>"$work/err.txt" || status=$?
+[ "$status" -eq 0 ] || fail "dtusms.com --batch: exit status $status; standard error: $(cat "$work/err.txt")"
+grep -q 'KQ-GP000002' "$work/stdout.csv" || fail "dtusms.com --batch printed no CSV: $(head -c 300 "$work/stdout.csv")"
+! grep -q $'\r\r' "$work/stdout.csv" || fail "CR CR LF on standard output: $(head -n 2 "$work/stdout.csv" | od -c | head -n 4)"
+[ "$(grep -c $'\r$' "$work/stdout.csv")" = "$(wc -l <"$work/stdout.csv")" ] || fail "a line of the CSV does not end in CR LF"
+status=0
+run dtusms.com --batch missing.csv --defaults >/dev/null 2>"$work/err.txt" || status=$?
+[ "$status" -eq 2 ] || fail "dtusms.com passed on exit status $status for a missing list, not 2"
+for asked in '/?' '-?'; do
+  status=0
+  run dtusms.com "$asked" >"$work/help.txt" 2>&1 || status=$?
+  [ "$status" -eq 0 ] && grep -q -- '--batch' "$work/help.txt" \
+    || fail "dtusms.com $asked: exit status $status (124: a window waiting?), printed: $(head -c 300 "$work/help.txt")"
+done
+echo "batch smoke: --batch wrote out.csv and a sheet of $(grep -ac '/BitsPerComponent 1' "$work/sheet.pdf") 1-bit codes with its text, fonts embedded; dtusms.com printed the CSV with single CR LF, passed the exit status on and printed the help for /? and -?"

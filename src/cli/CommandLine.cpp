@@ -137,15 +137,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
   // Options nobody here knows are set aside, and the rest read again: the window opens all the same,
   // while a command (--batch, --help, --version) still refuses them.
+  // Windows' own way of asking a program for help.
+  QStringList given = arguments;
+  if (given.size() == 2 && (given[1] == QLatin1String("/?") || given[1] == QLatin1String("-?")))
+    given[1] = QStringLiteral("--help");
   QStringList ignoredOptions;
-  bool parsed = parser.parse(arguments);
+  bool parsed = parser.parse(given);
   if (!parsed && !parser.unknownOptionNames().isEmpty()) {
     const QStringList unknown = parser.unknownOptionNames();
-    QStringList known{arguments.value(0)};
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-      const QString& argument = arguments[i];
+    QStringList known{given.value(0)};
+    for (qsizetype i = 1; i < given.size(); ++i) {
+      const QString& argument = given[i];
       if (argument == QLatin1String("--")) {
-        known += arguments.mid(i);
+        known += given.mid(i);
         break;
       }
       const QString name = argument.section(QLatin1Char('='), 0, 0).remove(QRegularExpression(QStringLiteral("^--?")));

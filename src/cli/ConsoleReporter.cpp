@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/ConsoleReporter.h"
 
+#include <QDir>
 #include <QtGlobal>
 #include <algorithm>
 #include <cstdio>
@@ -21,7 +22,7 @@ void KeepStandardErrorOurs() {
 }
 
 void ReportLine(QByteArray& err, const QString& where, const QString& message) {
-  ReportLine(err, where + QStringLiteral(": ") + message);
+  ReportLine(err, QDir::toNativeSeparators(where) + QStringLiteral(": ") + message);
 }
 
 void ReportLine(QByteArray& err, const QString& message) {

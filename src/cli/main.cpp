@@ -13,6 +13,7 @@
 #include "core/i18n/Localizer.h"
 #include "platform/Platform.h"
 #include "ui/AppIcon.h"
+#include "ui/UserSettings.h"
 #include "ui/uMain.h"
 
 namespace {
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
   int qtArgc = static_cast<int>(qtStrings.size());
   if (command.action == dtu::CommandLine::Action::kBatch) {
     process.useParentConsole();
+    process.writeStandardOutputAsIs();
     // The program's own files are named where the settings are found.
     const dtu::BatchOptions options{
         command.batchList, command.batchOutputs, command.batchDefaults, command.send, {}, {}};
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
   }
   if (command.action == dtu::CommandLine::Action::kJournal) {
     process.useParentConsole();
+    process.writeStandardOutputAsIs();
     const auto csv = command.batchOutputs.find("csv");
     return dtu::ExitCode(dtu::RunJournalProcess(
         qtArgc, qtArgv.data(), csv == command.batchOutputs.end() ? QString() : csv->second, platform.get()));
@@ -65,11 +68,11 @@ int main(int argc, char** argv) {
   }
   QApplication app(qtArgc, qtArgv.data());
   process.quitOnTerminationRequests();  // the temporary files go when the loop ends
-  // Not the display name: Qt would append that to every window title.
-  QCoreApplication::setApplicationName(QString::fromLatin1(dtu::kAppTitle));
   QCoreApplication::setApplicationVersion(QString::fromLatin1(dtu::kAppVersion));
-  // Per-user QSettings (the remembered SIM number); the fields stay in the file beside the executable.
-  QCoreApplication::setOrganizationName(QStringLiteral("dtusms"));
+  // The per-user settings under "dtusms" alone (earlier versions named them after the window's
+  // title); the fields stay in the file beside the executable.
+  dtu::UseUserDataLocations();
+  dtu::MoveEarlierUserSettings(QString::fromLatin1(dtu::kAppTitle));
   // The desktop entry's name (Wayland app id) and the icon drawn for the tool.
   QGuiApplication::setDesktopFileName(QStringLiteral("io.github.dtusms.DtuSms"));
   app.setWindowIcon(dtu::AppIcon());

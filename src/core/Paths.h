@@ -2,6 +2,7 @@
 // Paths as the running system writes them.
 #pragma once
 
+#include <QStandardPaths>
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
@@ -17,6 +18,13 @@ inline qsizetype DirectoryPartLength(const QString& path) {
   const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
 #endif
   return cut + 1;
+}
+
+// The one per-user folder of the program's own data, the send history among
+// it: %LOCALAPPDATA%\dtusms on Windows, $XDG_DATA_HOME/dtusms elsewhere. It
+// outlives an uninstall unless the user asks otherwise.
+inline QString UserDataFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/dtusms");
 }
 
 }  // namespace dtu

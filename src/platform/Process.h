@@ -50,6 +50,9 @@ class Process {
   // this one, where they are not redirected already (a windowed program on
   // Windows has none of its own).
   virtual void useParentConsole() {}
+  // Standard output gets the bytes written, line ends untouched: the CSV
+  // brings its own CR LF, which Windows' text mode would make CR CR LF.
+  virtual void writeStandardOutputAsIs() {}
 
   // Lets the GUI library start where there is no display, for work that
   // shows nothing (a PDF sheet needs fonts only); a platform the user named

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "render/BatchWriters.h"
 
+#include <QFileInfo>
 #include <array>
 
 #include "core/batch/BatchCsv.h"
@@ -21,6 +22,17 @@ const std::array<BatchFormat, 2> kFormats{{
 }  // namespace
 
 std::span<const BatchFormat> BatchFormats() { return kFormats; }
+
+QString SuggestedOutputName(const BatchFormat& format, const QString& listPath) {
+  const QFileInfo list(listPath);
+  if (listPath.isEmpty() || list.completeBaseName().isEmpty()) return QString::fromLatin1(format.suggestedName);
+  const QString suffix = QLatin1Char('.') + QString::fromLatin1(format.writer.format());
+  const QString name = list.completeBaseName() + suffix;
+  // Compared as Windows and macOS would: an output never replaces the list.
+  return name.compare(list.fileName(), Qt::CaseInsensitive) == 0
+             ? list.completeBaseName() + QStringLiteral("-commands") + suffix
+             : name;
+}
 
 const BatchWriter* FindBatchWriter(std::string_view format) {
   for (const BatchFormat& row : kFormats)

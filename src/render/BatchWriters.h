@@ -4,6 +4,7 @@
 // Batch dialog (its export buttons). A new format is one writer and one row.
 #pragma once
 
+#include <QString>
 #include <span>
 #include <string_view>
 
@@ -25,6 +26,12 @@ struct BatchFormat {
 
 // In the order the options and the buttons appear.
 std::span<const BatchFormat> BatchFormats();
+
+// The file name an export of the list at `listPath` suggests: the list's own
+// name with the format's suffix ("fleet.pdf"), "-commands" added where that is
+// the list itself ("fleet.csv" gives "fleet-commands.csv"); the format's first
+// suggestion for a pasted list.
+QString SuggestedOutputName(const BatchFormat& format, const QString& listPath);
 
 // The writer of "csv" or "pdf"; null for a format there is none for.
 const BatchWriter* FindBatchWriter(std::string_view format);

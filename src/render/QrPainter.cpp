@@ -11,6 +11,8 @@
 #include <cmath>
 #include <vector>
 
+#include "render/Fonts.h"
+
 namespace dtu {
 
 namespace {
@@ -90,7 +92,7 @@ QImage RenderQrImage(const QrMatrix& matrix, int pixelsPerModule) {
 
 QImage RenderQrSheet(const QrMatrix& matrix, const QString& heading, const QString& sms, int pixelsPerModule) {
   const int side = (matrix.size + 2 * kQrQuietZone) * std::max(1, pixelsPerModule);
-  QFont font(QStringLiteral("DejaVu Sans Mono"));
+  QFont font(FontFamilies(FontRole::kFixed));
   font.setStyleHint(QFont::Monospace);
   const QStringList pieces = CaptionLines(heading, sms, [](const QString&) { return false; });
   const auto widest = [&] {

@@ -16,6 +16,7 @@
 #include "core/sms/QrCode.h"
 #include "core/sms/QrCodeStream.h"
 #include "core/sms/SimNumber.h"
+#include "render/Fonts.h"
 #include "render/QrPainter.h"
 
 namespace dtu {
@@ -27,9 +28,8 @@ constexpr double kFooterMm = 8.0;
 constexpr double kTextGapMm = 1.5;
 
 QFont SheetFont(double points, bool bold = false) {
-  // The CJK face supplies Chinese glyphs that the others lack.
-  QFont font(QStringList{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("WenQuanYi Micro Hei")});
+  // The CJK faces supply Chinese glyphs that the first lacks; the PDF embeds what it uses.
+  QFont font(FontFamilies(FontRole::kText));
   font.setPointSizeF(points);
   font.setBold(bold);
   return font;

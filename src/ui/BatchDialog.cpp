@@ -2,6 +2,7 @@
 #include "ui/BatchDialog.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -29,6 +30,7 @@
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/SendDialogs.h"
+#include "ui/UserSettings.h"
 #include "ui/WidgetAccess.h"
 
 namespace dtu {
@@ -128,7 +130,7 @@ BatchDialog::BatchDialog(const SmsCommandInputs& fields, const AnsiCodec& codec,
 bool BatchDialog::openList(const QString& path) {
   const Expected<QString> text = ReadBatchFile(path, codec_);
   if (!text) {
-    showError(path + QStringLiteral(": ") + text.message());
+    showError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + text.message());
     return false;
   }
   listPath_ = path;
@@ -191,13 +193,11 @@ void BatchDialog::protectProgramFiles(QString executable, QString settings) {
 
 bool BatchDialog::exportAs(const char* format, const QString& path) {
   // The send log the dialog's "Send..." would write to.
-  const QString sendLog =
-      listPath_.isEmpty() ? DefaultSendLogPath({}, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
-                          : DefaultSendLogPath(listPath_);
+  const QString sendLog = listPath_.isEmpty() ? WindowSendLogPath() : DefaultSendLogPath(listPath_);
   if (const QString refusal =
           RefuseOutput(files_, path, ProtectedFiles(listPath_, sendLog, executable_, settings_, DefaultJournalPath()));
       !refusal.isEmpty()) {
-    showError(path + QStringLiteral(": ") + refusal);
+    showError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + refusal);
     return false;
   }
   // Its own copy: a composition may finish while the pages are written.
@@ -229,16 +229,22 @@ bool BatchDialog::exportAs(const char* format, const QString& path) {
 void BatchDialog::showError(const QString& text) { ShowApplicationError(boxes_, this, text); }
 
 void BatchDialog::openClicked() {
-  const QString path = QFileDialog::getOpenFileName(this, Translate(N_("Open list")), QString(),
+  const QString path = QFileDialog::getOpenFileName(this, Translate(N_("Open list")), StartFolder(FileKind::kList),
                                                     Translate(N_("Lists (*.csv *.txt);;All files (*)")));
-  if (!path.isEmpty()) openList(path);
+  if (path.isEmpty()) return;
+  RememberFolder(FileKind::kList, path);
+  openList(path);
 }
 
 void BatchDialog::exportClicked(const BatchFormat& format) {
   compose();  // the list as it is now, also within the typing pause
   const QString path = QFileDialog::getSaveFileName(
-      this, Translate(format.saveTitle), QString::fromLatin1(format.suggestedName), Translate(format.fileFilter));
-  if (!path.isEmpty()) exportAs(format.writer.format(), path);
+      this, Translate(format.saveTitle),
+      QDir(StartFolder(FileKind::kExport)).filePath(SuggestedOutputName(format, listPath_)),
+      Translate(format.fileFilter));
+  if (path.isEmpty()) return;
+  RememberFolder(FileKind::kExport, path);
+  exportAs(format.writer.format(), path);
 }
 
 void BatchDialog::enableSending(const platform::Platform& platform) {

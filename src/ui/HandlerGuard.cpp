@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ui/HandlerGuard.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
@@ -53,7 +54,8 @@ void ShowApplicationError(MessagePresenter& boxes, QWidget* owner, const QString
 }
 
 void ShowFileWriteError(MessagePresenter& boxes, QWidget* owner, const QString& path, const QString& cause) {
-  const QString where = cause.isEmpty() ? path : path + QStringLiteral(": ") + cause;
+  const QString shown = QDir::toNativeSeparators(path);
+  const QString where = cause.isEmpty() ? shown : shown + QStringLiteral(": ") + cause;
   ShowApplicationError(boxes, owner, FormatMessage(Translate(N_("Cannot write the file: %s")), {where}));
 }
 

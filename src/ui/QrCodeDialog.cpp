@@ -3,6 +3,7 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -231,10 +232,11 @@ bool QrCodeDialog::saveImage(const QString& path) {
 void QrCodeDialog::saveImageClicked() {
   const QString png = Translate(N_("PNG image (*.png)"));
   QString filter = png;
-  const QString path =
-      QFileDialog::getSaveFileName(this, Translate(N_("Save image")), SuggestedImageName(dtuNumber_),
-                                   png + QStringLiteral(";;") + Translate(N_("SVG image (*.svg)")), &filter);
+  const QString path = QFileDialog::getSaveFileName(
+      this, Translate(N_("Save image")), QDir(StartFolder(FileKind::kImage)).filePath(SuggestedImageName(dtuNumber_)),
+      png + QStringLiteral(";;") + Translate(N_("SVG image (*.svg)")), &filter);
   if (path.isEmpty()) return;
+  RememberFolder(FileKind::kImage, path);
   const bool svg = filter != png;
   const bool hasSuffix = !QFileInfo(path).suffix().isEmpty();
   saveImage(hasSuffix ? path : path + (svg ? QStringLiteral(".svg") : QStringLiteral(".png")));

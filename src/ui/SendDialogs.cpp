@@ -27,8 +27,10 @@
 #include <cmath>
 #include <thread>
 
+#include "core/Paths.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/send/ModemTime.h"
 #include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
@@ -123,7 +125,7 @@ void StoreSendOptions(const SendOptions& options) {
 }
 
 QString WindowSendLogPath() {
-  const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+  const QString folder = UserDataFolder();
   QDir().mkpath(folder);
   return DefaultSendLogPath({}, folder);
 }
@@ -275,7 +277,7 @@ SendDialog::SendDialog(SendPlan plan, const SmsCommandInputs& base, QString logP
   progress_->setAccessibleName(Translate("Sending progress"));
   progress_->setRange(0, static_cast<int>(plan_.items.size()));
   progress_->setValue(0);
-  status_ = new QLabel(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  status_ = new QLabel(FormatMessage(Translate("Send log: %s"), {QDir::toNativeSeparators(logPath_)}));
   status_->setObjectName(QStringLiteral("send_Status"));
   status_->setWordWrap(true);
 
@@ -499,11 +501,12 @@ void SendDialog::repliesRead(const QString& number, const Replies& replies) {
   reader_->wait();
   delete reader_;
   reader_ = nullptr;
-  status_->setText(FormatMessage(Translate("Send log: %s"), {logPath_}));
+  status_->setText(FormatMessage(Translate("Send log: %s"), {QDir::toNativeSeparators(logPath_)}));
   repliesButton_->setEnabled(true);
   QString text = replies.message();
   if (replies) {
-    for (const ReceivedSms& m : replies.value()) text += QStringLiteral("%1  %2\n%3\n\n").arg(m.time, m.sender, m.text);
+    for (const ReceivedSms& m : replies.value())
+      text += QStringLiteral("%1  %2\n%3\n\n").arg(LocalModemTime(m.time), m.sender, m.text);
   }
   QDialog box(this);
   box.setWindowTitle(FormatMessage(Translate("Messages from %s"), {number}));

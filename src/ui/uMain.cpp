@@ -32,7 +32,9 @@
 #include "core/net/NetProbe.h"
 #include "core/sms/SmsCheck.h"
 #include "core/text/AnsiCodec.h"
+#include "render/Fonts.h"
 #include "ui/BatchDialog.h"
+#include "ui/Captions.h"
 #include "ui/HandlerGuard.h"
 #include "ui/InvalidFieldPrompt.h"
 #include "ui/LanguageSelection.h"
@@ -48,27 +50,14 @@ namespace dtu {
 
 namespace {
 
-// Right-aligned captions and the text of a closed drop-down list live in fixed
-// boxes sized for Tahoma; with a wider stand-in font or a long translation the
-// text shrinks a little instead of being cut off.
+// The text of a closed drop-down list lives in a fixed box sized for Tahoma;
+// with a wider stand-in font or a long translation it shrinks a little instead
+// of being cut off.
 QFont FittingFont(QFont font, const QString& text, int width) {
   int px = font.pixelSize() > 0 ? font.pixelSize() : QFontMetrics(font).height();
   while (px > 8 && QFontMetrics(font).horizontalAdvance(text) > width) font.setPixelSize(--px);
   return font;
 }
-
-class FittingLabel : public QLabel {
- public:
-  using QLabel::QLabel;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.setFont(FittingFont(font(), text(), contentsRect().width()));
-    style()->drawItemText(&painter, contentsRect(), static_cast<int>(alignment()), palette(), isEnabled(), text(),
-                          foregroundRole());
-  }
-};
 
 }  // namespace
 
@@ -167,17 +156,15 @@ T* Named(T* object, const char* name) {
   return object;
 }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect geometry,
-                  Qt::Alignment alignment = Qt::AlignRight | Qt::AlignVCenter) {
-  auto* label = Named(new FittingLabel(QString::fromUtf8(caption), parent), name);
-  label->setGeometry(geometry);
-  label->setAlignment(alignment);
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect geometry, bool sizedToText = false) {
+  auto* label = Named(new QLabel(QString::fromUtf8(caption), parent), name);
   label->setTextFormat(Qt::PlainText);
+  PlaceCaption(label, geometry, sizedToText);
   return label;
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
-  auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+  auto* button = Named(new CaptionButton(QString::fromUtf8(caption), parent), name);
   button->setGeometry(geometry);
   button->setAutoDefault(false);
   return button;
@@ -226,15 +213,7 @@ void Ttntfrm_Main::buildControls() {
   setObjectName(QStringLiteral("tntfrm_Main"));
   setWindowTitle(QString::fromLatin1(N_("ZU-3RIVE VID idoverivirora dave")));
   setFixedSize(495, 305);
-#ifdef Q_OS_WIN
-  // Windows' own dialog faces; its Chinese faces supply Chinese glyphs (the last one where wine has neither).
-  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("MS Shell Dlg 2"), QStringLiteral("Microsoft YaHei"),
-                         QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Micro Hei")});
-#else
-  // Metric-compatible stand-ins first where Tahoma is missing; the CJK face supplies Chinese glyphs.
-  QFont font(QStringList{QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                         QStringLiteral("DejaVu Sans Condensed"), QStringLiteral("WenQuanYi Micro Hei")});
-#endif
+  QFont font(FontFamilies(FontRole::kWindow));
   font.setPixelSize(11);
   setFont(font);
 
@@ -273,7 +252,7 @@ void Ttntfrm_Main::buildControls() {
   tntcomb_SMSCommandType = MakeList(g2, "tntcomb_SMSCommandType",
                                     {N_("DTU configuration parameters"), N_("DTU running query")}, {111, 78, 162, 21});
   tntcomb_SMSCommandType->setCurrentIndex(0);
-  tntlbl_SMSCommandFormat = MakeLabel(g2, "tntlbl_SMSCommandFormat", N_("SMS command format"), {5, 112, 103, 13});
+  tntlbl_SMSCommandFormat = MakeLabel(g2, "tntlbl_SMSCommandFormat", N_("SMS command format"), {5, 112, 103, 13}, true);
   tntedt_SMSCommandFormat = MakeEdit(new QLineEdit(g2), "tntedt_SMSCommandFormat", {111, 108, 364, 21});
   // Beside "SMS command type"; the row beside "DTU number" stays free.
   tntbtn_Copy = MakeButton(g2, "tntbtn_Copy", N_("Copy"), {278, 78, 75, 21});
@@ -371,6 +350,7 @@ void Ttntfrm_Main::TntFormCreate() {
   settingsFilePath_ = SettingsFilePathFor(exe, codec_, &appDirectory_);
   SettingsStore(settingsFilePath_, codec_, files()).removeStaleTemporaryFiles();
   TranslateComponent(this);
+  FitCaptions(this);
 }
 
 void Ttntfrm_Main::showEvent(QShowEvent* event) {
@@ -402,6 +382,11 @@ void Ttntfrm_Main::switchLanguage(std::int32_t languageId) {
 
 void Ttntfrm_Main::applyLanguage(std::int32_t languageId) {
   ApplyLanguage(this, languageId);
+  // Tahoma still, with the Chinese face of the language for the glyphs it lacks.
+  QFont font = this->font();
+  font.setFamilies(FontFamilies(FontRole::kWindow));
+  setFont(font);
+  FitCaptions(this);
   notePanel_->setNote(note_.text());
 }
 

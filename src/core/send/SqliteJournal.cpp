@@ -5,11 +5,11 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <initializer_list>
 #include <utility>
 #include <variant>
 
+#include "core/Paths.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
 
@@ -156,10 +156,7 @@ QString JournalDtuKey(const QString& dtuNumber) {
   return dtuNumber.normalized(QString::NormalizationForm_KC).toCaseFolded().trimmed();
 }
 
-QString DefaultJournalPath() {
-  return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
-      .filePath(QStringLiteral("dtusms/journal.sqlite"));
-}
+QString DefaultJournalPath() { return QDir(UserDataFolder()).filePath(QStringLiteral("journal.sqlite")); }
 
 SqliteJournal::SqliteJournal(sqlite3* db, QString path, ProcessLiveness liveness)
     : db_(db), path_(std::move(path)), liveness_(std::move(liveness)) {}

@@ -8,6 +8,9 @@
 
 #include "platform/windows/WinHeaders.h"
 
+#include <fcntl.h>
+#include <io.h>
+
 namespace dtu::platform {
 
 namespace {
@@ -99,15 +102,24 @@ bool WinProcess::errorIsTerminal() {
 }
 
 void WinProcess::useParentConsole() {
-  static bool attached = false;
-  for (const auto& [id, stream] : {std::pair{STD_OUTPUT_HANDLE, stdout}, std::pair{STD_ERROR_HANDLE, stderr}}) {
-    const HANDLE current = GetStdHandle(id);
-    if (current != nullptr && current != INVALID_HANDLE_VALUE) continue;  // a pipe or a file: kept
-    // ERROR_ACCESS_DENIED: attached already.
-    if (!attached) attached = AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED;
-    if (!attached) return;
-    std::freopen("CONOUT$", "w", stream);
-  }
+  static bool done = false;
+  if (done) return;
+  done = true;
+  constexpr DWORD kIds[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE given[3];
+  for (int i = 0; i < 3; ++i) given[i] = GetStdHandle(kIds[i]);
+  const auto valid = [](HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; };
+  // ERROR_ACCESS_DENIED: attached already.
+  if (!AttachConsole(ATTACH_PARENT_PROCESS) && GetLastError() != ERROR_ACCESS_DENIED) return;
+  for (int i = 0; i < 3; ++i)
+    if (valid(given[i])) SetStdHandle(kIds[i], given[i]);
+  if (!valid(given[1])) std::freopen("CONOUT$", "w", stdout);
+  if (!valid(given[2])) std::freopen("CONOUT$", "w", stderr);
+}
+
+void WinProcess::writeStandardOutputAsIs() {
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
 }
 
 }  // namespace dtu::platform

@@ -34,7 +34,11 @@ class WinProcess : public Process {
   // every glyph as a box, and the package does not carry it).
   void preferWindowlessGui() override {}
   bool errorIsTerminal() override;
+  // Attaches to the console of the program that started this one (cmd, or the
+  // console companion dtusms.com), so that Ctrl+C there reaches this program;
+  // the standard handles it was given (a file, a pipe, that console) stay.
   void useParentConsole() override;
+  void writeStandardOutputAsIs() override;
 };
 
 }  // namespace dtu::platform

@@ -153,7 +153,7 @@ TEST(RunSends, TwoRunsOnOneListSendEachDtuOnce) {
 struct LosesResults final : SendJournal {
   SendJournal& real;
   explicit LosesResults(SendJournal& journal) : real(journal) {}
-  Status beginRun(const QString& route) override { return real.beginRun(route); }
+  Status beginRun(const QString& route, bool gateway) override { return real.beginRun(route, gateway); }
   Expected<JournalClaim> claim(const QString& d, const QString& s, const QString& c, bool r) override {
     return real.claim(d, s, c, r);
   }
@@ -167,6 +167,9 @@ struct LosesResults final : SendJournal {
   Expected<bool> importOnce(const QString& s, const std::vector<JournalEntry>& f) override {
     return real.importOnce(s, f);
   }
+  Expected<QString> recordReport(const StatusReport& r, bool* c) override { return real.recordReport(r, c); }
+  Expected<QString> storeIncoming(const IncomingSms& m, bool* n) override { return real.storeIncoming(m, n); }
+  Expected<std::vector<RolloutRow>> rollout() override { return real.rollout(); }
 };
 
 TEST(RunSends, AJournalThatCannotBeWrittenStopsTheRunAndNothingGoesTwice) {

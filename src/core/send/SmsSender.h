@@ -53,6 +53,8 @@ class SmsSender {
   // The status reports and messages the device holds, decoded; nothing is
   // deleted. A sender that keeps none says so.
   virtual Expected<ModemInbox> inbox() { return Failure{Translate("An SMS gateway keeps no messages to list.")}; }
+  // Takes one stored message off the device; only on the technician's word.
+  virtual Status deleteStored(int /*index*/) { return Failure{Translate("An SMS gateway keeps no messages to list.")}; }
 
   // Called right before text leaves (each part's Ctrl-Z, the gateway's
   // request), so that a record can say "maybe sent" before it is true; a

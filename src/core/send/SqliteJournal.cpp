@@ -223,6 +223,12 @@ Expected<std::unique_ptr<SqliteJournal>> SqliteJournal::open(const QString& path
   }
   if (version < kSchemaVersion) {
     Transaction t(db);
+    // Read again under the write lock: another program may have made it meanwhile.
+    {
+      Statement again(db, "PRAGMA user_version");
+      if (again.step()) version = static_cast<int>(again.integer(0));
+    }
+    if (t.begun() && version >= kSchemaVersion) return journal;
     if (!t.begun() || (version < 1 && !journal->exec(kSchema)) || !journal->exec(kSchema2) ||
         !journal->exec(QByteArray("PRAGMA user_version=" + QByteArray::number(kSchemaVersion)).constData()) ||
         !t.commit())

@@ -189,12 +189,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
   } else if (parser.isSet(receive)) {
-    const bool others = parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
-                        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
-                          const QString name = option.names().constFirst();
-                          return name != QLatin1String("receive") && name != QLatin1String("baud") &&
-                                 parser.isSet(option);
-                        });
+    const bool others =
+        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
+        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
+          const QString name = option.names().constFirst();
+          return name != QLatin1String("receive") && name != QLatin1String("baud") && parser.isSet(option);
+        });
     bool ok = true;
     const int speed = parser.isSet(baud) ? parser.value(baud).toInt(&ok) : 115200;
     result.action = CommandLine::Action::kFail;
@@ -236,7 +236,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--then-query needs --send-modem: a gateway brings no status reports."));
   } else if (bool ok = true; parser.isSet(thenQuery) && (parser.value(thenQuery).toInt(&ok) < 0 || !ok ||
-                                                          parser.value(thenQuery).toInt() > 1440)) {
+                                                         parser.value(thenQuery).toInt() > 1440)) {
     result.action = CommandLine::Action::kFail;
     result.text = FormatMessage(Tr(N_("'%s' is not a number of minutes (0 to 1440).")), {parser.value(thenQuery)});
   } else if (parser.isSet(acceptWarnings) && !parser.isSet(sendModem) && !parser.isSet(sendGateway)) {

@@ -181,9 +181,8 @@ Status ReceiveInto(SmsSender& sender, SendJournal& journal, QByteArray& err, con
     if (!changed || dtu->isEmpty() || !report.final()) continue;
     const QString when = report.delivered.toLocalTime().toString(QStringLiteral("HH:mm"));
     ReportLine(err, dtu.value(),
-               report.deliveredOk()
-                   ? FormatMessage(Translate("delivered %s"), {when})
-                   : FormatMessage(Translate("not delivered: %s"), {StatusMeaning(report.status)}));
+               report.deliveredOk() ? FormatMessage(Translate("delivered %s"), {when})
+                                    : FormatMessage(Translate("not delivered: %s"), {StatusMeaning(report.status)}));
   }
   for (const IncomingSms& sms : inbox->messages) {
     bool added = false;
@@ -194,8 +193,8 @@ Status ReceiveInto(SmsSender& sender, SendJournal& journal, QByteArray& err, con
     }
     if (!added) continue;
     if (!sms.problem.isEmpty())
-      ReportLine(err, sms.sender, FormatMessage(Translate("a message that cannot be read, kept as it came: %s"),
-                                                {sms.problem}));
+      ReportLine(err, sms.sender,
+                 FormatMessage(Translate("a message that cannot be read, kept as it came: %s"), {sms.problem}));
     else if (dtu->isEmpty())
       ReportLine(err, sms.sender, FormatMessage(Translate("from no DTU of the journal: %s"), {sms.text}));
     else
@@ -222,16 +221,16 @@ SendPlan PlanQueries(const SendPlan& sent, const std::vector<RolloutRow>& rows) 
     const RolloutRow* row = rowOf(item);
     if (!row) continue;
     const bool go = reported ? row->delivery == Delivery::Delivered : row->last.state == JournalState::Sent;
-    if (go)
-      queries.items.push_back({item.line, item.dtuNumber, item.simNumber, QString::fromLatin1(kSmsRunningQuery)});
+    if (go) queries.items.push_back({item.line, item.dtuNumber, item.simNumber, QString::fromLatin1(kSmsRunningQuery)});
   }
   return queries;
 }
 
 ExitStatus ReceiveFromModem(const SendOptions& options, const platform::Platform& platform, QByteArray& err,
                             const ErrorFlush& flush) {
-  auto journal = SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal,
-                                     {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
+  auto journal =
+      SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal,
+                          {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;
@@ -268,17 +267,18 @@ ExitStatus ListJournal(const QString& journalPath, const QString& csvPath, const
   }
   std::map<qint64, const RolloutRow*> outcome;
   for (const RolloutRow& row : rollout.value()) outcome[row.last.id] = &row;
-  QString text = CsvLine({QStringLiteral("time"), QStringLiteral("DTU number"), QStringLiteral("SIM number"),
-                          QStringLiteral("command"), QStringLiteral("state"), QStringLiteral("reference"),
-                          QStringLiteral("route"), QStringLiteral("detail"), QStringLiteral("delivered"),
-                          QStringLiteral("answer")},
-                         CsvCellStyle::Spreadsheet);
+  QString text =
+      CsvLine({QStringLiteral("time"), QStringLiteral("DTU number"), QStringLiteral("SIM number"),
+               QStringLiteral("command"), QStringLiteral("state"), QStringLiteral("reference"), QStringLiteral("route"),
+               QStringLiteral("detail"), QStringLiteral("delivered"), QStringLiteral("answer")},
+              CsvCellStyle::Spreadsheet);
   for (const JournalEntry& e : entries.value()) {
     QString delivered, answer;
     if (const auto found = outcome.find(e.id); found != outcome.end()) {
       const RolloutRow& row = *found->second;
       delivered = DeliveryName(row.delivery);
-      if (row.deliveredAt.isValid()) delivered += QLatin1Char(' ') + row.deliveredAt.toLocalTime().toString(Qt::ISODate);
+      if (row.deliveredAt.isValid())
+        delivered += QLatin1Char(' ') + row.deliveredAt.toLocalTime().toString(Qt::ISODate);
       if (!row.deliveryDetail.isEmpty()) delivered += QStringLiteral(": ") + row.deliveryDetail;
       answer = row.answer;
     }

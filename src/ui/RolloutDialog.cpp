@@ -33,8 +33,8 @@ enum Column { kDtu, kSim, kCommand, kState, kDelivered, kAnswer, kAnswered, kCol
 
 // The filter's entries: the states a row can be in, untranslated, "" for all.
 constexpr const char* kStates[] = {"", "sent", "delivered", "not delivered", "unconfirmed", "failed"};
-constexpr const char* kStateCaptions[] = {N_("All states"), N_("sent"), N_("delivered"), N_("not delivered"),
-                                          N_("unconfirmed"), N_("failed")};
+constexpr const char* kStateCaptions[] = {N_("All states"),    N_("sent"),        N_("delivered"),
+                                          N_("not delivered"), N_("unconfirmed"), N_("failed")};
 
 QString Local(const QDateTime& time) {
   return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
@@ -128,8 +128,8 @@ RolloutDialog::~RolloutDialog() {
 
 void RolloutDialog::reload() {
   auto journal = SqliteJournal::open(journalPath_, LivenessOf(platform_.process));
-  Expected<std::vector<RolloutRow>> rows = journal ? journal.value()->rollout()
-                                                   : Expected<std::vector<RolloutRow>>(journal.failure());
+  Expected<std::vector<RolloutRow>> rows =
+      journal ? journal.value()->rollout() : Expected<std::vector<RolloutRow>>(journal.failure());
   if (!rows) {
     rows_.clear();
     status_->setText(rows.message());
@@ -154,8 +154,9 @@ void RolloutDialog::show_() {
     QString delivered = Local(row.deliveredAt);
     if (row.delivery == Delivery::AcceptedByGateway) delivered = Translate("accepted by the gateway");
     if (!row.deliveryDetail.isEmpty()) delivered += QStringLiteral(" (") + row.deliveryDetail + QLatin1Char(')');
-    const QString cells[kColumns] = {row.last.dtuNumber, row.last.simNumber, row.last.command, Translate(state.toUtf8().constData()),
-                                     delivered,          row.answer,          Local(row.answeredAt)};
+    const QString cells[kColumns] = {
+        row.last.dtuNumber, row.last.simNumber, row.last.command,     Translate(state.toUtf8().constData()),
+        delivered,          row.answer,         Local(row.answeredAt)};
     for (int c = 0; c < kColumns; ++c) {
       auto* item = new QTableWidgetItem(cells[c]);
       item->setToolTip(cells[c]);
@@ -203,7 +204,8 @@ void RolloutDialog::exportClicked() {
 void RolloutDialog::refreshClicked() {
   SendOptions options = LoadSendOptions();
   if (options.modem.isEmpty()) {
-    ShowApplicationError(boxes_, this, Translate("A gateway tells nothing back: choose a GSM modem in the Send settings."));
+    ShowApplicationError(boxes_, this,
+                         Translate("A gateway tells nothing back: choose a GSM modem in the Send settings."));
     return;
   }
   if (reader_) return;
@@ -215,7 +217,8 @@ void RolloutDialog::refreshClicked() {
   reader_ = QThread::create([this, options, erase, path = journalPath_, liveness = LivenessOf(platform_.process)] {
     QString said;
     auto journal = SqliteJournal::open(path, liveness);
-    Expected<StartedSender> sender = journal ? StartSender(options, platform_) : Expected<StartedSender>(journal.failure());
+    Expected<StartedSender> sender =
+        journal ? StartSender(options, platform_) : Expected<StartedSender>(journal.failure());
     const Expected<ModemInbox> inbox = sender ? sender.value()->inbox() : Expected<ModemInbox>(sender.failure());
     if (!inbox) {
       said = inbox.message();
@@ -238,7 +241,8 @@ void RolloutDialog::refreshClicked() {
       }
       said = FormatMessage(Translate("%d new reports, %d new messages."),
                            {QString::number(reports), QString::number(messages)});
-      if (!kept) said += QLatin1Char(' ') + Translate("Some could not be written to the journal; they stay on the SIM.");
+      if (!kept)
+        said += QLatin1Char(' ') + Translate("Some could not be written to the journal; they stay on the SIM.");
     }
     QMetaObject::invokeMethod(this, [this, said] { RunGuarded(boxes_, this, [&] { refreshed(said); }); });
   });

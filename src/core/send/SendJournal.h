@@ -71,8 +71,8 @@ class SendJournal {
  public:
   virtual ~SendJournal() = default;
 
-  // Starts a run through `route` (a gateway's messages can only be "accepted"). Rows left `submitting` by a run whose process
-  // is gone become `unconfirmed`; its claims that never left are dropped.
+  // Starts a run through `route` (a gateway's messages can only be "accepted"). Rows left `submitting` by a run whose
+  // process is gone become `unconfirmed`; its claims that never left are dropped.
   virtual Status beginRun(const QString& route, bool gateway = false) = 0;
   // In one transaction: the message to `dtuNumber` with `command` is this
   // run's to send, unless it went before (and `resend` is false) or another

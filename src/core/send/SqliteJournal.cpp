@@ -369,9 +369,10 @@ Status SqliteJournal::submitting(qint64 id) {
 
 Status SqliteJournal::record(qint64 id, const SendResult& result) {
   // A gateway can say no more than that it took the message.
-  Statement set(db_, "UPDATE messages SET state = ?1, reference = ?2, detail = ?3, updated = ?4, delivery = "
-                     "CASE WHEN ?1 = 'sent' AND (SELECT gateway FROM runs WHERE id = messages.run) = 1 "
-                     "THEN 'accepted by the gateway' ELSE delivery END WHERE id = ?5");
+  Statement set(db_,
+                "UPDATE messages SET state = ?1, reference = ?2, detail = ?3, updated = ?4, delivery = "
+                "CASE WHEN ?1 = 'sent' AND (SELECT gateway FROM runs WHERE id = messages.run) = 1 "
+                "THEN 'accepted by the gateway' ELSE delivery END WHERE id = ?5");
   set.bind(JournalStateName(JournalStateOf(result))).bind(result.reference).bind(result.error).bind(Now()).bind(id);
   set.step();
   if (!set.ok() || sqlite3_changes(db_) != 1) return failure();
@@ -452,8 +453,9 @@ Expected<QString> SqliteJournal::recordReport(const StatusReport& report, bool* 
   qint64 message = 0;
   QString dtu, references, before;
   {
-    Statement rows(db_, "SELECT id, sim_number, reference, dtu_number, delivery FROM messages "
-                        "WHERE state IN ('sent', 'unconfirmed') AND reference != '' ORDER BY id DESC LIMIT 2000");
+    Statement rows(db_,
+                   "SELECT id, sim_number, reference, dtu_number, delivery FROM messages "
+                   "WHERE state IN ('sent', 'unconfirmed') AND reference != '' ORDER BY id DESC LIMIT 2000");
     const QString wanted = QString::number(report.reference);
     while (message == 0 && rows.step()) {
       if (References(rows.text(2)).contains(wanted) && SameSimNumber(rows.text(1), report.recipient)) {
@@ -520,14 +522,16 @@ Expected<QString> SqliteJournal::storeIncoming(const IncomingSms& sms, bool* isN
   // The DTU is the one the newest message to that SIM number went to.
   QString dtu;
   if (!sms.sender.isEmpty()) {
-    Statement rows(db_, "SELECT sim_number, dtu_number FROM messages WHERE state IN ('sent', 'unconfirmed') "
-                        "ORDER BY id DESC LIMIT 5000");
+    Statement rows(db_,
+                   "SELECT sim_number, dtu_number FROM messages WHERE state IN ('sent', 'unconfirmed') "
+                   "ORDER BY id DESC LIMIT 5000");
     while (dtu.isEmpty() && rows.step())
       if (SameSimNumber(rows.text(0), sms.sender)) dtu = rows.text(1);
     if (!rows.ok()) return failure();
   }
-  Statement add(db_, "INSERT OR IGNORE INTO incoming(sender, sent, text, pdu, problem, dtu_number, stored) "
-                     "VALUES (?, ?, ?, ?, ?, ?, ?)");
+  Statement add(db_,
+                "INSERT OR IGNORE INTO incoming(sender, sent, text, pdu, problem, dtu_number, stored) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?)");
   add.bind(sms.sender)
       .bind(sms.sent.isValid() ? sms.sent.toString(Qt::ISODate) : QString())
       .bind(sms.text)
@@ -568,8 +572,9 @@ Expected<std::vector<RolloutRow>> SqliteJournal::rollout() {
       row.deliveryDetail = more.text(2);
     }
     // The DTU's last word: from its SIM number, by the network's time stamp.
-    Statement answers(db_, "SELECT text, sent, problem FROM incoming WHERE dtu_number = ? ORDER BY sent DESC, id DESC "
-                           "LIMIT 1");
+    Statement answers(db_,
+                      "SELECT text, sent, problem FROM incoming WHERE dtu_number = ? ORDER BY sent DESC, id DESC "
+                      "LIMIT 1");
     answers.bind(row.last.dtuNumber);
     if (answers.step()) {
       row.answer = answers.text(2).isEmpty() ? answers.text(0) : answers.text(2);

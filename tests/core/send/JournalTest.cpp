@@ -6,12 +6,12 @@
 #include <set>
 #include <thread>
 
+#include "cli/SendCommand.h"
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
-#include "cli/SendCommand.h"
 #include "core/send/SqliteJournal.h"
 #include "support/FakeNetwork.h"
 #include "support/TestSupport.h"
@@ -283,7 +283,8 @@ TEST(SendConsent, SaysWhatGoesWhereAndEveryWarningOnce) {
 
 // Sends one message per DTU and records the modem's references.
 void Sent(SendJournal& journal, const char* dtu, const char* sim, const char* references) {
-  const auto claim = journal.claim(QString::fromLatin1(dtu), QString::fromLatin1(sim), QStringLiteral("(A55A#1)"), false);
+  const auto claim =
+      journal.claim(QString::fromLatin1(dtu), QString::fromLatin1(sim), QStringLiteral("(A55A#1)"), false);
   ASSERT_TRUE(claim.ok());
   ASSERT_TRUE(journal.record(claim->entry.id, {SendResult::Status::Sent, QString::fromLatin1(references), {}}).ok());
 }
@@ -318,8 +319,12 @@ TEST(SendJournal, ReportsAndAnswersMakeTheRollout) {
   };
   for (const Case& c : reports) EXPECT_EQ(journal->recordReport(c.report).value(), QString::fromLatin1(c.dtu));
 
-  IncomingSms answer{{3}, QStringLiteral("+8613800000001"), QDateTime(QDate(2026, 12, 7), QTime(6, 15), Qt::UTC),
-                     QStringLiteral("OK running"), {}, {}};
+  IncomingSms answer{{3},
+                     QStringLiteral("+8613800000001"),
+                     QDateTime(QDate(2026, 12, 7), QTime(6, 15), Qt::UTC),
+                     QStringLiteral("OK running"),
+                     {},
+                     {}};
   bool isNew = false;
   EXPECT_EQ(journal->storeIncoming(answer, &isNew).value(), QStringLiteral("KQ1"));
   EXPECT_TRUE(isNew);
@@ -332,8 +337,8 @@ TEST(SendJournal, ReportsAndAnswersMakeTheRollout) {
   ASSERT_TRUE(rows.ok());
   QStringList seen;
   for (const RolloutRow& row : rows.value())
-    seen << QStringLiteral("%1 %2 %3 %4").arg(row.last.dtuNumber, DeliveryName(row.delivery), row.deliveryDetail,
-                                             row.answer);
+    seen << QStringLiteral("%1 %2 %3 %4")
+                .arg(row.last.dtuNumber, DeliveryName(row.delivery), row.deliveryDetail, row.answer);
   EXPECT_EQ(seen, (QStringList{"KQ1 delivered  OK running", "KQ2 not delivered validity period expired ",
                                "KQ3   "}));  // one part of two: not yet
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -34,6 +35,7 @@
 #include "support/FakeSerialPorts.h"
 #include "support/TestSupport.h"
 #include "ui/BatchDialog.h"
+#include "ui/RolloutDialog.h"
 #include "ui/SendDialogs.h"
 
 namespace dtu {
@@ -529,6 +531,10 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
+  const CommandLine receive = parse({"--receive", "/dev/ttyUSB2", "--baud", "9600"});
+  EXPECT_EQ(std::tuple(receive.action, receive.send.modem, receive.send.baud),
+            std::tuple(CommandLine::Action::kReceive, QString("/dev/ttyUSB2"), 9600));
+  EXPECT_EQ(parse({"--batch", "l", "--send-modem", "d", "--then-query", "2"}).send.thenQueryMinutes, 2);
   const CommandLine journal = parse({"--journal", "--csv", "j.csv"});
   EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")),
             std::pair(CommandLine::Action::kJournal, QString("j.csv")));
@@ -543,7 +549,12 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
       {parse({"--batch", "l", "--send-gateway", " "}), "--send-gateway needs a value."},
       {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."},
       {parse({"--batch", "l", "--accept-warnings"}), "--accept-warnings needs --send-modem or --send-gateway."},
-      {parse({"--journal", "--resend"}), "--journal takes --csv only."}};
+      {parse({"--journal", "--resend"}), "--journal takes --csv only."},
+      {parse({"--receive", "d", "--interval", "1"}), "--receive takes --baud only."},
+      {parse({"--batch", "l", "--send-gateway", "u", "--then-query", "2"}),
+       "--then-query needs --send-modem: a gateway brings no status reports."},
+      {parse({"--batch", "l", "--send-modem", "d", "--then-query", "-1"}),
+       "'-1' is not a number of minutes (0 to 1440)."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
@@ -816,6 +827,49 @@ TEST(SendProcess, AKillOrATerminationRequestDuringTheAnswerNeverSendsTwice) {
     for (const FakeModem::Sms& sms : modem.sent()) all.push_back(sms);
   }
   EXPECT_EQ(all, (std::vector<FakeModem::Sms>{{"10001", "(A55A#s)"}, {"10002", "(A55A#s)"}, {"10003", "(A55A#s)"}}));
+}
+
+// The roll-out view: the list's DTUs or every one, filtered by state, the
+// whole table exported.
+TEST(RolloutDialog, ShowsTheListsDtusByStateAndExportsThem) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
+  {
+    platform::Process& process = TestPlatform().process;
+    auto journal = SqliteJournal::open(path, {process.id(), [&](long long id) { return process.isRunning(id); }});
+    ASSERT_TRUE(journal.ok() && journal.value()->beginRun(QStringLiteral("/dev/ttyUSB0")).ok());
+    int reference = 0;
+    for (const char* dtu : {"KQ1", "KQ2", "KQ3"}) {
+      const auto claim = journal.value()->claim(QString::fromLatin1(dtu), QStringLiteral("1380000000") + dtu[2],
+                                                QStringLiteral("(A55A#s)"), false);
+      ASSERT_TRUE(claim.ok());
+      const auto status = dtu[2] == '3' ? SendResult::Status::Failed : SendResult::Status::Sent;
+      ASSERT_TRUE(journal.value()->record(claim->entry.id, {status, QString::number(++reference), {}}).ok());
+    }
+    StatusReport delivered;
+    delivered.reference = 1;
+    delivered.recipient = QStringLiteral("13800000001");
+    ASSERT_TRUE(journal.value()->recordReport(delivered).ok());
+  }
+  testing::RecordingPresenter boxes;
+  RolloutDialog view({QStringLiteral("kq1"), QStringLiteral("KQ3")}, path, TestPlatform(), nullptr, boxes);
+  const auto shown = [&] {
+    QStringList rows;
+    for (int r = 0; r < view.table()->rowCount(); ++r)
+      rows << view.table()->item(r, 0)->text() + QLatin1Char(' ') + view.table()->item(r, 3)->text();
+    return rows;
+  };
+  EXPECT_EQ(shown(), (QStringList{"KQ1 delivered", "KQ3 failed"}));
+  view.findChild<QCheckBox*>(QStringLiteral("rollout_Every"))->setChecked(true);
+  EXPECT_EQ(shown(), (QStringList{"KQ1 delivered", "KQ2 sent", "KQ3 failed"}));
+  auto* filter = view.findChild<QComboBox*>(QStringLiteral("rollout_Filter"));
+  filter->setCurrentIndex(1);  // sent
+  emit filter->activated(1);
+  EXPECT_EQ(shown(), QStringList{"KQ2 sent"});
+  const QString csv = dir.filePath(QStringLiteral("rollout.csv"));
+  ASSERT_TRUE(view.exportCsv(csv));
+  EXPECT_TRUE(testing::ReadBytes(csv).contains("KQ2,13800000002,(A55A#s),sent"))
+      << testing::ReadBytes(csv).toStdString();
 }
 
 // Sends nothing; counts.

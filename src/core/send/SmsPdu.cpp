@@ -330,7 +330,7 @@ QString StatusMeaning(int status) {
     const char* meaning;
   };
   static constexpr Entry kMeanings[] = {
-      {0x00, N_("delivered")},
+      {0x00, N_("the message reached the recipient")},
       {0x01, N_("forwarded, delivery not confirmed")},
       {0x02, N_("replaced by the service centre")},
       {0x20, N_("congestion")},

@@ -34,8 +34,8 @@ TEST(SmsPdu, DecodesDeliverPartsAndSaysWhyOthersCannotBeRead) {
       {"00440D91683108000000F10000622170010000230D05000311020236A8F77A9302", "+8613800000001",
        "2026-12-07T10:00:00+08:00", QStringLiteral("{ok}"), 0x11, 2, 2, false},
       // Part 1 of 3, 16-bit reference 0x1234, UCS-2 "运"; the zone 0A: minus 20 quarters.
-      {"00400D91683108000000F100086221700100000A09060804123403018FD0", "+8613800000001",
-       "2026-12-07T10:00:00-05:00", QStringLiteral("运"), 0x1234, 3, 1, false},
+      {"00400D91683108000000F100086221700100000A09060804123403018FD0", "+8613800000001", "2026-12-07T10:00:00-05:00",
+       QStringLiteral("运"), 0x1234, 3, 1, false},
       // 8-bit data, and a UCS-2 text shorter than its length says: sender and time stay known.
       {"000405810180F600046221700100002302C0FF", "10086", "2026-12-07T10:00:00+08:00", {}, -1, 1, 1, true},
       {"000405810180F60008622170010000230A4F60597D", "10086", "2026-12-07T10:00:00+08:00", {}, -1, 1, 1, true},
@@ -82,9 +82,9 @@ TEST(SmsPdu, DecodesStatusReports) {
   // Cut before its status; a DELIVER.
   EXPECT_FALSE(DecodeStatusReportPdu("0006000B910221815716F27090215101218070902151017180"));
   EXPECT_FALSE(DecodeStatusReportPdu(kUcs2));
-  for (const auto& [status, meaning] : {std::pair(0x00, "delivered"), std::pair(0x46, "validity period expired"),
-                                        std::pair(0x62, "the service centre gave up: no response from the recipient"),
-                                        std::pair(0x1F, "status 0x1F")})
+  for (const auto& [status, meaning] :
+       {std::pair(0x00, "the message reached the recipient"), std::pair(0x46, "validity period expired"),
+        std::pair(0x62, "the service centre gave up: no response from the recipient"), std::pair(0x1F, "status 0x1F")})
     EXPECT_EQ(StatusMeaning(status), QString::fromLatin1(meaning));
 }
 

@@ -16,6 +16,7 @@ struct StatusReport {
   int index = 0;        // where the modem keeps it; 0 when it came unsolicited
   int reference = 0;    // TP-MR: the +CMGS reference of the part
   QString recipient;    // TP-RA, as the network gives it
+  QDateTime submitted;  // TP-SCTS: when the service centre took the message
   QDateTime delivered;  // TP-DT: when the network delivered it (or gave up)
   int status = 0;       // TP-ST
   // TP-ST 0x00-0x1F: the message reached the phone; 0x20-0x3F: still trying; above: gave up.

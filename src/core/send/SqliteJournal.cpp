@@ -217,9 +217,17 @@ Expected<std::unique_ptr<SqliteJournal>> SqliteJournal::open(const QString& path
   // WAL survives a kill with every committed transaction; FULL makes each
   // commit reach the disk before it returns.
   for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
-    Statement set(db, pragma);
-    set.step();
-    if (!set.ok()) return refused(journal->failure().detail);
+    // Switching a new file to WAL needs it alone: another program opening it at
+    // the same moment gets "locked" without the busy wait, so it tries again.
+    for (int tries = 0;; ++tries) {
+      Statement set(db, pragma);
+      set.step();
+      if (set.ok()) break;
+      const int code = sqlite3_errcode(db);
+      if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || tries >= kBusyWaitMs / 10)
+        return refused(journal->failure().detail);
+      sqlite3_sleep(10);
+    }
   }
   if (version < kSchemaVersion) {
     Transaction t(db);
@@ -493,7 +501,9 @@ Status SqliteJournal::updateDelivery(qint64 message, const QString& references) 
   rows.bind(message);
   while (rows.step()) {
     if (!parts.contains(QString::number(rows.integer(0)))) continue;
-    const StatusReport r{0, static_cast<int>(rows.integer(0)), {}, {}, static_cast<int>(rows.integer(1))};
+    StatusReport r;
+    r.reference = static_cast<int>(rows.integer(0));
+    r.status = static_cast<int>(rows.integer(1));
     const QDateTime time = QDateTime::fromString(rows.text(2), Qt::ISODate);
     if (r.deliveredOk()) {
       ++delivered;

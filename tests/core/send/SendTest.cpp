@@ -46,11 +46,15 @@ using testing::FakeModem;
 using testing::TestPlatform;
 
 TEST(SmsPdu, EncodesSubmitAndDecodesDeliverAsPublishedExamplesDo) {
-  // "hellohello" to +46708251358, the well-known 7-bit packing E8329BFD4697D9EC37.
-  const auto pdus = EncodeSubmitPdus(QStringLiteral("+46708251358"), QStringLiteral("hellohello"), 0);
-  ASSERT_EQ(pdus.size(), 1u);
-  EXPECT_EQ(pdus[0].hex, "0001000B916407281553F800000AE8329BFD4697D9EC37");
-  EXPECT_EQ(pdus[0].tpduLength, 22);
+  // "hellohello" to +46708251358, the well-known 7-bit packing E8329BFD4697D9EC37; a status report
+  // asked for sets 0x20 in the first octet.
+  for (const auto& [report, hex] : {std::pair(false, "0001000B916407281553F800000AE8329BFD4697D9EC37"),
+                                    std::pair(true, "0021000B916407281553F800000AE8329BFD4697D9EC37")}) {
+    const auto pdus = EncodeSubmitPdus(QStringLiteral("+46708251358"), QStringLiteral("hellohello"), 0, report);
+    ASSERT_EQ(pdus.size(), 1u);
+    EXPECT_EQ(pdus[0].hex, hex);
+    EXPECT_EQ(pdus[0].tpduLength, 22);
+  }
   DeliveredSms sms;
   ASSERT_TRUE(DecodeDeliverPdu("07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", sms));
   EXPECT_EQ(sms.sender, QStringLiteral("27838890001"));
@@ -75,6 +79,7 @@ TEST(SmsPdu, CutsPartsWhereTheCheckCountsThem) {
       const int udlAt = 1 + 1 + 1 + 2 + 3 + 2;  // SC, first octet, MR, address header, "10086", PID+DCS
       lengths.push_back(static_cast<unsigned char>(octets[udlAt]));
       EXPECT_EQ(pdus[n].tpduLength, octets.size() - 1);
+      EXPECT_EQ(static_cast<unsigned char>(octets[1]), pdus.size() > 1 ? 0x61 : 0x21);  // header, report
       if (pdus.size() > 1) {
         EXPECT_EQ(octets.mid(udlAt + 1, 6).toHex(), QByteArray("05000307020") + QByteArray::number(n + 1));
       }
@@ -292,6 +297,64 @@ TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {
   ASSERT_EQ(replies->size(), 1u);
   EXPECT_EQ(replies.value()[0].text, QStringLiteral("OK running"));
   for (const std::string& c : modem.commands()) EXPECT_EQ(c.find("CMGD"), std::string::npos);
+}
+
+// Reports asked for in both modes; a modem that will not store them still sends; what it holds is
+// read in PDU mode (the PDUs are those of ModemInboxTest, worked out by hand) and text mode comes back.
+TEST(ModemSender, AsksForStatusReportsAndReadsTheInboxInPduMode) {
+  FakeModem modem;
+  modem.refuseCnmi = true;
+  modem.floodUnit = "\r\n+CDSI: \"SM\",9\r\nRING\r\n+CMTI: \"SM\",10\r\n";  // before each +CMGS answer
+  modem.floodBytes = 1;
+  modem.storedPdus = {
+      {1, "0006000B910221815716F2709021510121807090215101718000"},
+      {2, "00440D91683108000000F10008622170010001230A050003A702026B635E38"},  // "正常", part 2, +10 s
+      {3, "0001000B916407281553F800000AE8329BFD4697D9EC37"},  // an SMS-SUBMIT kept to be sent: not received
+      {4, "07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37"},
+      {5, "00440D91683108000000F10008622170010000230A050003A702018FD0884C"},  // "运行", part 1
+      {7, "000405810180F600046221700100002302C0FF"},                          // 8-bit data
+      {9, "07911326060032F0062A0D91683108000000F2622170010000236221800100002346"},
+  };
+  auto device = Open(modem);
+  ModemSender sender(*device, kQuick);
+  ASSERT_TRUE(sender.start().ok());
+  EXPECT_TRUE(sender.statusReportsRefused());
+  EXPECT_FALSE(sender.textModeReportsRefused());
+  ASSERT_TRUE(sender.send(QStringLiteral("10086"), QStringLiteral("(A55A#s)")).sent());
+  const Expected<ModemInbox> inbox = sender.inbox();
+  ASSERT_TRUE(inbox.ok()) << inbox.message().toStdString();
+  ASSERT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
+  ASSERT_TRUE(sender.send(QStringLiteral("+8613800000001"), QStringLiteral("设备")).sent());
+  EXPECT_EQ(modem.sent().back().body.substr(0, 4), "0021");  // no service centre; SMS-SUBMIT with a report
+  EXPECT_TRUE(sender.deleteStored(4).ok());
+  EXPECT_FALSE(sender.deleteStored(4).ok());
+  EXPECT_EQ(modem.storedNow().count(4), 0u);
+  EXPECT_EQ(modem.commands(),
+            (std::vector<std::string>{"AT", "AT+CPIN?", "AT+CMGF=1", "AT+CSCS=\"GSM\"", "AT+CSMP=49,167,0,0",
+                                      "AT+CNMI=2,1,0,2,0", "AT+CMGS=\"10086\"", "AT+CMGF=0", "AT+CMGL=4", "AT+CMGF=1",
+                                      "AT+CMGS=\"10010\"", "AT+CMGF=0", "AT+CMGS=18", "AT+CMGD=4", "AT+CMGD=4"}));
+
+  ASSERT_EQ(inbox->reports.size(), 2u);
+  const auto report = [](const StatusReport& r) {
+    return std::tuple(r.index, r.reference, r.recipient, r.delivered.toString(Qt::ISODate), r.status);
+  };
+  EXPECT_EQ(report(inbox->reports[0]),
+            std::tuple(1, 0, QStringLiteral("+20121875612"), QStringLiteral("2007-09-12T15:10:17+02:00"), 0));
+  EXPECT_EQ(report(inbox->reports[1]),
+            std::tuple(9, 42, QStringLiteral("+8613800000002"), QStringLiteral("2026-12-08T10:00:00+08:00"), 0x46));
+  ASSERT_EQ(inbox->messages.size(), 3u);
+  const auto message = [](const IncomingSms& m) {
+    return std::tuple(m.indexes, m.sender, m.sent.toString(Qt::ISODate), m.text, m.problem.isEmpty());
+  };
+  EXPECT_EQ(message(inbox->messages[0]),
+            std::tuple(std::vector<int>{5, 2}, QStringLiteral("+8613800000001"),
+                       QStringLiteral("2026-12-07T10:00:00+08:00"), QStringLiteral("运行正常"), true));
+  EXPECT_EQ(message(inbox->messages[1]),
+            std::tuple(std::vector<int>{4}, QStringLiteral("27838890001"), QStringLiteral("1999-03-29T15:16:59+02:00"),
+                       QStringLiteral("hellohello"), true));
+  EXPECT_EQ(inbox->messages[2].indexes, std::vector<int>{7});
+  EXPECT_EQ(inbox->messages[2].pdu, QByteArray::fromStdString(modem.storedPdus.at(7)));
+  EXPECT_FALSE(inbox->messages[2].problem.isEmpty());
 }
 
 TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
@@ -652,7 +715,7 @@ TEST(SendDialog, AsksFirstThenSendsOffTheWindowThreadAndStopsAfterTheMessageInFl
   modem.hold = true;
   const std::unique_ptr<FakeModem, void (*)(FakeModem*)> release(&modem, [](FakeModem* m) { m->hold = false; });
   dialog.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return modem.commands().size() >= 5; }, 5000));  // AT ... AT+CMGS
+  ASSERT_TRUE(QTest::qWaitFor([&] { return modem.commands().size() >= 7; }, 5000));  // AT ... AT+CNMI, AT+CMGS
   bool handled = false;
   QTimer::singleShot(0, [&] { handled = true; });
   EXPECT_TRUE(QTest::qWaitFor([&] { return handled; }, 2000));

@@ -445,6 +445,12 @@ Expected<bool> SqliteJournal::importOnce(const QString& source, const std::vecto
 
 namespace {
 
+// The rule the list and the sending use: equal as dialled, or one SIM written two ways.
+bool SameSim(const QString& a, const QString& b) {
+  const QString dialA = DialableNumber(a);
+  return (!dialA.isEmpty() && dialA == DialableNumber(b)) || SameSimNumber(a, b);
+}
+
 QStringList References(const QString& references) {
   QStringList parts = references.split(QLatin1Char(','), Qt::SkipEmptyParts);
   for (QString& part : parts) part = part.trimmed();
@@ -466,7 +472,7 @@ Expected<QString> SqliteJournal::recordReport(const StatusReport& report, bool* 
                    "WHERE state IN ('sent', 'unconfirmed') AND reference != '' ORDER BY id DESC LIMIT 2000");
     const QString wanted = QString::number(report.reference);
     while (message == 0 && rows.step()) {
-      if (References(rows.text(2)).contains(wanted) && SameSimNumber(rows.text(1), report.recipient)) {
+      if (References(rows.text(2)).contains(wanted) && SameSim(rows.text(1), report.recipient)) {
         message = rows.integer(0);
         references = rows.text(2);
         dtu = rows.text(3);
@@ -536,7 +542,7 @@ Expected<QString> SqliteJournal::storeIncoming(const IncomingSms& sms, bool* isN
                    "SELECT sim_number, dtu_number FROM messages WHERE state IN ('sent', 'unconfirmed') "
                    "ORDER BY id DESC LIMIT 5000");
     while (dtu.isEmpty() && rows.step())
-      if (SameSimNumber(rows.text(0), sms.sender)) dtu = rows.text(1);
+      if (SameSim(rows.text(0), sms.sender)) dtu = rows.text(1);
     if (!rows.ok()) return failure();
   }
   Statement add(db_,

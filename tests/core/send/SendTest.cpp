@@ -892,6 +892,45 @@ TEST(SendProcess, AKillOrATerminationRequestDuringTheAnswerNeverSendsTwice) {
   EXPECT_EQ(all, (std::vector<FakeModem::Sms>{{"10001", "(A55A#s)"}, {"10002", "(A55A#s)"}, {"10003", "(A55A#s)"}}));
 }
 
+// Configure, then ask: the modem holds a report for each of two messages (one
+// delivered, one expired) and an answer; only the delivered DTU is asked, and
+// the journal's listing carries both.
+TEST(SendBatch, ThenQueryAsksOnlyTheDtusWhoseCommandWasDelivered) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  // SMS-STATUS-REPORTs without a service centre address: MR, recipient 10001/10002 (national),
+  // SCTS 2026-12-07 06:10:00 +00, discharge 06:12:00, status.
+  const auto report = [](const char* mr, const char* digits, const char* status) {
+    return std::string("0006") + mr + "0581" + digits + "62217060010000" + "62217060210000" + status;
+  };
+  modem.storedPdus = {{1, report("01", "0100F1", "00")},
+                      {2, report("02", "0100F2", "46")},
+                      // SMS-DELIVER from 10001 at 06:15: "OK" in GSM 7-bit.
+                      {3, "000405810100F1000062217060510000" "02CF25"}};
+  BatchList list;
+  list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  options.thenQueryMinutes = 0;
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, TestPlatform(), err),
+            ExitStatus::kSuccess)
+      << err.toStdString();
+  const auto sent = modem.sent();
+  ASSERT_EQ(sent.size(), 4u) << err.toStdString();
+  EXPECT_EQ(sent.back(), (FakeModem::Sms{"10001", "(A55A#s)"}));
+  for (const char* said : {"dtusms: KQ1: delivered", "dtusms: KQ2: not delivered: validity period expired",
+                           "dtusms: KQ1 answered: OK", "list.csv"})
+    EXPECT_TRUE(err.contains(said) || std::string(said) == "list.csv") << said << "\n" << err.toStdString();
+  EXPECT_EQ(modem.storedNow().size(), 3u);  // nothing deleted unless asked
+  QByteArray out, listErr;
+  ASSERT_EQ(ListJournal(options.journal, {}, TestPlatform(), out, listErr), ExitStatus::kSuccess);
+  EXPECT_TRUE(out.startsWith("time,DTU number,SIM number,command,state,reference,route,detail,delivered,answer\r\n"));
+  EXPECT_TRUE(out.contains(",not delivered ")) << out.toStdString();
+}
+
 // The roll-out view: the list's DTUs or every one, filtered by state, the
 // whole table exported.
 TEST(RolloutDialog, ShowsTheListsDtusByStateAndExportsThem) {

@@ -86,6 +86,11 @@ RolloutDialog::RolloutDialog(QStringList dtuNumbers, QString journalPath, const 
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table_->horizontalHeader()->setSectionResizeMode(kAnswer, QHeaderView::Stretch);
+  // A whole command is long; its tool tip holds it, so the answer stays in view.
+  table_->horizontalHeader()->setSectionResizeMode(kCommand, QHeaderView::Interactive);
+  table_->setColumnWidth(kCommand, table_->fontMetrics().horizontalAdvance(QLatin1Char('0')) * 22);
+  table_->setWordWrap(false);
+  table_->setTextElideMode(Qt::ElideMiddle);
   deleteRead_ = new QCheckBox(Translate("Delete from the SIM once stored"));
   deleteRead_->setObjectName(QStringLiteral("rollout_Delete"));
   status_ = new QLabel;
@@ -111,7 +116,7 @@ RolloutDialog::RolloutDialog(QStringList dtuNumbers, QString journalPath, const 
   layout->addWidget(table_, 1);
   layout->addWidget(status_);
   layout->addLayout(buttons);
-  resize(860, 440);
+  resize(980, 440);
 
   connect(filter_, &QComboBox::activated, this, GuardedSlot(boxes_, this, &RolloutDialog::show_));
   connect(everyDtu_, &QCheckBox::toggled, this, GuardedSlot(boxes_, this, &RolloutDialog::show_));

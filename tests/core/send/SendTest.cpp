@@ -906,7 +906,9 @@ TEST(SendBatch, ThenQueryAsksOnlyTheDtusWhoseCommandWasDelivered) {
   modem.storedPdus = {{1, report("01", "0100F1", "00")},
                       {2, report("02", "0100F2", "46")},
                       // SMS-DELIVER from 10001 at 06:15: "OK" in GSM 7-bit.
-                      {3, "000405810100F1000062217060510000" "02CF25"}};
+                      {3,
+                       "000405810100F1000062217060510000"
+                       "02CF25"}};
   BatchList list;
   list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
   SendOptions options;

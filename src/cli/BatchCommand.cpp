@@ -153,6 +153,18 @@ ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, c
   return std::fflush(stdout) == 0 ? status : ExitStatus::kUsageOrFileError;
 }
 
+ExitStatus RunReceiveProcess(int argc, char** argv, const SendOptions& options, const platform::Platform& platform) {
+  const QCoreApplication app(argc, argv);
+  StartLocalizer(platform);
+  QByteArray err;
+  const ExitStatus status = ReceiveFromModem(options, platform, err, [](QByteArray& lines) {
+    WriteStandardError(lines);
+    lines.clear();
+  });
+  WriteStandardError(err);
+  return status;
+}
+
 ExitStatus RunJournalProcess(int argc, char** argv, const QString& csvPath, const platform::Platform& platform) {
   const QCoreApplication app(argc, argv);
   StartLocalizer(platform);

@@ -50,6 +50,8 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
 // The process around RunBatch: the application object (a PDF needs fonts,
 // so a display-less one then), the stored fields, standard output and error.
 ExitStatus RunBatchProcess(int argc, char** argv, const BatchOptions& options, const platform::Platform& platform);
+// "dtusms --receive DEVICE [--baud N]".
+ExitStatus RunReceiveProcess(int argc, char** argv, const SendOptions& options, const platform::Platform& platform);
 // "dtusms --journal [--csv OUT]".
 ExitStatus RunJournalProcess(int argc, char** argv, const QString& csvPath, const platform::Platform& platform);
 

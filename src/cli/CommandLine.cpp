@@ -125,12 +125,22 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   const QCommandLineOption acceptWarnings(
       QStringLiteral("accept-warnings"),
       Tr(N_("Send commands that the check warns about (a server a DTU cannot reach, several parts...).")));
+  const QCommandLineOption receive(QStringLiteral("receive"),
+                                   Tr(N_("Read the status reports and messages the GSM modem on DEVICE holds into "
+                                         "the send journal, and print what is new.")),
+                                   QStringLiteral("DEVICE"));
+  const QCommandLineOption thenQuery(
+      QStringLiteral("then-query"),
+      Tr(N_("With --send-modem: after sending, wait MINUTES, read the status reports, and send the running query to "
+            "each DTU whose command was delivered.")),
+      QStringLiteral("MINUTES"));
   const QCommandLineOption journal(QStringLiteral("journal"),
                                    Tr(N_("List the send journal, newest first, as CSV: on standard output, or "
                                          "into the file that --csv names.")));
   QList<QCommandLineOption> options{help, version, quitWhenShown, platform, batch};
   for (const auto& output : outputs) options.append(output.second);
-  options.append({defaults, sendModem, sendGateway, baud, interval, sendLog, resend, acceptWarnings, journal});
+  options.append(
+      {defaults, sendModem, sendGateway, baud, interval, sendLog, resend, acceptWarnings, receive, thenQuery, journal});
   parser.addOptions(options);
   // "-title" is one option, as Qt and X programs spell theirs, not five letters.
   parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -157,7 +167,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     }
     parsed = parser.parse(known);
   }
-  const bool command = parser.isSet(batch) || parser.isSet(help) || parser.isSet(version) || parser.isSet(journal);
+  const bool command = parser.isSet(batch) || parser.isSet(help) || parser.isSet(version) || parser.isSet(journal) ||
+                       parser.isSet(receive);
 
   CommandLine result;
   result.qtArguments = QStringList{arguments.value(0)};
@@ -177,6 +188,26 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   } else if (parser.isSet(version)) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
+  } else if (parser.isSet(receive)) {
+    const bool others =
+        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
+        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
+          const QString name = option.names().constFirst();
+          return name != QLatin1String("receive") && name != QLatin1String("baud") && parser.isSet(option);
+        });
+    bool ok = true;
+    const int speed = parser.isSet(baud) ? parser.value(baud).toInt(&ok) : 115200;
+    result.action = CommandLine::Action::kFail;
+    if (others)
+      result.text = Tr(N_("--receive takes --baud only."));
+    else if (parser.value(receive).trimmed().isEmpty())
+      result.text = Tr(N_("--receive needs a value."));
+    else if (!ok || speed < 300)
+      result.text = FormatMessage(Tr(N_("'%s' is not a serial speed.")), {parser.value(baud)});
+    else
+      result.action = CommandLine::Action::kReceive;
+    result.send.modem = parser.value(receive);
+    result.send.baud = speed;
   } else if (parser.isSet(journal)) {
     const bool others =
         parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
@@ -201,6 +232,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
              !send) {
     result.action = CommandLine::Action::kFail;
     result.text = send.message();
+  } else if (parser.isSet(thenQuery) && !parser.isSet(sendModem)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = Tr(N_("--then-query needs --send-modem: a gateway brings no status reports."));
+  } else if (bool ok = true; parser.isSet(thenQuery) && (parser.value(thenQuery).toInt(&ok) < 0 || !ok ||
+                                                         parser.value(thenQuery).toInt() > 1440)) {
+    result.action = CommandLine::Action::kFail;
+    result.text = FormatMessage(Tr(N_("'%s' is not a number of minutes (0 to 1440).")), {parser.value(thenQuery)});
   } else if (parser.isSet(acceptWarnings) && !parser.isSet(sendModem) && !parser.isSet(sendGateway)) {
     result.action = CommandLine::Action::kFail;
     result.text = Tr(N_("--accept-warnings needs --send-modem or --send-gateway."));
@@ -215,6 +253,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.send.log = parser.value(sendLog);
     result.send.resend = parser.isSet(resend);
     result.send.acceptWarnings = parser.isSet(acceptWarnings);
+    if (parser.isSet(thenQuery)) result.send.thenQueryMinutes = parser.value(thenQuery).toInt();
     if (parser.isSet(baud)) result.send.baud = parser.value(baud).toInt();
     if (parser.isSet(interval))
       result.send.interval = std::chrono::milliseconds(std::llround(parser.value(interval).toDouble() * 1000));

@@ -19,6 +19,7 @@ struct CommandLine {
     kFail,     // print `text` on standard error and exit with ExitStatus::kUsageOrFileError
     kBatch,    // compose the list `batchList` without a window (app/BatchCommand.h)
     kJournal,  // list the send journal as CSV (into batchOutputs["csv"] when given)
+    kReceive,  // read the modem `send.modem` into the journal
   };
   Action action = Action::kRun;
   QString text;

@@ -10,6 +10,8 @@
 
 #include "cli/ExitStatus.h"
 #include "core/batch/BatchList.h"
+#include "core/send/SendJournal.h"
+#include "core/send/SendPlan.h"
 #include "core/send/SendRun.h"
 #include "core/sms/SmsComposer.h"
 #include "platform/Platform.h"
@@ -29,6 +31,16 @@ using ErrorFlush = std::function<void(QByteArray& err)>;
 ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCommandInputs& base,
                      const SendOptions& options, const platform::Platform& platform, QByteArray& err,
                      const ErrorFlush& flush = {});
+
+// The status reports and messages the modem holds, into the journal (each
+// committed before it is told), and a line for each that is new.
+Status ReceiveInto(SmsSender& sender, SendJournal& journal, QByteArray& err, const std::function<void()>& now = {});
+// "dtusms --receive DEVICE": the same from the command line.
+ExitStatus ReceiveFromModem(const SendOptions& options, const platform::Platform& platform, QByteArray& err,
+                            const ErrorFlush& flush = {});
+// The running query for each DTU of `sent` whose command was delivered, or
+// sent where no report came for any of them.
+SendPlan PlanQueries(const SendPlan& sent, const std::vector<RolloutRow>& rows);
 
 // The journal, newest first, as CSV (time, DTU number, SIM number, command,
 // state, reference, route, detail) on `out`, or into `csvPath`.

@@ -55,6 +55,10 @@ int main(int argc, char** argv) {
         command.batchList, command.batchOutputs, command.batchDefaults, command.send, {}, {}};
     return dtu::ExitCode(dtu::RunBatchProcess(qtArgc, qtArgv.data(), options, platform.get()));
   }
+  if (command.action == dtu::CommandLine::Action::kReceive) {
+    process.useParentConsole();
+    return dtu::ExitCode(dtu::RunReceiveProcess(qtArgc, qtArgv.data(), command.send, platform.get()));
+  }
   if (command.action == dtu::CommandLine::Action::kJournal) {
     process.useParentConsole();
     process.writeStandardOutputAsIs();

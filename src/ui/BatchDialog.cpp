@@ -29,6 +29,7 @@
 #include "ui/BatchPreview.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
+#include "ui/RolloutDialog.h"
 #include "ui/SendDialogs.h"
 #include "ui/UserSettings.h"
 #include "ui/WidgetAccess.h"
@@ -255,7 +256,20 @@ void BatchDialog::enableSending(const platform::Platform& platform) {
     row->insertWidget(static_cast<int>(exportButtons_.size()), sendButton_);
   setTabOrder(exportButtons_.back(), sendButton_);
   connect(sendButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::sendClicked));
+  rolloutButton_ = Button(this, "batch_Rollout", N_("Ro&ll-out..."));
+  if (auto* row = findChild<QHBoxLayout*>(QStringLiteral("batch_ButtonRow")))
+    row->insertWidget(static_cast<int>(exportButtons_.size()) + 1, rolloutButton_);
+  setTabOrder(sendButton_, rolloutButton_);
+  connect(rolloutButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &BatchDialog::rolloutClicked));
   PressButtonsOnEnter(this);
+}
+
+void BatchDialog::rolloutClicked() {
+  compose();
+  QStringList dtuNumbers;
+  for (const BatchRow& row : list_.rows) dtuNumbers << row.dtuNumber;
+  RolloutDialog dialog(dtuNumbers, DefaultJournalPath(), *platform_, this, boxes_);
+  dialog.exec();
 }
 
 void BatchDialog::sendClicked() {

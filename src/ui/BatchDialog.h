@@ -55,6 +55,7 @@ class BatchDialog : public QDialog {
   void openClicked();
   void exportClicked(const BatchFormat& format);
   void sendClicked();
+  void rolloutClicked();
   void showError(const QString& text);
 
   MessagePresenter& boxes_;
@@ -72,6 +73,7 @@ class BatchDialog : public QDialog {
   QLabel* summary_ = nullptr;
   std::vector<QPushButton*> exportButtons_;  // one a batch format, in the table's order
   QPushButton* sendButton_ = nullptr;
+  QPushButton* rolloutButton_ = nullptr;
   const platform::Platform* platform_ = nullptr;
   QTimer* composeTimer_ = nullptr;
   quint64 composition_ = 0;  // the latest; a result of an earlier one is dropped

@@ -436,7 +436,7 @@ void SendDialog::start() {
     auto journal = SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal, liveness);
     if (!journal) {
       summary.fatal = journal.failure();
-    } else if (const Status begun = journal.value()->beginRun(SendRoute(options)); !begun) {
+    } else if (const Status begun = journal.value()->beginRun(SendRoute(options), options.modem.isEmpty()); !begun) {
       summary.fatal = begun.failure();
     } else if (const Status imported = ImportSendLog(options.log, platform_.files, *journal.value()); !imported) {
       summary.fatal = imported.failure();

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
@@ -37,6 +38,9 @@ class FakeModem {
   std::atomic<bool> hold{false};             // the network's answer to a message waits while set
   std::atomic<std::size_t> unplugAtText{0};  // the line goes dead once this many texts are in (0: never)
   std::string stored;                        // the lines AT+CMGL="ALL" lists
+  // What AT+CMGL=4 lists in PDU mode, by index: PDU hex with its service-centre part.
+  std::map<int, std::string> storedPdus;
+  bool refuseCnmi = false;
 
   FakeModem() : master_(::posix_openpt(O_RDWR | O_NOCTTY)) {
     if (master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0) device_ = ::ptsname(master_);
@@ -55,6 +59,10 @@ class FakeModem {
   std::vector<std::string> commands() const {
     std::lock_guard lock(mutex_);
     return commands_;
+  }
+  std::map<int, std::string> storedNow() const {
+    std::lock_guard lock(mutex_);
+    return storedPdus;
   }
   // As an earlier run left it, stopped after the prompt: all it reads is the
   // message text, until Ctrl-Z sends it or ESC drops it.
@@ -92,7 +100,21 @@ class FakeModem {
       answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
     } else if (command == "AT+CMGL=\"ALL\"") {
       answer(stored + "\r\nOK\r\n");
-    } else if (command == "AT" || command.rfind("AT+CMGF=", 0) == 0 || command.rfind("AT+CSCS=", 0) == 0) {
+    } else if (command == "AT+CMGL=4" && pduMode_) {
+      std::string list;
+      for (const auto& [index, pdu] : storedPdus) {
+        const std::size_t tpdu = pdu.size() / 2 - 1 - std::stoul(pdu.substr(0, 2), nullptr, 16);
+        list += "\r\n+CMGL: " + std::to_string(index) + ",1,," + std::to_string(tpdu) + "\r\n" + pdu;
+      }
+      answer(list + "\r\n\r\nOK\r\n");
+    } else if (command.rfind("AT+CMGD=", 0) == 0) {
+      answer(storedPdus.erase(std::stoi(command.substr(8))) ? "\r\nOK\r\n" : "\r\n+CMS ERROR: 321\r\n");
+    } else if (command.rfind("AT+CMGF=", 0) == 0) {
+      pduMode_ = command == "AT+CMGF=0";
+      answer("\r\nOK\r\n");
+    } else if (command.rfind("AT+CNMI=", 0) == 0) {
+      answer(refuseCnmi ? "\r\nERROR\r\n" : "\r\nOK\r\n");
+    } else if (command == "AT" || command.rfind("AT+CSCS=", 0) == 0 || command.rfind("AT+CSMP=", 0) == 0) {
       answer("\r\nOK\r\n");
     } else {
       answer("\r\nERROR\r\n");
@@ -144,6 +166,7 @@ class FakeModem {
   int master_;
   std::string device_;
   std::string pending_;  // the number whose text is awaited
+  bool pduMode_ = false;
   mutable std::mutex mutex_;
   std::vector<Sms> sent_;
   std::vector<std::string> commands_;

@@ -13,11 +13,12 @@ namespace dtu {
 
 // The network's word on one sent message (one part of a long one).
 struct StatusReport {
-  int index = 0;       // where the modem keeps it; 0 when it came unsolicited
-  int reference = 0;   // TP-MR: the +CMGS reference of the part
-  QString recipient;   // TP-RA, as the network gives it
+  int index = 0;        // where the modem keeps it; 0 when it came unsolicited
+  int reference = 0;    // TP-MR: the +CMGS reference of the part
+  QString recipient;    // TP-RA, as the network gives it
+  QDateTime submitted;  // TP-SCTS: when the service centre took the message
   QDateTime delivered;  // TP-DT: when the network delivered it (or gave up)
-  int status = 0;      // TP-ST
+  int status = 0;       // TP-ST
   // TP-ST 0x00-0x1F: the message reached the phone; 0x20-0x3F: still trying; above: gave up.
   bool deliveredOk() const { return status < 0x20; }
   bool final() const { return status < 0x20 || status >= 0x40; }

@@ -190,6 +190,11 @@ Status ModemSender::start() {
   if (Status mode = setMode(true); !mode) return mode;
   if (exchange("AT+CSCS=\"GSM\"", timeouts_.command).end != Reply::End::Ok)
     return Failure{Translate("The modem refuses the GSM character set (AT+CSCS=\"GSM\").")};
+  // First octet 0x31: a status report, the validity period relative (167: one day).
+  textReportsRefused_ = exchange("AT+CSMP=49,167,0,0", timeouts_.command).end != Reply::End::Ok;
+  // New messages and status reports kept in storage, announced only: the
+  // announcements (+CMTI, +CDSI) are dropped, the storage read by inbox().
+  reportsRefused_ = exchange("AT+CNMI=2,1,0,2,0", timeouts_.command).end != Reply::End::Ok;
   return Done{};
 }
 
@@ -317,6 +322,36 @@ Expected<std::vector<ReceivedSms>> ModemSender::received(const QString& number) 
   if (!number.isEmpty())
     std::erase_if(messages, [&](const ReceivedSms& m) { return !SameSimNumber(m.sender, number); });
   return messages;
+}
+
+Expected<ModemInbox> ModemSender::inbox() {
+  if (broken_) return Failure{Translate("The modem does not answer.")};
+  if (const Status mode = setMode(false); !mode) return mode.failure();
+  // A full SIM at a slow baud rate takes long to list.
+  const Reply reply = exchange("AT+CMGL=4", timeouts_.submit);
+  if (reply.end != Reply::End::Ok)
+    return Failure{reply.end == Reply::End::Error ? describeError(reply.error)
+                                                  : Translate("The modem does not answer.")};
+  // +CMGL: <index>,<stat>,[<alpha>],<length>, then the PDU on a line of its own.
+  std::vector<std::pair<int, QByteArray>> stored;
+  bool awaiting = false;
+  for (const QByteArray& line : reply.lines) {
+    if (line.startsWith("+CMGL:")) {
+      stored.emplace_back(line.mid(6).split(',').value(0).trimmed().toInt(), QByteArray());
+      awaiting = true;
+    } else if (awaiting && !line.startsWith('+') && !line.startsWith('^') && line != "RING") {
+      stored.back().second = line;  // an unsolicited line between the two is no PDU
+      awaiting = false;
+    }
+  }
+  return DecodeInbox(stored);
+}
+
+Status ModemSender::deleteStored(int index) {
+  if (broken_) return Failure{Translate("The modem does not answer.")};
+  const Reply reply = exchange("AT+CMGD=" + QByteArray::number(index), timeouts_.command);
+  if (reply.end == Reply::End::Ok) return Done{};
+  return Failure{reply.end == Reply::End::Error ? describeError(reply.error) : Translate("The modem does not answer.")};
 }
 
 }  // namespace dtu

@@ -35,11 +35,21 @@ class ModemSender final : public SmsSender {
   // that two runs' messages to one phone do not share references.
   explicit ModemSender(QIODevice& device, ModemTimeouts timeouts = {});
 
-  // AT, the SIM's PIN state (never answered with a guess), text mode, GSM charset.
+  // AT, the SIM's PIN state (never answered with a guess), text mode, GSM
+  // charset; status reports asked for and kept in the modem's storage.
   Status start() override;
   SendResult send(const QString& number, const QString& text) override;
   // What AT+CMGL="ALL" lists.
   Expected<std::vector<ReceivedSms>> received(const QString& number) override;
+  // What AT+CMGL=4 lists in PDU mode.
+  Expected<ModemInbox> inbox() override;
+  // AT+CMGD: only when the user asks for it.
+  Status deleteStored(int index) override;
+  // The modem refused to keep status reports (AT+CNMI): none will come.
+  bool statusReportsRefused() const { return reportsRefused_; }
+  // The modem refused text mode's report request (AT+CSMP): messages sent in
+  // text mode get no status report; those sent as PDUs still do.
+  bool textModeReportsRefused() const { return textReportsRefused_; }
 
  private:
   struct Reply {
@@ -68,6 +78,8 @@ class ModemSender final : public SmsSender {
   int mode_ = -1;          // AT+CMGF: 1 text, 0 PDU
   unsigned reference_ = 0;
   bool broken_ = false;
+  bool reportsRefused_ = false;
+  bool textReportsRefused_ = false;
 };
 
 // The meaning of a +CMS ERROR code (TS 27.005 3.2.5, TS 24.011 causes), translated;

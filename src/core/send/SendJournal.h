@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/Expected.h"
+#include "core/send/ModemInbox.h"
 #include "core/send/SmsSender.h"
 
 namespace dtu {
@@ -39,6 +40,22 @@ struct JournalEntry {
   QString detail;  // why it failed or is unconfirmed
 };
 
+// What the network said of a sent message: nothing yet, or "delivered" /
+// "not delivered" from its status reports (every part of a long one), or that
+// a gateway took it, which is all a gateway can tell.
+enum class Delivery { Unknown, Delivered, NotDelivered, AcceptedByGateway };
+QString DeliveryName(Delivery delivery);  // "delivered"..., not translated; "" for Unknown
+
+// One DTU as a roll-out sees it: its last message and what came of it.
+struct RolloutRow {
+  JournalEntry last;
+  Delivery delivery = Delivery::Unknown;
+  QDateTime deliveredAt;   // the network's time
+  QString deliveryDetail;  // why not delivered, translated
+  QString answer;          // the DTU's last message after the command, if any
+  QDateTime answeredAt;    // the network's time stamp of it
+};
+
 // What a claim found.
 struct JournalClaim {
   enum class Outcome {
@@ -54,9 +71,9 @@ class SendJournal {
  public:
   virtual ~SendJournal() = default;
 
-  // Starts a run through `route`. Rows left `submitting` by a run whose process
-  // is gone become `unconfirmed`; its claims that never left are dropped.
-  virtual Status beginRun(const QString& route) = 0;
+  // Starts a run through `route` (a gateway's messages can only be "accepted"). Rows left `submitting` by a run whose
+  // process is gone become `unconfirmed`; its claims that never left are dropped.
+  virtual Status beginRun(const QString& route, bool gateway = false) = 0;
   // In one transaction: the message to `dtuNumber` with `command` is this
   // run's to send, unless it went before (and `resend` is false) or another
   // live run holds it.
@@ -75,6 +92,16 @@ class SendJournal {
   // Adds `found` (entries of an older record) unless `source` was imported
   // before; true when they were added now.
   virtual Expected<bool> importOnce(const QString& source, const std::vector<JournalEntry>& found) = 0;
+
+  // Records a status report against the message it is about (the part's
+  // reference and the SIM number rule); the DTU number it concerns, or empty
+  // when no sent message matches. `changed` tells whether it was news.
+  virtual Expected<QString> recordReport(const StatusReport& report, bool* changed = nullptr) = 0;
+  // Keeps a received message, matched to a DTU by its sender; the DTU number
+  // (empty when none matches). `isNew` is false for one kept before.
+  virtual Expected<QString> storeIncoming(const IncomingSms& sms, bool* isNew = nullptr) = 0;
+  // One row per DTU, by DTU number.
+  virtual Expected<std::vector<RolloutRow>> rollout() = 0;
 };
 
 // The key a DTU number is compared by: NFKC, case folded, trimmed.

@@ -28,6 +28,7 @@ struct SendOptions {
   std::chrono::milliseconds interval{3000};
   bool resend = false;
   bool acceptWarnings = false;  // the command line's consent to commands the check warns about
+  int thenQueryMinutes = -1;    // after the sends: wait, read the reports, ask the delivered DTUs (-1: no)
   bool any() const { return !modem.isEmpty() || !gateway.isEmpty(); }
 };
 

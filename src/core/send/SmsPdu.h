@@ -5,9 +5,14 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
+
+#include "core/send/ModemInbox.h"
 
 // The number a PDU is addressed to is a DialableNumber.
 #include "core/sms/SimNumber.h"
@@ -26,8 +31,10 @@ struct SubmitPdu {
 
 // The text for `number` (DialableNumber form) in one or more PDUs. Parts are
 // cut where the SMS check counts them (never inside an escape or surrogate
-// pair); `reference` ties the parts together.
-std::vector<SubmitPdu> EncodeSubmitPdus(const QString& number, const QString& text, std::uint8_t reference);
+// pair); `reference` ties the parts together. `statusReport` asks the network
+// to report each part's delivery.
+std::vector<SubmitPdu> EncodeSubmitPdus(const QString& number, const QString& text, std::uint8_t reference,
+                                        bool statusReport = true);
 
 // A received message's sender and text, decoded from an SMS-DELIVER PDU
 // (hex, with its service-centre part); false when it is not one.
@@ -36,5 +43,26 @@ struct DeliveredSms {
   QString text;
 };
 bool DecodeDeliverPdu(const QByteArray& hex, DeliveredSms& out);
+
+// One SMS-DELIVER: a whole message or one part of a long one.
+struct DeliverPdu {
+  QString sender;  // digits ("+" when international), or the text of an alphanumeric sender
+  QDateTime sent;  // the service centre's time stamp, with its zone; invalid when it names no moment
+  QString text;
+  // A part: parts of one message share sender, reference and total.
+  int reference = -1;  // -1: a whole message
+  int total = 1;
+  int sequence = 1;
+  QString problem;  // translated: why the text could not be read (sender and time may still be)
+};
+// nullopt when `hex` (with its service-centre part) is no SMS-DELIVER.
+std::optional<DeliverPdu> DecodeDeliver(const QByteArray& hex);
+
+// nullopt when `hex` (with its service-centre part) is no complete SMS-STATUS-REPORT.
+std::optional<StatusReport> DecodeStatusReportPdu(const QByteArray& hex);
+
+// What AT+CMGL lists in PDU mode (index, PDU hex), sorted into reports and
+// messages, long ones joined; a PDU that cannot be read is kept with the reason.
+ModemInbox DecodeInbox(const std::vector<std::pair<int, QByteArray>>& stored);
 
 }  // namespace dtu

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "core/Expected.h"
+#include "core/i18n/Translate.h"
+#include "core/send/ModemInbox.h"
 
 namespace dtu {
 
@@ -48,6 +50,11 @@ class SmsSender {
   // The stored messages from `number` (any sender when empty), the DTUs'
   // replies; nothing is deleted. A sender that keeps none says so.
   virtual Expected<std::vector<ReceivedSms>> received(const QString& number) = 0;
+  // The status reports and messages the device holds, decoded; nothing is
+  // deleted. A sender that keeps none says so.
+  virtual Expected<ModemInbox> inbox() { return Failure{Translate("An SMS gateway keeps no messages to list.")}; }
+  // Takes one stored message off the device; only on the technician's word.
+  virtual Status deleteStored(int /*index*/) { return Failure{Translate("An SMS gateway keeps no messages to list.")}; }
 
   // Called right before text leaves (each part's Ctrl-Z, the gateway's
   // request), so that a record can say "maybe sent" before it is true; a

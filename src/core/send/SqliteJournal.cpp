@@ -12,12 +12,13 @@
 #include "core/Paths.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
+#include "core/sms/SimNumber.h"
 
 namespace dtu {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 2;
 constexpr int kBusyWaitMs = 15000;  // another run's transaction is a few milliseconds
 
 constexpr const char* kStateNames[] = {"claimed", "submitting", "sent", "unconfirmed", "failed"};
@@ -47,6 +48,32 @@ CREATE TABLE IF NOT EXISTS imports(
   source TEXT PRIMARY KEY,
   time TEXT NOT NULL);
 )";
+
+// What version 2 adds: the network's word on each message, and what came back.
+const char kSchema2[] = R"(
+ALTER TABLE runs ADD COLUMN gateway INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE messages ADD COLUMN delivery TEXT NOT NULL DEFAULT '';
+ALTER TABLE messages ADD COLUMN delivered TEXT NOT NULL DEFAULT '';
+ALTER TABLE messages ADD COLUMN delivery_detail TEXT NOT NULL DEFAULT '';
+CREATE TABLE IF NOT EXISTS reports(
+  message INTEGER NOT NULL REFERENCES messages(id),
+  reference INTEGER NOT NULL,
+  status INTEGER NOT NULL,
+  time TEXT NOT NULL,
+  PRIMARY KEY(message, reference));
+CREATE TABLE IF NOT EXISTS incoming(
+  id INTEGER PRIMARY KEY,
+  sender TEXT NOT NULL,
+  sent TEXT NOT NULL,
+  text TEXT NOT NULL,
+  pdu TEXT NOT NULL,
+  problem TEXT NOT NULL,
+  dtu_number TEXT NOT NULL,
+  stored TEXT NOT NULL,
+  UNIQUE(sender, sent, text, pdu));
+)";
+
+constexpr const char* kDeliveryNames[] = {"", "delivered", "not delivered", "accepted by the gateway"};
 
 QString Now() { return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs); }
 
@@ -132,6 +159,8 @@ class Transaction {
 
 }  // namespace
 
+QString DeliveryName(Delivery delivery) { return QString::fromLatin1(kDeliveryNames[static_cast<int>(delivery)]); }
+
 QString JournalStateName(JournalState state) { return QString::fromLatin1(kStateNames[static_cast<int>(state)]); }
 
 std::optional<JournalState> JournalStateNamed(const QString& name) {
@@ -188,13 +217,27 @@ Expected<std::unique_ptr<SqliteJournal>> SqliteJournal::open(const QString& path
   // WAL survives a kill with every committed transaction; FULL makes each
   // commit reach the disk before it returns.
   for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
-    Statement set(db, pragma);
-    set.step();
-    if (!set.ok()) return refused(journal->failure().detail);
+    // Switching a new file to WAL needs it alone: another program opening it at
+    // the same moment gets "locked" without the busy wait, so it tries again.
+    for (int tries = 0;; ++tries) {
+      Statement set(db, pragma);
+      set.step();
+      if (set.ok()) break;
+      const int code = sqlite3_errcode(db);
+      if ((code != SQLITE_BUSY && code != SQLITE_LOCKED) || tries >= kBusyWaitMs / 10)
+        return refused(journal->failure().detail);
+      sqlite3_sleep(10);
+    }
   }
   if (version < kSchemaVersion) {
     Transaction t(db);
-    if (!t.begun() || !journal->exec(kSchema) ||
+    // Read again under the write lock: another program may have made it meanwhile.
+    {
+      Statement again(db, "PRAGMA user_version");
+      if (again.step()) version = static_cast<int>(again.integer(0));
+    }
+    if (t.begun() && version >= kSchemaVersion) return journal;
+    if (!t.begun() || (version < 1 && !journal->exec(kSchema)) || !journal->exec(kSchema2) ||
         !journal->exec(QByteArray("PRAGMA user_version=" + QByteArray::number(kSchemaVersion)).constData()) ||
         !t.commit())
       return refused(journal->failure().detail);
@@ -216,12 +259,12 @@ Status SqliteJournal::limitPages(int pages) {
   return exec(QByteArray("PRAGMA max_page_count=" + QByteArray::number(pages)).constData());
 }
 
-Status SqliteJournal::beginRun(const QString& route) {
+Status SqliteJournal::beginRun(const QString& route, bool gateway) {
   if (Status ended = endRun(); !ended) return ended;
   Transaction t(db_);
   if (!t.begun()) return failure();
-  Statement add(db_, "INSERT INTO runs(pid, route, started) VALUES (?, ?, ?)");
-  add.bind(static_cast<qint64>(liveness_.self)).bind(route).bind(Now()).step();
+  Statement add(db_, "INSERT INTO runs(pid, route, started, gateway) VALUES (?, ?, ?, ?)");
+  add.bind(static_cast<qint64>(liveness_.self)).bind(route).bind(Now()).bind(qint64{gateway ? 1 : 0}).step();
   if (!add.ok()) return failure();
   const qint64 run = sqlite3_last_insert_rowid(db_);
   std::vector<qint64> open;
@@ -333,7 +376,11 @@ Status SqliteJournal::submitting(qint64 id) {
 }
 
 Status SqliteJournal::record(qint64 id, const SendResult& result) {
-  Statement set(db_, "UPDATE messages SET state = ?, reference = ?, detail = ?, updated = ? WHERE id = ?");
+  // A gateway can say no more than that it took the message.
+  Statement set(db_,
+                "UPDATE messages SET state = ?1, reference = ?2, detail = ?3, updated = ?4, delivery = "
+                "CASE WHEN ?1 = 'sent' AND (SELECT gateway FROM runs WHERE id = messages.run) = 1 "
+                "THEN 'accepted by the gateway' ELSE delivery END WHERE id = ?5");
   set.bind(JournalStateName(JournalStateOf(result))).bind(result.reference).bind(result.error).bind(Now()).bind(id);
   set.step();
   if (!set.ok() || sqlite3_changes(db_) != 1) return failure();
@@ -394,6 +441,164 @@ Expected<bool> SqliteJournal::importOnce(const QString& source, const std::vecto
   mark.bind(source).bind(Now()).step();
   if (!mark.ok() || !t.commit()) return failure();
   return true;
+}
+
+namespace {
+
+// The rule the list and the sending use: equal as dialled, or one SIM written two ways.
+bool SameSim(const QString& a, const QString& b) {
+  const QString dialA = DialableNumber(a);
+  return (!dialA.isEmpty() && dialA == DialableNumber(b)) || SameSimNumber(a, b);
+}
+
+QStringList References(const QString& references) {
+  QStringList parts = references.split(QLatin1Char(','), Qt::SkipEmptyParts);
+  for (QString& part : parts) part = part.trimmed();
+  return parts;
+}
+
+}  // namespace
+
+Expected<QString> SqliteJournal::recordReport(const StatusReport& report, bool* changed) {
+  if (changed) *changed = false;
+  Transaction t(db_);
+  if (!t.begun()) return failure();
+  // The newest message to that SIM number whose parts carry this reference.
+  qint64 message = 0;
+  QString dtu, references, before;
+  {
+    Statement rows(db_,
+                   "SELECT id, sim_number, reference, dtu_number, delivery FROM messages "
+                   "WHERE state IN ('sent', 'unconfirmed') AND reference != '' ORDER BY id DESC LIMIT 2000");
+    const QString wanted = QString::number(report.reference);
+    while (message == 0 && rows.step()) {
+      if (References(rows.text(2)).contains(wanted) && SameSim(rows.text(1), report.recipient)) {
+        message = rows.integer(0);
+        references = rows.text(2);
+        dtu = rows.text(3);
+        before = rows.text(4);
+      }
+    }
+    if (!rows.ok()) return failure();
+  }
+  if (message == 0) return QString();
+  Statement add(db_, "INSERT OR REPLACE INTO reports(message, reference, status, time) VALUES (?, ?, ?, ?)");
+  const QDateTime at = report.delivered.isValid() ? report.delivered : QDateTime::currentDateTimeUtc();
+  add.bind(message).bind(qint64{report.reference}).bind(qint64{report.status}).bind(at.toString(Qt::ISODate)).step();
+  if (!add.ok()) return failure();
+  if (Status updated = updateDelivery(message, references); !updated) return updated.failure();
+  QString after;
+  {
+    Statement now(db_, "SELECT delivery FROM messages WHERE id = ?");
+    now.bind(message);
+    if (now.step()) after = now.text(0);
+  }
+  if (!t.commit()) return failure();
+  if (changed) *changed = after != before;
+  return dtu;
+}
+
+Status SqliteJournal::updateDelivery(qint64 message, const QString& references) {
+  const QStringList parts = References(references);
+  int delivered = 0;
+  QDateTime last;
+  QString failedWhy;
+  Statement rows(db_, "SELECT reference, status, time FROM reports WHERE message = ?");
+  rows.bind(message);
+  while (rows.step()) {
+    if (!parts.contains(QString::number(rows.integer(0)))) continue;
+    StatusReport r;
+    r.reference = static_cast<int>(rows.integer(0));
+    r.status = static_cast<int>(rows.integer(1));
+    const QDateTime time = QDateTime::fromString(rows.text(2), Qt::ISODate);
+    if (r.deliveredOk()) {
+      ++delivered;
+      if (!last.isValid() || time > last) last = time;
+    } else if (r.final()) {
+      failedWhy = StatusMeaning(r.status);
+      last = time;
+    }
+  }
+  if (!rows.ok()) return failure();
+  Delivery delivery = Delivery::Unknown;
+  if (!failedWhy.isEmpty())
+    delivery = Delivery::NotDelivered;
+  else if (delivered == parts.size() && delivered > 0)
+    delivery = Delivery::Delivered;
+  if (delivery == Delivery::Unknown) return Done{};
+  Statement set(db_, "UPDATE messages SET delivery = ?, delivered = ?, delivery_detail = ? WHERE id = ?");
+  set.bind(DeliveryName(delivery)).bind(last.toString(Qt::ISODate)).bind(failedWhy).bind(message).step();
+  return set.ok() ? Status(Done{}) : Status(failure());
+}
+
+Expected<QString> SqliteJournal::storeIncoming(const IncomingSms& sms, bool* isNew) {
+  if (isNew) *isNew = false;
+  Transaction t(db_);
+  if (!t.begun()) return failure();
+  // The DTU is the one the newest message to that SIM number went to.
+  QString dtu;
+  if (!sms.sender.isEmpty()) {
+    Statement rows(db_,
+                   "SELECT sim_number, dtu_number FROM messages WHERE state IN ('sent', 'unconfirmed') "
+                   "ORDER BY id DESC LIMIT 5000");
+    while (dtu.isEmpty() && rows.step())
+      if (SameSim(rows.text(0), sms.sender)) dtu = rows.text(1);
+    if (!rows.ok()) return failure();
+  }
+  Statement add(db_,
+                "INSERT OR IGNORE INTO incoming(sender, sent, text, pdu, problem, dtu_number, stored) "
+                "VALUES (?, ?, ?, ?, ?, ?, ?)");
+  add.bind(sms.sender)
+      .bind(sms.sent.isValid() ? sms.sent.toString(Qt::ISODate) : QString())
+      .bind(sms.text)
+      .bind(QString::fromLatin1(sms.pdu))
+      .bind(sms.problem)
+      .bind(dtu)
+      .bind(Now())
+      .step();
+  if (!add.ok()) return failure();
+  const bool added = sqlite3_changes(db_) == 1;
+  if (!t.commit()) return failure();
+  if (isNew) *isNew = added;
+  return dtu;
+}
+
+Expected<std::vector<RolloutRow>> SqliteJournal::rollout() {
+  std::vector<RolloutRow> rows;
+  {
+    // The newest finished attempt per DTU.
+    const std::string select = std::string(kEntryColumns) +
+                               "WHERE id IN (SELECT MAX(id) FROM messages WHERE state IN ('sent', 'unconfirmed', "
+                               "'failed', 'submitting') GROUP BY dtu_key) ORDER BY dtu_key";
+    Statement all(db_, select.c_str());
+    while (all.step()) {
+      RolloutRow row;
+      row.last = EntryAt(all);
+      rows.push_back(row);
+    }
+    if (!all.ok()) return failure();
+  }
+  for (RolloutRow& row : rows) {
+    Statement more(db_, "SELECT delivery, delivered, delivery_detail FROM messages WHERE id = ?");
+    more.bind(row.last.id);
+    if (more.step()) {
+      for (int d = 0; d < static_cast<int>(std::size(kDeliveryNames)); ++d)
+        if (more.text(0) == QLatin1String(kDeliveryNames[d])) row.delivery = static_cast<Delivery>(d);
+      row.deliveredAt = QDateTime::fromString(more.text(1), Qt::ISODate);
+      row.deliveryDetail = more.text(2);
+    }
+    // The DTU's last word: from its SIM number, by the network's time stamp.
+    Statement answers(db_,
+                      "SELECT text, sent, problem FROM incoming WHERE dtu_number = ? ORDER BY sent DESC, id DESC "
+                      "LIMIT 1");
+    answers.bind(row.last.dtuNumber);
+    if (answers.step()) {
+      row.answer = answers.text(2).isEmpty() ? answers.text(0) : answers.text(2);
+      row.answeredAt = QDateTime::fromString(answers.text(1), Qt::ISODate);
+    }
+    if (!more.ok() || !answers.ok()) return failure();
+  }
+  return rows;
 }
 
 }  // namespace dtu

@@ -3,9 +3,11 @@
 // synchronous FULL, so that a committed state survives a kill or a power
 // cut; a second process waits for the first's transaction instead of failing.
 //
-// Tables: `runs` (id, pid, route, started, ended), `messages` (one row per
-// attempt: id, updated, dtu_key, dtu_number, sim_number, command, state,
-// reference, route, detail, run), `imports` (source, time).
+// Tables: `runs` (id, pid, route, started, ended, gateway), `messages` (one
+// row per attempt: id, updated, dtu_key, dtu_number, sim_number, command,
+// state, reference, route, detail, run, delivery, delivered, delivery_detail),
+// `reports` (message, reference, status, time: one per part), `incoming`
+// (sender, sent, text, pdu, problem, dtu_number, stored), `imports` (source, time).
 #pragma once
 
 #include <functional>
@@ -32,7 +34,7 @@ class SqliteJournal final : public SendJournal {
   SqliteJournal(const SqliteJournal&) = delete;
   SqliteJournal& operator=(const SqliteJournal&) = delete;
 
-  Status beginRun(const QString& route) override;
+  Status beginRun(const QString& route, bool gateway = false) override;
   Expected<JournalClaim> claim(const QString& dtuNumber, const QString& simNumber, const QString& command,
                                bool resend) override;
   Status submitting(qint64 id) override;
@@ -41,6 +43,9 @@ class SqliteJournal final : public SendJournal {
   Expected<std::optional<JournalEntry>> lookUp(const QString& dtuNumber, const QString& command) override;
   Expected<std::vector<JournalEntry>> entries() override;
   Expected<bool> importOnce(const QString& source, const std::vector<JournalEntry>& found) override;
+  Expected<QString> recordReport(const StatusReport& report, bool* changed = nullptr) override;
+  Expected<QString> storeIncoming(const IncomingSms& sms, bool* isNew = nullptr) override;
+  Expected<std::vector<RolloutRow>> rollout() override;
 
   // Caps the file at `pages` pages, as a full disk would: for trying what a
   // run does when the journal cannot grow.
@@ -53,6 +58,7 @@ class SqliteJournal final : public SendJournal {
   bool runIsLive(qint64 run);
   Status settleIfDead(qint64 run);
   Status endRun();
+  Status updateDelivery(qint64 message, const QString& references);
 
   sqlite3* db_;
   QString path_;

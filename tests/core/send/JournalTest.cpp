@@ -6,6 +6,7 @@
 #include <set>
 #include <thread>
 
+#include "cli/SendCommand.h"
 #include "core/net/NetTestSupport.h"
 #include "core/send/GatewaySender.h"
 #include "core/send/SendLog.h"
@@ -153,7 +154,7 @@ TEST(RunSends, TwoRunsOnOneListSendEachDtuOnce) {
 struct LosesResults final : SendJournal {
   SendJournal& real;
   explicit LosesResults(SendJournal& journal) : real(journal) {}
-  Status beginRun(const QString& route) override { return real.beginRun(route); }
+  Status beginRun(const QString& route, bool gateway) override { return real.beginRun(route, gateway); }
   Expected<JournalClaim> claim(const QString& d, const QString& s, const QString& c, bool r) override {
     return real.claim(d, s, c, r);
   }
@@ -167,6 +168,9 @@ struct LosesResults final : SendJournal {
   Expected<bool> importOnce(const QString& s, const std::vector<JournalEntry>& f) override {
     return real.importOnce(s, f);
   }
+  Expected<QString> recordReport(const StatusReport& r, bool* c) override { return real.recordReport(r, c); }
+  Expected<QString> storeIncoming(const IncomingSms& m, bool* n) override { return real.storeIncoming(m, n); }
+  Expected<std::vector<RolloutRow>> rollout() override { return real.rollout(); }
 };
 
 TEST(RunSends, AJournalThatCannotBeWrittenStopsTheRunAndNothingGoesTwice) {
@@ -275,6 +279,88 @@ TEST(SendConsent, SaysWhatGoesWhereAndEveryWarningOnce) {
                    "Command of the first: (A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1) (each carries its own DTU number).",
                    "Server 127.0.0.1, port 5000, APN CMNET.", "About 6 s at the interval.",
                    "Warning: Loopback address: a DTU on a mobile network cannot reach it."}));
+}
+
+// Sends one message per DTU and records the modem's references.
+void Sent(SendJournal& journal, const char* dtu, const char* sim, const char* references) {
+  const auto claim =
+      journal.claim(QString::fromLatin1(dtu), QString::fromLatin1(sim), QStringLiteral("(A55A#1)"), false);
+  ASSERT_TRUE(claim.ok());
+  ASSERT_TRUE(journal.record(claim->entry.id, {SendResult::Status::Sent, QString::fromLatin1(references), {}}).ok());
+}
+
+StatusReport Report(int reference, const char* recipient, int status) {
+  StatusReport r;
+  r.reference = reference;
+  r.recipient = QString::fromLatin1(recipient);
+  r.status = status;
+  r.delivered = QDateTime(QDate(2026, 12, 7), QTime(6, 12), Qt::UTC);
+  return r;
+}
+
+// Reports on every part decide a message's delivery; answers are matched to
+// DTUs by the SIM number rule; the roll-out shows both, and the running query
+// goes only where the command arrived.
+TEST(SendJournal, ReportsAndAnswersMakeTheRollout) {
+  QTemporaryDir dir;
+  Processes processes;
+  const auto journal = Open(dir, processes.as(1));
+  Sent(*journal, "KQ1", "13800000001", "11");
+  Sent(*journal, "KQ2", "13800000002", "12");
+  Sent(*journal, "KQ3", "13800000003", "13, 14");  // two parts
+  struct Case {
+    StatusReport report;
+    const char* dtu;  // whose message it concerns; "" for none
+  } reports[] = {
+      {Report(11, "+8613800000001", 0x00), "KQ1"},
+      {Report(12, "8613800000002", 0x46), "KQ2"},
+      {Report(13, "13800000003", 0x00), "KQ3"},
+      {Report(12, "13800000009", 0x00), ""},  // a reference of another SIM
+  };
+  for (const Case& c : reports) EXPECT_EQ(journal->recordReport(c.report).value(), QString::fromLatin1(c.dtu));
+
+  IncomingSms answer{{3},
+                     QStringLiteral("+8613800000001"),
+                     QDateTime(QDate(2026, 12, 7), QTime(6, 15), Qt::UTC),
+                     QStringLiteral("OK running"),
+                     {},
+                     {}};
+  bool isNew = false;
+  EXPECT_EQ(journal->storeIncoming(answer, &isNew).value(), QStringLiteral("KQ1"));
+  EXPECT_TRUE(isNew);
+  EXPECT_TRUE(journal->storeIncoming(answer, &isNew).ok());
+  EXPECT_FALSE(isNew);  // read again from the SIM: kept once
+  IncomingSms stranger{{4}, QStringLiteral("10086"), {}, QStringLiteral("balance"), {}, {}};
+  EXPECT_EQ(journal->storeIncoming(stranger).value(), QString());
+
+  const auto rows = journal->rollout();
+  ASSERT_TRUE(rows.ok());
+  QStringList seen;
+  for (const RolloutRow& row : rows.value())
+    seen << QStringLiteral("%1 %2 %3 %4")
+                .arg(row.last.dtuNumber, DeliveryName(row.delivery), row.deliveryDetail, row.answer);
+  EXPECT_EQ(seen, (QStringList{"KQ1 delivered  OK running", "KQ2 not delivered validity period expired ",
+                               "KQ3   "}));  // one part of two: not yet
+
+  SendPlan sent;
+  for (const char* dtu : {"KQ1", "KQ2", "KQ3"})
+    sent.items.push_back({0, QString::fromLatin1(dtu), QStringLiteral("1"), QStringLiteral("(A55A#1)")});
+  const SendPlan asked = PlanQueries(sent, rows.value());
+  ASSERT_EQ(asked.items.size(), 1u);
+  EXPECT_EQ(std::pair(asked.items[0].dtuNumber, asked.items[0].command),
+            std::pair(QStringLiteral("KQ1"), QStringLiteral("(A55A#s)")));
+
+  // The second part arrives; through a gateway nothing more than "accepted" can be known.
+  bool changed = false;
+  EXPECT_TRUE(journal->recordReport(Report(14, "13800000003", 0x00), &changed).ok());
+  EXPECT_TRUE(changed);
+  const auto viaGateway = Open(dir, processes.as(2));
+  ASSERT_TRUE(viaGateway->beginRun(QStringLiteral("gw.example"), true).ok());
+  Sent(*viaGateway, "KQ4", "13800000004", "");
+  QStringList deliveries;
+  const auto after = journal->rollout();
+  for (const RolloutRow& row : after.value()) deliveries << DeliveryName(row.delivery);
+  EXPECT_EQ(deliveries, (QStringList{"delivered", "not delivered", "delivered", "accepted by the gateway"}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
@@ -34,6 +35,7 @@
 #include "support/FakeSerialPorts.h"
 #include "support/TestSupport.h"
 #include "ui/BatchDialog.h"
+#include "ui/RolloutDialog.h"
 #include "ui/SendDialogs.h"
 
 namespace dtu {
@@ -44,11 +46,15 @@ using testing::FakeModem;
 using testing::TestPlatform;
 
 TEST(SmsPdu, EncodesSubmitAndDecodesDeliverAsPublishedExamplesDo) {
-  // "hellohello" to +46708251358, the well-known 7-bit packing E8329BFD4697D9EC37.
-  const auto pdus = EncodeSubmitPdus(QStringLiteral("+46708251358"), QStringLiteral("hellohello"), 0);
-  ASSERT_EQ(pdus.size(), 1u);
-  EXPECT_EQ(pdus[0].hex, "0001000B916407281553F800000AE8329BFD4697D9EC37");
-  EXPECT_EQ(pdus[0].tpduLength, 22);
+  // "hellohello" to +46708251358, the well-known 7-bit packing E8329BFD4697D9EC37; a status report
+  // asked for sets 0x20 in the first octet.
+  for (const auto& [report, hex] : {std::pair(false, "0001000B916407281553F800000AE8329BFD4697D9EC37"),
+                                    std::pair(true, "0021000B916407281553F800000AE8329BFD4697D9EC37")}) {
+    const auto pdus = EncodeSubmitPdus(QStringLiteral("+46708251358"), QStringLiteral("hellohello"), 0, report);
+    ASSERT_EQ(pdus.size(), 1u);
+    EXPECT_EQ(pdus[0].hex, hex);
+    EXPECT_EQ(pdus[0].tpduLength, 22);
+  }
   DeliveredSms sms;
   ASSERT_TRUE(DecodeDeliverPdu("07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37", sms));
   EXPECT_EQ(sms.sender, QStringLiteral("27838890001"));
@@ -73,6 +79,7 @@ TEST(SmsPdu, CutsPartsWhereTheCheckCountsThem) {
       const int udlAt = 1 + 1 + 1 + 2 + 3 + 2;  // SC, first octet, MR, address header, "10086", PID+DCS
       lengths.push_back(static_cast<unsigned char>(octets[udlAt]));
       EXPECT_EQ(pdus[n].tpduLength, octets.size() - 1);
+      EXPECT_EQ(static_cast<unsigned char>(octets[1]), pdus.size() > 1 ? 0x61 : 0x21);  // header, report
       if (pdus.size() > 1) {
         EXPECT_EQ(octets.mid(udlAt + 1, 6).toHex(), QByteArray("05000307020") + QByteArray::number(n + 1));
       }
@@ -290,6 +297,64 @@ TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdusAndListsReplies) {
   ASSERT_EQ(replies->size(), 1u);
   EXPECT_EQ(replies.value()[0].text, QStringLiteral("OK running"));
   for (const std::string& c : modem.commands()) EXPECT_EQ(c.find("CMGD"), std::string::npos);
+}
+
+// Reports asked for in both modes; a modem that will not store them still sends; what it holds is
+// read in PDU mode (the PDUs are those of ModemInboxTest, worked out by hand) and text mode comes back.
+TEST(ModemSender, AsksForStatusReportsAndReadsTheInboxInPduMode) {
+  FakeModem modem;
+  modem.refuseCnmi = true;
+  modem.floodUnit = "\r\n+CDSI: \"SM\",9\r\nRING\r\n+CMTI: \"SM\",10\r\n";  // before each +CMGS answer
+  modem.floodBytes = 1;
+  modem.storedPdus = {
+      {1, "0006000B910221815716F2709021510121807090215101718000"},
+      {2, "00440D91683108000000F10008622170010001230A050003A702026B635E38"},  // "正常", part 2, +10 s
+      {3, "0001000B916407281553F800000AE8329BFD4697D9EC37"},  // an SMS-SUBMIT kept to be sent: not received
+      {4, "07917283010010F5040BC87238880900F10000993092516195800AE8329BFD4697D9EC37"},
+      {5, "00440D91683108000000F10008622170010000230A050003A702018FD0884C"},  // "运行", part 1
+      {7, "000405810180F600046221700100002302C0FF"},                          // 8-bit data
+      {9, "07911326060032F0062A0D91683108000000F2622170010000236221800100002346"},
+  };
+  auto device = Open(modem);
+  ModemSender sender(*device, kQuick);
+  ASSERT_TRUE(sender.start().ok());
+  EXPECT_TRUE(sender.statusReportsRefused());
+  EXPECT_FALSE(sender.textModeReportsRefused());
+  ASSERT_TRUE(sender.send(QStringLiteral("10086"), QStringLiteral("(A55A#s)")).sent());
+  const Expected<ModemInbox> inbox = sender.inbox();
+  ASSERT_TRUE(inbox.ok()) << inbox.message().toStdString();
+  ASSERT_TRUE(sender.send(QStringLiteral("10010"), QStringLiteral("y")).sent());
+  ASSERT_TRUE(sender.send(QStringLiteral("+8613800000001"), QStringLiteral("设备")).sent());
+  EXPECT_EQ(modem.sent().back().body.substr(0, 4), "0021");  // no service centre; SMS-SUBMIT with a report
+  EXPECT_TRUE(sender.deleteStored(4).ok());
+  EXPECT_FALSE(sender.deleteStored(4).ok());
+  EXPECT_EQ(modem.storedNow().count(4), 0u);
+  EXPECT_EQ(modem.commands(),
+            (std::vector<std::string>{"AT", "AT+CPIN?", "AT+CMGF=1", "AT+CSCS=\"GSM\"", "AT+CSMP=49,167,0,0",
+                                      "AT+CNMI=2,1,0,2,0", "AT+CMGS=\"10086\"", "AT+CMGF=0", "AT+CMGL=4", "AT+CMGF=1",
+                                      "AT+CMGS=\"10010\"", "AT+CMGF=0", "AT+CMGS=18", "AT+CMGD=4", "AT+CMGD=4"}));
+
+  ASSERT_EQ(inbox->reports.size(), 2u);
+  const auto report = [](const StatusReport& r) {
+    return std::tuple(r.index, r.reference, r.recipient, r.delivered.toString(Qt::ISODate), r.status);
+  };
+  EXPECT_EQ(report(inbox->reports[0]),
+            std::tuple(1, 0, QStringLiteral("+20121875612"), QStringLiteral("2007-09-12T15:10:17+02:00"), 0));
+  EXPECT_EQ(report(inbox->reports[1]),
+            std::tuple(9, 42, QStringLiteral("+8613800000002"), QStringLiteral("2026-12-08T10:00:00+08:00"), 0x46));
+  ASSERT_EQ(inbox->messages.size(), 3u);
+  const auto message = [](const IncomingSms& m) {
+    return std::tuple(m.indexes, m.sender, m.sent.toString(Qt::ISODate), m.text, m.problem.isEmpty());
+  };
+  EXPECT_EQ(message(inbox->messages[0]),
+            std::tuple(std::vector<int>{5, 2}, QStringLiteral("+8613800000001"),
+                       QStringLiteral("2026-12-07T10:00:00+08:00"), QStringLiteral("运行正常"), true));
+  EXPECT_EQ(message(inbox->messages[1]),
+            std::tuple(std::vector<int>{4}, QStringLiteral("27838890001"), QStringLiteral("1999-03-29T15:16:59+02:00"),
+                       QStringLiteral("hellohello"), true));
+  EXPECT_EQ(inbox->messages[2].indexes, std::vector<int>{7});
+  EXPECT_EQ(inbox->messages[2].pdu, QByteArray::fromStdString(modem.storedPdus.at(7)));
+  EXPECT_FALSE(inbox->messages[2].problem.isEmpty());
 }
 
 TEST(GatewaySender, GetsThePercentEncodedUrlAndTakesOnly2xx) {
@@ -529,6 +594,10 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
   EXPECT_EQ(ok.send.baud, 9600);
   EXPECT_EQ(ok.send.interval, 500ms);
   EXPECT_TRUE(ok.send.resend);
+  const CommandLine receive = parse({"--receive", "/dev/ttyUSB2", "--baud", "9600"});
+  EXPECT_EQ(std::tuple(receive.action, receive.send.modem, receive.send.baud),
+            std::tuple(CommandLine::Action::kReceive, QString("/dev/ttyUSB2"), 9600));
+  EXPECT_EQ(parse({"--batch", "l", "--send-modem", "d", "--then-query", "2"}).send.thenQueryMinutes, 2);
   const CommandLine journal = parse({"--journal", "--csv", "j.csv"});
   EXPECT_EQ(std::pair(journal.action, journal.batchOutputs.at("csv")),
             std::pair(CommandLine::Action::kJournal, QString("j.csv")));
@@ -543,7 +612,12 @@ TEST(SendBatch, CommandLineTakesTheSendingOptionsOnlyTogether) {
       {parse({"--batch", "l", "--send-gateway", " "}), "--send-gateway needs a value."},
       {parse({"--batch", "l", "--send-gateway", "u", "--baud", "9600"}), "--baud needs --send-modem."},
       {parse({"--batch", "l", "--accept-warnings"}), "--accept-warnings needs --send-modem or --send-gateway."},
-      {parse({"--journal", "--resend"}), "--journal takes --csv only."}};
+      {parse({"--journal", "--resend"}), "--journal takes --csv only."},
+      {parse({"--receive", "d", "--interval", "1"}), "--receive takes --baud only."},
+      {parse({"--batch", "l", "--send-gateway", "u", "--then-query", "2"}),
+       "--then-query needs --send-modem: a gateway brings no status reports."},
+      {parse({"--batch", "l", "--send-modem", "d", "--then-query", "-1"}),
+       "'-1' is not a number of minutes (0 to 1440)."}};
   for (const auto& [line, message] : bad)
     EXPECT_EQ(std::pair(line.action, line.text.section('\n', 0, 0)),
               std::pair(CommandLine::Action::kFail, "dtusms: " + message));
@@ -641,7 +715,7 @@ TEST(SendDialog, AsksFirstThenSendsOffTheWindowThreadAndStopsAfterTheMessageInFl
   modem.hold = true;
   const std::unique_ptr<FakeModem, void (*)(FakeModem*)> release(&modem, [](FakeModem* m) { m->hold = false; });
   dialog.start();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return modem.commands().size() >= 5; }, 5000));  // AT ... AT+CMGS
+  ASSERT_TRUE(QTest::qWaitFor([&] { return modem.commands().size() >= 7; }, 5000));  // AT ... AT+CNMI, AT+CMGS
   bool handled = false;
   QTimer::singleShot(0, [&] { handled = true; });
   EXPECT_TRUE(QTest::qWaitFor([&] { return handled; }, 2000));
@@ -816,6 +890,90 @@ TEST(SendProcess, AKillOrATerminationRequestDuringTheAnswerNeverSendsTwice) {
     for (const FakeModem::Sms& sms : modem.sent()) all.push_back(sms);
   }
   EXPECT_EQ(all, (std::vector<FakeModem::Sms>{{"10001", "(A55A#s)"}, {"10002", "(A55A#s)"}, {"10003", "(A55A#s)"}}));
+}
+
+// Configure, then ask: the modem holds a report for each of two messages (one
+// delivered, one expired) and an answer; only the delivered DTU is asked, and
+// the journal's listing carries both.
+TEST(SendBatch, ThenQueryAsksOnlyTheDtusWhoseCommandWasDelivered) {
+  QTemporaryDir dir;
+  FakeModem modem;
+  // SMS-STATUS-REPORTs without a service centre address: MR, recipient 10001/10002 (national),
+  // SCTS 2026-12-07 06:10:00 +00, discharge 06:12:00, status.
+  const auto report = [](const char* mr, const char* digits, const char* status) {
+    return std::string("0006") + mr + "0581" + digits + "62217060010000" + "62217060210000" + status;
+  };
+  modem.storedPdus = {{1, report("01", "0100F1", "00")},
+                      {2, report("02", "0100F2", "46")},
+                      // SMS-DELIVER from 10001 at 06:15: "OK" in GSM 7-bit.
+                      {3,
+                       "000405810100F1000062217060510000"
+                       "02CF25"}};
+  BatchList list;
+  list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  options.thenQueryMinutes = 0;
+  QByteArray err;
+  EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, TestPlatform(), err),
+            ExitStatus::kSuccess)
+      << err.toStdString();
+  const auto sent = modem.sent();
+  ASSERT_EQ(sent.size(), 4u) << err.toStdString();
+  EXPECT_EQ(sent.back(), (FakeModem::Sms{"10001", "(A55A#s)"}));
+  for (const char* said : {"dtusms: KQ1: delivered", "dtusms: KQ2: not delivered: validity period expired",
+                           "dtusms: KQ1 answered: OK", "list.csv"})
+    EXPECT_TRUE(err.contains(said) || std::string(said) == "list.csv") << said << "\n" << err.toStdString();
+  EXPECT_EQ(modem.storedNow().size(), 3u);  // nothing deleted unless asked
+  QByteArray out, listErr;
+  ASSERT_EQ(ListJournal(options.journal, {}, TestPlatform(), out, listErr), ExitStatus::kSuccess);
+  EXPECT_TRUE(out.startsWith("time,DTU number,SIM number,command,state,reference,route,detail,delivered,answer\r\n"));
+  EXPECT_TRUE(out.contains(",not delivered ")) << out.toStdString();
+}
+
+// The roll-out view: the list's DTUs or every one, filtered by state, the
+// whole table exported.
+TEST(RolloutDialog, ShowsTheListsDtusByStateAndExportsThem) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("journal.sqlite"));
+  {
+    platform::Process& process = TestPlatform().process;
+    auto journal = SqliteJournal::open(path, {process.id(), [&](long long id) { return process.isRunning(id); }});
+    ASSERT_TRUE(journal.ok() && journal.value()->beginRun(QStringLiteral("/dev/ttyUSB0")).ok());
+    int reference = 0;
+    for (const char* dtu : {"KQ1", "KQ2", "KQ3"}) {
+      const auto claim = journal.value()->claim(QString::fromLatin1(dtu), QStringLiteral("1380000000") + dtu[2],
+                                                QStringLiteral("(A55A#s)"), false);
+      ASSERT_TRUE(claim.ok());
+      const auto status = dtu[2] == '3' ? SendResult::Status::Failed : SendResult::Status::Sent;
+      ASSERT_TRUE(journal.value()->record(claim->entry.id, {status, QString::number(++reference), {}}).ok());
+    }
+    StatusReport delivered;
+    delivered.reference = 1;
+    delivered.recipient = QStringLiteral("13800000001");
+    ASSERT_TRUE(journal.value()->recordReport(delivered).ok());
+  }
+  testing::RecordingPresenter boxes;
+  RolloutDialog view({QStringLiteral("kq1"), QStringLiteral("KQ3")}, path, TestPlatform(), nullptr, boxes);
+  const auto shown = [&] {
+    QStringList rows;
+    for (int r = 0; r < view.table()->rowCount(); ++r)
+      rows << view.table()->item(r, 0)->text() + QLatin1Char(' ') + view.table()->item(r, 3)->text();
+    return rows;
+  };
+  EXPECT_EQ(shown(), (QStringList{"KQ1 delivered", "KQ3 failed"}));
+  view.findChild<QCheckBox*>(QStringLiteral("rollout_Every"))->setChecked(true);
+  EXPECT_EQ(shown(), (QStringList{"KQ1 delivered", "KQ2 sent", "KQ3 failed"}));
+  auto* filter = view.findChild<QComboBox*>(QStringLiteral("rollout_Filter"));
+  filter->setCurrentIndex(1);  // sent
+  emit filter->activated(1);
+  EXPECT_EQ(shown(), QStringList{"KQ2 sent"});
+  const QString csv = dir.filePath(QStringLiteral("rollout.csv"));
+  ASSERT_TRUE(view.exportCsv(csv));
+  EXPECT_TRUE(testing::ReadBytes(csv).contains("KQ2,13800000002,(A55A#s),sent"))
+      << testing::ReadBytes(csv).toStdString();
 }
 
 // Sends nothing; counts.

@@ -50,6 +50,14 @@ QString HelpText(const QString& description, const QList<QCommandLineOption>& op
   return text;
 }
 
+// Whether anything but `allowed` was given: an argument or another option.
+bool SetBeyond(const QCommandLineParser& parser, const QList<QCommandLineOption>& options, const QStringList& allowed) {
+  return !parser.positionalArguments().isEmpty() ||
+         std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
+           return !allowed.contains(option.names().constFirst()) && parser.isSet(option);
+         });
+}
+
 // The sending options' own rules.
 Status CheckSendOptions(const QCommandLineParser& parser, const std::array<QCommandLineOption, 6>& o, bool batch) {
   const auto& [modem, gateway, baud, interval, log, resend] = o;
@@ -189,12 +197,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.action = CommandLine::Action::kPrint;
     result.text = QStringLiteral("dtusms (%1) %2\n").arg(QLatin1String(kAppTitle), QLatin1String(kAppVersion));
   } else if (parser.isSet(receive)) {
-    const bool others =
-        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
-        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
-          const QString name = option.names().constFirst();
-          return name != QLatin1String("receive") && name != QLatin1String("baud") && parser.isSet(option);
-        });
+    const bool others = SetBeyond(parser, options, {QStringLiteral("receive"), QStringLiteral("baud")});
     bool ok = true;
     const int speed = parser.isSet(baud) ? parser.value(baud).toInt(&ok) : 115200;
     result.action = CommandLine::Action::kFail;
@@ -209,12 +212,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     result.send.modem = parser.value(receive);
     result.send.baud = speed;
   } else if (parser.isSet(journal)) {
-    const bool others =
-        parser.isSet(batch) || !parser.positionalArguments().isEmpty() ||
-        std::any_of(options.begin(), options.end(), [&](const QCommandLineOption& option) {
-          const QString name = option.names().constFirst();
-          return name != QLatin1String("journal") && name != QLatin1String("csv") && parser.isSet(option);
-        });
+    const bool others = SetBeyond(parser, options, {QStringLiteral("journal"), QStringLiteral("csv")});
     result.action = others ? CommandLine::Action::kFail : CommandLine::Action::kJournal;
     if (others) result.text = Tr(N_("--journal takes --csv only."));
     for (const auto& [format, option] : outputs)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QIODevice>
+#include <functional>
 
 #include "platform/Process.h"
 
@@ -17,12 +18,15 @@ class FakeProcess final : public platform::Process {
   std::optional<QString> privateFolder() override { return std::nullopt; }
   void removeAbandonedPrivateFolders() override {}
   bool quitOnTerminationRequests() override { return false; }
-  bool deferTerminationRequests() override { return false; }
-  int terminationRequested() override { return 0; }
+  bool deferTerminationRequests() override { return static_cast<bool>(asked); }
+  int terminationRequested() override { return asked ? asked() : 0; }
   long long id() override { return 1; }
   bool isRunning(long long id) override { return id == 1; }
   void preferWindowlessGui() override {}
   bool errorIsTerminal() override { return terminal_; }
+
+  // The exit status a termination request asks for, when one came; none without.
+  std::function<int()> asked;
 
  private:
   bool terminal_;

@@ -32,6 +32,7 @@
 #include "core/send/SqliteJournal.h"
 #include "support/FakeModem.h"
 #include "support/FakeNetwork.h"
+#include "support/FakeProcess.h"
 #include "support/FakeSerialPorts.h"
 #include "support/TestSupport.h"
 #include "ui/BatchDialog.h"
@@ -475,6 +476,15 @@ TEST(SendPlan, TakesComposedRowsWithADialableNumberAndSaysWhyNotTheOthers) {
   EXPECT_EQ(DefaultSendLogPath({}, QStringLiteral("/data/dtusms")), QStringLiteral("/data/dtusms/sent.csv"));
 }
 
+// Through `modem` without pacing, with a journal of the test's own.
+SendOptions ModemOptions(const FakeModem& modem, const QTemporaryDir& dir) {
+  SendOptions options;
+  options.modem = QString::fromStdString(modem.device());
+  options.interval = 0ms;
+  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  return options;
+}
+
 SmsCommandInputs QueryFields() {
   SmsCommandInputs fields;
   fields.commandType = kSmsCommandRunningQuery;
@@ -487,10 +497,7 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   BatchList list;
   list.rows = {Row(2, "KQ1", "+86 138-0000-0001"), Row(3, "KQ2", ""),
                Row(4, "K#1", "10086", BatchProblem::ControlCharacter)};
-  SendOptions options;
-  options.modem = QString::fromStdString(modem.device());
-  options.interval = 0ms;
-  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  SendOptions options = ModemOptions(modem, dir);
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   QByteArray err;
   QList<QByteArray> flushed;
@@ -540,10 +547,7 @@ TEST(SendBatch, RefusesCommandsTheCheckWarnsAboutUnlessAccepted) {
   fields.staticIp = QStringLiteral("192.168.1.20");
   fields.port = 5000;
   fields.apnIndex = 0;
-  SendOptions options;
-  options.modem = QString::fromStdString(modem.device());
-  options.interval = 0ms;
-  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  SendOptions options = ModemOptions(modem, dir);
   const QString path = dir.filePath(QStringLiteral("list.csv"));
   QByteArray err;
   EXPECT_EQ(SendBatch(list, path, fields, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
@@ -800,31 +804,13 @@ TEST(SendDialog, BatchDialogSendsTheRowsWithASimNumber) {
 
 // Ctrl+C or SIGTERM while a message is out: it finishes, is recorded and
 // reported, nothing more goes, and the exit status names the signal.
-struct InterruptedProcess final : platform::Process {
-  std::function<int()> asked;
-  QString executablePath() override { return {}; }
-  std::unique_ptr<QIODevice> openExecutable() override { return nullptr; }
-  std::optional<QString> privateFolder() override { return std::nullopt; }
-  void removeAbandonedPrivateFolders() override {}
-  bool quitOnTerminationRequests() override { return false; }
-  bool deferTerminationRequests() override { return true; }
-  int terminationRequested() override { return asked(); }
-  long long id() override { return 1; }
-  bool isRunning(long long id) override { return id == 1; }
-  void preferWindowlessGui() override {}
-  bool errorIsTerminal() override { return false; }
-};
-
 TEST(SendBatch, ATerminationRequestFinishesTheMessageInFlightAndSaysSo) {
   QTemporaryDir dir;
   FakeModem modem;
   BatchList list;
   list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
-  SendOptions options;
-  options.modem = QString::fromStdString(modem.device());
-  options.interval = 0ms;
-  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
-  InterruptedProcess process;
+  SendOptions options = ModemOptions(modem, dir);
+  testing::FakeProcess process(false);
   // SIGTERM comes while the first message is out.
   process.asked = [&] { return modem.sent().empty() ? 0 : 143; };
   const platform::Platform& real = TestPlatform();
@@ -911,10 +897,7 @@ TEST(SendBatch, ThenQueryAsksOnlyTheDtusWhoseCommandWasDelivered) {
                        "02CF25"}};
   BatchList list;
   list.rows = {Row(2, "KQ1", "10001"), Row(3, "KQ2", "10002"), Row(4, "KQ3", "10003")};
-  SendOptions options;
-  options.modem = QString::fromStdString(modem.device());
-  options.interval = 0ms;
-  options.journal = dir.filePath(QStringLiteral("journal.sqlite"));
+  SendOptions options = ModemOptions(modem, dir);
   options.thenQueryMinutes = 0;
   QByteArray err;
   EXPECT_EQ(SendBatch(list, dir.filePath(QStringLiteral("l.csv")), QueryFields(), options, TestPlatform(), err),

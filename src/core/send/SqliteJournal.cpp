@@ -587,6 +587,12 @@ Expected<std::vector<RolloutRow>> SqliteJournal::rollout() {
       row.deliveredAt = QDateTime::fromString(more.text(1), Qt::ISODate);
       row.deliveryDetail = more.text(2);
     }
+    // Said in the language of the moment, from the status the network gave.
+    if (row.delivery == Delivery::NotDelivered) {
+      Statement failed(db_, "SELECT status FROM reports WHERE message = ? AND status >= 64 ORDER BY time DESC LIMIT 1");
+      failed.bind(row.last.id);
+      if (failed.step()) row.deliveryDetail = StatusMeaning(static_cast<int>(failed.integer(0)));
+    }
     // The DTU's last word: from its SIM number, by the network's time stamp.
     Statement answers(db_,
                       "SELECT text, sent, problem FROM incoming WHERE dtu_number = ? ORDER BY sent DESC, id DESC "

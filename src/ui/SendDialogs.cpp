@@ -411,12 +411,12 @@ void SendDialog::start() {
   const SendConsent consent = DescribeSends(plan_, base_, options_);
   QString text = ConsentLines(consent).join(QLatin1Char('\n'));
   if (!plan_.unsent.empty())
-    text +=
-        QLatin1Char('\n') + FormatMessage(Translate("%d rows of the list cannot go; they are listed with the reason."),
-                                          {QString::number(plan_.unsent.size())});
+    text += QLatin1Char('\n') +
+            FormatMessage(Translate("Rows of the list that cannot go: %d; they are listed with the reason."),
+                          {QString::number(plan_.unsent.size())});
   const QString confirm =
       consent.warnings.isEmpty()
-          ? FormatMessage(Translate("Send %d messages"), {QString::number(consent.messages)})
+          ? FormatMessage(Translate("Send %d message(s)"), {QString::number(consent.messages)})
           : FormatMessage(Translate("Send despite %d warning(s)"), {QString::number(consent.warnings.size())});
   if (!boxes_.confirm({this, Translate("Send"), text, confirm, !consent.warnings.isEmpty()})) return;
 

@@ -95,7 +95,7 @@ SendConsent DescribeSends(const SendPlan& plan, const SmsCommandInputs& base, co
 
 QStringList ConsentLines(const SendConsent& c) {
   QStringList lines;
-  lines << FormatMessage(Translate("%d messages through %s."), {QString::number(c.messages), c.route});
+  lines << FormatMessage(Translate("Messages to send: %d, through %s."), {QString::number(c.messages), c.route});
   lines << FormatMessage(c.commandsVary ? Translate("Command of the first: %s (each carries its own DTU number).")
                                         : Translate("Command: %s"),
                          {c.command});

@@ -275,7 +275,7 @@ TEST(SendConsent, SaysWhatGoesWhereAndEveryWarningOnce) {
   EXPECT_EQ(consent.duration, 6s);
   EXPECT_EQ(
       ConsentLines(consent),
-      (QStringList{"3 messages through gw.example:8080.",
+      (QStringList{"Messages to send: 3, through gw.example:8080.",
                    "Command of the first: (A55A#1*127.0.0.1*5000#3*CMNET#4*KQ1) (each carries its own DTU number).",
                    "Server 127.0.0.1, port 5000, APN CMNET.", "About 6 s at the interval.",
                    "Warning: Loopback address: a DTU on a mobile network cannot reach it."}));

@@ -513,7 +513,7 @@ TEST(SendBatch, SendsRowsWithASimNumberAndSaysWhatItDidNot) {
   EXPECT_TRUE(std::any_of(flushed.begin(), flushed.end(), [](const QByteArray& f) {
     return f.contains(":2: KQ1: sent, reference 1.") && !f.contains("1 sent");
   })) << all.toStdString();
-  EXPECT_TRUE(all.contains(":3: no SIM number; not sent.\n") && all.contains("1 messages through") &&
+  EXPECT_TRUE(all.contains(":3: no SIM number; not sent.\n") && all.contains("Messages to send: 1, through") &&
               all.contains("1 sent, 1 without a SIM number, 1 did not compose."))
       << all.toStdString();
   EXPECT_TRUE(QFile::exists(path + QStringLiteral(".sent.csv")));
@@ -553,7 +553,7 @@ TEST(SendBatch, RefusesCommandsTheCheckWarnsAboutUnlessAccepted) {
   EXPECT_EQ(SendBatch(list, path, fields, options, TestPlatform(), err), ExitStatus::kUsageOrFileError);
   EXPECT_TRUE(modem.sent().empty());
   for (const char* said :
-       {"2 messages through", "each carries its own DTU number", "Server 192.168.1.20, port 5000, APN CMNET.",
+       {"Messages to send: 2, through", "each carries its own DTU number", "Server 192.168.1.20, port 5000, APN CMNET.",
         "Warning: Private address: a DTU on a mobile network cannot reach it.", "--accept-warnings"})
     EXPECT_TRUE(err.contains(said)) << said << "\n" << err.toStdString();
   options.acceptWarnings = true;
@@ -709,10 +709,10 @@ TEST(SendDialog, AsksFirstThenSendsOffTheWindowThreadAndStopsAfterTheMessageInFl
   boxes.answer = false;
   dialog.start();
   ASSERT_EQ(boxes.questions.size(), 1u);
-  EXPECT_TRUE(boxes.questions[0].text.contains(QStringLiteral("4 messages through")) &&
-              boxes.questions[0].text.contains(QStringLiteral("1 rows of the list cannot go")))
+  EXPECT_TRUE(boxes.questions[0].text.contains(QStringLiteral("Messages to send: 4, through")) &&
+              boxes.questions[0].text.contains(QStringLiteral("Rows of the list that cannot go: 1;")))
       << boxes.questions[0].text.toStdString();
-  EXPECT_EQ(boxes.questions[0].confirm, QStringLiteral("Send 4 messages"));
+  EXPECT_EQ(boxes.questions[0].confirm, QStringLiteral("Send 4 message(s)"));
   EXPECT_FALSE(dialog.running());
   boxes.answer = true;
   // The window's events are handled while the modem holds its answer.

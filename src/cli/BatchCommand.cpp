@@ -45,8 +45,7 @@ ExitStatus RunBatch(const BatchOptions& options, const SmsCommandInputs& base, c
       outputs.emplace_back(format.writer.format(), path);
   const std::vector<ProtectedFile> protectedFiles =
       ProtectedFiles(options.list, options.send.log.isEmpty() ? DefaultSendLogPath(options.list) : options.send.log,
-                     options.executable, options.settings,
-                     options.send.journal.isEmpty() ? DefaultJournalPath() : options.send.journal);
+                     options.executable, options.settings, options.send.journalPath());
   for (const auto& [format, path] : outputs) {
     if (const QString refusal = RefuseOutput(files, path, protectedFiles); !refusal.isEmpty()) {
       ReportLine(err, path, refusal);

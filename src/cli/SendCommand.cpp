@@ -75,9 +75,7 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCo
                                   {QString::number(consent.warnings.size())}));
     return ExitStatus::kUsageOrFileError;
   }
-  const QString journalPath = options.journal.isEmpty() ? DefaultJournalPath() : options.journal;
-  auto journal = SqliteJournal::open(
-      journalPath, {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
+  auto journal = SqliteJournal::open(options.journalPath(), LivenessOf(platform.process));
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;
@@ -89,11 +87,7 @@ ExitStatus SendBatch(const BatchList& list, const QString& listPath, const SmsCo
   }
   const QString logPath = options.log.isEmpty() ? DefaultSendLogPath(listPath) : options.log;
   SendLog log;
-  if (const Status imported = ImportSendLog(logPath, platform.files, records); !imported) {
-    ReportLine(err, imported.message());
-    return ExitStatus::kUsageOrFileError;
-  }
-  if (const Status opened = log.open(logPath, platform.files); !opened) {
+  if (const Status opened = log.open(logPath, platform.files, &records); !opened) {
     ReportLine(err, logPath, opened.message());
     return ExitStatus::kUsageOrFileError;
   }
@@ -228,9 +222,7 @@ SendPlan PlanQueries(const SendPlan& sent, const std::vector<RolloutRow>& rows) 
 
 ExitStatus ReceiveFromModem(const SendOptions& options, const platform::Platform& platform, QByteArray& err,
                             const ErrorFlush& flush) {
-  auto journal =
-      SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal,
-                          {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
+  auto journal = SqliteJournal::open(options.journalPath(), LivenessOf(platform.process));
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;
@@ -248,8 +240,7 @@ ExitStatus ReceiveFromModem(const SendOptions& options, const platform::Platform
 
 ExitStatus ListJournal(const QString& journalPath, const QString& csvPath, const platform::Platform& platform,
                        QByteArray& out, QByteArray& err) {
-  auto journal = SqliteJournal::open(
-      journalPath, {platform.process.id(), [&](long long pid) { return platform.process.isRunning(pid); }});
+  auto journal = SqliteJournal::open(journalPath, LivenessOf(platform.process));
   if (!journal) {
     ReportLine(err, journal.message());
     return ExitStatus::kUsageOrFileError;

@@ -40,10 +40,6 @@ QString Local(const QDateTime& time) {
   return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")) : QString();
 }
 
-ProcessLiveness LivenessOf(platform::Process& process) {
-  return {process.id(), [&process](long long pid) { return process.isRunning(pid); }};
-}
-
 }  // namespace
 
 QString RolloutState(const RolloutRow& row) {

@@ -30,10 +30,10 @@
 #include "core/Paths.h"
 #include "core/i18n/Format.h"
 #include "core/i18n/Translate.h"
-#include "core/send/ModemTime.h"
 #include "core/send/SendLog.h"
 #include "core/send/SendPlan.h"
 #include "core/send/SenderFactory.h"
+#include "core/sms/SimNumber.h"
 #include "ui/HandlerGuard.h"
 #include "ui/MessagePresenter.h"
 #include "ui/UserSettings.h"
@@ -319,11 +319,6 @@ SendDialog::~SendDialog() {
   if (reader_) reader_->wait();
 }
 
-ProcessLiveness SendDialog::liveness() const {
-  platform::Process& process = platform_.process;
-  return {process.id(), [&process](long long pid) { return process.isRunning(pid); }};
-}
-
 void SendDialog::showOptions() {
   options_ = LoadSendOptions();
   options_.log = logPath_;
@@ -337,7 +332,7 @@ void SendDialog::showOptions() {
 }
 
 void SendDialog::showJournal() {
-  auto journal = SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
+  auto journal = SqliteJournal::open(options_.journalPath(), LivenessOf(platform_.process));
   if (!journal) {
     status_->setText(journal.message());
     return;
@@ -390,8 +385,7 @@ void SendDialog::start() {
   if (thread_ || !options_.any() || plan_.items.empty()) return;
   const bool resend = resend_->isChecked();
   if (resend) {
-    auto journal =
-        SqliteJournal::open(options_.journal.isEmpty() ? DefaultJournalPath() : options_.journal, liveness());
+    auto journal = SqliteJournal::open(options_.journalPath(), LivenessOf(platform_.process));
     int went = 0;
     for (const SendItem& item : plan_.items) {
       const auto known = journal ? journal.value()->lookUp(item.dtuNumber, item.command)
@@ -430,17 +424,15 @@ void SendDialog::start() {
   stopButton_->setEnabled(true);
   status_->setText(Translate("Sending..."));
   // The device and the journal's connection belong to the thread that sends.
-  thread_ = QThread::create([this, items = plan_.items, options = options_, liveness = liveness()] {
+  thread_ = QThread::create([this, items = plan_.items, options = options_, liveness = LivenessOf(platform_.process)] {
     SendSummary summary;
     SendLog log;
-    auto journal = SqliteJournal::open(options.journal.isEmpty() ? DefaultJournalPath() : options.journal, liveness);
+    auto journal = SqliteJournal::open(options.journalPath(), liveness);
     if (!journal) {
       summary.fatal = journal.failure();
     } else if (const Status begun = journal.value()->beginRun(SendRoute(options), options.modem.isEmpty()); !begun) {
       summary.fatal = begun.failure();
-    } else if (const Status imported = ImportSendLog(options.log, platform_.files, *journal.value()); !imported) {
-      summary.fatal = imported.failure();
-    } else if (const Status opened = log.open(options.log, platform_.files); !opened) {
+    } else if (const Status opened = log.open(options.log, platform_.files, journal.value().get()); !opened) {
       summary.fatal = Failure{options.log + QStringLiteral(": ") + opened.message(), opened.message()};
     } else if (Expected<StartedSender> sender = StartSender(options, platform_); !sender) {
       summary.fatal = sender.failure();
@@ -490,7 +482,7 @@ void SendDialog::showReplies() {
   if (reader_) return;
   reader_ = QThread::create([this, number, options = options_] {
     Expected<StartedSender> sender = StartSender(options, platform_);
-    const Replies replies = sender ? sender.value()->received(number) : Replies(sender.failure());
+    const Replies replies = sender ? sender.value()->inbox() : Replies(sender.failure());
     QMetaObject::invokeMethod(
         this, [this, number, replies] { RunGuarded(boxes_, this, [&] { repliesRead(number, replies); }); });
   });
@@ -505,8 +497,10 @@ void SendDialog::repliesRead(const QString& number, const Replies& replies) {
   repliesButton_->setEnabled(true);
   QString text = replies.message();
   if (replies) {
-    for (const ReceivedSms& m : replies.value())
-      text += QStringLiteral("%1  %2\n%3\n\n").arg(LocalModemTime(m.time), m.sender, m.text);
+    for (const IncomingSms& m : replies->messages)
+      if (NamesOneSim(m.sender, number))
+        text += QStringLiteral("%1  %2\n%3\n\n")
+                    .arg(QLocale().toString(m.sent.toLocalTime(), QLocale::ShortFormat), m.sender, m.text);
   }
   QDialog box(this);
   box.setWindowTitle(FormatMessage(Translate("Messages from %s"), {number}));

@@ -83,12 +83,11 @@ class SendDialog : public QDialog {
   void settingsClicked();
   void stopClicked();
   void finished(const SendSummary& summary);
-  using Replies = Expected<std::vector<ReceivedSms>>;
+  using Replies = Expected<ModemInbox>;
   void showReplies();
   void repliesRead(const QString& number, const Replies& replies);
   void setResult(int row, const QString& text, const QString& reference, int tone);
   void itemDone(std::size_t item, const SendOutcome& outcome);
-  ProcessLiveness liveness() const;
 
   MessagePresenter& boxes_;
   const platform::Platform& platform_;

@@ -37,7 +37,6 @@ class FakeModem {
   std::set<std::string> referenceThenError;  // +CMGS: n, then ERROR: the network took it
   std::atomic<bool> hold{false};             // the network's answer to a message waits while set
   std::atomic<std::size_t> unplugAtText{0};  // the line goes dead once this many texts are in (0: never)
-  std::string stored;                        // the lines AT+CMGL="ALL" lists
   // What AT+CMGL=4 lists in PDU mode, by index: PDU hex with its service-centre part.
   std::map<int, std::string> storedPdus;
   bool refuseCnmi = false;
@@ -98,8 +97,6 @@ class FakeModem {
       if (!noPrompt.count(number)) answer("\r\n> ");
     } else if (command == "AT+CPIN?") {
       answer("\r\n+CPIN: " + pinState + "\r\n\r\nOK\r\n");
-    } else if (command == "AT+CMGL=\"ALL\"") {
-      answer(stored + "\r\nOK\r\n");
     } else if (command == "AT+CMGL=4" && pduMode_) {
       std::string list;
       for (const auto& [index, pdu] : storedPdus) {

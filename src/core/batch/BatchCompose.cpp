@@ -49,7 +49,7 @@ class SimNumbersSeen {
     if (dialable.isEmpty()) return 0;
     std::vector<std::pair<QString, int>>& bucket = seen_[dialable.right(7)];
     for (const auto& [earlier, earlierLine] : bucket)
-      if (earlier == dialable || SameSimNumber(earlier, dialable)) return earlierLine;
+      if (NamesOneSim(earlier, dialable)) return earlierLine;
     bucket.emplace_back(dialable, line);
     return 0;
   }

@@ -105,10 +105,6 @@ Status CheckGatewayTemplate(const QString& urlTemplate) {
 
 Status GatewaySender::start() { return CheckGatewayTemplate(template_); }
 
-Expected<std::vector<ReceivedSms>> GatewaySender::received(const QString&) {
-  return Failure{Translate("An SMS gateway keeps no messages to list.")};
-}
-
 SendResult GatewaySender::send(const QString& number, const QString& text) {
   const QString url = GatewayUrl(template_, number, text);
   const auto sameOrigin = [](const std::string& from, const std::string& to) {

@@ -35,7 +35,6 @@ class GatewaySender final : public SmsSender {
   // would be handed the SIM number and the command.
   SendResult send(const QString& number, const QString& text) override;
   // A gateway hands messages on and keeps none.
-  Expected<std::vector<ReceivedSms>> received(const QString& number) override;
 
  private:
   QString template_;

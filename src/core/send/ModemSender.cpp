@@ -298,32 +298,6 @@ SendResult ModemSender::send(const QString& number, const QString& text) {
   return {SendResult::Status::Sent, references.join(QStringLiteral(", ")), {}};
 }
 
-Expected<std::vector<ReceivedSms>> ModemSender::received(const QString& number) {
-  if (const Status mode = setMode(true); !mode) return mode.failure();
-  const Reply reply = exchange("AT+CMGL=\"ALL\"", timeouts_.prompt);
-  if (reply.end != Reply::End::Ok)
-    return Failure{reply.end == Reply::End::Error ? describeError(reply.error)
-                                                  : Translate("The modem does not answer.")};
-  std::vector<ReceivedSms> messages;
-  for (const QByteArray& line : reply.lines) {
-    if (line.startsWith("+CMGL:")) {
-      // +CMGL: <index>,"<stat>","<sender>",[<alpha>],["<time>"]
-      const QList<QByteArray> fields = line.mid(6).split(',');
-      ReceivedSms m;
-      m.index = fields.value(0).trimmed().toInt();
-      m.sender = Q(fields.value(2).trimmed()).remove(QLatin1Char('"'));
-      if (fields.size() > 5) m.time = Q(fields.value(4) + ',' + fields.value(5)).remove(QLatin1Char('"'));
-      messages.push_back(m);
-    } else if (!messages.empty()) {
-      ReceivedSms& m = messages.back();
-      m.text += (m.text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromLatin1(line);
-    }
-  }
-  if (!number.isEmpty())
-    std::erase_if(messages, [&](const ReceivedSms& m) { return !SameSimNumber(m.sender, number); });
-  return messages;
-}
-
 Expected<ModemInbox> ModemSender::inbox() {
   if (broken_) return Failure{Translate("The modem does not answer.")};
   if (const Status mode = setMode(false); !mode) return mode.failure();

@@ -40,7 +40,6 @@ class ModemSender final : public SmsSender {
   Status start() override;
   SendResult send(const QString& number, const QString& text) override;
   // What AT+CMGL="ALL" lists.
-  Expected<std::vector<ReceivedSms>> received(const QString& number) override;
   // What AT+CMGL=4 lists in PDU mode.
   Expected<ModemInbox> inbox() override;
   // AT+CMGD: only when the user asks for it.

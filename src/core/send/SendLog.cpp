@@ -43,11 +43,31 @@ QString SendLog::lineOf(const SendRecord& r) {
   return CsvLine({time, r.dtuNumber, r.simNumber, r.command, result, r.result.reference}, CsvCellStyle::Spreadsheet);
 }
 
-Status SendLog::open(const QString& path, platform::FileStore& files) {
+namespace {
+
+// The log's record into `journal`, once: a log made by this version is marked
+// read too, so that it is never read for a decision.
+Status Import(const QString& path, const platform::FileRead& read, SendJournal& journal) {
+  std::vector<JournalEntry> found;
+  if (read.status == platform::FileRead::Status::Ok) {
+    found = SendLogEntries(QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size())));
+    for (JournalEntry& e : found) e.route = FormatMessage(Translate("from the send log %s"), {path});
+  }
+  const Expected<bool> imported = journal.importOnce(QFileInfo(path).absoluteFilePath(), found);
+  if (!imported) return imported.failure();
+  return Done{};
+}
+
+}  // namespace
+
+Status SendLog::open(const QString& path, platform::FileStore& files, SendJournal* importInto) {
   const platform::FileRead read = files.readFile(QFile::encodeName(path).toStdString());
   if (read.status == platform::FileRead::Status::Failed) {
     const QString cause = QString::fromStdString(read.failure.cause);
     return Failure{cause, cause};
+  }
+  if (importInto) {
+    if (Status imported = Import(path, read, *importInto); !imported) return imported;
   }
   file_.setFileName(path);
   if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) return Failure{file_.errorString(), file_.errorString()};
@@ -102,15 +122,7 @@ Status ImportSendLog(const QString& path, platform::FileStore& files, SendJourna
     const QString cause = QString::fromStdString(read.failure.cause);
     return Failure{FormatMessage(Translate("Cannot read the send log %s: %s"), {path, cause}), cause};
   }
-  std::vector<JournalEntry> found;
-  if (read.status != platform::FileRead::Status::Missing) {
-    found = SendLogEntries(QByteArray(read.bytes.data(), static_cast<qsizetype>(read.bytes.size())));
-    for (JournalEntry& e : found) e.route = FormatMessage(Translate("from the send log %s"), {path});
-  }
-  // A log made by this version is marked read too, so that it is never read for a decision.
-  const Expected<bool> imported = journal.importOnce(QFileInfo(path).absoluteFilePath(), found);
-  if (!imported) return imported.failure();
-  return Done{};
+  return Import(path, read, journal);
 }
 
 }  // namespace dtu

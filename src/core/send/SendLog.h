@@ -28,8 +28,9 @@ struct SendRecord {
 class SendLog {
  public:
   // Opens the log at `path` for appending (a new one gets its header); the
-  // failure's message is the cause.
-  Status open(const QString& path, platform::FileStore& files);
+  // failure's message is the cause. With `importInto`, what the log records
+  // goes into that journal first (ImportSendLog), from the same one read.
+  Status open(const QString& path, platform::FileStore& files, SendJournal* importInto = nullptr);
   // One line, on disk before this returns; cells that a spreadsheet would
   // run as a formula are kept as text.
   Status append(const SendRecord& record);

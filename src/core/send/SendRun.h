@@ -30,6 +30,7 @@ struct SendOptions {
   bool acceptWarnings = false;  // the command line's consent to commands the check warns about
   int thenQueryMinutes = -1;    // after the sends: wait, read the reports, ask the delivered DTUs (-1: no)
   bool any() const { return !modem.isEmpty() || !gateway.isEmpty(); }
+  QString journalPath() const { return journal.isEmpty() ? DefaultJournalPath() : journal; }
 };
 
 struct SendItem {

@@ -304,13 +304,6 @@ std::optional<DeliverPdu> DecodeDeliver(const QByteArray& hex) {
   return out;
 }
 
-bool DecodeDeliverPdu(const QByteArray& hex, DeliveredSms& out) {
-  const std::optional<DeliverPdu> pdu = DecodeDeliver(hex);
-  if (!pdu || !pdu->problem.isEmpty()) return false;
-  out = {pdu->sender, pdu->text};
-  return true;
-}
-
 std::optional<StatusReport> DecodeStatusReportPdu(const QByteArray& hex) {
   std::optional<Octets> in = Tpdu(hex);
   if (!in || (in->next() & 0x03) != 0x02) return std::nullopt;

@@ -36,14 +36,6 @@ struct SubmitPdu {
 std::vector<SubmitPdu> EncodeSubmitPdus(const QString& number, const QString& text, std::uint8_t reference,
                                         bool statusReport = true);
 
-// A received message's sender and text, decoded from an SMS-DELIVER PDU
-// (hex, with its service-centre part); false when it is not one.
-struct DeliveredSms {
-  QString sender;
-  QString text;
-};
-bool DecodeDeliverPdu(const QByteArray& hex, DeliveredSms& out);
-
 // One SMS-DELIVER: a whole message or one part of a long one.
 struct DeliverPdu {
   QString sender;  // digits ("+" when international), or the text of an alphanumeric sender

@@ -32,14 +32,6 @@ struct SendResult {
   bool sent() const { return status == Status::Sent; }
 };
 
-// One message the device holds, as it lists it.
-struct ReceivedSms {
-  int index = 0;
-  QString sender;
-  QString time;  // as the device gives it
-  QString text;
-};
-
 class SmsSender {
  public:
   virtual ~SmsSender() = default;
@@ -47,9 +39,6 @@ class SmsSender {
   virtual Status start() = 0;
   // `number` is a DialableNumber.
   virtual SendResult send(const QString& number, const QString& text) = 0;
-  // The stored messages from `number` (any sender when empty), the DTUs'
-  // replies; nothing is deleted. A sender that keeps none says so.
-  virtual Expected<std::vector<ReceivedSms>> received(const QString& number) = 0;
   // The status reports and messages the device holds, decoded; nothing is
   // deleted. A sender that keeps none says so.
   virtual Expected<ModemInbox> inbox() { return Failure{Translate("An SMS gateway keeps no messages to list.")}; }

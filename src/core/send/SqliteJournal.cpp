@@ -54,7 +54,6 @@ const char kSchema2[] = R"(
 ALTER TABLE runs ADD COLUMN gateway INTEGER NOT NULL DEFAULT 0;
 ALTER TABLE messages ADD COLUMN delivery TEXT NOT NULL DEFAULT '';
 ALTER TABLE messages ADD COLUMN delivered TEXT NOT NULL DEFAULT '';
-ALTER TABLE messages ADD COLUMN delivery_detail TEXT NOT NULL DEFAULT '';
 CREATE TABLE IF NOT EXISTS reports(
   message INTEGER NOT NULL REFERENCES messages(id),
   reference INTEGER NOT NULL,
@@ -445,12 +444,6 @@ Expected<bool> SqliteJournal::importOnce(const QString& source, const std::vecto
 
 namespace {
 
-// The rule the list and the sending use: equal as dialled, or one SIM written two ways.
-bool SameSim(const QString& a, const QString& b) {
-  const QString dialA = DialableNumber(a);
-  return (!dialA.isEmpty() && dialA == DialableNumber(b)) || SameSimNumber(a, b);
-}
-
 QStringList References(const QString& references) {
   QStringList parts = references.split(QLatin1Char(','), Qt::SkipEmptyParts);
   for (QString& part : parts) part = part.trimmed();
@@ -472,7 +465,7 @@ Expected<QString> SqliteJournal::recordReport(const StatusReport& report, bool* 
                    "WHERE state IN ('sent', 'unconfirmed') AND reference != '' ORDER BY id DESC LIMIT 2000");
     const QString wanted = QString::number(report.reference);
     while (message == 0 && rows.step()) {
-      if (References(rows.text(2)).contains(wanted) && SameSim(rows.text(1), report.recipient)) {
+      if (References(rows.text(2)).contains(wanted) && NamesOneSim(rows.text(1), report.recipient)) {
         message = rows.integer(0);
         references = rows.text(2);
         dtu = rows.text(3);
@@ -502,7 +495,7 @@ Status SqliteJournal::updateDelivery(qint64 message, const QString& references) 
   const QStringList parts = References(references);
   int delivered = 0;
   QDateTime last;
-  QString failedWhy;
+  bool failed = false;
   Statement rows(db_, "SELECT reference, status, time FROM reports WHERE message = ?");
   rows.bind(message);
   while (rows.step()) {
@@ -515,19 +508,19 @@ Status SqliteJournal::updateDelivery(qint64 message, const QString& references) 
       ++delivered;
       if (!last.isValid() || time > last) last = time;
     } else if (r.final()) {
-      failedWhy = StatusMeaning(r.status);
+      failed = true;
       last = time;
     }
   }
   if (!rows.ok()) return failure();
   Delivery delivery = Delivery::Unknown;
-  if (!failedWhy.isEmpty())
+  if (failed)
     delivery = Delivery::NotDelivered;
   else if (delivered == parts.size() && delivered > 0)
     delivery = Delivery::Delivered;
   if (delivery == Delivery::Unknown) return Done{};
-  Statement set(db_, "UPDATE messages SET delivery = ?, delivered = ?, delivery_detail = ? WHERE id = ?");
-  set.bind(DeliveryName(delivery)).bind(last.toString(Qt::ISODate)).bind(failedWhy).bind(message).step();
+  Statement set(db_, "UPDATE messages SET delivery = ?, delivered = ? WHERE id = ?");
+  set.bind(DeliveryName(delivery)).bind(last.toString(Qt::ISODate)).bind(message).step();
   return set.ok() ? Status(Done{}) : Status(failure());
 }
 
@@ -542,7 +535,7 @@ Expected<QString> SqliteJournal::storeIncoming(const IncomingSms& sms, bool* isN
                    "SELECT sim_number, dtu_number FROM messages WHERE state IN ('sent', 'unconfirmed') "
                    "ORDER BY id DESC LIMIT 5000");
     while (dtu.isEmpty() && rows.step())
-      if (SameSim(rows.text(0), sms.sender)) dtu = rows.text(1);
+      if (NamesOneSim(rows.text(0), sms.sender)) dtu = rows.text(1);
     if (!rows.ok()) return failure();
   }
   Statement add(db_,
@@ -564,46 +557,31 @@ Expected<QString> SqliteJournal::storeIncoming(const IncomingSms& sms, bool* isN
 }
 
 Expected<std::vector<RolloutRow>> SqliteJournal::rollout() {
+  // Per DTU its newest attempt, the network's last word on it, and the DTU's last message.
+  Statement all(db_, R"(
+SELECT m.id, m.updated, m.dtu_number, m.sim_number, m.command, m.state, m.reference, m.route, m.detail, m.run,
+  m.delivery, m.delivered,
+  (SELECT status FROM reports WHERE message = m.id AND status >= 64 ORDER BY time DESC LIMIT 1),
+  a.text, a.problem, a.sent
+FROM messages m
+LEFT JOIN incoming a ON a.id = (SELECT id FROM incoming WHERE dtu_number = m.dtu_number ORDER BY sent DESC, id DESC
+                                LIMIT 1)
+WHERE m.id IN (SELECT MAX(id) FROM messages WHERE state != 'claimed' GROUP BY dtu_key)
+ORDER BY m.dtu_key)");
   std::vector<RolloutRow> rows;
-  {
-    // The newest finished attempt per DTU.
-    const std::string select = std::string(kEntryColumns) +
-                               "WHERE id IN (SELECT MAX(id) FROM messages WHERE state IN ('sent', 'unconfirmed', "
-                               "'failed', 'submitting') GROUP BY dtu_key) ORDER BY dtu_key";
-    Statement all(db_, select.c_str());
-    while (all.step()) {
-      RolloutRow row;
-      row.last = EntryAt(all);
-      rows.push_back(row);
-    }
-    if (!all.ok()) return failure();
-  }
-  for (RolloutRow& row : rows) {
-    Statement more(db_, "SELECT delivery, delivered, delivery_detail FROM messages WHERE id = ?");
-    more.bind(row.last.id);
-    if (more.step()) {
-      for (int d = 0; d < static_cast<int>(std::size(kDeliveryNames)); ++d)
-        if (more.text(0) == QLatin1String(kDeliveryNames[d])) row.delivery = static_cast<Delivery>(d);
-      row.deliveredAt = QDateTime::fromString(more.text(1), Qt::ISODate);
-      row.deliveryDetail = more.text(2);
-    }
+  while (all.step()) {
+    RolloutRow row;
+    row.last = EntryAt(all);
+    for (int d = 0; d < static_cast<int>(std::size(kDeliveryNames)); ++d)
+      if (all.text(10) == QLatin1String(kDeliveryNames[d])) row.delivery = static_cast<Delivery>(d);
+    row.deliveredAt = QDateTime::fromString(all.text(11), Qt::ISODate);
     // Said in the language of the moment, from the status the network gave.
-    if (row.delivery == Delivery::NotDelivered) {
-      Statement failed(db_, "SELECT status FROM reports WHERE message = ? AND status >= 64 ORDER BY time DESC LIMIT 1");
-      failed.bind(row.last.id);
-      if (failed.step()) row.deliveryDetail = StatusMeaning(static_cast<int>(failed.integer(0)));
-    }
-    // The DTU's last word: from its SIM number, by the network's time stamp.
-    Statement answers(db_,
-                      "SELECT text, sent, problem FROM incoming WHERE dtu_number = ? ORDER BY sent DESC, id DESC "
-                      "LIMIT 1");
-    answers.bind(row.last.dtuNumber);
-    if (answers.step()) {
-      row.answer = answers.text(2).isEmpty() ? answers.text(0) : answers.text(2);
-      row.answeredAt = QDateTime::fromString(answers.text(1), Qt::ISODate);
-    }
-    if (!more.ok() || !answers.ok()) return failure();
+    if (!all.isNull(12)) row.deliveryDetail = StatusMeaning(static_cast<int>(all.integer(12)));
+    row.answer = all.text(14).isEmpty() ? all.text(13) : all.text(14);
+    row.answeredAt = QDateTime::fromString(all.text(15), Qt::ISODate);
+    rows.push_back(row);
   }
+  if (!all.ok()) return failure();
   return rows;
 }
 

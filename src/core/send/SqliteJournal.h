@@ -5,7 +5,7 @@
 //
 // Tables: `runs` (id, pid, route, started, ended, gateway), `messages` (one
 // row per attempt: id, updated, dtu_key, dtu_number, sim_number, command,
-// state, reference, route, detail, run, delivery, delivered, delivery_detail),
+// state, reference, route, detail, run, delivery, delivered),
 // `reports` (message, reference, status, time: one per part), `incoming`
 // (sender, sent, text, pdu, problem, dtu_number, stored), `imports` (source, time).
 #pragma once
@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "core/send/SendJournal.h"
+#include "platform/Process.h"
 
 struct sqlite3;
 
@@ -24,6 +25,10 @@ struct ProcessLiveness {
   long long self = 0;
   std::function<bool(long long)> isRunning;
 };
+// This process's, as the system tells it.
+inline ProcessLiveness LivenessOf(platform::Process& process) {
+  return {process.id(), [&process](long long pid) { return process.isRunning(pid); }};
+}
 
 class SqliteJournal final : public SendJournal {
  public:

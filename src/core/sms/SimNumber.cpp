@@ -27,6 +27,11 @@ std::optional<QString> NormalizeSimNumber(const QString& text) {
 
 QString DialableNumber(const QString& simNumber) { return NormalizeSimNumber(simNumber).value_or(QString()); }
 
+bool NamesOneSim(const QString& a, const QString& b) {
+  const QString dialled = DialableNumber(a);
+  return (!dialled.isEmpty() && dialled == DialableNumber(b)) || SameSimNumber(a, b);
+}
+
 bool SameSimNumber(const QString& a, const QString& b) {
   QString x = DialableNumber(a), y = DialableNumber(b);
   x.remove(QLatin1Char('+'));

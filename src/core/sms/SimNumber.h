@@ -25,5 +25,8 @@ QString DialableNumber(const QString& simNumber);
 // seven, agree, so that "+8613800000000" and "13800000000" do. A reply
 // names its sender in whichever form the network chose.
 bool SameSimNumber(const QString& a, const QString& b);
+// The same, or equal as dialled: short numbers (10086) too. What the list,
+// the journal and the replies match by.
+bool NamesOneSim(const QString& a, const QString& b);
 
 }  // namespace dtu

@@ -114,7 +114,6 @@ struct SlowSender final : SmsSender {
     sent->insert(number);
     return {SendResult::Status::Sent, {}, {}};
   }
-  Expected<std::vector<ReceivedSms>> received(const QString&) override { return std::vector<ReceivedSms>{}; }
 };
 
 std::vector<SendItem> Fleet(int n) {

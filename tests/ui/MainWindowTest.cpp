@@ -419,15 +419,6 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
   ASSERT_TRUE(WriteBytes(list, "A1,+8613800138000\nA1\n"));
   const QByteArray before = settings();
   QProcess batch;
-  batch.setProcessEnvironment(env);
-  for (const auto& [arguments, status] :
-       {std::pair{QStringList{"--batch", list, "--pdf", pdf}, 1}, std::pair{QStringList{"--csv", list}, 2}}) {
-    batch.start(exe, arguments);
-    ASSERT_TRUE(batch.waitForFinished(30000) && batch.exitStatus() == QProcess::NormalExit);
-    EXPECT_EQ(batch.exitCode(), status);
-  }
-  EXPECT_TRUE(QFile::exists(pdf));
-  EXPECT_EQ(settings(), before);
   // The command line speaks the locale's language, from the catalogs inside the program.
   QStringList said;
   for (const auto& [lang, arguments] :
@@ -459,7 +450,11 @@ TEST(ProgramProcess, SignalsEndTheLoopAndTheNextStartRemovesWhatAKillLeft) {
     const QStringList err = QString::fromLocal8Bit(batch.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(err.filter(QRegularExpression("^dtusms: ")).size(), lines) << err.join('\n').toStdString();
     EXPECT_EQ(err.size(), lines) << err.join('\n').toStdString();
+    if (status != 0) {
+      EXPECT_EQ(settings(), before);
+    }
   }
+  EXPECT_TRUE(QFile::exists(pdf));
 }
 
 }  // namespace

@@ -277,17 +277,6 @@ TEST(ModemSender, BoundsWhatAModemSaysAndVariesTheReference) {
   EXPECT_GT(references.size(), 1u);
 }
 
-TEST(ModemSender, SendsWhatTextModeCannotHoldAsPdus) {
-  FakeModem modem;
-  auto device = Open(modem);
-  ModemSender sender(*device, kQuick);
-  ASSERT_TRUE(sender.start().ok());
-  const QString text = QStringLiteral("(A55A#4*设备)");
-  ASSERT_TRUE(sender.send(QStringLiteral("+8613800000001"), text).sent());
-  const SubmitPdu pdu = EncodeSubmitPdus(QStringLiteral("+8613800000001"), text, 1).front();
-  EXPECT_EQ(modem.sent(), (std::vector<FakeModem::Sms>{{std::to_string(pdu.tpduLength), pdu.hex.toStdString()}}));
-}
-
 // Reports asked for in both modes; a modem that will not store them still sends; what it holds is
 // read in PDU mode (the PDUs are those of ModemInboxTest, worked out by hand) and text mode comes back.
 TEST(ModemSender, AsksForStatusReportsAndReadsTheInboxInPduMode) {

@@ -118,7 +118,7 @@ RolloutDialog::RolloutDialog(QStringList dtuNumbers, QString journalPath, const 
   connect(everyDtu_, &QCheckBox::toggled, this, GuardedSlot(boxes_, this, &RolloutDialog::show_));
   connect(refreshButton_, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &RolloutDialog::refreshClicked));
   connect(exportButton, &QPushButton::clicked, this, GuardedSlot(boxes_, this, &RolloutDialog::exportClicked));
-  connect(close, &QPushButton::clicked, this, &QDialog::reject);
+  connect(close, &QPushButton::clicked, this, [this] { RunGuarded(boxes_, this, [this] { reject(); }); });
   PressButtonsOnEnter(this);
   reload();
 }
